@@ -1,0 +1,47 @@
+# Windows build (MinGW-w64): the real Win32 backends, Klarvex.exe, and the tests that run under Wine.
+add_link_options(-static -Wl,--nxcompat -Wl,--dynamicbase)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+klarvex_layer(kvx_platform_win32 platform/win32 kvx_platform)
+target_link_libraries(kvx_platform_win32 PUBLIC advapi32 shell32 kernel32)
+
+file(GLOB ui_win32_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ui/win32/*.cpp)
+list(FILTER ui_win32_sources EXCLUDE REGEX "WinMain\\.cpp$")
+add_library(kvx_ui_win32 STATIC ${ui_win32_sources})
+klarvex_target(kvx_ui_win32)
+target_link_libraries(kvx_ui_win32 PUBLIC kvx_ui kvx_platform_win32 user32 gdi32 comctl32 shell32)
+
+add_executable(Klarvex WIN32 ${PROJECT_SOURCE_DIR}/src/ui/win32/WinMain.cpp
+               ${PROJECT_SOURCE_DIR}/resources/Klarvex.rc)
+klarvex_target(Klarvex)
+target_link_libraries(Klarvex PRIVATE kvx_ui_win32)
+set_target_properties(Klarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+# The translator's template ships beside the program.
+add_custom_command(TARGET Klarvex POST_BUILD COMMAND ${CMAKE_COMMAND} -E copy_if_different
+                   ${PROJECT_SOURCE_DIR}/resources/English.ini ${PROJECT_BINARY_DIR}/English.ini.template)
+
+# GoogleTest from Debian's sources, built with our cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB win_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp
+     ${PROJECT_SOURCE_DIR}/tests/contract/*.cpp)
+add_executable(win_tests ${win_tests})
+klarvex_target(win_tests)
+target_include_directories(win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(win_tests PRIVATE kvx_ui_win32 gtest gtest_main)
+set_target_properties(win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+# One ctest entry for the whole executable: each start under Wine costs a fraction of a second.
+add_test(NAME win_tests COMMAND win_tests --gtest_color=no)
+set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
+
+# The end-to-end test driver: finds Klarvex's window, clicks, reads texts.
+file(GLOB e2e_driver CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/driver/*.cpp)
+if(e2e_driver)
+  add_executable(kvxdriver ${e2e_driver})
+  klarvex_target(kvxdriver)
+  target_link_libraries(kvxdriver PRIVATE user32 gdi32 comctl32 advapi32)
+  set_target_properties(kvxdriver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+endif()

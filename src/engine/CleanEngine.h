@@ -1,0 +1,98 @@
+// The clean run: its state, the driver, the checks of the five categories, and what it asks of
+// the window that hosts it. TForm1 derives from it; the headless host derives from it too.
+#pragma once
+
+#include <array>
+#include <initializer_list>
+#include <string>
+
+#include "engine/SystemFileIndex.h"
+#include "platform/RegKey.h"
+#include "platform/Types.h"
+
+// The five categories, numbered as their lists, counters, counter labels and Details links.
+enum Category : int {
+  kAssociations = 1,
+  kComActiveX = 2,
+  kStartup = 3,
+  kUninstall = 4,
+  kTemporary = 5,
+};
+inline constexpr int kCategoryCount = 5;
+
+class CleanEngine {
+ public:
+  virtual ~CleanEngine() = default;
+
+  // The Clean/Stop button: a whole run when idle, a stop request during a run.
+  void Panel1Button1Click();
+
+  // Category 1.
+  void ScanSystemFolder(const std::string& folder);
+  void CheckExtensions(RootKey root, const std::string& path);
+  // Category 2.
+  void CheckCOM();
+  void CheckActiveX();
+  void CheckInterfaces();
+  void CheckTypeLib();
+  // Leaves in TreeValueCount whether the tree below root\path holds any value (0: none found).
+  void CountTreeValues(RootKey root, const std::string& path);
+  // Category 3.
+  void CheckStartup(RootKey root);
+  // Category 4.
+  void CheckUninstall();
+  // Category 5.
+  void ScanReg(const std::string& path);
+  void ScanApplicationsHistory(RootKey root, const std::string& path);
+
+  // The run state, shared with the window's handlers.
+  bool Running = false;
+  int32_t TreeValueCount = 0;
+  SystemFileIndex SystemFileIndex;
+  TextList& CategoryLog(int category) { return logs_[category - 1]; }
+  int32_t& CategoryCount(int category) { return counts_[category - 1]; }
+  const TextList& CategoryLog(int category) const { return logs_[category - 1]; }
+  int32_t CategoryCount(int category) const { return counts_[category - 1]; }
+  int GaugePercent() const { return gauge_; }
+
+ protected:
+  // What a run needs from its window.
+  virtual void PumpMessages() = 0;
+  virtual void ShowButtonCaption(const std::string& caption) = 0;
+  virtual void EnableCloseButton(bool enabled) = 0;
+  virtual void ShowProgressLabel(const std::string& text) = 0;
+  virtual void ShowGauge(int percent, bool visible) = 0;
+  virtual void ShowCounterLabel(int category, const std::string& text) = 0;
+  // Grey with the arrow cursor during a run, black with the hand cursor afterwards.
+  virtual void ActivateDetailsLinks(bool active) = 0;
+  // The Confirmation dialog: its Answer (1 Yes, 2 No).
+  virtual int AskConfirmation(const std::string& question) = 0;
+  // The Information dialog.
+  virtual void ShowInformation(const std::string& message) = 0;
+
+  // The per-item step: pumps messages and tells whether the item is to be examined.
+  bool BeginItem();
+  // The gauge rule for item i of a list of n.
+  void StepProgress(int i, int n);
+  void GaugeAdd(int delta);
+  void ResetGauge() { GaugeAdd(-gauge_); }
+
+  // The four steps of a key repair in their order: backup of backupPath into the undo journal,
+  // the FixScript lines, the count, the detail line. A repair whose backup did not reach the
+  // journal cannot be undone, so it is not scheduled at all. Returns whether it was scheduled.
+  bool RepairKey(int category, RootKey root, const std::string& backupPath,
+                 std::initializer_list<std::string> scriptLines, const std::string& detail);
+  // The same for one value removed through the FixScript (the startup list).
+  bool RepairValue(int category, RootKey root, const std::string& keyPath,
+                   const std::string& name, std::initializer_list<std::string> scriptLines,
+                   const std::string& detail);
+  // Category 5's direct deletion of a value of an open key: the backup reaches the undo file
+  // on disk first; the value is counted and listed only when it was deleted.
+  bool RemoveValueNow(RootKey root, const std::string& keyPath, const RegKey& key,
+                      const std::string& name, const std::string& detail);
+
+ private:
+  std::array<TextList, kCategoryCount> logs_;
+  std::array<int32_t, kCategoryCount> counts_{};
+  int gauge_ = 0;
+};

@@ -1,0 +1,26 @@
+#include "engine/FileJudgement.h"
+
+#include "platform/Platform.h"
+#include "platform/Unit0.h"
+
+namespace {
+
+// A normalised path names a drive that proves nothing about its files: a network path, or a
+// drive letter that is absent, removable or remote (an unplugged disk, an unmapped share).
+bool OnDriveThatCannotBeJudged(const std::string& path) {
+  if (path.rfind("\\\\", 0) == 0) return true;
+  const bool hasDrive = path.size() >= 2 && path[1] == ':' &&
+                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return hasDrive && Files().DriveOf(path) != DriveKind::Fixed;
+}
+
+}  // namespace
+
+bool MayStillExist(const std::string& rawText, bool foldersCount) {
+  const std::string expanded = CommandToFilePath(Process().ExpandEnvironment(rawText));
+  if (!expanded.empty() && (FileExists(expanded) || (foldersCount && FolderExists(expanded)))) {
+    return true;
+  }
+  return OnDriveThatCannotBeJudged(CommandToFilePath(rawText)) ||
+         OnDriveThatCannotBeJudged(expanded);
+}

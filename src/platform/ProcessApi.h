@@ -1,0 +1,29 @@
+// The process seam: starting the registry editor, and the process's own surroundings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct LocalDate {
+  uint16_t year = 0;
+  uint16_t month = 0;
+  uint16_t day = 0;
+};
+
+class ProcessApi {
+ public:
+  virtual ~ProcessApi() = default;
+  // CreateProcessA(application, arguments) hidden and detached, then wait without a time limit.
+  // False when the program could not be started.
+  virtual bool RunAndWait(const std::string& application, const std::string& arguments) = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
+  // ExpandEnvironmentStringsA: %NAME% replaced from the process environment, unknown names kept.
+  virtual std::string ExpandEnvironment(const std::string& text) = 0;
+  // GetWindowsDirectoryA, as the system reports it (no trailing backslash added).
+  virtual std::string WindowsDirectory() = 0;
+  // The executable's own full path.
+  virtual std::string ExePath() = 0;
+  // The major version from GetVersionExA; 0 when the query fails.
+  virtual uint32_t OsMajorVersion() = 0;
+  virtual LocalDate Today() = 0;
+};

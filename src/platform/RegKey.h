@@ -1,0 +1,43 @@
+// An open registry key that closes itself: the building block of the registry operations and of
+// the walks that keep one handle per level.
+#pragma once
+
+#include "platform/RegistryApi.h"
+
+class RegKey {
+ public:
+  RegKey() = default;
+  // Opens root\path (one leading backslash dropped; "" or "\" is the root itself).
+  RegKey(RootKey root, const std::string& path, uint32_t access);
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  RegKey(RegKey&& other) noexcept;
+  RegKey& operator=(RegKey&& other) noexcept;
+  ~RegKey();
+
+  // Opens root\path creating every missing key (the root itself when the path is empty).
+  static RegKey Create(RootKey root, const std::string& path);
+
+  bool IsOpen() const { return handle_ != 0; }
+  long OpenStatus() const { return status_; }
+  RegHandle Handle() const { return handle_; }
+
+  // Names in enumeration order. Indexes the platform refuses, and names the code page cannot
+  // hold unchanged, are left out. An unopened key lists nothing.
+  TextList SubKeyNames() const;
+  TextList ValueNames() const;
+  // Status of the query; type and data are filled on success.
+  long Query(const std::string& name, uint32_t& type, Bytes& data) const;
+  long Set(const std::string& name, uint32_t type, const Bytes& data) const;
+  long Delete(const std::string& name) const;
+
+  void Close();
+
+ private:
+  RegHandle handle_ = 0;
+  long status_ = status::kInvalidHandle;
+  bool owned_ = false;
+};
+
+// The path as the platform takes it: one leading backslash removed.
+std::string StripLeadingBackslash(const std::string& path);

@@ -1,0 +1,32 @@
+// The eight small registry operations. Each opens its own key, does one job and closes it; a key
+// or value that cannot be reached gives an empty list, "", 0 or false, never an error.
+#pragma once
+
+#include <stdexcept>
+
+#include "platform/Types.h"
+
+// Raised when a write or a read fails after the key was reached ("Failed to set data for '%s'",
+// "Failed to get data for '%s'").
+class RegistryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Clears list and fills it with the subkey names of root\path (opened with full access).
+int32_t ListSubKeys(RootKey root, const std::string& path, TextList& list);
+// Clears list and fills it with the value names (the default value, when set, as "").
+int32_t ListValueNames(RootKey root, const std::string& path, TextList& list);
+// String or expandable string data, upper-cased byte-wise (a-z only); "" otherwise.
+std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name);
+// REG_DWORD data as a signed integer; 0 otherwise.
+int32_t ReadDword(RootKey root, const std::string& path, const std::string& name);
+// Creates the key path when needed and writes a REG_SZ value; throws RegistryError on refusal.
+void WriteStringValue(RootKey root, const std::string& path, const std::string& name,
+                      const std::string& text);
+bool KeyExists(RootKey root, const std::string& path);
+bool DeleteValueIfExists(RootKey root, const std::string& path, const std::string& name);
+bool CanOpenFullAccess(RootKey root, const std::string& path);
+
+// Byte-wise ASCII upper-casing: a-z become A-Z, every other byte stays.
+std::string UpperAscii(std::string text);

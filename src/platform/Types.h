@@ -1,0 +1,63 @@
+// Shared vocabulary of the platform layer: roots, text lists, status codes, value types.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One of the three predefined registry roots, as its handle value.
+enum class RootKey : uint32_t {
+  ClassesRoot = 0x80000000u,
+  CurrentUser = 0x80000001u,
+  LocalMachine = 0x80000002u,
+};
+
+// Ordered single-byte (ANSI code page) text lines.
+using TextList = std::vector<std::string>;
+// Ordered UTF-16 text lines (the undo journal).
+using WideList = std::vector<std::u16string>;
+using Bytes = std::vector<uint8_t>;
+
+// Win32 status codes the program tells apart.
+namespace status {
+inline constexpr long kSuccess = 0;
+inline constexpr long kFileNotFound = 2;
+inline constexpr long kPathNotFound = 3;
+inline constexpr long kAccessDenied = 5;
+inline constexpr long kInvalidHandle = 6;
+inline constexpr long kNotEnoughMemory = 8;
+inline constexpr long kDiskFull = 112;
+inline constexpr long kMoreData = 234;
+inline constexpr long kNoMoreItems = 259;
+// A name that the ANSI code page cannot hold without change.
+inline constexpr long kNoUnicodeTranslation = 1113;
+}  // namespace status
+
+// Registry value types.
+namespace regtype {
+inline constexpr uint32_t kNone = 0;
+inline constexpr uint32_t kSz = 1;
+inline constexpr uint32_t kExpandSz = 2;
+inline constexpr uint32_t kBinary = 3;
+inline constexpr uint32_t kDword = 4;
+inline constexpr uint32_t kMultiSz = 7;
+inline constexpr uint32_t kQword = 11;
+}  // namespace regtype
+
+// Access masks used when opening a key.
+namespace access {
+inline constexpr uint32_t kAllAccess = 0xF003F;
+inline constexpr uint32_t kRead = 0x20019;
+inline constexpr uint32_t kReadEnumerate = 0x20009;  // STANDARD_RIGHTS_READ | QUERY | ENUMERATE
+inline constexpr uint32_t kQueryValue = 0x0001;
+}  // namespace access
+
+// File attributes.
+namespace fileattr {
+inline constexpr uint32_t kReadOnly = 0x01;
+inline constexpr uint32_t kHidden = 0x02;
+inline constexpr uint32_t kSystem = 0x04;
+inline constexpr uint32_t kDirectory = 0x10;
+inline constexpr uint32_t kArchive = 0x20;
+inline constexpr uint32_t kInvalid = 0xFFFFFFFFu;
+}  // namespace fileattr
