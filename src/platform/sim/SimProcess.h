@@ -1,0 +1,46 @@
+// The simulated process: programs are functions registered under their full path, the
+// environment is a table of its own, the clock and the sleep are the test's.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/ProcessApi.h"
+
+class SimProcess : public ProcessApi {
+ public:
+  using Program = std::function<void(const std::string& arguments)>;
+
+  // Registers a program under its full path (compared without regard to case).
+  void RegisterProgram(const std::string& path, Program program);
+  void SetEnvironment(const std::string& name, const std::string& value);
+
+  bool RunAndWait(const std::string& application, const std::string& arguments) override;
+  void Sleep(uint32_t milliseconds) override;
+  std::string ExpandEnvironment(const std::string& text) override;
+  std::string WindowsDirectory() override { return windowsDirectory; }
+  std::string ExePath() override { return exePath; }
+  uint32_t OsMajorVersion() override { return osMajorVersion; }
+  LocalDate Today() override { return today; }
+
+  // Every start, in order: application and argument text.
+  struct Run {
+    std::string application;
+    std::string arguments;
+  };
+  std::vector<Run> runs;
+  uint32_t sleptMilliseconds = 0;
+  // Called before each start; a test may fail the start by returning false.
+  std::function<bool(const Run&)> beforeRun;
+
+  std::string windowsDirectory = "C:\\WINDOWS";
+  std::string exePath = "C:\\Program Files\\Klarvex\\Klarvex.exe";
+  uint32_t osMajorVersion = 10;
+  LocalDate today{2026, 12, 7};
+
+ private:
+  std::map<std::string, Program> programs_;     // upper-cased path -> program
+  std::map<std::string, std::string> environment_;  // upper-cased name -> value
+};
