@@ -95,4 +95,5 @@ class CleanEngine {
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};
   int gauge_ = 0;
+  bool gaugeVisible_ = false;
 };

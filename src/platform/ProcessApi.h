@@ -26,4 +26,6 @@ class ProcessApi {
   // The major version from GetVersionExA; 0 when the query fails.
   virtual uint32_t OsMajorVersion() = 0;
   virtual LocalDate Today() = 0;
+  // The system's reason for a status code, for messages to the user (FormatMessageA).
+  virtual std::string ErrorText(long status) = 0;
 };

@@ -24,6 +24,13 @@ class SimProcess : public ProcessApi {
   std::string ExePath() override { return exePath; }
   uint32_t OsMajorVersion() override { return osMajorVersion; }
   LocalDate Today() override { return today; }
+  std::string ErrorText(long status) override {
+    switch (status) {
+      case 5: return "Access is denied.";
+      case 112: return "There is not enough space on the disk.";
+      default: return "Error " + std::to_string(status) + ".";
+    }
+  }
 
   // Every start, in order: application and argument text.
   struct Run {

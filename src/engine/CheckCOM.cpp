@@ -1,0 +1,4 @@
+// Placeholder until the COM class check lands.
+#include "engine/CleanEngine.h"
+
+void CleanEngine::CheckCOM() {}
