@@ -1,5 +1,77 @@
-// Placeholder until the interface check lands.
+// Category 2, interfaces under HKCR\Interface: empty shells, unregistered type libraries and
+// proxy/stub classes; and the walk that tells whether a key tree holds any value.
 #include "engine/CleanEngine.h"
+#include "engine/RepairLines.h"
+#include "platform/Platform.h"
+#include "platform/RegUnit.h"
 
-void CleanEngine::CheckInterfaces() {}
-void CleanEngine::CountTreeValues(RootKey, const std::string&) {}
+namespace {
+
+constexpr RootKey kRoot = RootKey::ClassesRoot;
+
+}  // namespace
+
+void CleanEngine::CountTreeValues(RootKey root, const std::string& path) {
+  PumpMessages();
+  if (!Running || TreeValueCount > 0) return;
+  const RegKey key(root, path, access::kRead);
+  if (!key.IsOpen() && key.OpenStatus() != status::kFileNotFound) {
+    // A key that is there but cannot be read proves nothing about what it holds.
+    ++TreeValueCount;
+    return;
+  }
+  const TextList subKeys = key.SubKeyNames();
+  RegKeyInfo info;
+  if (key.IsOpen() && Registry().QueryInfo(key.Handle(), info) == status::kSuccess) {
+    // Counted by the key itself: a value whose name the code page cannot hold still counts.
+    TreeValueCount += static_cast<int32_t>(info.values);
+    // Subkeys left out of the listing cannot be walked, so they are not proven empty either.
+    if (subKeys.size() < info.subKeys) ++TreeValueCount;
+  }
+  for (const std::string& name : subKeys) {
+    PumpMessages();
+    if (!name.empty() && TreeValueCount == 0) CountTreeValues(root, path + name + "\\");
+  }
+}
+
+void CleanEngine::CheckInterfaces() {
+  TextList names;
+  ListSubKeys(kRoot, "\\Interface\\", names);
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!BeginItem()) continue;
+    StepProgress(static_cast<int>(i), static_cast<int>(names.size()));
+    const std::string& name = names[i];
+    if (name.empty()) continue;
+    const std::string c = "\\Interface\\" + name;
+    if (!CanOpenFullAccess(kRoot, c)) continue;
+
+    auto removeWhole = [&] {
+      RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, c), ""},
+                DetailLine(kRoot, c, "deleted"));
+    };
+    TreeValueCount = 0;
+    CountTreeValues(kRoot, c + "\\");
+    // A walk that a stop cut short has not shown the key to be empty.
+    if (!Running) continue;
+    if (TreeValueCount == 0) {
+      removeWhole();
+      continue;
+    }
+
+    const std::string typeLib = ReadStringUpper(kRoot, c + "\\TypeLib", "");
+    const std::string proxyStub = ReadStringUpper(kRoot, c + "\\ProxyStubClsid", "");
+    const std::string proxyStub32 = ReadStringUpper(kRoot, c + "\\ProxyStubClsid32", "");
+    if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
+      removeWhole();
+      continue;
+    }
+    const std::pair<const std::string*, const char*> proxies[] = {
+        {&proxyStub, "\\ProxyStubClsid"}, {&proxyStub32, "\\ProxyStubClsid32"}};
+    for (const auto& [clsid, subkey] : proxies) {
+      if (clsid->empty() || KeyExists(kRoot, "CLSID\\" + *clsid)) continue;
+      const std::string key = c + subkey;
+      RepairKey(kComActiveX, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
+                DetailLine(kRoot, key + "=" + *clsid, "deleted"));
+    }
+  }
+}
