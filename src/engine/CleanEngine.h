@@ -48,7 +48,7 @@ class CleanEngine {
   // The run state, shared with the window's handlers.
   bool Running = false;
   int32_t TreeValueCount = 0;
-  SystemFileIndex SystemFileIndex;
+  ::SystemFileIndex SystemFileIndex;
   TextList& CategoryLog(int category) { return logs_[category - 1]; }
   int32_t& CategoryCount(int category) { return counts_[category - 1]; }
   const TextList& CategoryLog(int category) const { return logs_[category - 1]; }
@@ -92,8 +92,14 @@ class CleanEngine {
                       const std::string& name, const std::string& detail);
 
  private:
+  // One run of the driver, from its preparation to its final steps.
+  friend class CleanRun;
+
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};
   int gauge_ = 0;
   bool gaugeVisible_ = false;
+  // From the click that starts a run to its last step, also after a stop has cleared Running:
+  // a click then must not start a second run inside the first one's message pump.
+  bool runActive_ = false;
 };
