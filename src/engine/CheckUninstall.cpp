@@ -1,0 +1,45 @@
+// Category 4: entries of the machine's list of installed programs that offer no way to
+// uninstall the program.
+#include "engine/CleanEngine.h"
+#include "platform/LanguageFile.h"
+#include "platform/RegUnit.h"
+#include "platform/Roots.h"
+#include "undo/RegScript.h"
+
+namespace {
+constexpr RootKey kRoot = RootKey::LocalMachine;
+const char* const kUninstallList = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// Names and display names holding a braced identifier belong to installers that manage them.
+bool HasBothBraces(const std::string& text) {
+  return text.find('{') != std::string::npos && text.find('}') != std::string::npos;
+}
+
+// The tests that leave an entry alone, in the order that decides which values are read.
+bool IsLeftAlone(const std::string& key) {
+  if (HasBothBraces(ReadStringUpper(kRoot, key, "DisplayName"))) return true;
+  if (ReadDword(kRoot, key, "NoRemove") == 1) return true;
+  if (ReadDword(kRoot, key, "SystemComponent") == 1) return true;
+  if (!CanOpenFullAccess(kRoot, key)) return true;
+  // Both commands are read; only their presence counts, not the file they name.
+  const std::string command = ReadStringUpper(kRoot, key, "UninstallString");
+  const std::string quietCommand = ReadStringUpper(kRoot, key, "QuietUninstallString");
+  return !command.empty() || !quietCommand.empty();
+}
+}  // namespace
+
+void CleanEngine::CheckUninstall() {
+  TextList names;
+  if (ListSubKeys(kRoot, kUninstallList, names) == 0) return;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!BeginItem()) continue;
+    StepProgress(static_cast<int>(i), static_cast<int>(names.size()));
+    const std::string& name = names[i];
+    if (name.empty() || HasBothBraces(name)) continue;
+    const std::string key = kUninstallList + name;
+    if (IsLeftAlone(key)) continue;
+    RepairKey(
+        kUninstall, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
+        std::string(RootTag(kRoot)) + key + " ... " + LanguageText("Fix", "deleted", "deleted"));
+  }
+}

@@ -1,0 +1,258 @@
+// The driver of a clean run: the Clean/Stop button's handler, the order of the checks, the
+// category headings and summaries, and the final steps that save the undo file and import the
+// deletion script.
+#include "engine/CleanEngine.h"
+
+#include <array>
+#include <exception>
+#include <string_view>
+
+#include "engine/Categories.h"
+#include "engine/RunMessages.h"
+#include "platform/FileApi.h"
+#include "platform/LanguageFile.h"
+#include "platform/Platform.h"
+#include "platform/Unit0.h"
+#include "undo/UndoJournal.h"
+
+namespace {
+
+// The history lists below HKEY_CURRENT_USER that category 5 empties, in the order they are read.
+constexpr std::array<std::string_view, 18> kHistoryPaths = {
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU",
+    "\\SOFTWARE\\Microsoft\\Internet Explorer\\TypedURLs",
+    "\\SOFTWARE\\Microsoft\\Search Assistant\\ACMru\\5603",
+    "\\SOFTWARE\\Microsoft\\Search Assistant\\ACMru\\5604",
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedMRU",
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU",
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU\\*",
+    "\\SOFTWARE\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit",
+    "\\SOFTWARE\\WinRAR\\ArcHistory",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\ArcName",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\Copy",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\ExtrDestPath",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\Masks",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\NewEdit",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\NewFolder",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\ReplaceText",
+    "\\SOFTWARE\\Far\\SavedDialogHistory\\SearchText",
+};
+
+// "Summary:" + blanks + count + " items fixed." The run's total has two blanks after the colon,
+// a category's summary one.
+std::string SummaryText(int64_t count, const char* blanks) {
+  return LanguageText("Fix", "Summary", "Summary") + ":" + blanks + std::to_string(count) + " " +
+         LanguageText("Fix", "items fixed", "items fixed") + ".";
+}
+
+std::string ScriptPath() { return UndoDir() + kFixScriptName; }
+
+std::string ErrorReason(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace
+
+// One run: preparation, the five categories, and the final steps that always follow.
+class CleanRun {
+ public:
+  explicit CleanRun(CleanEngine& engine) : e_(engine) {}
+
+  void Execute() {
+    try {
+      Prepare();
+      Categories();
+    } catch (...) {
+      problems_ =
+          runmsg::Join(problems_, runmsg::RunInterrupted(ErrorReason(std::current_exception())));
+    }
+    SaveAndImport();
+    Finish();
+    if (!problems_.empty()) e_.ShowInformation(problems_);
+  }
+
+ private:
+  void Prepare() {
+    e_.SystemFileIndex.Clear();
+    UndoJournal.clear();
+    for (int k = 1; k <= kCategoryCount; ++k) {
+      e_.CategoryLog(k).clear();
+      e_.CategoryCount(k) = 0;
+      e_.ShowCounterLabel(k, "0");
+    }
+    e_.ShowButtonCaption(LanguageText("Buttons", "Stop", "Stop"));
+    e_.EnableCloseButton(false);
+    BeginUndoJournal();
+    // A script left by an earlier run must never be mistaken for this run's.
+    if (FileExists(ScriptPath())) Files().RemoveFile(ScriptPath());
+    FixScript.clear();
+    FixScript.push_back("REGEDIT4");
+    FixScript.push_back("");
+    e_.ShowProgressLabel("");
+    e_.ResetGauge();
+    e_.gaugeVisible_ = true;
+    e_.ShowGauge(e_.gauge_, true);
+    e_.ActivateDetailsLinks(false);
+    e_.Running = true;
+  }
+
+  void Categories() {
+    for (int k = 1; k <= kCategoryCount; ++k) {
+      const CategoryInfo& info = CategoryOf(k);
+      e_.CategoryLog(k).push_back(
+          LanguageText("Items", std::string(info.key), std::string(info.headingDefault)) + "...");
+    }
+    e_.ShowProgressLabel(LanguageText("Items", "Item0", "Scan system folders.") + " " +
+                         LanguageText("Messages", "PleaseWait", "Please wait..."));
+    e_.ScanSystemFolder(WindowsDir());
+    e_.ScanSystemFolder(ProgramFilesDir());
+    e_.PumpMessages();
+
+    Start(kAssociations);
+    e_.CheckExtensions(RootKey::ClassesRoot, "\\");
+    e_.ResetGauge();
+    e_.CheckExtensions(RootKey::LocalMachine, "\\SOFTWARE\\Classes\\");
+    Close(kAssociations);
+    if (!GoOn()) return;
+
+    // Category 2 tests between its checks, so a stop there leaves it without a summary.
+    Start(kComActiveX);
+    e_.CheckCOM();
+    e_.ResetGauge();
+    if (!GoOn()) return;
+    e_.CheckActiveX();
+    e_.ResetGauge();
+    if (!GoOn()) return;
+    e_.CheckInterfaces();
+    e_.ResetGauge();
+    if (!GoOn()) return;
+    e_.CheckTypeLib();
+    Close(kComActiveX);
+    if (!GoOn()) return;
+
+    Start(kStartup);
+    e_.CheckStartup(RootKey::CurrentUser);
+    e_.ResetGauge();
+    e_.CheckStartup(RootKey::LocalMachine);
+    Close(kStartup);
+    if (!GoOn()) return;
+
+    Start(kUninstall);
+    e_.CheckUninstall();
+    Close(kUninstall);
+    if (!GoOn()) return;
+
+    Start(kTemporary);
+    for (std::string_view path : kHistoryPaths) e_.ScanReg(std::string(path));
+    e_.ScanApplicationsHistory(RootKey::CurrentUser, "\\Software\\");
+    Close(kTemporary);
+  }
+
+  void Start(int category) {
+    const CategoryInfo& info = CategoryOf(category);
+    e_.ShowProgressLabel(
+        LanguageText("Items", std::string(info.key), std::string(info.progressDefault)) + "...");
+    e_.ResetGauge();
+  }
+
+  void Close(int category) {
+    const int32_t count = e_.CategoryCount(category);
+    e_.CategoryLog(category).push_back("");
+    e_.CategoryLog(category).push_back(SummaryText(count, " "));
+    e_.ShowCounterLabel(category, std::to_string(count));
+  }
+
+  bool GoOn() {
+    e_.PumpMessages();
+    return e_.Running;
+  }
+
+  // The removals reach the registry only when their backups are on disk: a journal that could
+  // not be saved stops the import, and so does a script that could not be saved whole.
+  void SaveAndImport() {
+    bool backupsOnDisk = true;
+    if (UndoJournal.size() > 2) {
+      const std::string path = UndoDir() + UndoFileName;
+      backupsOnDisk = Saved(
+          path, [&] { return SaveUndoFile(path, UndoJournal); }, runmsg::UndoFileNotSaved);
+    }
+    if (FixScript.size() <= 2) return;
+    const std::string path = ScriptPath();
+    // Every scheduled removal has its backup in the journal; without a saved journal (or with
+    // none at all) the script would remove what cannot be given back.
+    const bool importable =
+        backupsOnDisk && UndoJournal.size() > 2 &&
+        Saved(
+            path, [&] { return SaveFixScript(path, FixScript); }, runmsg::ScriptNotSaved);
+    FixScript.clear();
+    if (!importable) return;
+    Process().Sleep(1000);
+    bool started = false;
+    try {
+      started = RunRegedit(" /s \"" + path + "\"");
+    } catch (...) {
+      started = false;
+    }
+    if (!started) {
+      problems_ = runmsg::Join(problems_, runmsg::EditorNotStarted(WindowsDir() + "regedit.exe"));
+    }
+  }
+
+  template <typename Save, typename Message>
+  bool Saved(const std::string& path, Save save, Message message) {
+    std::string reason;
+    try {
+      const long code = save();
+      if (code == status::kSuccess) return true;
+      reason = Process().ErrorText(code);
+    } catch (...) {
+      reason = ErrorReason(std::current_exception());
+    }
+    problems_ = runmsg::Join(problems_, message(path, reason));
+    return false;
+  }
+
+  void Finish() {
+    int64_t total = 0;
+    for (int k = 1; k <= kCategoryCount; ++k) total += e_.CategoryCount(k);
+    e_.ShowProgressLabel(SummaryText(total, "  "));
+    e_.GaugeAdd(100 - e_.gauge_);
+    e_.gaugeVisible_ = false;
+    e_.ShowGauge(e_.gauge_, false);
+    e_.ShowButtonCaption(LanguageText("Buttons", "Clean", "Clean"));
+    e_.EnableCloseButton(true);
+    e_.ActivateDetailsLinks(true);
+    e_.PumpMessages();
+    e_.Running = false;
+  }
+
+  CleanEngine& e_;
+  std::string problems_;
+};
+
+void CleanEngine::Panel1Button1Click() {
+  if (Running) {
+    const int answer =
+        AskConfirmation(LanguageText("Messages", "CancelOperation", "Cancel operation?"));
+    if (answer != 2) Running = false;
+    return;
+  }
+  // A stopped run still visits its remaining items and pumps; a click then starts nothing.
+  if (runActive_) return;
+  runActive_ = true;
+  struct Reset {
+    CleanEngine& engine;
+    ~Reset() {
+      engine.Running = false;
+      engine.runActive_ = false;
+    }
+  } reset{*this};
+  CleanRun(*this).Execute();
+}

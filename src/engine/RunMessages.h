@@ -1,0 +1,21 @@
+// What the clean run tells the user when something went wrong. The language file has no keys
+// for these, so the wording is fixed English, kept here and nowhere else.
+#pragma once
+
+#include <string>
+
+namespace runmsg {
+
+// A check or a save raised an error; the run went on to its final steps.
+std::string RunInterrupted(const std::string& reason);
+// The undo file could not be written; the deletion script was therefore not imported.
+std::string UndoFileNotSaved(const std::string& path, const std::string& reason);
+// The deletion script could not be written; nothing was imported.
+std::string ScriptNotSaved(const std::string& path, const std::string& reason);
+// The registry editor could not be started for the import.
+std::string EditorNotStarted(const std::string& editorPath);
+
+// Several problems of one run, shown together in one dialog.
+std::string Join(const std::string& first, const std::string& second);
+
+}  // namespace runmsg
