@@ -1,8 +1,7 @@
 // Category 1: extension keys whose file type has no key of its own.
 #include "engine/CleanEngine.h"
-#include "platform/LanguageFile.h"
+#include "engine/RepairLines.h"
 #include "platform/RegUnit.h"
-#include "platform/Roots.h"
 #include "undo/RegScript.h"
 
 void CleanEngine::CheckExtensions(RootKey root, const std::string& path) {
@@ -23,6 +22,6 @@ void CleanEngine::CheckExtensions(RootKey root, const std::string& path) {
     if (root != RootKey::ClassesRoot && KeyExists(RootKey::ClassesRoot, "\\" + type)) continue;
     if (!CanOpenFullAccess(root, key)) continue;
     RepairKey(kAssociations, root, key, {DeleteKeyLine(root, key), ""},
-              std::string(RootTag(root)) + key + " ... " + LanguageText("Fix", "fixed", "fixed"));
+              DetailLine(root, key, "fixed"));
   }
 }

@@ -1,9 +1,8 @@
 // Category 4: entries of the machine's list of installed programs that offer no way to
 // uninstall the program.
 #include "engine/CleanEngine.h"
-#include "platform/LanguageFile.h"
+#include "engine/RepairLines.h"
 #include "platform/RegUnit.h"
-#include "platform/Roots.h"
 #include "undo/RegScript.h"
 
 namespace {
@@ -38,8 +37,7 @@ void CleanEngine::CheckUninstall() {
     if (name.empty() || HasBothBraces(name)) continue;
     const std::string key = kUninstallList + name;
     if (IsLeftAlone(key)) continue;
-    RepairKey(
-        kUninstall, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
-        std::string(RootTag(kRoot)) + key + " ... " + LanguageText("Fix", "deleted", "deleted"));
+    RepairKey(kUninstall, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
+              DetailLine(kRoot, key, "deleted"));
   }
 }
