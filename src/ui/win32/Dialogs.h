@@ -1,0 +1,57 @@
+// The real Information and Confirmation dialogs: plain windows built from a control table,
+// shown modally over the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/DialogView.h"
+
+enum class DialogKind { Information, Confirmation };
+
+// Child control ids, for test drivers and automation (GetDlgItem).
+inline constexpr int kDialogInfoLabelId = 100;
+inline constexpr int kDialogButton1Id = 101;
+inline constexpr int kDialogButton2Id = 102;
+
+class Win32Dialog : public DialogView {
+ public:
+  // Creates the hidden dialog window, owned by owner (may be null: then centred on the screen).
+  Win32Dialog(HWND owner, DialogKind kind, DialogEvents& events);
+  ~Win32Dialog() override;
+  Win32Dialog(const Win32Dialog&) = delete;
+  Win32Dialog& operator=(const Win32Dialog&) = delete;
+
+  void SetCaption(const std::string& text) override;
+  void SetButtonCaption(int button, const std::string& text) override;
+  void SetInfoText(const std::string& text) override;
+  void ShowModal() override;
+  void Close() override;
+
+  HWND Handle() const { return hwnd_; }
+  bool Showing() const { return showing_; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT Route(UINT msg, WPARAM wParam, LPARAM lParam);
+  void DrawInfoLabel(const DRAWITEMSTRUCT& item) const;
+  void PlaceFirstTime();
+
+  HWND owner_;
+  DialogEvents& events_;
+  HWND hwnd_ = nullptr;
+  HFONT dialogFont_ = nullptr;
+  HFONT labelFont_ = nullptr;
+  bool showing_ = false;
+  bool placed_ = false;
+};
+
+// Creates the two process-wide dialogs over the main window and binds them to Form2a and
+// Form2b (their captions are read from the language file now). Call once after the main window.
+void CreateDialogs(HWND mainWindow);
+// Destroys them when the program ends.
+void DestroyDialogs();
+// The windows created by CreateDialogs (null before).
+Win32Dialog* InformationDialog();
+Win32Dialog* ConfirmationDialog();
