@@ -45,12 +45,12 @@ inline constexpr uint32_t kQword = 11;
 }  // namespace regtype
 
 // Access masks used when opening a key.
-namespace access {
+namespace keyaccess {
 inline constexpr uint32_t kAllAccess = 0xF003F;
 inline constexpr uint32_t kRead = 0x20019;
 inline constexpr uint32_t kReadEnumerate = 0x20009;  // STANDARD_RIGHTS_READ | QUERY | ENUMERATE
 inline constexpr uint32_t kQueryValue = 0x0001;
-}  // namespace access
+}  // namespace keyaccess
 
 // File attributes.
 namespace fileattr {

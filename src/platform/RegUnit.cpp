@@ -1,0 +1,92 @@
+#include "platform/RegUnit.h"
+
+#include <cstring>
+
+#include "platform/RegKey.h"
+
+namespace {
+// The reads try three ever smaller rights, so a key that grants only value queries still reads.
+RegKey OpenForRead(RootKey root, const std::string& path) {
+  for (uint32_t mask : {keyaccess::kRead, keyaccess::kReadEnumerate, keyaccess::kQueryValue}) {
+    RegKey key(root, path, mask);
+    if (key.IsOpen()) return key;
+  }
+  return RegKey();
+}
+}  // namespace
+
+int32_t ListSubKeys(RootKey root, const std::string& path, TextList& list) {
+  list.clear();
+  RegKey key(root, path, keyaccess::kAllAccess);
+  list = key.SubKeyNames();
+  return static_cast<int32_t>(list.size());
+}
+
+int32_t ListValueNames(RootKey root, const std::string& path, TextList& list) {
+  list.clear();
+  RegKey key(root, path, keyaccess::kAllAccess);
+  list = key.ValueNames();
+  return static_cast<int32_t>(list.size());
+}
+
+std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name) {
+  RegKey key = OpenForRead(root, path);
+  uint32_t type = 0;
+  Bytes data;
+  if (!key.IsOpen() || key.Query(name, type, data) != status::kSuccess) return {};
+  if (type != regtype::kSz && type != regtype::kExpandSz) return {};
+  std::string text(data.begin(), data.end());
+  // Stored strings need not end in a NUL, and may hold more than one.
+  if (size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+  return UpperAscii(std::move(text));
+}
+
+int32_t ReadDword(RootKey root, const std::string& path, const std::string& name) {
+  RegKey key = OpenForRead(root, path);
+  uint32_t type = 0;
+  Bytes data;
+  if (!key.IsOpen() || key.Query(name, type, data) != status::kSuccess) return 0;
+  if (type != regtype::kDword) return 0;
+  if (data.size() > 4) throw RegistryError("Failed to get data for '" + name + "'");
+  // Short data fill the low bytes; the rest stays 0.
+  uint8_t bytes[4] = {0, 0, 0, 0};
+  if (!data.empty()) std::memcpy(bytes, data.data(), data.size());
+  const uint32_t value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                         static_cast<uint32_t>(bytes[2]) << 16 |
+                         static_cast<uint32_t>(bytes[3]) << 24;
+  return static_cast<int32_t>(value);
+}
+
+void WriteStringValue(RootKey root, const std::string& path, const std::string& name,
+                      const std::string& text) {
+  RegKey key = RegKey::Create(root, path);
+  if (!key.IsOpen()) return;
+  Bytes data(text.begin(), text.end());
+  data.push_back(0);
+  if (key.Set(name, regtype::kSz, data) != status::kSuccess) {
+    throw RegistryError("Failed to set data for '" + name + "'");
+  }
+}
+
+bool KeyExists(RootKey root, const std::string& path) {
+  return RegKey(root, path, keyaccess::kReadEnumerate).IsOpen();
+}
+
+bool DeleteValueIfExists(RootKey root, const std::string& path, const std::string& name) {
+  RegKey key(root, path, keyaccess::kAllAccess);
+  uint32_t type = 0;
+  Bytes data;
+  if (!key.IsOpen() || key.Query(name, type, data) != status::kSuccess) return false;
+  return key.Delete(name) == status::kSuccess;
+}
+
+bool CanOpenFullAccess(RootKey root, const std::string& path) {
+  return RegKey(root, path, keyaccess::kAllAccess).IsOpen();
+}
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}

@@ -1,0 +1,68 @@
+// The file system in memory: Windows paths compared without regard to case, files and folders
+// with attributes, find-first/find-next with "." and "..", whole-file reads and writes.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "platform/FileApi.h"
+
+// One file call about to happen, offered to SimFiles::failWhen.
+struct SimFileCall {
+  std::string call;  // "Find", "MakeFolder", "RemoveFile", "ReadAll", "WriteAll"
+  std::string path;  // the path as normalised: "C:\WINDOWS\x.dll" (spelling kept)
+};
+
+class SimFiles : public FileApi {
+ public:
+  SimFiles();
+
+  std::unique_ptr<FileSearch> Find(const std::string& pattern) override;
+  uint32_t Attributes(const std::string& path) override;
+  bool MakeFolders(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
+  bool ReadAll(const std::string& path, Bytes& data) override;
+  long WriteAll(const std::string& path, const Bytes& data) override;
+  DriveKind DriveOf(const std::string& path) override;
+  std::string ReadProfileString(const std::string& path, const std::string& section,
+                                const std::string& key, const std::string& fallback) override;
+
+  // --- Staging for tests: parents are created as needed, injected failures do not apply.
+  void PutFile(const std::string& path, const std::string& content = {},
+               uint32_t attributes = fileattr::kArchive);
+  void PutFileBytes(const std::string& path, const Bytes& content,
+                    uint32_t attributes = fileattr::kArchive);
+  void PutFolder(const std::string& path, uint32_t attributes = fileattr::kDirectory);
+  // Removes a file or a folder with everything below it.
+  void Erase(const std::string& path);
+  bool Exists(const std::string& path) const;
+  // The file's bytes as text ("" when missing).
+  std::string FileText(const std::string& path) const;
+  // Full paths (as spelt) of the entries directly in a folder, sorted without regard to case.
+  std::vector<std::string> List(const std::string& folder) const;
+  // Drive kinds by letter ("C"); letters not set are missing. C: starts as a fixed drive.
+  void SetDrive(char letter, DriveKind kind);
+
+  // --- Failure injection: a non-zero answer fails the call (WriteAll returns it as its
+  // status, e.g. status::kDiskFull).
+  std::function<long(const SimFileCall&)> failWhen;
+
+  struct Entry {
+    std::string path;  // full path as spelt
+    uint32_t attributes = 0;
+    Bytes data;
+  };
+
+ private:
+  // "C:\Dir\x" with separators cleaned; its key is the upper-cased text.
+  std::string Normalise(const std::string& path) const;
+  static std::string Key(const std::string& normalised);
+  static std::string Parent(const std::string& normalised);
+  const Entry* Lookup(const std::string& path) const;
+  bool Makes(const std::string& normalised, bool honourFailures);
+  long Fail(const std::string& call, const std::string& path) const;
+
+  std::map<std::string, Entry> entries_;  // upper-cased normalised path -> entry
+  std::map<char, DriveKind> drives_;
+};

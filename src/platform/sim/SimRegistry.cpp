@@ -1,0 +1,482 @@
+#include "platform/sim/SimRegistry.h"
+
+#include <algorithm>
+
+#include "platform/Roots.h"
+#include "platform/sim/SimCodePage.h"
+
+struct SimRegistry::Node {
+  std::u16string name;
+  std::map<std::u16string, std::unique_ptr<Node>> children;  // folded name -> key: sorted
+  std::vector<SimValue> values;                              // creation order
+  bool readOnly = false;
+
+  Node* Child(const std::u16string& childName) const {
+    auto it = children.find(FoldWide(childName));
+    return it == children.end() ? nullptr : it->second.get();
+  }
+  SimValue* Value(const std::u16string& valueName) {
+    const std::u16string folded = FoldWide(valueName);
+    for (SimValue& value : values) {
+      if (FoldWide(value.name) == folded) return &value;
+    }
+    return nullptr;
+  }
+};
+
+namespace {
+// Access bits a read-only key still grants: KEY_READ and the WOW64 view flags.
+constexpr uint32_t kReadOnlyGrants = keyaccess::kRead | 0x0300;
+constexpr uint32_t kQueryRight = 0x0001;
+constexpr uint32_t kSetRight = 0x0002;
+constexpr uint32_t kEnumerateRight = 0x0008;
+constexpr long kInvalidParameter = 87;
+
+std::vector<std::u16string> SplitWide(const std::u16string& path) {
+  std::vector<std::u16string> parts;
+  std::u16string part;
+  for (char16_t c : path) {
+    if (c == u'\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::string Narrow(const std::u16string& wide) {
+  bool lossy = false;
+  return WideToCp1252(wide, lossy);
+}
+
+std::string JoinNarrow(RootKey root, const std::vector<std::u16string>& path) {
+  std::string text(RootKeyName(root));
+  for (const std::u16string& part : path) text += "\\" + Narrow(part);
+  return text;
+}
+
+bool SameName(const std::u16string& a, const std::u16string& b) {
+  return FoldWide(a) == FoldWide(b);
+}
+}  // namespace
+
+SimRegistry::SimRegistry()
+    : currentUser_(std::make_unique<Node>()), localMachine_(std::make_unique<Node>()) {}
+
+SimRegistry::~SimRegistry() = default;
+
+// HKEY_CLASSES_ROOT is two places: the user's classes first, then the machine's.
+std::vector<SimRegistry::Location> SimRegistry::Locations(RootKey root, const Path& path) const {
+  if (root != RootKey::ClassesRoot) return {{root, path}};
+  Path user{u"Software", u"Classes"};
+  Path machine{u"SOFTWARE", u"Classes"};
+  user.insert(user.end(), path.begin(), path.end());
+  machine.insert(machine.end(), path.begin(), path.end());
+  return {{RootKey::CurrentUser, user}, {RootKey::LocalMachine, machine}};
+}
+
+SimRegistry::Node* SimRegistry::Walk(const Location& location) const {
+  Node* node = location.root == RootKey::CurrentUser ? currentUser_.get() : localMachine_.get();
+  for (const std::u16string& part : location.path) {
+    if (node == nullptr) break;
+    node = node->Child(part);
+  }
+  return node;
+}
+
+std::vector<SimRegistry::Node*> SimRegistry::Resolve(RootKey root, const Path& path) const {
+  std::vector<Node*> nodes;
+  for (const Location& location : Locations(root, path)) {
+    if (Node* node = Walk(location)) nodes.push_back(node);
+  }
+  return nodes;
+}
+
+// Creating or writing through the classes root reaches the user's key only when it exists.
+SimRegistry::Location SimRegistry::WriteTarget(RootKey root, const Path& path) const {
+  std::vector<Location> locations = Locations(root, path);
+  if (locations.size() > 1 && Walk(locations[0]) == nullptr) return locations[1];
+  return locations[0];
+}
+
+SimRegistry::Node* SimRegistry::MakeNodes(const Location& location, bool honourMarks,
+                                          long& result) {
+  result = status::kSuccess;
+  Node* node = location.root == RootKey::CurrentUser ? currentUser_.get() : localMachine_.get();
+  Path walked;
+  for (const std::u16string& part : location.path) {
+    walked.push_back(part);
+    Node* child = node->Child(part);
+    if (child == nullptr) {
+      if (honourMarks) {
+        if (node->readOnly) result = status::kAccessDenied;
+        if (result == status::kSuccess) result = WriteBlocked(location.root, walked);
+        if (result != status::kSuccess) return nullptr;
+      }
+      auto created = std::make_unique<Node>();
+      created->name = part;
+      child = created.get();
+      node->children[FoldWide(part)] = std::move(created);
+    }
+    node = child;
+  }
+  return node;
+}
+
+const SimRegistry::Handle* SimRegistry::Find(RegHandle key) const {
+  auto it = handles_.find(key);
+  return it == handles_.end() ? nullptr : &it->second;
+}
+
+long SimRegistry::Resolve(RegHandle parent, const std::string& path, RootKey& root,
+                          Path& full) const {
+  std::string rest = path;
+  if (const Handle* handle = Find(parent)) {
+    root = handle->root;
+    full = handle->path;
+  } else if (parent >= RootHandle(RootKey::ClassesRoot) &&
+             parent <= RootHandle(RootKey::LocalMachine)) {
+    root = static_cast<RootKey>(parent);
+    full.clear();
+    // Like Windows, only the classes root forgives a leading backslash.
+    if (!rest.empty() && rest.front() == '\\') {
+      if (root != RootKey::ClassesRoot) return status::kBadPathName;
+      rest.erase(0, 1);
+    }
+  } else {
+    return status::kInvalidHandle;
+  }
+  for (std::u16string& part : SplitWide(Cp1252ToWide(rest))) full.push_back(std::move(part));
+  return status::kSuccess;
+}
+
+long SimRegistry::Injected(const std::string& call, RootKey root, const Path& path,
+                           const std::string& value) const {
+  if (!failWhen) return status::kSuccess;
+  return failWhen(SimRegCall{call, JoinNarrow(root, path), value});
+}
+
+long SimRegistry::WriteBlocked(RootKey root, const Path& path) const {
+  for (const auto& [location, result] : failingWrites_) {
+    if (location.root != root || location.path.size() > path.size()) continue;
+    if (std::equal(location.path.begin(), location.path.end(), path.begin(), SameName)) {
+      return result;
+    }
+  }
+  return status::kSuccess;
+}
+
+RegHandle SimRegistry::NewHandle(RootKey root, Path path, uint32_t access) {
+  const RegHandle handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = Handle{root, std::move(path), access};
+  return handle;
+}
+
+long SimRegistry::Open(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) {
+  key = 0;
+  RootKey root{};
+  Path full;
+  if (long result = Resolve(parent, path, root, full); result != status::kSuccess) return result;
+  if (long result = Injected("Open", root, full, ""); result != status::kSuccess) return result;
+  std::vector<Node*> nodes = Resolve(root, full);
+  if (nodes.empty()) return status::kFileNotFound;
+  if (nodes.front()->readOnly && (access & ~kReadOnlyGrants) != 0) return status::kAccessDenied;
+  key = NewHandle(root, std::move(full), access);
+  return status::kSuccess;
+}
+
+long SimRegistry::Create(RegHandle parent, const std::string& path, uint32_t access,
+                         RegHandle& key) {
+  key = 0;
+  RootKey root{};
+  Path full;
+  if (long result = Resolve(parent, path, root, full); result != status::kSuccess) return result;
+  if (long result = Injected("Create", root, full, ""); result != status::kSuccess) return result;
+  long result = status::kSuccess;
+  Node* node = MakeNodes(WriteTarget(root, full), true, result);
+  if (node == nullptr) return result;
+  if (node->readOnly && (access & ~kReadOnlyGrants) != 0) return status::kAccessDenied;
+  key = NewHandle(root, std::move(full), access);
+  return status::kSuccess;
+}
+
+long SimRegistry::Close(RegHandle key) {
+  return handles_.erase(key) == 1 ? status::kSuccess : status::kInvalidHandle;
+}
+
+std::vector<const SimRegistry::Node*> SimRegistry::MergedChildren(
+    const std::vector<Node*>& nodes) const {
+  std::map<std::u16string, const Node*> merged;
+  for (const Node* node : nodes) {
+    for (const auto& [folded, child] : node->children) merged.emplace(folded, child.get());
+  }
+  std::vector<const Node*> children;
+  for (const auto& [folded, child] : merged) children.push_back(child);
+  return children;
+}
+
+std::vector<const SimValue*> SimRegistry::MergedValues(const std::vector<Node*>& nodes) const {
+  std::vector<const SimValue*> values;
+  for (const Node* node : nodes) {
+    for (const SimValue& value : node->values) {
+      const bool shadowed = std::any_of(values.begin(), values.end(), [&](const SimValue* seen) {
+        return SameName(seen->name, value.name);
+      });
+      if (!shadowed) values.push_back(&value);
+    }
+  }
+  return values;
+}
+
+long SimRegistry::QueryInfo(RegHandle key, RegKeyInfo& info) {
+  info = {};
+  const Handle* handle = Find(key);
+  RootKey root = static_cast<RootKey>(key);
+  Path path;
+  if (handle) {
+    root = handle->root;
+    path = handle->path;
+  } else if (key < RootHandle(RootKey::ClassesRoot) || key > RootHandle(RootKey::LocalMachine)) {
+    return status::kInvalidHandle;
+  }
+  std::vector<Node*> nodes = Resolve(root, path);
+  if (nodes.empty()) return status::kKeyDeleted;
+  for (const Node* child : MergedChildren(nodes)) {
+    ++info.subKeys;
+    info.maxSubKeyLen = std::max(info.maxSubKeyLen, static_cast<uint32_t>(child->name.size()));
+  }
+  for (const SimValue* value : MergedValues(nodes)) {
+    ++info.values;
+    info.maxValueNameLen =
+        std::max(info.maxValueNameLen, static_cast<uint32_t>(value->name.size()));
+  }
+  return status::kSuccess;
+}
+
+namespace {
+long ToAnsiName(const std::u16string& wide, std::string& name) {
+  bool lossy = false;
+  std::string ansi = WideToCp1252(wide, lossy);
+  // A name the code page cannot hold would name another key: refuse it, as the Win32 backend does.
+  if (lossy) return status::kNoUnicodeTranslation;
+  name = std::move(ansi);
+  return status::kSuccess;
+}
+}  // namespace
+
+long SimRegistry::EnumKey(RegHandle key, uint32_t index, std::string& name) {
+  name.clear();
+  const Handle* handle = Find(key);
+  const bool isRoot =
+      key >= RootHandle(RootKey::ClassesRoot) && key <= RootHandle(RootKey::LocalMachine);
+  if (!handle && !isRoot) return status::kInvalidHandle;
+  if (handle && (handle->access & kEnumerateRight) == 0) return status::kAccessDenied;
+  std::vector<Node*> nodes =
+      handle ? Resolve(handle->root, handle->path) : Resolve(static_cast<RootKey>(key), {});
+  if (nodes.empty()) return status::kKeyDeleted;
+  std::vector<const Node*> children = MergedChildren(nodes);
+  if (index >= children.size()) return status::kNoMoreItems;
+  return ToAnsiName(children[index]->name, name);
+}
+
+long SimRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
+  name.clear();
+  const Handle* handle = Find(key);
+  const bool isRoot =
+      key >= RootHandle(RootKey::ClassesRoot) && key <= RootHandle(RootKey::LocalMachine);
+  if (!handle && !isRoot) return status::kInvalidHandle;
+  if (handle && (handle->access & kQueryRight) == 0) return status::kAccessDenied;
+  std::vector<Node*> nodes =
+      handle ? Resolve(handle->root, handle->path) : Resolve(static_cast<RootKey>(key), {});
+  if (nodes.empty()) return status::kKeyDeleted;
+  std::vector<const SimValue*> values = MergedValues(nodes);
+  if (index >= values.size()) return status::kNoMoreItems;
+  return ToAnsiName(values[index]->name, name);
+}
+
+long SimRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) {
+  const Handle* handle = Find(key);
+  const bool isRoot =
+      key >= RootHandle(RootKey::ClassesRoot) && key <= RootHandle(RootKey::LocalMachine);
+  if (!handle && !isRoot) return status::kInvalidHandle;
+  if (handle && (handle->access & kQueryRight) == 0) return status::kAccessDenied;
+  const RootKey root = handle ? handle->root : static_cast<RootKey>(key);
+  const Path path = handle ? handle->path : Path{};
+  if (long result = Injected("QueryValue", root, path, name); result != status::kSuccess) {
+    return result;
+  }
+  std::vector<Node*> nodes = Resolve(root, path);
+  if (nodes.empty()) return status::kKeyDeleted;
+  const std::u16string wide = Cp1252ToWide(name);
+  for (Node* node : nodes) {
+    if (const SimValue* value = node->Value(wide)) {
+      type = value->type;
+      data = value->data;
+      return status::kSuccess;
+    }
+  }
+  return status::kFileNotFound;
+}
+
+long SimRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type,
+                           const Bytes& data) {
+  const Handle* handle = Find(key);
+  if (!handle) return status::kInvalidHandle;
+  if ((handle->access & kSetRight) == 0) return status::kAccessDenied;
+  if (long result = Injected("SetValue", handle->root, handle->path, name);
+      result != status::kSuccess) {
+    return result;
+  }
+  const Location target = WriteTarget(handle->root, handle->path);
+  Node* node = Walk(target);
+  if (node == nullptr) return status::kKeyDeleted;
+  if (node->readOnly) return status::kAccessDenied;
+  if (long result = WriteBlocked(target.root, target.path); result != status::kSuccess) {
+    return result;
+  }
+  const std::u16string wide = Cp1252ToWide(name);
+  if (SimValue* value = node->Value(wide)) {
+    value->type = type;
+    value->data = data;
+  } else {
+    node->values.push_back(SimValue{wide, type, data});
+  }
+  return status::kSuccess;
+}
+
+long SimRegistry::DeleteValue(RegHandle key, const std::string& name) {
+  const Handle* handle = Find(key);
+  if (!handle) return status::kInvalidHandle;
+  if ((handle->access & kSetRight) == 0) return status::kAccessDenied;
+  if (long result = Injected("DeleteValue", handle->root, handle->path, name);
+      result != status::kSuccess) {
+    return result;
+  }
+  const Location target = WriteTarget(handle->root, handle->path);
+  Node* node = Walk(target);
+  if (node == nullptr) return status::kKeyDeleted;
+  if (node->readOnly) return status::kAccessDenied;
+  if (long result = WriteBlocked(target.root, target.path); result != status::kSuccess) {
+    return result;
+  }
+  const std::u16string folded = FoldWide(Cp1252ToWide(name));
+  auto it = std::find_if(node->values.begin(), node->values.end(),
+                         [&](const SimValue& value) { return FoldWide(value.name) == folded; });
+  if (it == node->values.end()) return status::kFileNotFound;
+  node->values.erase(it);
+  return status::kSuccess;
+}
+
+long SimRegistry::DeleteTree(RegHandle parent, const std::string& path) {
+  RootKey root{};
+  Path full;
+  if (long result = Resolve(parent, path, root, full); result != status::kSuccess) return result;
+  if (full.empty() || SplitWide(Cp1252ToWide(path)).empty()) return kInvalidParameter;
+  if (long result = Injected("DeleteTree", root, full, ""); result != status::kSuccess) {
+    return result;
+  }
+  const Location target = WriteTarget(root, full);
+  if (long result = WriteBlocked(target.root, target.path); result != status::kSuccess) {
+    return result;
+  }
+  Location parentLocation = target;
+  parentLocation.path.pop_back();
+  Node* parentNode = Walk(parentLocation);
+  if (parentNode == nullptr || parentNode->Child(target.path.back()) == nullptr) {
+    return status::kFileNotFound;
+  }
+  parentNode->children.erase(FoldWide(target.path.back()));
+  return status::kSuccess;
+}
+
+void SimRegistry::StageKey(RootKey root, const std::string& path) {
+  StageKeyWide(root, Cp1252ToWide(path));
+}
+
+void SimRegistry::StageKeyWide(RootKey root, const std::u16string& path) {
+  long ignored = status::kSuccess;
+  MakeNodes(WriteTarget(root, SplitWide(path)), false, ignored);
+}
+
+void SimRegistry::StageValue(RootKey root, const std::string& path, const std::string& name,
+                             uint32_t type, const Bytes& data) {
+  StageValueWide(root, Cp1252ToWide(path), Cp1252ToWide(name), type, data);
+}
+
+void SimRegistry::StageValueWide(RootKey root, const std::u16string& path,
+                                 const std::u16string& name, uint32_t type, const Bytes& data) {
+  long ignored = status::kSuccess;
+  Node* node = MakeNodes(WriteTarget(root, SplitWide(path)), false, ignored);
+  if (SimValue* value = node->Value(name)) {
+    value->type = type;
+    value->data = data;
+  } else {
+    node->values.push_back(SimValue{name, type, data});
+  }
+}
+
+void SimRegistry::StageString(RootKey root, const std::string& path, const std::string& name,
+                              const std::string& text, uint32_t type) {
+  Bytes data(text.begin(), text.end());
+  data.push_back(0);
+  StageValue(root, path, name, type, data);
+}
+
+void SimRegistry::StageDword(RootKey root, const std::string& path, const std::string& name,
+                             uint32_t value) {
+  StageValue(root, path, name, regtype::kDword,
+             Bytes{static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                   static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)});
+}
+
+void SimRegistry::SetReadOnly(RootKey root, const std::string& path, bool readOnly) {
+  long ignored = status::kSuccess;
+  MakeNodes(WriteTarget(root, SplitWide(Cp1252ToWide(path))), false, ignored)->readOnly = readOnly;
+}
+
+void SimRegistry::FailWritesBelow(RootKey root, const std::string& path, long result) {
+  for (Location& location : Locations(root, SplitWide(Cp1252ToWide(path)))) {
+    failingWrites_.emplace_back(std::move(location), result);
+  }
+}
+
+bool SimRegistry::HasKey(RootKey root, const std::string& path) const {
+  return !Resolve(root, SplitWide(Cp1252ToWide(path))).empty();
+}
+
+std::optional<SimValue> SimRegistry::GetValue(RootKey root, const std::string& path,
+                                              const std::string& name) const {
+  for (Node* node : Resolve(root, SplitWide(Cp1252ToWide(path)))) {
+    if (const SimValue* value = node->Value(Cp1252ToWide(name))) return *value;
+  }
+  return std::nullopt;
+}
+
+void SimRegistry::DumpNode(const Node& node, const std::string& name, std::string& out) const {
+  out += "[" + name + "]\n";
+  for (const SimValue& value : node.values) {
+    out += "\"" + Narrow(value.name) + "\"=" + std::to_string(value.type) + ":";
+    constexpr char kHex[] = "0123456789abcdef";
+    for (size_t i = 0; i < value.data.size(); ++i) {
+      if (i > 0) out += ',';
+      out += kHex[value.data[i] >> 4];
+      out += kHex[value.data[i] & 15];
+    }
+    out += "\n";
+  }
+  for (const auto& [folded, child] : node.children) {
+    DumpNode(*child, name + "\\" + Narrow(child->name), out);
+  }
+}
+
+std::string SimRegistry::Dump(RootKey root, const std::string& path) const {
+  const Path parts = SplitWide(Cp1252ToWide(path));
+  std::string out;
+  // The classes root dumps the place its writes go, which is what a test staged.
+  if (Node* node = Walk(WriteTarget(root, parts))) DumpNode(*node, JoinNarrow(root, parts), out);
+  return out;
+}

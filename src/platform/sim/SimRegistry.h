@@ -1,0 +1,116 @@
+// The registry in memory, behaving as Windows does where the program can tell: names match
+// without regard to case and keep their spelling, subkeys enumerate in sorted order, values in
+// creation order, HKEY_CLASSES_ROOT merges HKCU\Software\Classes over HKLM\SOFTWARE\Classes.
+// Names are held in UTF-16, so a test can stage names that Windows-1252 cannot hold.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/RegistryApi.h"
+
+namespace status {
+inline constexpr long kBadPathName = 161;
+inline constexpr long kKeyDeleted = 1018;
+}  // namespace status
+
+struct SimValue {
+  std::u16string name;
+  uint32_t type = regtype::kNone;
+  Bytes data;
+};
+
+// One call about to change or read the registry, offered to SimRegistry::failWhen.
+struct SimRegCall {
+  std::string call;   // "Open", "Create", "QueryValue", "SetValue", "DeleteValue", "DeleteTree"
+  std::string key;    // "HKEY_CURRENT_USER\Software\X" (root by its long name, as addressed)
+  std::string value;  // the value name, for value calls
+};
+
+class SimRegistry : public RegistryApi {
+ public:
+  SimRegistry();
+  ~SimRegistry() override;
+
+  long Open(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) override;
+  long Create(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) override;
+  long Close(RegHandle key) override;
+  long QueryInfo(RegHandle key, RegKeyInfo& info) override;
+  long EnumKey(RegHandle key, uint32_t index, std::string& name) override;
+  long EnumValue(RegHandle key, uint32_t index, std::string& name) override;
+  long QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) override;
+  long SetValue(RegHandle key, const std::string& name, uint32_t type, const Bytes& data) override;
+  long DeleteValue(RegHandle key, const std::string& name) override;
+  long DeleteTree(RegHandle parent, const std::string& path) override;
+
+  // --- Staging for tests (bypass access marks and injected failures). Paths have no leading
+  // backslash requirement; through ClassesRoot they land where a write through it would.
+  void StageKey(RootKey root, const std::string& path);
+  void StageKeyWide(RootKey root, const std::u16string& path);
+  void StageValue(RootKey root, const std::string& path, const std::string& name, uint32_t type,
+                  const Bytes& data);
+  void StageValueWide(RootKey root, const std::u16string& path, const std::u16string& name,
+                      uint32_t type, const Bytes& data);
+  // REG_SZ (or another string type) with its terminating NUL.
+  void StageString(RootKey root, const std::string& path, const std::string& name,
+                   const std::string& text, uint32_t type = regtype::kSz);
+  void StageDword(RootKey root, const std::string& path, const std::string& name, uint32_t value);
+  // Readable but not changeable: full-access opens and writes fail with 5 (key deletion does not).
+  void SetReadOnly(RootKey root, const std::string& path, bool readOnly = true);
+
+  // --- Inspection.
+  bool HasKey(RootKey root, const std::string& path) const;
+  std::optional<SimValue> GetValue(RootKey root, const std::string& path,
+                                   const std::string& name) const;
+  // The tree below root\path as text, one "[key]" line per key and one "name"=type:hex line per
+  // value, subkeys sorted and values in stored order: for whole-state comparisons.
+  std::string Dump(RootKey root, const std::string& path) const;
+  size_t OpenHandleCount() const { return handles_.size(); }
+
+  // --- Failure injection.
+  // Asked before each call named in SimRegCall; a non-zero answer is returned instead.
+  std::function<long(const SimRegCall&)> failWhen;
+  // Writes (SetValue, DeleteValue, Create of a new key, DeleteTree) at or below this key fail
+  // with the given status.
+  void FailWritesBelow(RootKey root, const std::string& path, long status = status::kAccessDenied);
+
+  struct Node;
+
+ private:
+  using Path = std::vector<std::u16string>;
+  struct Handle {
+    RootKey root;
+    Path path;
+    uint32_t access;
+  };
+  struct Location {
+    RootKey root;  // CurrentUser or LocalMachine
+    Path path;
+  };
+
+  std::vector<Location> Locations(RootKey root, const Path& path) const;
+  std::vector<Node*> Resolve(RootKey root, const Path& path) const;
+  Node* Walk(const Location& location) const;
+  Node* MakeNodes(const Location& location, bool honourMarks, long& status);
+  Location WriteTarget(RootKey root, const Path& path) const;
+  const Handle* Find(RegHandle key) const;
+  long Resolve(RegHandle parent, const std::string& path, RootKey& root, Path& full) const;
+  long Injected(const std::string& call, RootKey root, const Path& path,
+                const std::string& value) const;
+  long WriteBlocked(RootKey root, const Path& path) const;
+  std::vector<const SimValue*> MergedValues(const std::vector<Node*>& nodes) const;
+  std::vector<const Node*> MergedChildren(const std::vector<Node*>& nodes) const;
+  RegHandle NewHandle(RootKey root, Path path, uint32_t access);
+  void DumpNode(const Node& node, const std::string& name, std::string& out) const;
+
+  std::unique_ptr<Node> currentUser_;
+  std::unique_ptr<Node> localMachine_;
+  std::map<RegHandle, Handle> handles_;
+  RegHandle nextHandle_ = 0x1000;
+  std::vector<std::pair<Location, long>> failingWrites_;
+};
