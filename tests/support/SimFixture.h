@@ -18,6 +18,7 @@
 
 #include "platform/Unit0.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimRegedit.h"
 
 namespace simkeys {
 inline constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
@@ -31,6 +32,8 @@ class SimTest : public ::testing::Test {
     sim.Install();
     StageMachine();
     InitPaths();
+    // The registry editor that exports and imports scripts: WindowsDir() + "regedit.exe".
+    InstallSimRegedit(sim);
   }
 
   void TearDown() override {

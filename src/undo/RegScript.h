@@ -1,0 +1,71 @@
+// Registry-script text: the headers, key and value lines, the escaping of quoted names and data,
+// the one table of value types and their script forms, and the parser that turns a script back
+// into the operations the registry editor performs on import.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Types.h"
+
+inline constexpr std::string_view kRegedit4Header = "REGEDIT4";
+inline constexpr std::string_view kRegedit5Header = "Windows Registry Editor Version 5.00";
+
+// How a script file stores its text, which also decides how hex(1), hex(2) and hex(7) bytes are
+// read and written: UTF-16LE code units in a UTF-16 file, ANSI bytes in a single-byte file.
+enum class ScriptEncoding { Ansi, Utf16 };
+
+// Backslash doubled, double quote as backslash + double quote; nothing else changes.
+std::string EscapeScriptText(std::string_view text);
+
+// "[" + root name + path + "]", the path as callers write it (with its leading backslash).
+std::string KeyLine(RootKey root, std::string_view path);
+// "[-" + root name + path + "]": on import deletes the key and everything below it.
+std::string DeleteKeyLine(RootKey root, std::string_view path);
+// "@" for the default value (empty name), otherwise the escaped name in double quotes.
+std::string ValueNameText(std::string_view name);
+// name="text" (a REG_SZ value).
+std::string StringValueLine(std::string_view name, std::string_view text);
+// name=dword:0000000A
+std::string DwordValueLine(std::string_view name, uint32_t value);
+// name=- (on import deletes the value).
+std::string DeleteValueLine(std::string_view name);
+
+// One value as a single line that re-imports to the same type and the same bytes, however long:
+// a plain string in quotes, a DWORD as dword:, everything else as hex: or hex(N): with
+// upper-case digits. data are the bytes the single-byte registry calls return.
+std::string ValueLine(std::string_view name, uint32_t type, const Bytes& data,
+                      ScriptEncoding encoding);
+// One value as the registry editor exports it to a UTF-16 file: lower-case digits, hex lists
+// wrapped near 80 columns with a backslash and a two-space indent. One or more lines.
+TextList ExportValueLines(std::string_view name, uint32_t type, const Bytes& data);
+
+enum class ScriptVersion { Invalid, Regedit4, Regedit5 };
+
+// The version a script's first line declares; Invalid for anything else.
+ScriptVersion ScriptHeaderVersion(std::u16string_view line);
+
+struct ScriptOp {
+  enum class Kind { Key, DeleteKey, SetValue, DeleteValue };
+  Kind kind = Kind::Key;
+  RootKey root = RootKey::CurrentUser;
+  std::string path;  // below the root, no leading backslash; "" for the root itself
+  std::string name;  // value name, "" for the default value
+  uint32_t type = 0;
+  Bytes data;  // as the single-byte registry calls take it
+};
+
+struct ParsedScript {
+  ScriptVersion version = ScriptVersion::Invalid;  // Invalid: nothing is imported
+  std::vector<ScriptOp> ops;
+  // Lines the registry editor skips silently: malformed ones, values without an open key.
+  std::vector<size_t> skippedLines;  // 1-based line numbers
+};
+
+// Parses script text (already decoded). encoding is the file's, see ScriptEncoding.
+ParsedScript ParseScript(std::u16string_view text, ScriptEncoding encoding);
+// Parses a script file's bytes the way the registry editor reads them: FF FE starts UTF-16LE,
+// anything else is the ANSI code page (so a UTF-8 file with a byte-order mark has no valid
+// header and imports nothing).
+ParsedScript ParseScriptFile(const Bytes& file);
