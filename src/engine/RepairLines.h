@@ -1,20 +1,13 @@
-// The text of the lines a key repair writes: FixScript entries and detail lines.
+// The detail line of a key repair: "[HKCR]" + what was repaired + " ... " + the language text.
 #pragma once
 
 #include <string>
 
 #include "platform/LanguageFile.h"
 #include "platform/Roots.h"
+#include "undo/RegScript.h"
 
-// "[-HKEY_CLASSES_ROOT\path]"
-inline std::string DeleteKeyLine(RootKey root, const std::string& path) {
-  return "[-" + std::string(RootKeyName(root)) + path + "]";
-}
-// "[HKEY_CLASSES_ROOT\path]"
-inline std::string KeyLine(RootKey root, const std::string& path) {
-  return "[" + std::string(RootKeyName(root)) + path + "]";
-}
-// "[HKCR]" + text + " ... " + the language text Fix/key, read now.
+// The text under Fix/key is read at the moment the line is made; key is also its default.
 inline std::string DetailLine(RootKey root, const std::string& text, const std::string& key) {
   return std::string(RootTag(root)) + text + " ... " + LanguageText("Fix", key, key);
 }
