@@ -14,7 +14,7 @@ constexpr RootKey kRoot = RootKey::ClassesRoot;
 void CleanEngine::CountTreeValues(RootKey root, const std::string& path) {
   PumpMessages();
   if (!Running || TreeValueCount > 0) return;
-  const RegKey key(root, path, access::kRead);
+  const RegKey key(root, path, keyaccess::kRead);
   if (!key.IsOpen() && key.OpenStatus() != status::kFileNotFound) {
     // A key that is there but cannot be read proves nothing about what it holds.
     ++TreeValueCount;
