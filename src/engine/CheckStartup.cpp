@@ -1,4 +1,43 @@
-// Placeholder until the startup list check lands.
+// The startup program list: Run values whose program can no longer be found are scheduled for
+// deletion through the FixScript.
 #include "engine/CleanEngine.h"
+#include "engine/RepairLines.h"
+#include "engine/WindowsFolders.h"
+#include "platform/RegUnit.h"
+#include "platform/Unit0.h"
+#include "undo/RegScript.h"
 
-void CleanEngine::CheckStartup(RootKey) {}
+namespace {
+
+constexpr char kRunKey[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// command is the upper-cased data of a Run value; empty when it held no string at all.
+bool ProgramIsMissing(const std::string& command) {
+  if (command.empty()) return true;
+  const std::string file = CommandToFilePath(command);
+  // The DLL runner and unexpanded system-root paths cannot be judged from the text.
+  if (Contains(file, "RUNDLL32") || Contains(file, "SYSTEMROOT")) return false;
+  return !ReferencedFileIsSound(command, file);
+}
+
+}  // namespace
+
+void CleanEngine::CheckStartup(RootKey root) {
+  TextList names;
+  ListValueNames(root, kRunKey, names);
+  const int count = static_cast<int>(names.size());
+  for (int i = 0; i < count; ++i) {
+    if (!BeginItem()) continue;
+    StepProgress(i, count);
+    const std::string& name = names[static_cast<size_t>(i)];
+    // The key's default value starts nothing.
+    if (name.empty()) continue;
+    if (!ProgramIsMissing(ReadStringUpper(root, kRunKey, name))) continue;
+    RepairValue(kStartup, root, kRunKey, name, {KeyLine(root, kRunKey), DeleteValueLine(name), ""},
+                DetailLine(root, kRunKey + name, "deleted"));
+  }
+}

@@ -1,4 +1,66 @@
-// Placeholder until the per-user values walk lands.
-#include "engine/CleanEngine.h"
+// The walk below the user's software branch: string values that look like paths of files or
+// folders that no longer exist are deleted at once.
+#include <algorithm>
 
-void CleanEngine::ScanApplicationsHistory(RootKey, const std::string&) {}
+#include "engine/CleanEngine.h"
+#include "engine/FileJudgement.h"
+#include "engine/RepairLines.h"
+#include "engine/WindowsFolders.h"
+#include "platform/RegUnit.h"
+#include "platform/Unit0.h"
+
+namespace {
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// Tested on the path text before the key is opened, so an excluded branch costs nothing.
+bool IsExcludedBranch(const std::string& path) {
+  const std::string upper = UpperAscii(path);
+  return Contains(upper, "MICROSOFT") || Contains(upper, "CLASSES");
+}
+
+bool IsPathLike(const std::string& data) {
+  return data.size() >= 5 && Contains(data, ":") && Contains(data, "\\") &&
+         data.find_first_of("~$") == std::string::npos &&
+         std::count(data.begin(), data.end(), ',') <= 1;
+}
+
+// String data as stored, up to its terminating NUL.
+std::string StringData(const Bytes& data) {
+  const auto end = std::find(data.begin(), data.end(), uint8_t{0});
+  return std::string(data.begin(), end);
+}
+
+bool NamesSomethingThatExists(const std::string& data) {
+  if (FolderExists(data) || FileExists(data)) return true;
+  if (FoundInWindowsFolders(FileNamePart(CommandToFilePath(data)))) return true;
+  return MayStillExist(data, true);
+}
+
+}  // namespace
+
+void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path) {
+  if (!BeginItem()) return;
+  if (IsExcludedBranch(path)) return;
+  // This level's key stays open while the levels below are walked.
+  const RegKey key(root, path, keyaccess::kAllAccess);
+  const TextList subKeys = key.SubKeyNames();
+  const RootKey tagRoot = root == RootKey::CurrentUser ? root : RootKey::LocalMachine;
+  for (const std::string& name : key.ValueNames()) {
+    if (!BeginItem()) continue;
+    uint32_t type = regtype::kNone;
+    Bytes bytes;
+    if (key.Query(name, type, bytes) != status::kSuccess) continue;
+    if (type != regtype::kSz && type != regtype::kExpandSz) continue;
+    const std::string data = StringData(bytes);
+    if (!IsPathLike(data)) continue;
+    // A path on drive A: goes without a test: the floppy drive tells nothing when it is empty.
+    if (!data.starts_with("A:") && NamesSomethingThatExists(data)) continue;
+    RemoveValueNow(root, path, key, name, DetailLine(tagRoot, path + name, "deleted"));
+  }
+  for (const std::string& subKey : subKeys) {
+    if (!subKey.empty()) ScanApplicationsHistory(root, path + subKey + "\\");
+  }
+}

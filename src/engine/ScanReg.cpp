@@ -1,8 +1,30 @@
-// Placeholder until the history check lands.
+// The history keys of the current user: every plain string value directly in each key goes.
 #include "engine/CleanEngine.h"
+#include "engine/RepairLines.h"
+#include "platform/Unit0.h"
+#include "undo/UndoJournal.h"
 
-void CleanEngine::ScanReg(const std::string&) {}
-bool CleanEngine::RemoveValueNow(RootKey, const std::string&, const RegKey&, const std::string&,
-                                 const std::string&) {
-  return false;
+void CleanEngine::ScanReg(const std::string& path) {
+  const RegKey key(RootKey::CurrentUser, path, keyaccess::kAllAccess);
+  if (!key.IsOpen()) return;
+  for (const std::string& name : key.ValueNames()) {
+    if (!BeginItem()) continue;
+    uint32_t type = regtype::kNone;
+    Bytes data;
+    if (key.Query(name, type, data) != status::kSuccess || type != regtype::kSz) continue;
+    RemoveValueNow(RootKey::CurrentUser, path, key, name,
+                   DetailLine(RootKey::CurrentUser, path + "\\" + name, "deleted"));
+  }
+}
+
+// A value deleted at once has no later import to wait for, so its backup must already be in
+// the undo file on disk: a crash or a kill after the deletion then still leaves the way back.
+bool CleanEngine::RemoveValueNow(RootKey root, const std::string& keyPath, const RegKey& key,
+                                 const std::string& name, const std::string& detail) {
+  if (!BackupValue(root, keyPath, name)) return false;
+  if (SaveUndoFile(UndoDir() + UndoFileName, UndoJournal) != status::kSuccess) return false;
+  if (key.Delete(name) != status::kSuccess) return false;
+  ++CategoryCount(kTemporary);
+  CategoryLog(kTemporary).push_back(detail);
+  return true;
 }
