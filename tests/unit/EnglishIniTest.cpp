@@ -1,0 +1,91 @@
+// The shipped translator's template changes nothing: every text it gives equals the built-in
+// default at every place that text is used.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/LanguageFile.h"
+
+namespace {
+
+struct Text {
+  const char* section;
+  const char* key;
+  const char* builtIn;
+};
+
+// Every look-up of the program with its default; Item1 and Item2 appear once per default.
+constexpr Text kTexts[] = {
+    {"Info", "Info1",
+     "The Windows Registry is a crucial part of your PC's operation system. Regular use of "
+     "computer makes the registry fragmented and cluttered with obsolete and invalid data."},
+    {"Info", "Info2", "Just clean registry in a blink of an eye!"},
+    {"Items", "Item0", "Scan system folders."},
+    {"Items", "Item1", "File associations"},
+    {"Items", "Item1", "Extension assotiations"},
+    {"Items", "Item1", "File assotiations"},
+    {"Items", "Item2", "Com/ActiveX entries"},
+    {"Items", "Item2", "COM/ActiveX entries"},
+    {"Items", "Item3", "Startup program list"},
+    {"Items", "Item4", "Uninstall entries"},
+    {"Items", "Item5", "Temporary registry values"},
+    {"Items", "Details", "Details"},
+    {"Buttons", "Clean", "Clean"},
+    {"Buttons", "Stop", "Stop"},
+    {"Buttons", "Back", "Back"},
+    {"Buttons", "Undo", "Undo"},
+    {"Buttons", "SelectAll", "Select all"},
+    {"Buttons", "DeselectAll", "Deselect all"},
+    {"Buttons", "Delete", "Delete"},
+    {"Buttons", "Close", "Close"},
+    {"Buttons", "Yes", "Yes"},
+    {"Buttons", "No", "No"},
+    {"Messages", "Information", "Information"},
+    {"Messages", "Confirmation", "Confirmation"},
+    {"Messages", "CancelOperation", "Cancel operation?"},
+    {"Messages", "PleaseWait", "Please wait..."},
+    {"Messages", "NothingToView", "You have nothing to view!"},
+    {"Fix", "Summary", "Summary"},
+    {"Fix", "items fixed", "items fixed"},
+    {"Fix", "fixed", "fixed"},
+    {"Fix", "deleted", "deleted"},
+    {"Undo", "OpenFolder", "Open folder"},
+    {"Undo", "Message1", "Are you sure to apply checked undo ?"},
+    {"Undo", "Message2", "undo applyed!"},
+    {"Undo", "Message3", "Are you sure to delete checked undo?"},
+    {"Undo", "Message4", "undo-files deleted!"},
+};
+
+std::string Template() {
+  const auto path =
+      std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "resources" / "English.ini";
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(EnglishIni, EveryTextEqualsItsBuiltInDefault) {
+  const std::string ini = Template();
+  ASSERT_FALSE(ini.empty());
+  for (const Text& text : kTexts) {
+    SCOPED_TRACE(std::string(text.section) + "/" + text.key);
+    EXPECT_EQ(ProfileString(ini, text.section, text.key, text.builtIn), text.builtIn);
+  }
+}
+
+TEST(EnglishIni, HoldsEveryKeyButTheTwoWithSeveralDefaults) {
+  const std::string ini = Template();
+  const std::string absent = "(absent)";
+  int present = 0;
+  for (const Text& text : kTexts) {
+    const bool several = std::string(text.key) == "Item1" || std::string(text.key) == "Item2";
+    const bool found = ProfileString(ini, text.section, text.key, absent) != absent;
+    EXPECT_EQ(found, !several) << text.section << "/" << text.key;
+    present += found ? 1 : 0;
+  }
+  EXPECT_EQ(present, 31);
+}
+
+}  // namespace
