@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include "unit/EngineTest.h"
+
+namespace {
+
+constexpr RootKey kCU = RootKey::CurrentUser;
+constexpr RootKey kLM = RootKey::LocalMachine;
+const std::string kMachine = "SOFTWARE\\Classes\\";
+const std::string kList = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+const TextList kHeadings = {"Extension assotiations...", "COM/ActiveX entries...",
+                            "Startup program list...", "Uninstall entries...",
+                            "Temporary registry values..."};
+
+class CleanRunTest : public EngineTest {
+ protected:
+  // Three orphaned machine-wide extensions and three uninstall entries without a command.
+  void StageProblems() {
+    for (const char* ext : {".a1", ".a2", ".a3"}) PutString(kLM, kMachine + ext, "", "nothere");
+    for (const char* entry : {"U1", "U2", "U3"}) {
+      PutString(kLM, kList + entry, "DisplayName", entry);
+    }
+  }
+
+  std::string MachineState() const {
+    return sim.registry.Dump(kLM, "SOFTWARE") + sim.registry.Dump(kCU, "Software");
+  }
+
+  // Presses the button at the pump where `when` first holds, answering the question with answer.
+  void PressWhen(std::function<bool()> when, int answer) {
+    engine.answers.push_back(answer);
+    engine.onPump = [this, when, pressed = false](int) mutable {
+      if (pressed || !when()) return;
+      pressed = true;
+      engine.Panel1Button1Click();
+    };
+  }
+
+  bool InCategory(const std::string& progress) const {
+    return !engine.progressLabels.empty() && engine.progressLabels.back() == progress;
+  }
+
+  // The idle state after a run.
+  void ExpectFinished() {
+    EXPECT_FALSE(engine.Running);
+    EXPECT_EQ(engine.buttonCaption, "Clean");
+    EXPECT_TRUE(engine.closeEnabled);
+    EXPECT_FALSE(engine.gaugeVisible);
+    EXPECT_EQ(engine.gaugeShown, 100);
+    EXPECT_TRUE(engine.detailsLinksActive);
+  }
+
+  size_t ImportRuns() const {
+    size_t imports = 0;
+    for (const SimProcess::Run& run : sim.process.runs) {
+      if (run.arguments.rfind(" /s ", 0) == 0) ++imports;
+    }
+    return imports;
+  }
+};
+
+TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
+  StageProblems();
+  const std::string before = MachineState();
+  bool undoOnDiskAtImport = false;
+  sim.process.beforeRun = [&](const SimProcess::Run& run) {
+    if (run.arguments.rfind(" /s ", 0) == 0) undoOnDiskAtImport = sim.files.Exists(UndoPath());
+    return true;
+  };
+
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  const std::string a = "[HKLM]\\SOFTWARE\\Classes\\.a";
+  const std::string u = "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\U";
+  EXPECT_EQ(engine.CategoryLog(kAssociations),
+            (TextList{kHeadings[0], "[HKCR]\\.a1 ... fixed", "[HKCR]\\.a2 ... fixed",
+                      "[HKCR]\\.a3 ... fixed", a + "1 ... fixed", a + "2 ... fixed",
+                      a + "3 ... fixed", "", "Summary: 6 items fixed."}));
+  EXPECT_EQ(engine.CategoryLog(kComActiveX),
+            (TextList{kHeadings[1], "", "Summary: 0 items fixed."}));
+  EXPECT_EQ(engine.CategoryLog(kUninstall),
+            (TextList{kHeadings[3], u + "1 ... deleted", u + "2 ... deleted", u + "3 ... deleted",
+                      "", "Summary: 3 items fixed."}));
+  EXPECT_EQ(engine.CategoryLog(kTemporary),
+            (TextList{kHeadings[4], "", "Summary: 0 items fixed."}));
+  EXPECT_EQ(engine.progressLabels,
+            (std::vector<std::string>{"", "Scan system folders. Please wait...",
+                                      "File assotiations...", "COM/ActiveX entries...",
+                                      "Startup program list...", "Uninstall entries...",
+                                      "Temporary registry values...", "Summary:  9 items fixed."}));
+  EXPECT_EQ(std::vector<std::string>(engine.counterLabels, engine.counterLabels + 5),
+            (std::vector<std::string>{"6", "0", "0", "3", "0"}));
+
+  // The script stays on disk, was imported once by the editor, after the undo file was saved.
+  const std::string del = "[-HKEY_LOCAL_MACHINE\\";
+  EXPECT_EQ(sim.files.FileText(ScriptPath()),
+            "REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\.a1]\r\n\r\n[-HKEY_CLASSES_ROOT\\.a2]\r\n\r\n"
+            "[-HKEY_CLASSES_ROOT\\.a3]\r\n\r\n" +
+                del + "SOFTWARE\\Classes\\.a1]\r\n\r\n" + del + "SOFTWARE\\Classes\\.a2]\r\n\r\n" +
+                del + "SOFTWARE\\Classes\\.a3]\r\n\r\n" + del + kList + "U1]\r\n\r\n" + del +
+                kList + "U2]\r\n\r\n" + del + kList + "U3]\r\n\r\n");
+  ASSERT_FALSE(sim.process.runs.empty());
+  EXPECT_EQ(sim.process.runs.back().application, "C:\\WINDOWS\\regedit.exe");
+  EXPECT_EQ(sim.process.runs.back().arguments, " /s \"" + ScriptPath() + "\"");
+  EXPECT_EQ(ImportRuns(), 1u);
+  EXPECT_TRUE(undoOnDiskAtImport);
+  EXPECT_EQ(sim.process.sleptMilliseconds, 1000u);
+  EXPECT_TRUE(FixScript.empty());
+  EXPECT_TRUE(engine.informations.empty());
+
+  // The registry really changed; importing the undo file restores it exactly.
+  for (const char* ext : {".a1", ".a2", ".a3"}) {
+    EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ext)) << ext;
+  }
+  EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U1"));
+  ASSERT_TRUE(RunRegedit(" /s \"" + UndoPath() + "\""));
+  EXPECT_EQ(MachineState(), before);
+}
+
+TEST_F(CleanRunTest, ARunThatFindsNothingWritesNothingAndStartsNoEditor) {
+  engine.Panel1Button1Click();
+  ExpectFinished();
+  EXPECT_TRUE(sim.process.runs.empty());
+  EXPECT_FALSE(sim.files.Exists(ScriptPath()));
+  EXPECT_FALSE(sim.files.Exists(UndoPath()));
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  0 items fixed.");
+}
+
+TEST_F(CleanRunTest, ALeftoverScriptIsDeletedAtTheStart) {
+  PutFile(ScriptPath(), "REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n");
+  engine.Panel1Button1Click();
+  EXPECT_FALSE(sim.files.Exists(ScriptPath()));
+}
+
+TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
+  StageProblems();
+  // The pump of the second extension: the first is repaired, the rest only visited.
+  PressWhen([&] { return engine.CategoryCount(kAssociations) == 1; }, 1);
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  EXPECT_EQ(engine.questions, std::vector<std::string>{"Cancel operation?"});
+  EXPECT_EQ(engine.CategoryLog(kAssociations),
+            (TextList{kHeadings[0], "[HKCR]\\.a1 ... fixed", "", "Summary: 1 items fixed."}));
+  for (int k = kComActiveX; k <= kTemporary; ++k) {
+    EXPECT_EQ(engine.CategoryLog(k), TextList{kHeadings[static_cast<size_t>(k - 1)]}) << k;
+  }
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  1 items fixed.");
+  EXPECT_EQ(engine.counterLabels[0], "1");
+  EXPECT_EQ(ImportRuns(), 1u);
+  EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a1"));
+  EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".a2"));
+  EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U1"));
+}
+
+TEST_F(CleanRunTest, StopBetweenChecksLeavesTheCategoryOpen) {
+  StageProblems();
+  PressWhen([&] { return InCategory("COM/ActiveX entries..."); }, 1);
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  EXPECT_EQ(engine.CategoryLog(kAssociations).back(), "Summary: 6 items fixed.");
+  // Category 2 was cut short by a test between its checks: no summary, its label keeps "0".
+  EXPECT_EQ(engine.CategoryLog(kComActiveX), TextList{kHeadings[1]});
+  EXPECT_EQ(engine.counterLabels[1], "0");
+  EXPECT_EQ(engine.CategoryLog(kUninstall), TextList{kHeadings[3]});
+  EXPECT_EQ(
+      engine.progressLabels,
+      (std::vector<std::string>{"", "Scan system folders. Please wait...", "File assotiations...",
+                                "COM/ActiveX entries...", "Summary:  6 items fixed."}));
+  EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U1"));
+  EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a3"));
+}
+
+TEST_F(CleanRunTest, StopDuringTheUninstallCheckClosesItsCategory) {
+  StageProblems();
+  PressWhen([&] { return engine.CategoryCount(kUninstall) == 1; }, 1);
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  const std::string u = "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\U";
+  EXPECT_EQ(engine.CategoryLog(kUninstall),
+            (TextList{kHeadings[3], u + "1 ... deleted", "", "Summary: 1 items fixed."}));
+  EXPECT_EQ(engine.counterLabels[3], "1");
+  EXPECT_EQ(engine.CategoryLog(kTemporary), TextList{kHeadings[4]});
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  7 items fixed.");
+  EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U1"));
+  EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U2"));
+}
+
+TEST_F(CleanRunTest, ANoAnswerChangesNothing) {
+  StageProblems();
+  PressWhen([&] { return engine.CategoryCount(kUninstall) == 1; }, 2);
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  EXPECT_EQ(engine.questions, std::vector<std::string>{"Cancel operation?"});
+  // The run went on as if nothing had been pressed.
+  const std::string u = "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\U";
+  EXPECT_EQ(engine.CategoryLog(kUninstall),
+            (TextList{kHeadings[3], u + "1 ... deleted", u + "2 ... deleted", u + "3 ... deleted",
+                      "", "Summary: 3 items fixed."}));
+  EXPECT_EQ(engine.CategoryLog(kTemporary),
+            (TextList{kHeadings[4], "", "Summary: 0 items fixed."}));
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  9 items fixed.");
+  EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U3"));
+}
+
+TEST_F(CleanRunTest, AClickAfterAConfirmedStopStartsNoSecondRun) {
+  StageProblems();
+  engine.answers = {1};
+  int clicks = 0;
+  engine.onPump = [&](int) {
+    if (engine.CategoryCount(kAssociations) == 1 && clicks < 3) {
+      ++clicks;
+      engine.Panel1Button1Click();
+    }
+  };
+  engine.Panel1Button1Click();
+  ExpectFinished();
+  EXPECT_EQ(engine.questions.size(), 1u);
+  EXPECT_EQ(engine.CategoryLog(kAssociations).front(), kHeadings[0]);
+  EXPECT_EQ(engine.CategoryLog(kAssociations).size(), 4u);
+  EXPECT_EQ(ImportRuns(), 1u);
+}
+
+TEST_F(CleanRunTest, AnUndoFileThatCannotBeSavedImportsNothing) {
+  StageProblems();
+  const std::string before = MachineState();
+  sim.files.failWhen = [](const SimFileCall& call) -> long {
+    return call.call == "WriteAll" && call.path.find("\\Undo ") != std::string::npos
+               ? status::kDiskFull
+               : status::kSuccess;
+  };
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  EXPECT_EQ(ImportRuns(), 0u);
+  EXPECT_FALSE(sim.files.Exists(ScriptPath()));
+  EXPECT_EQ(MachineState(), before);
+  ASSERT_EQ(engine.informations.size(), 1u);
+  const std::string& message = engine.informations[0];
+  EXPECT_NE(message.find(UndoPath()), std::string::npos) << message;
+  EXPECT_NE(message.find("There is not enough space on the disk."), std::string::npos) << message;
+}
+
+TEST_F(CleanRunTest, AnErrorInACheckStillRunsTheFinalSteps) {
+  StageProblems();
+  // A REG_DWORD with eight bytes: the read fails after the type was accepted.
+  PutValue(kLM, kList + "U2", "NoRemove", regtype::kDword, Bytes(8, 1));
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  ASSERT_EQ(engine.informations.size(), 1u);
+  EXPECT_NE(engine.informations[0].find("Failed to get data for 'NoRemove'"), std::string::npos)
+      << engine.informations[0];
+  // What was found before the error is removed with its backup on disk.
+  EXPECT_TRUE(sim.files.Exists(UndoPath()));
+  EXPECT_EQ(ImportRuns(), 1u);
+  EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U1"));
+  EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U3"));
+  EXPECT_EQ(engine.CategoryLog(kUninstall).size(), 2u);  // heading and U1, no summary
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  7 items fixed.");
+}
+
+TEST(StepProgress, TheGaugeAfterAWholeList) {
+  struct Case {
+    int items;
+    int gauge;
+  };
+  for (const Case& c : {Case{1, 0}, Case{10, 9}, Case{100, 99}, Case{101, 99}, Case{199, 99},
+                        Case{200, 100}, Case{1000, 100}}) {
+    SCOPED_TRACE(c.items);
+    RecordingEngine engine;
+    for (int i = 0; i < c.items; ++i) engine.StepProgress(i, c.items);
+    EXPECT_EQ(engine.GaugePercent(), c.gauge);
+  }
+}
+
+}  // namespace
