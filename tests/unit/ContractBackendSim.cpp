@@ -1,0 +1,39 @@
+// The contract tests' backend natively: a fresh simulated platform per test.
+#include <memory>
+
+#include "platform/sim/SimCodePage.h"
+#include "platform/sim/SimPlatform.h"
+#include "support/ContractBackend.h"
+
+namespace {
+std::unique_ptr<SimPlatform> platform;
+}
+
+std::string ContractBegin() {
+  platform = std::make_unique<SimPlatform>();
+  platform->Install();
+  // A few classes, as every Windows machine has them.
+  platform->registry.StageString(RootKey::LocalMachine, "SOFTWARE\\Classes\\.txt", "", "txtfile");
+  platform->registry.StageKey(RootKey::LocalMachine, "SOFTWARE\\Classes\\txtfile");
+  platform->registry.StageKey(RootKey::CurrentUser, "Software\\Classes");
+  const std::string scratch = "Software\\KlarvexTest\\contract";
+  platform->registry.StageKey(RootKey::CurrentUser, scratch);
+  return scratch;
+}
+
+void ContractEnd() {
+  UsePlatform({});
+  platform.reset();
+}
+
+void ContractMarkReadOnly(RootKey root, const std::string& path) {
+  platform->registry.SetReadOnly(root, path);
+}
+
+void ContractCreateWideKey(RootKey root, const std::string& path, const std::u16string& name) {
+  platform->registry.StageKeyWide(root, Cp1252ToWide(path) + u"\\" + name);
+}
+
+void ContractSetWideValue(RootKey root, const std::string& path, const std::u16string& name) {
+  platform->registry.StageValueWide(root, Cp1252ToWide(path), name, regtype::kSz, {'x', 0});
+}
