@@ -1,0 +1,58 @@
+// The seam between the portable main form (TForm1) and its window: the real Win32 window or a
+// recording fake in the tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Types.h"
+#include "ui/Controls.h"
+
+// What placement needs to know about the screen, in pixels.
+struct ScreenMetrics {
+  int cursorX = 0;
+  int cursorY = 0;
+  int screenWidth = 0;
+  int screenHeight = 0;
+  int workAreaWidth = 0;
+  int windowWidth = 0;  // the whole window, frame included
+};
+
+class FormView {
+ public:
+  virtual ~FormView() = default;
+
+  virtual void SetText(Ctl control, const std::string& text) = 0;
+  virtual void SetFontColour(Ctl control, Colour colour) = 0;
+  virtual void SetCursor(Ctl control, Cursor cursor) = 0;
+  virtual void SetEnabled(Ctl control, bool enabled) = 0;
+  virtual void SetGauge(int percent, bool visible) = 0;
+  virtual void BringToFront(Page page) = 0;
+  // Panel2InfoList: the lines of one detail list.
+  virtual void FillDetails(const TextList& lines) = 0;
+
+  // Panel3List1, the list with check boxes.
+  virtual void UndoListClear() = 0;
+  virtual void UndoListAdd(const std::string& name) = 0;
+  virtual int UndoListCount() = 0;
+  virtual std::string UndoListItem(int index) = 0;
+  virtual bool UndoListTicked(int index) = 0;
+  virtual void UndoListTick(int index, bool ticked) = 0;
+  // -1 when no entry is selected.
+  virtual int UndoListSelected() = 0;
+  // Selects without raising the list's click.
+  virtual void UndoListSelect(int index) = 0;
+  // Panel3List2, the wide-text box.
+  virtual void SetUndoText(const std::u16string& text) = 0;
+
+  // Processes all pending messages (each passed through the form's MessageEvent).
+  virtual void PumpMessages() = 0;
+  // Asks the window to close; the close request runs CloseForm.
+  virtual void RequestClose() = 0;
+  virtual ScreenMetrics Screen() = 0;
+  virtual void MoveTo(int left, int top) = 0;
+  // Topmost without moving, resizing or activating.
+  virtual void MakeTopmost() = 0;
+  // The owner handed to the shell.
+  virtual uintptr_t OwnerHandle() = 0;
+};

@@ -1,0 +1,97 @@
+#include "ui/Layout.h"
+
+namespace {
+constexpr Font kRegular13{"Arial", 13, false, false};
+constexpr Font kBold13{"Arial", 13, true, false};
+constexpr Font kBold12{"Arial", 12, true, false};
+constexpr Font kLink13{"Arial", 13, false, true};
+constexpr Font kBoldLink13{"Arial", 13, true, true};
+constexpr Font kLink11{"Arial", 11, false, true};
+constexpr Font kHeading{"Verdana", 13, true, false};
+
+using enum Ctl;
+using enum Kind;
+using enum Align;
+constexpr Page P1 = Page::Panel1;
+constexpr Page P2 = Page::Panel2;
+constexpr Page P3 = Page::Panel3;
+
+constexpr ControlSpec Row(Ctl c, const char* name, Page page, Kind kind, int l, int t, int w, int h,
+                          const char* caption, Font font, Colour colour, Align align,
+                          bool wrap = false, bool vcentre = false, bool autoSize = false) {
+  return {c, name, page, kind, l, t, w, h, caption, font, colour, align, wrap, vcentre, autoSize};
+}
+}  // namespace
+
+// Indexed by Ctl: the rows keep the enumeration's order (checked by a test).
+const std::array<ControlSpec, kControlCount> kLayout{{
+    Row(Panel1InfoLabel1, "Panel1InfoLabel1", P1, Label, 16, 8, 370, 54, "", kRegular13, kBlack,
+        Centre, true, true),
+    Row(Panel1InfoLabel2, "Panel1InfoLabel2", P1, Label, 16, 70, 350, 16, "", kBold13, kTeal,
+        Centre),
+    Row(Panel1Label1a, "Panel1Label1a", P1, Label, 32, 98, 198, 16, "", kBold13, kBlack, Right),
+    Row(Panel1Label2a, "Panel1Label2a", P1, Label, 32, 118, 198, 16, "", kBold13, kBlack, Right),
+    Row(Panel1Label3a, "Panel1Label3a", P1, Label, 32, 138, 198, 16, "", kBold13, kBlack, Right),
+    Row(Panel1Label4a, "Panel1Label4a", P1, Label, 32, 158, 198, 16, "", kBold13, kBlack, Right),
+    Row(Panel1Label5a, "Panel1Label5a", P1, Label, 32, 178, 198, 16, "", kBold13, kBlack, Right),
+    Row(Panel1Label1b, "Panel1Label1b", P1, Label, 240, 98, 50, 14, "0", kBold13, kBlack, Centre),
+    Row(Panel1Label2b, "Panel1Label2b", P1, Label, 240, 118, 50, 14, "0", kBold13, kBlack, Centre),
+    Row(Panel1Label3b, "Panel1Label3b", P1, Label, 240, 138, 50, 14, "0", kBold13, kBlack, Centre),
+    Row(Panel1Label4b, "Panel1Label4b", P1, Label, 240, 158, 50, 14, "0", kBold13, kBlack, Centre),
+    Row(Panel1Label5b, "Panel1Label5b", P1, Label, 240, 178, 50, 14, "0", kBold13, kBlack, Centre),
+    Row(Panel1Label1c, "Panel1Label1c", P1, Link, 300, 98, 40, 16, "Details", kLink13, kBlack,
+        Left),
+    Row(Panel1Label2c, "Panel1Label2c", P1, Link, 300, 118, 40, 16, "Details", kLink13, kBlack,
+        Left),
+    Row(Panel1Label3c, "Panel1Label3c", P1, Link, 300, 138, 40, 16, "Details", kLink13, kBlack,
+        Left),
+    Row(Panel1Label4c, "Panel1Label4c", P1, Link, 300, 158, 40, 16, "Details", kLink13, kBlack,
+        Left),
+    Row(Panel1Label5c, "Panel1Label5c", P1, Link, 300, 178, 40, 16, "Details", kLink13, kBlack,
+        Left),
+    Row(Panel1ProgressLabel, "Panel1ProgressLabel", P1, Label, 24, 210, 350, 14, "", kBold12, kTeal,
+        Centre),
+    Row(Panel1ProgressBar, "Panel1ProgressBar", P1, Gauge, 24, 242, 350, 14, "", kDefaultFont,
+        kBlack, Centre),
+    Row(Panel1Button1, "Panel1Button1", P1, Button, 222, 264, 75, 25, "Clean", kDefaultFont, kBlack,
+        Centre),
+    Row(Panel1Button2, "Panel1Button2", P1, Button, 302, 264, 75, 25, "Close", kDefaultFont, kBlack,
+        Centre),
+    Row(Panel1InfoLabel3, "Panel1InfoLabel3", P1, Label, 24, 300, 350, 16, "Want more performance?",
+        kBold13, kTeal, Centre),
+    Row(Panel1InfoLabel4, "Panel1InfoLabel4", P1, Link, 40, 316, 163, 16, "Download Fastrel now!",
+        kBoldLink13, kBlue, Centre),
+    Row(Panel1InfoLabel5, "Panel1InfoLabel5", P1, Label, 208, 316, 131, 16, "Make your PC faster!",
+        kBold13, kTeal, Centre),
+    Row(Panel2Label1, "Panel2Label1", P2, Label, 16, 8, 50, 16, "Details", kHeading, kBlack, Left),
+    Row(Panel2InfoList, "Panel2InfoList", P2, Memo, 16, 32, 370, 260, "", kDefaultFont, kBlack,
+        Left),
+    Row(Panel2Label2, "Panel2Label2", P2, Label, 16, 312, 0, 0, "", kDefaultFont, kBlack, Left,
+        false, false, true),
+    Row(Panel2Button1, "Panel2Button1", P2, Button, 294, 312, 75, 25, "Back", kDefaultFont, kBlack,
+        Centre),
+    Row(Panel3Label1, "Panel3Label1", P3, Label, 16, 8, 37, 16, "Undo", kHeading, kBlack, Left),
+    Row(Panel3List1, "Panel3List1", P3, CheckList, 12, 32, 130, 248, "", kDefaultFont, kBlack,
+        Left),
+    Row(Panel3List2, "Panel3List2", P3, WideMemo, 144, 32, 242, 248, "", kDefaultFont, kBlack,
+        Left),
+    Row(Panel3Label2, "Panel3Label2", P3, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left,
+        false, false, true),
+    Row(Panel3Label3, "Panel3Label3", P3, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack,
+        Left, false, false, true),
+    Row(Panel3Label4, "Panel3Label4", P3, Link, 140, 290, 0, 0, "Open folder", kLink11, kBlack,
+        Left, false, false, true),
+    Row(Panel3Button1, "Panel3Button1", P3, Button, 150, 312, 75, 25, "Undo", kDefaultFont, kBlack,
+        Centre),
+    Row(Panel3Button2, "Panel3Button2", P3, Button, 230, 312, 75, 25, "Delete", kDefaultFont,
+        kBlack, Centre),
+    Row(Panel3Button3, "Panel3Button3", P3, Button, 310, 312, 75, 25, "Back", kDefaultFont, kBlack,
+        Centre),
+}};
+
+const ControlSpec* FindSpec(std::string_view name) {
+  for (const ControlSpec& spec : kLayout) {
+    if (name == spec.name) return &spec;
+  }
+  return nullptr;
+}

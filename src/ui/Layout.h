@@ -1,0 +1,44 @@
+// One table of the main window's controls: page, kind, position, size, initial caption, font,
+// colour and alignment. The Win32 window is built from it; nothing else repeats these numbers.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "ui/Controls.h"
+
+enum class Kind { Label, Link, Gauge, Button, Memo, WideMemo, CheckList };
+enum class Align { Left, Centre, Right };
+
+struct Font {
+  const char* face;
+  int height;  // pixels
+  bool bold;
+  bool underline;
+};
+
+struct ControlSpec {
+  Ctl ctl;
+  const char* name;
+  Page page;
+  Kind kind;
+  int left, top, width, height;
+  const char* caption;  // before the language file replaces it
+  Font font;
+  Colour colour;
+  Align align;
+  bool wordWrap;
+  bool verticalCentre;
+  bool autoSize;  // width and height follow the text
+};
+
+inline constexpr int kClientWidth = 400;
+inline constexpr int kClientHeight = 345;
+inline constexpr const char* kWindowTitle = "Klarvex";
+inline constexpr Font kDefaultFont{"Arial", 11, false, false};
+
+extern const std::array<ControlSpec, kControlCount> kLayout;
+
+inline const ControlSpec& Spec(Ctl c) { return kLayout[static_cast<size_t>(c)]; }
+// The control with this name, or nullptr.
+const ControlSpec* FindSpec(std::string_view name);

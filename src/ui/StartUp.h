@@ -1,0 +1,36 @@
+// The program's entry decisions: the command argument, the running instance and the hand-over
+// of a request to it by a posted message. The Win32 entry supplies the system's answers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr const char* kCleanMessageName = "KVXCLEAN";
+inline constexpr const char* kUndoMessageName = "KVXUNDO";
+inline constexpr uintptr_t kCleanRequest = 1057;
+inline constexpr uintptr_t kUndoRequest = 1058;
+
+struct StartUp {
+  uint32_t cleanMessage = 0;  // registered numbers; 0 when registration failed
+  uint32_t undoMessage = 0;
+  std::string commandArgument;    // upper-cased first argument, "" when none
+  uintptr_t runningInstance = 0;  // the window titled "Klarvex" found at start, 0 when none
+};
+
+// Process-wide; set by the entry before the main window is created.
+extern StartUp gStartUp;
+
+// The first argument upper-cased (a to z only).
+std::string CommandArgument(const std::string& firstArgument);
+
+enum class StartAction {
+  End,         // no window, nothing posted
+  PostClean,   // post the clean request to the running instance, then end
+  PostUndo,    // post the undo request, then end
+  OpenWindow,  // become the running instance
+};
+StartAction DecideStart(const std::string& commandArgument, bool instanceFound);
+
+// What a message means to the running instance.
+enum class Request { None, Clean, Undo };
+Request RequestOf(const StartUp& startUp, uint32_t message, uintptr_t wParam);

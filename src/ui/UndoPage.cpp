@@ -1,0 +1,111 @@
+// The undo page of the main form: lists the undo files, shows one, applies or deletes the
+// ticked ones.
+#include "platform/LanguageFile.h"
+#include "platform/Platform.h"
+#include "platform/Unit0.h"
+#include "ui/Unit1.h"
+#include "undo/UndoJournal.h"
+
+void TForm1::Panel3Enter() {
+  const std::string script = UndoDir() + kFixScriptName;
+  if (FileExists(script)) Files().RemoveFile(script);
+  view_.BringToFront(Page::Panel3);
+  RefreshUndoList();
+}
+
+void TForm1::RefreshUndoList() {
+  Running = true;
+  view_.UndoListClear();
+  view_.SetUndoText(u"");
+  if (FolderExists(UndoDir())) {
+    if (auto search = Files().Find(UndoDir() + "*.reg")) {
+      FindEntry entry;
+      while (search->Next(entry)) {
+        PumpMessages();
+        view_.UndoListAdd(entry.name);
+      }
+    }
+  }
+  Running = false;
+  const bool any = view_.UndoListCount() > 0;
+  view_.SetEnabled(Ctl::Panel3Button1, any);
+  view_.SetEnabled(Ctl::Panel3Button2, any);
+  if (any) {
+    view_.UndoListSelect(0);
+    Panel3List1Click();
+  }
+}
+
+void TForm1::Panel3List1Click() {
+  if (Running || view_.UndoListCount() == 0) return;
+  const int selected = view_.UndoListSelected();
+  if (selected < 0) return;
+  view_.SetUndoText(u"");
+  const std::string path = UndoDir() + view_.UndoListItem(selected);
+  std::u16string text;
+  if (FileExists(path) && ReadTextFile(path, text)) view_.SetUndoText(text);
+}
+
+void TForm1::Panel3Label2Click() {
+  if (Running) return;
+  for (int i = 0; i < view_.UndoListCount(); ++i) view_.UndoListTick(i, true);
+}
+
+void TForm1::Panel3Label3Click() {
+  if (Running) return;
+  for (int i = 0; i < view_.UndoListCount(); ++i) view_.UndoListTick(i, false);
+}
+
+void TForm1::Panel3Label4Click() { Shell().Open(view_.OwnerHandle(), UndoDir()); }
+
+int TForm1::TickedOrSelected() {
+  int n = 0;
+  for (int i = 0; i < view_.UndoListCount(); ++i) n += view_.UndoListTicked(i) ? 1 : 0;
+  if (n == 0) {
+    n = 1;
+    // The tick stays even when the question is then answered No.
+    const int selected = view_.UndoListSelected();
+    if (selected >= 0) view_.UndoListTick(selected, true);
+  }
+  return n;
+}
+
+void TForm1::Panel3Button1Click() {
+  if (Running || view_.UndoListCount() == 0) return;
+  const int n = TickedOrSelected();
+  if (AskConfirmation(LanguageText("Undo", "Message1", "Are you sure to apply checked undo ?")) ==
+      2)
+    return;
+  Running = true;
+  // The count is read at each step: the ticks stay open to the user during the loop.
+  for (int i = 0; i < view_.UndoListCount(); ++i) {
+    PumpMessages();
+    if (view_.UndoListTicked(i)) {
+      RunRegedit(" /s \"" + UndoDir() + "/" + view_.UndoListItem(i) + "\"");
+    }
+  }
+  Running = false;
+  ShowInformation(std::to_string(n) + " " + LanguageText("Undo", "Message2", "undo applyed!"));
+}
+
+void TForm1::Panel3Button2Click() {
+  if (Running || view_.UndoListCount() == 0) return;
+  const int n = TickedOrSelected();
+  if (AskConfirmation(LanguageText("Undo", "Message3", "Are you sure to delete checked undo?")) ==
+      2)
+    return;
+  Running = true;
+  for (int i = 0; i < view_.UndoListCount(); ++i) {
+    PumpMessages();
+    const std::string path = UndoDir() + view_.UndoListItem(i);
+    if (view_.UndoListTicked(i) && FileExists(path)) Files().RemoveFile(path);
+  }
+  Running = false;
+  RefreshUndoList();
+  ShowInformation(std::to_string(n) + " " +
+                  LanguageText("Undo", "Message4", "undo-files deleted!"));
+}
+
+void TForm1::Panel3Button3Click() {
+  if (!Running) view_.BringToFront(Page::Panel1);
+}

@@ -1,0 +1,76 @@
+// The main form: window creation and close, the Details links and page, the undo page, the
+// hand-over messages. The clean run itself is the engine's; the form hosts it through its view.
+#pragma once
+
+#include <string>
+
+#include "engine/CleanEngine.h"
+#include "ui/FormView.h"
+
+inline constexpr const char* kAdvertisedAddress = "https://www.ostrawin.com/fastrel/";
+inline constexpr const char* kCompatLayersKey =
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Layers";
+inline constexpr const char* kCompatLayersData = "RUNASADMIN ELEVATECREATEPROCESS";
+
+struct Position {
+  int left = 0;
+  int top = 0;
+  bool operator==(const Position&) const = default;
+};
+// At the cursor, moved back into the screen when the window would stick out.
+Position PlaceAtCursor(const ScreenMetrics& screen);
+
+class TForm1 : public CleanEngine {
+ public:
+  explicit TForm1(FormView& view) : view_(view) {}
+
+  void CreateForm();
+  // The window's close request; canClose is cleared to refuse it.
+  void CloseForm(bool& canClose);
+
+  void Panel1Button2Click();
+  void DetailsLinkClick(int category);
+  void Panel1Label1cClick() { DetailsLinkClick(kAssociations); }
+  void Panel1Label2cClick() { DetailsLinkClick(kComActiveX); }
+  void Panel1Label3cClick() { DetailsLinkClick(kStartup); }
+  void Panel1Label4cClick() { DetailsLinkClick(kUninstall); }
+  void Panel1Label5cClick() { DetailsLinkClick(kTemporary); }
+  void Panel1InfoLabel4Click();
+  void Panel2Button1Click();
+
+  // The undo page.
+  void Panel3Enter();
+  void RefreshUndoList();
+  void Panel3List1Click();
+  void Panel3Label2Click();
+  void Panel3Label3Click();
+  void Panel3Label4Click();
+  void Panel3Button1Click();
+  void Panel3Button2Click();
+  void Panel3Button3Click();
+
+  // The application-wide hook every message from the queue passes before it is dispatched.
+  void MessageEvent(uint32_t message, uintptr_t wParam, bool& handled);
+
+  const std::string& AdvertisedAddress() const { return advertisedAddress_; }
+
+ protected:
+  void PumpMessages() override { view_.PumpMessages(); }
+  void ShowButtonCaption(const std::string& caption) override;
+  void EnableCloseButton(bool enabled) override;
+  void ShowProgressLabel(const std::string& text) override;
+  void ShowGauge(int percent, bool visible) override;
+  void ShowCounterLabel(int category, const std::string& text) override;
+  void ActivateDetailsLinks(bool active) override;
+  int AskConfirmation(const std::string& question) override;
+  void ShowInformation(const std::string& message) override;
+
+ private:
+  void SetCaptions();
+  void FreeLists();
+  // Undo and Delete share their first two steps: the count of ticked entries, at least 1.
+  int TickedOrSelected();
+
+  FormView& view_;
+  std::string advertisedAddress_;
+};

@@ -1,0 +1,414 @@
+#include "ui/win32/MainWindow.h"
+
+#include <commctrl.h>
+
+#include "ui/Layout.h"
+
+namespace {
+constexpr const char* kFormClass = "KlarvexForm";
+constexpr const char* kPageClass = "KlarvexPage";
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// Pages are created in this order, so that the start page lies in front.
+constexpr Page kPageOrder[] = {Page::Panel2, Page::Panel3, Page::Panel1};
+
+using Handler = void (TForm1::*)();
+struct Click {
+  Ctl control;
+  Handler handler;
+};
+// Every clickable control and the form's handler for it.
+constexpr Click kClicks[] = {
+    {Ctl::Panel1Button1, &TForm1::Panel1Button1Click},
+    {Ctl::Panel1Button2, &TForm1::Panel1Button2Click},
+    {Ctl::Panel1Label1c, &TForm1::Panel1Label1cClick},
+    {Ctl::Panel1Label2c, &TForm1::Panel1Label2cClick},
+    {Ctl::Panel1Label3c, &TForm1::Panel1Label3cClick},
+    {Ctl::Panel1Label4c, &TForm1::Panel1Label4cClick},
+    {Ctl::Panel1Label5c, &TForm1::Panel1Label5cClick},
+    {Ctl::Panel1InfoLabel4, &TForm1::Panel1InfoLabel4Click},
+    {Ctl::Panel2Button1, &TForm1::Panel2Button1Click},
+    {Ctl::Panel3Label2, &TForm1::Panel3Label2Click},
+    {Ctl::Panel3Label3, &TForm1::Panel3Label3Click},
+    {Ctl::Panel3Label4, &TForm1::Panel3Label4Click},
+    {Ctl::Panel3Button1, &TForm1::Panel3Button1Click},
+    {Ctl::Panel3Button2, &TForm1::Panel3Button2Click},
+    {Ctl::Panel3Button3, &TForm1::Panel3Button3Click},
+};
+
+// Less than this since the last look at the queue: a pump returns at once (each look costs
+// time per item in a long check loop, and the window stays responsive anyway).
+constexpr auto kPumpInterval = std::chrono::milliseconds(4);
+
+HFONT MakeFont(const Font& font) {
+  return CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                     font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face);
+}
+
+DWORD EditStyle() {
+  return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+         ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+}
+
+std::string Join(const TextList& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += "\r\n";
+    text += lines[i];
+  }
+  return text;
+}
+}  // namespace
+
+MainWindow::MainWindow() { white_ = CreateSolidBrush(RGB(255, 255, 255)); }
+
+MainWindow::~MainWindow() {
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+  for (HFONT font : fonts_) {
+    if (font != nullptr) DeleteObject(font);
+  }
+  DeleteObject(white_);
+}
+
+bool MainWindow::Create(HINSTANCE instance) {
+  WNDCLASSA form{};
+  form.lpfnWndProc = WindowProc;
+  form.hInstance = instance;
+  form.lpszClassName = kFormClass;
+  form.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  form.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  RegisterClassA(&form);
+  WNDCLASSA page = form;
+  page.lpfnWndProc = PageProc;
+  page.lpszClassName = kPageClass;
+  page.hIcon = nullptr;
+  RegisterClassA(&page);
+  RegisterWidgetClasses(instance);
+
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  hwnd_ = CreateWindowExA(kFormExStyle, kFormClass, kWindowTitle, kFormStyle, CW_USEDEFAULT,
+                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                          nullptr, nullptr, instance, this);
+  if (hwnd_ == nullptr) return false;
+  CreateControls(instance);
+  form_.CreateForm();
+  return true;
+}
+
+void MainWindow::CreateControls(HINSTANCE instance) {
+  for (Page p : kPageOrder) {
+    pages_[static_cast<size_t>(p)] = CreateWindowExA(
+        WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, kClientWidth,
+        kClientHeight, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstPageId + static_cast<int>(p))), instance,
+        nullptr);
+  }
+  // The table's order is the tab order within each page.
+  for (const ControlSpec& spec : kLayout)
+    controls_[static_cast<size_t>(spec.ctl)] = CreateControl(instance, spec);
+  BringToFront(Page::Panel1);
+}
+
+HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& spec) {
+  const auto index = static_cast<size_t>(spec.ctl);
+  HWND parent = pages_[static_cast<size_t>(spec.page)];
+  auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.ctl)));
+  fonts_[index] = MakeFont(spec.font);
+  HWND hwnd = nullptr;
+  switch (spec.kind) {
+    case Kind::Label:
+    case Kind::Link:
+      labels_[index] = {&spec, fonts_[index], spec.colour,
+                        spec.kind == Kind::Link ? Cursor::Hand : Cursor::Arrow};
+      hwnd =
+          CreateWindowExA(0, kLabelClass, spec.caption, WS_CHILD | WS_VISIBLE, spec.left, spec.top,
+                          spec.width, spec.height, parent, id, instance, &labels_[index]);
+      break;
+    case Kind::Gauge:
+      hwnd = CreateWindowExA(0, kGaugeClass, "", WS_CHILD, spec.left, spec.top, spec.width,
+                             spec.height, parent, id, instance, nullptr);
+      break;
+    case Kind::Button:
+      hwnd = CreateWindowExA(0, "BUTTON", spec.caption,
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, spec.left,
+                             spec.top, spec.width, spec.height, parent, id, instance, nullptr);
+      break;
+    case Kind::Memo:
+      hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", EditStyle(), spec.left, spec.top,
+                             spec.width, spec.height, parent, id, instance, nullptr);
+      break;
+    case Kind::WideMemo:
+      hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", EditStyle(), spec.left, spec.top,
+                             spec.width, spec.height, parent, id, instance, nullptr);
+      break;
+    case Kind::CheckList: {
+      hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
+                                 LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                             spec.left, spec.top, spec.width, spec.height, parent, id, instance,
+                             nullptr);
+      SendMessageA(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+      LVCOLUMNA column{};
+      column.mask = LVCF_WIDTH;
+      column.cx = spec.width - GetSystemMetrics(SM_CXVSCROLL) - 4;
+      SendMessageA(hwnd, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+      break;
+    }
+  }
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index]), FALSE);
+  if (spec.autoSize) {
+    const SIZE size = MeasureLabel(hwnd);
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+  }
+  return hwnd;
+}
+
+void MainWindow::Show() {
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return self->Route(message, wParam, lParam);
+}
+
+// A page only hands its children's notifications up to the main window.
+LRESULT CALLBACK MainWindow::PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+      return SendMessageA(GetParent(hwnd), message, wParam, lParam);
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT MainWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      OnListNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT: {
+      // The read-only text boxes stay white like the list beside them.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, RGB(255, 255, 255));
+      SetTextColor(dc, RGB(0, 0, 0));
+      return reinterpret_cast<LRESULT>(white_);
+    }
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY: {
+      const LRESULT result = DefWindowProcA(hwnd_, message, wParam, lParam);
+      hwnd_ = nullptr;
+      return result;
+    }
+    default:
+      return DefWindowProcA(hwnd_, message, wParam, lParam);
+  }
+}
+
+void MainWindow::OnCommand(int id) {
+  for (const Click& click : kClicks) {
+    if (ControlId(click.control) == id) {
+      (form_.*click.handler)();
+      return;
+    }
+  }
+}
+
+void MainWindow::OnListNotify(const NMHDR& header) {
+  if (header.idFrom != static_cast<UINT_PTR>(ControlId(Ctl::Panel3List1))) return;
+  if (header.code != LVN_ITEMCHANGED || selecting_) return;
+  const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+  const bool nowSelected = (change.uNewState & LVIS_SELECTED) != 0;
+  const bool wasSelected = (change.uOldState & LVIS_SELECTED) != 0;
+  if ((change.uChanged & LVIF_STATE) != 0 && nowSelected && !wasSelected) {
+    form_.Panel3List1Click();
+  }
+}
+
+void MainWindow::OnClose() {
+  bool canClose = true;
+  form_.CloseForm(canClose);
+  if (canClose) DestroyWindow(hwnd_);
+}
+
+void MainWindow::SetText(Ctl control, const std::string& text) {
+  HWND hwnd = Control(control);
+  SetWindowTextA(hwnd, text.c_str());
+  if (Spec(control).autoSize) {
+    const SIZE size = MeasureLabel(hwnd);
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+  }
+  UpdateWindow(hwnd);
+}
+
+void MainWindow::SetFontColour(Ctl control, Colour colour) {
+  labels_[static_cast<size_t>(control)].colour = colour;
+  InvalidateRect(Control(control), nullptr, TRUE);
+}
+
+void MainWindow::SetCursor(Ctl control, Cursor cursor) {
+  labels_[static_cast<size_t>(control)].cursor = cursor;
+}
+
+void MainWindow::SetEnabled(Ctl control, bool enabled) {
+  EnableWindow(Control(control), enabled ? TRUE : FALSE);
+}
+
+void MainWindow::SetGauge(int percent, bool visible) {
+  HWND gauge = Control(Ctl::Panel1ProgressBar);
+  ShowWindow(gauge, visible ? SW_SHOWNA : SW_HIDE);
+  SetGaugePercent(gauge, percent);
+}
+
+void MainWindow::BringToFront(Page page) {
+  HWND front = pages_[static_cast<size_t>(page)];
+  SetWindowPos(front, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  // The pages behind are hidden too, so that only the front page's controls take input.
+  for (HWND other : pages_) {
+    if (other != front) ShowWindow(other, SW_HIDE);
+  }
+}
+
+void MainWindow::FillDetails(const TextList& lines) {
+  SetWindowTextA(Control(Ctl::Panel2InfoList), Join(lines).c_str());
+}
+
+void MainWindow::UndoListClear() {
+  SendMessageA(Control(Ctl::Panel3List1), LVM_DELETEALLITEMS, 0, 0);
+}
+
+void MainWindow::UndoListAdd(const std::string& name) {
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = UndoListCount();
+  item.pszText = const_cast<char*>(name.c_str());
+  SendMessageA(Control(Ctl::Panel3List1), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int MainWindow::UndoListCount() {
+  return static_cast<int>(SendMessageA(Control(Ctl::Panel3List1), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string MainWindow::UndoListItem(int index) {
+  char buffer[MAX_PATH + 1] = {};
+  LVITEMA item{};
+  item.iSubItem = 0;
+  item.pszText = buffer;
+  item.cchTextMax = MAX_PATH;
+  SendMessageA(Control(Ctl::Panel3List1), LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
+bool MainWindow::UndoListTicked(int index) {
+  const auto state = SendMessageA(Control(Ctl::Panel3List1), LVM_GETITEMSTATE,
+                                  static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK);
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void MainWindow::UndoListTick(int index, bool ticked) {
+  LVITEMA item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+  SendMessageA(Control(Ctl::Panel3List1), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
+}
+
+int MainWindow::UndoListSelected() {
+  return static_cast<int>(SendMessageA(Control(Ctl::Panel3List1), LVM_GETNEXTITEM,
+                                       static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void MainWindow::UndoListSelect(int index) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  selecting_ = true;
+  SendMessageA(Control(Ctl::Panel3List1), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
+  selecting_ = false;
+}
+
+void MainWindow::SetUndoText(const std::u16string& text) {
+  SetWindowTextW(Control(Ctl::Panel3List2), reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+void MainWindow::Deliver(MSG& msg) {
+  bool handled = false;
+  form_.MessageEvent(msg.message, msg.wParam, handled);
+  if (handled) return;
+  if (IsDialogMessageA(hwnd_, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+void MainWindow::PumpMessages() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPump_ < kPumpInterval) return;
+  lastPump_ = now;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Left for the main loop, which ends on it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Deliver(msg);
+  }
+}
+
+int MainWindow::RunMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) Deliver(msg);
+  return static_cast<int>(msg.wParam);
+}
+
+void MainWindow::RequestClose() { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
+ScreenMetrics MainWindow::Screen() {
+  ScreenMetrics s;
+  POINT cursor{0, 0};
+  GetCursorPos(&cursor);
+  s.cursorX = cursor.x;
+  s.cursorY = cursor.y;
+  s.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  s.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT work{0, 0, 0, 0};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  s.workAreaWidth = work.right - work.left;
+  RECT frame{0, 0, 0, 0};
+  GetWindowRect(hwnd_, &frame);
+  s.windowWidth = frame.right - frame.left;
+  return s;
+}
+
+void MainWindow::MoveTo(int left, int top) {
+  SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::MakeTopmost() {
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}

@@ -1,0 +1,75 @@
+// The real main window: frame, pages and controls built from the layout table, implementing the
+// form's view. Its window procedure only routes messages to the form's named handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <chrono>
+
+#include "ui/FormView.h"
+#include "ui/Unit1.h"
+#include "ui/win32/Widgets.h"
+
+class MainWindow : public FormView {
+ public:
+  MainWindow();
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window and its controls (hidden), then runs the form's CreateForm.
+  bool Create(HINSTANCE instance);
+  void Show();
+  HWND Handle() const { return hwnd_; }
+  TForm1& Form() { return form_; }
+  // The main loop: every message passes MessageEvent first. Returns the quit code.
+  int RunMessageLoop();
+
+  // FormView
+  void SetText(Ctl control, const std::string& text) override;
+  void SetFontColour(Ctl control, Colour colour) override;
+  void SetCursor(Ctl control, Cursor cursor) override;
+  void SetEnabled(Ctl control, bool enabled) override;
+  void SetGauge(int percent, bool visible) override;
+  void BringToFront(Page page) override;
+  void FillDetails(const TextList& lines) override;
+  void UndoListClear() override;
+  void UndoListAdd(const std::string& name) override;
+  int UndoListCount() override;
+  std::string UndoListItem(int index) override;
+  bool UndoListTicked(int index) override;
+  void UndoListTick(int index, bool ticked) override;
+  int UndoListSelected() override;
+  void UndoListSelect(int index) override;
+  void SetUndoText(const std::u16string& text) override;
+  void PumpMessages() override;
+  void RequestClose() override;
+  ScreenMetrics Screen() override;
+  void MoveTo(int left, int top) override;
+  void MakeTopmost() override;
+  uintptr_t OwnerHandle() override { return reinterpret_cast<uintptr_t>(hwnd_); }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls(HINSTANCE instance);
+  HWND CreateControl(HINSTANCE instance, const ControlSpec& spec);
+  void OnCommand(int id);
+  void OnListNotify(const NMHDR& header);
+  void OnClose();
+  // Passes one message through the hook, then to its window.
+  void Deliver(MSG& msg);
+  HWND Control(Ctl c) const { return controls_[static_cast<size_t>(c)]; }
+
+  TForm1 form_{*this};
+  HWND hwnd_ = nullptr;
+  std::array<HWND, kPageCount> pages_{};
+  std::array<HWND, kControlCount> controls_{};
+  std::array<HFONT, kControlCount> fonts_{};
+  std::array<LabelState, kControlCount> labels_{};
+  HBRUSH white_ = nullptr;
+  bool selecting_ = false;  // a selection made by the program raises no click
+  std::chrono::steady_clock::time_point lastPump_{};
+};

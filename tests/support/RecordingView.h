@@ -1,0 +1,137 @@
+// The main form's window as a recorder: it keeps every control's state, logs what the form did
+// in order, and lets a test act at a chosen message pump. Also scripted dialogs for Form2a and
+// Form2b that record their messages and answer from a list.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/DialogView.h"
+#include "ui/FormView.h"
+#include "ui/Layout.h"
+#include "ui/Unit2a.h"
+#include "ui/Unit2b.h"
+
+class RecordingView : public FormView {
+ public:
+  struct Entry {
+    std::string name;
+    bool ticked = false;
+  };
+
+  // Every call, in order: "text Panel1Button1=Clean", "front Panel3", "move 10,20", ...
+  std::vector<std::string> log;
+  std::map<Ctl, std::string> texts;
+  std::map<Ctl, Colour> colours;
+  std::map<Ctl, Cursor> cursors;
+  std::map<Ctl, bool> enabled;
+  int gauge = 0;
+  bool gaugeVisible = false;
+  Page front = Page::Panel1;
+  TextList details;
+  std::vector<Entry> undoList;
+  int selected = -1;
+  std::u16string undoText;
+  int pumps = 0;
+  int closeRequests = 0;
+  ScreenMetrics screen{100, 50, 1024, 768, 1024, 406};
+  std::function<void(int pump)> onPump;
+
+  void SetText(Ctl c, const std::string& text) override {
+    texts[c] = text;
+    log.push_back("text " + std::string(Spec(c).name) + "=" + text);
+  }
+  void SetFontColour(Ctl c, Colour colour) override { colours[c] = colour; }
+  void SetCursor(Ctl c, Cursor cursor) override { cursors[c] = cursor; }
+  void SetEnabled(Ctl c, bool on) override {
+    enabled[c] = on;
+    log.push_back(std::string(on ? "enable " : "disable ") + Spec(c).name);
+  }
+  void SetGauge(int percent, bool visible) override {
+    gauge = percent;
+    gaugeVisible = visible;
+  }
+  void BringToFront(Page page) override {
+    front = page;
+    log.push_back("front Panel" + std::to_string(static_cast<int>(page) + 1));
+  }
+  void FillDetails(const TextList& lines) override { details = lines; }
+  void UndoListClear() override {
+    undoList.clear();
+    selected = -1;
+  }
+  void UndoListAdd(const std::string& name) override { undoList.push_back({name, false}); }
+  int UndoListCount() override { return static_cast<int>(undoList.size()); }
+  std::string UndoListItem(int i) override { return undoList.at(static_cast<size_t>(i)).name; }
+  bool UndoListTicked(int i) override { return undoList.at(static_cast<size_t>(i)).ticked; }
+  void UndoListTick(int i, bool on) override { undoList.at(static_cast<size_t>(i)).ticked = on; }
+  int UndoListSelected() override { return selected; }
+  void UndoListSelect(int i) override { selected = i; }
+  void SetUndoText(const std::u16string& text) override { undoText = text; }
+  void PumpMessages() override {
+    ++pumps;
+    if (onPump) onPump(pumps);
+  }
+  void RequestClose() override { ++closeRequests; }
+  ScreenMetrics Screen() override { return screen; }
+  void MoveTo(int left, int top) override {
+    log.push_back("move " + std::to_string(left) + "," + std::to_string(top));
+  }
+  void MakeTopmost() override { log.push_back("topmost"); }
+  uintptr_t OwnerHandle() override { return 0x1234; }
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const Entry& e : undoList) names.push_back(e.name);
+    return names;
+  }
+};
+
+// A dialog that records each message it shows and presses a button from its script
+// (1 or 2; none: it is closed with the close box, which counts as No).
+class ScriptedDialog : public DialogView {
+ public:
+  explicit ScriptedDialog(DialogEvents& events) : events_(events) {}
+  std::vector<std::string> shown;
+  std::deque<int> presses;
+  std::function<void()> whileShown;
+
+  void SetCaption(const std::string&) override {}
+  void SetButtonCaption(int, const std::string&) override {}
+  void SetInfoText(const std::string& text) override { info_ = text; }
+  void ShowModal() override {
+    shown.push_back(info_);
+    events_.ActivateForm();
+    if (whileShown) whileShown();
+    if (presses.empty()) return;
+    const int button = presses.front();
+    presses.pop_front();
+    if (button == 1) events_.Button1Click();
+    if (button == 2) events_.Button2Click();
+  }
+  void Close() override {}
+
+ private:
+  DialogEvents& events_;
+  std::string info_;
+};
+
+// Binds Form2a and Form2b to scripted dialogs for the life of a test.
+struct ScriptedDialogs {
+  ScriptedDialog information{Form2a};
+  ScriptedDialog confirmation{Form2b};
+  ScriptedDialogs() {
+    Form2a.CreateForm(information);
+    Form2b.CreateForm(confirmation);
+  }
+  ~ScriptedDialogs() {
+    // Later tests must not reach these dead windows through the process-wide dialogs.
+    static ScriptedDialog idleA{Form2a};
+    static ScriptedDialog idleB{Form2b};
+    Form2a.CreateForm(idleA);
+    Form2b.CreateForm(idleB);
+  }
+};

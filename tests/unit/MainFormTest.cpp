@@ -1,0 +1,271 @@
+// The main form over the simulated platform with a recording window: creation, placement,
+// Details links and page, close, the advertised link and the hand-over messages.
+#include "platform/LanguageFile.h"
+#include "platform/RegUnit.h"
+#include "support/RecordingView.h"
+#include "support/SimFixture.h"
+#include "ui/StartUp.h"
+#include "ui/Unit1.h"
+#include "undo/UndoJournal.h"
+
+namespace {
+const std::string kInfo1 =
+    "The Windows Registry is a crucial part of your PC's operation system. Regular use of computer "
+    "makes the registry fragmented and cluttered with obsolete and invalid data.";
+
+class MainFormTest : public SimTest {
+ protected:
+  void TearDown() override {
+    gStartUp = {};
+    ReleaseLanguageFile();
+    SimTest::TearDown();
+  }
+  std::string FixScriptPath() const { return UndoDir() + "RegistryCleaner.reg"; }
+
+  RecordingView view;
+  ScriptedDialogs dialogs;
+  TForm1 form{view};
+};
+
+TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
+  form.CreateForm();
+  const std::vector<std::string> expected = {
+      "move 100,50",
+      "topmost",
+      "text Panel1InfoLabel1=" + kInfo1,
+      "text Panel1InfoLabel2=Just clean registry in a blink of an eye!",
+      "text Panel1Label1a=File associations:",
+      "text Panel1Label2a=Com/ActiveX entries:",
+      "text Panel1Label3a=Startup program list:",
+      "text Panel1Label4a=Uninstall entries:",
+      "text Panel1Label5a=Temporary registry values:",
+      "text Panel1Label1c=Details",
+      "text Panel1Label2c=Details",
+      "text Panel1Label3c=Details",
+      "text Panel1Label4c=Details",
+      "text Panel1Label5c=Details",
+      "text Panel1Button1=Clean",
+      "text Panel2Label1=Details",
+      "text Panel2Button1=Back",
+      "text Panel3Label1=Undo",
+      "text Panel3Label2=Select all",
+      "text Panel3Label3=Deselect all",
+      "text Panel3Label4=Open folder",
+      "text Panel3Button1=Undo",
+      "text Panel3Button2=Delete",
+      "text Panel3Button3=Back",
+  };
+  EXPECT_EQ(view.log, expected);
+  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_FALSE(form.Running);
+  EXPECT_EQ(::OsMajorVersion, 10u);
+  EXPECT_EQ(StartDate.year, 2026);
+  EXPECT_EQ(StartDate.day, 7);
+  EXPECT_EQ(form.AdvertisedAddress(), kAdvertisedAddress);
+}
+
+TEST_F(MainFormTest, CreateFormComputesTheFoldersBeforeReadingTheLanguageFile) {
+  PutFile("C:\\Program Files\\Klarvex\\English.ini",
+          "[items]\nITEM1=Dateien\nDetails=Mehr\n[Undo]\nOpenFolder=Ordner\n"
+          "[Buttons]\nOpenFolder=Nein\nBack=\n");
+  gFolders = {};
+  form.CreateForm();
+  EXPECT_EQ(ExeDir(), "C:\\Program Files\\Klarvex");
+  EXPECT_EQ(view.texts[Ctl::Panel1Label1a], "Dateien:");
+  EXPECT_EQ(view.texts[Ctl::Panel1Label3c], "Mehr");
+  EXPECT_EQ(view.texts[Ctl::Panel2Label1], "Mehr");
+  EXPECT_EQ(view.texts[Ctl::Panel3Label4], "Ordner");
+  EXPECT_EQ(view.texts[Ctl::Panel2Button1], "");
+  EXPECT_EQ(view.texts[Ctl::Panel3Button3], "");
+}
+
+TEST_F(MainFormTest, OnlyMajorVersionSixGetsTheCompatibilityValue) {
+  for (uint32_t major : {0u, 5u, 6u, 10u}) {
+    SCOPED_TRACE(major);
+    DeleteValueIfExists(RootKey::CurrentUser, kCompatLayersKey, sim.process.exePath);
+    sim.process.osMajorVersion = major;
+    TForm1 fresh{view};
+    fresh.CreateForm();
+    EXPECT_EQ(::OsMajorVersion, major);
+    const auto value = sim.registry.GetValue(RootKey::CurrentUser, kCompatLayersKey,
+                                             "C:\\Program Files\\Klarvex\\Klarvex.exe");
+    ASSERT_EQ(value.has_value(), major == 6);
+    if (value) {
+      EXPECT_EQ(value->type, regtype::kSz);
+      EXPECT_EQ(ReadStringUpper(RootKey::CurrentUser, kCompatLayersKey, sim.process.exePath),
+                kCompatLayersData);
+    }
+  }
+}
+
+TEST_F(MainFormTest, ARefusedCompatibilityValueDoesNotStopTheWindow) {
+  sim.process.osMajorVersion = 6;
+  sim.registry.FailWritesBelow(RootKey::CurrentUser, "Software\\Microsoft");
+  EXPECT_NO_THROW(form.CreateForm());
+  EXPECT_EQ(view.texts[Ctl::Panel1Button1], "Clean");
+}
+
+TEST_F(MainFormTest, UndoArgumentOpensTheUndoPageUnlessAnInstanceWasFound) {
+  PutFile(UndoDir() + "Undo 26-12-07-01.reg", "REGEDIT4\r\n");
+  PutFile(FixScriptPath(), "REGEDIT4\r\n");
+  gStartUp.commandArgument = "UNDO";
+  gStartUp.runningInstance = 0x42;
+  form.CreateForm();
+  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_TRUE(sim.files.Exists(FixScriptPath()));
+
+  gStartUp.runningInstance = 0;
+  TForm1 second{view};
+  second.CreateForm();
+  EXPECT_EQ(view.log.back(), "enable Panel3Button2");
+  EXPECT_EQ(view.front, Page::Panel3);
+  EXPECT_EQ(view.Names(), std::vector<std::string>{"Undo 26-12-07-01.reg"});
+  EXPECT_FALSE(sim.files.Exists(FixScriptPath()));
+}
+
+TEST(PlaceAtCursor, MovesTheWindowBackOnScreen) {
+  struct Case {
+    ScreenMetrics screen;
+    Position expected;
+  };
+  // cursor x, y; screen width, height; work area width; window width.
+  const Case cases[] = {
+      {{100, 50, 1024, 768, 1024, 406}, {100, 50}},
+      {{618, 184, 1024, 768, 1024, 406}, {618, 184}},  // exactly at both limits: kept
+      {{619, 185, 1024, 768, 1024, 406}, {312, 140}},  // past both: centred, top 140
+      {{1000, 10, 1024, 768, 985, 406}, {292, 10}},    // (985 - 400) / 2 rounds down
+      {{10, 700, 1280, 1025, 1280, 406}, {10, 140}},   // 1025 / 2 = 512, minus 200
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.screen.cursorX) + "," + std::to_string(c.screen.cursorY));
+    EXPECT_EQ(PlaceAtCursor(c.screen), c.expected);
+  }
+}
+
+TEST_F(MainFormTest, DetailsLinkShowsTheListAndFooterOrSaysThereIsNothing) {
+  form.CreateForm();
+  form.CategoryLog(kComActiveX) = {"COM/ActiveX entries...", "[HKCR]\\CLSID\\{X} ... deleted", "",
+                                   "Summary: 1 items fixed."};
+  form.CategoryCount(kComActiveX) = 1;
+  form.CategoryLog(kStartup) = {"Startup program list...", "", "Summary: 0 items fixed."};
+
+  form.Panel1Label3cClick();
+  EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"You have nothing to view!"});
+  EXPECT_EQ(view.front, Page::Panel1);
+
+  form.Panel1Label2cClick();
+  EXPECT_EQ(view.details, form.CategoryLog(kComActiveX));
+  EXPECT_EQ(view.texts[Ctl::Panel2Label2], "1 items fixed.");
+  EXPECT_EQ(view.front, Page::Panel2);
+  EXPECT_EQ(view.texts[Ctl::Panel2Label1], "Details");
+
+  form.Panel2Button1Click();
+  EXPECT_EQ(view.front, Page::Panel1);
+}
+
+TEST_F(MainFormTest, DetailsLinksAndCloseDoNothingDuringARun) {
+  form.CreateForm();
+  form.CategoryCount(kAssociations) = 2;
+  form.Running = true;
+  for (int k = 1; k <= kCategoryCount; ++k) form.DetailsLinkClick(k);
+  form.Panel1Button2Click();
+  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_TRUE(dialogs.information.shown.empty());
+  EXPECT_EQ(view.closeRequests, 0);
+
+  form.Running = false;
+  form.Panel1Button2Click();
+  EXPECT_EQ(view.closeRequests, 1);
+}
+
+TEST_F(MainFormTest, CloseIsRefusedDuringARunAndOtherwiseFreesAndDeletesTheScript) {
+  PutFile("C:\\Program Files\\Klarvex\\English.ini", "[Fix]\nSummary=Total\n");
+  form.CreateForm();
+  PutFile(FixScriptPath(), "REGEDIT4\r\n");
+  form.CategoryLog(kUninstall) = {"Uninstall entries..."};
+  FixScript = {"REGEDIT4", ""};
+
+  form.Running = true;
+  bool canClose = true;
+  form.CloseForm(canClose);
+  EXPECT_FALSE(canClose);
+  EXPECT_TRUE(sim.files.Exists(FixScriptPath()));
+  EXPECT_EQ(form.CategoryLog(kUninstall).size(), 1u);
+
+  form.Running = false;
+  canClose = true;
+  form.CloseForm(canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_FALSE(sim.files.Exists(FixScriptPath()));
+  EXPECT_TRUE(form.CategoryLog(kUninstall).empty());
+  EXPECT_TRUE(FixScript.empty());
+  // The reader is released: the file is no longer consulted.
+  EXPECT_EQ(LanguageText("Fix", "Summary", "Summary"), "Summary");
+}
+
+TEST_F(MainFormTest, AdvertisedLinkOpensItsAddressEvenDuringARun) {
+  form.CreateForm();
+  form.Running = true;
+  form.Panel1InfoLabel4Click();
+  ASSERT_EQ(sim.shell.opened.size(), 1u);
+  EXPECT_EQ(sim.shell.opened[0].target, kAdvertisedAddress);
+  EXPECT_EQ(sim.shell.opened[0].ownerWindow, 0x1234u);
+}
+
+TEST_F(MainFormTest, HandOverMessagesBringTheirPageUnlessARunIsGoing) {
+  gStartUp.cleanMessage = 0xC101;
+  gStartUp.undoMessage = 0xC102;
+  form.CreateForm();
+  PutFile(UndoDir() + "Undo 26-12-07-01.reg", "REGEDIT4\r\n");
+  bool handled = false;
+
+  form.MessageEvent(0xC102, 1057, handled);  // the undo message with the clean value
+  form.MessageEvent(0xC101, 1058, handled);
+  EXPECT_EQ(view.front, Page::Panel1);
+
+  form.MessageEvent(0xC102, 1058, handled);
+  EXPECT_EQ(view.front, Page::Panel3);
+  EXPECT_EQ(view.UndoListCount(), 1);
+
+  form.Running = true;
+  form.MessageEvent(0xC101, 1057, handled);
+  EXPECT_EQ(view.front, Page::Panel3);
+  form.Running = false;
+  form.MessageEvent(0xC101, 1057, handled);
+  EXPECT_EQ(view.front, Page::Panel1);
+
+  form.Running = true;
+  view.UndoListClear();
+  form.MessageEvent(0xC102, 1058, handled);
+  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_EQ(view.UndoListCount(), 0);
+  EXPECT_FALSE(handled);
+}
+
+TEST_F(MainFormTest, ARunGreysTheDetailsLinksAndRestoresThemAfterwards) {
+  form.CreateForm();
+  std::vector<Colour> during;
+  view.onPump = [&](int) { during.push_back(view.colours[Ctl::Panel1Label4c]); };
+  form.Panel1Button1Click();
+  ASSERT_FALSE(during.empty());
+  EXPECT_EQ(during.front(), kGrey);
+  for (int k = 1; k <= kCategoryCount; ++k) {
+    EXPECT_EQ(view.colours[DetailsLink(k)], kBlack);
+    EXPECT_EQ(view.cursors[DetailsLink(k)], Cursor::Hand);
+    EXPECT_EQ(view.texts[CounterLabel(k)], "0");
+  }
+  EXPECT_EQ(view.texts[Ctl::Panel1ProgressLabel], "Summary:  0 items fixed.");
+  EXPECT_FALSE(view.gaugeVisible);
+}
+}  // namespace
+
+TEST(Layout, RowsFollowTheControlOrderAndStayInsideTheClientArea) {
+  for (int i = 0; i < kControlCount; ++i) {
+    const ControlSpec& spec = kLayout[static_cast<size_t>(i)];
+    SCOPED_TRACE(spec.name);
+    EXPECT_EQ(static_cast<int>(spec.ctl), i);
+    EXPECT_EQ(FindSpec(spec.name), &spec);
+    EXPECT_LE(spec.left + spec.width, kClientWidth);
+    EXPECT_LE(spec.top + spec.height, kClientHeight);
+  }
+}

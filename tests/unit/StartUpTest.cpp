@@ -1,0 +1,46 @@
+// The entry's decisions: argument, running instance, hand-over.
+#include <gtest/gtest.h>
+
+#include "ui/StartUp.h"
+
+TEST(StartUp, TheArgumentIsUpperCasedByteWise) {
+  EXPECT_EQ(CommandArgument("undo"), "UNDO");
+  EXPECT_EQ(CommandArgument("cLeAn"), "CLEAN");
+  EXPECT_EQ(CommandArgument("\xE9t\xE9"), "\xE9T\xE9");
+  EXPECT_EQ(CommandArgument(""), "");
+}
+
+TEST(StartUp, DecisionByArgumentAndRunningInstance) {
+  struct Case {
+    const char* argument;
+    bool instance;
+    StartAction expected;
+  };
+  const Case cases[] = {
+      {"", false, StartAction::End},
+      {"", true, StartAction::End},
+      {"CLEAN", false, StartAction::OpenWindow},
+      {"UNDO", false, StartAction::OpenWindow},
+      {"OTHER", false, StartAction::OpenWindow},
+      {"CLEAN", true, StartAction::PostClean},
+      {"UNDO", true, StartAction::PostUndo},
+      {"/UNDO", true, StartAction::End},
+      {"CLEAN1", true, StartAction::End},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.argument) + (c.instance ? " with instance" : " alone"));
+    EXPECT_EQ(DecideStart(c.argument, c.instance), c.expected);
+  }
+}
+
+TEST(StartUp, RequestsNeedTheirNumberAndTheirValue) {
+  const StartUp registered{0xC0A0, 0xC0A1, "CLEAN", 0};
+  EXPECT_EQ(RequestOf(registered, 0xC0A0, 1057), Request::Clean);
+  EXPECT_EQ(RequestOf(registered, 0xC0A1, 1058), Request::Undo);
+  EXPECT_EQ(RequestOf(registered, 0xC0A0, 1058), Request::None);
+  EXPECT_EQ(RequestOf(registered, 0xC0A1, 1057), Request::None);
+  EXPECT_EQ(RequestOf(registered, 0x0111, 1057), Request::None);
+  // Registration failed: WM_NULL is no request.
+  const StartUp failed{};
+  EXPECT_EQ(RequestOf(failed, 0, 1057), Request::None);
+}

@@ -1,0 +1,211 @@
+// The undo page over the simulated platform: listing, showing by byte-order mark, Undo, Delete,
+// the links and the Running guards.
+#include "platform/LanguageFile.h"
+#include "platform/RegUnit.h"
+#include "support/RecordingView.h"
+#include "support/SimFixture.h"
+#include "ui/StartUp.h"
+#include "ui/Unit1.h"
+
+namespace {
+Bytes Utf16Le(const std::u16string& text) {
+  Bytes bytes{0xFF, 0xFE};
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return bytes;
+}
+
+class UndoPageTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    form.CreateForm();
+    view.log.clear();
+  }
+  void TearDown() override {
+    ReleaseLanguageFile();
+    SimTest::TearDown();
+  }
+  void PutUndo(const std::string& name, const std::u16string& text) {
+    sim.files.PutFileBytes(UndoDir() + name, Utf16Le(text));
+  }
+  std::vector<std::string> RegeditArguments() const {
+    std::vector<std::string> arguments;
+    for (const auto& run : sim.process.runs) arguments.push_back(run.arguments);
+    return arguments;
+  }
+
+  RecordingView view;
+  ScriptedDialogs dialogs;
+  TForm1 form{view};
+};
+
+TEST_F(UndoPageTest, EnterListsRegFilesSelectsTheFirstAndShowsIt) {
+  PutUndo("Undo 26-12-07-01.reg", u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_\u00C4]\r\n");
+  PutUndo("Undo 26-12-07-02.reg", u"REGEDIT4\r\n");
+  PutFile(UndoDir() + "notes.txt", "x");
+  PutFile(UndoDir() + "RegistryCleaner.reg", "REGEDIT4\r\n");
+  form.Panel3Enter();
+  EXPECT_EQ(view.front, Page::Panel3);
+  EXPECT_EQ(view.Names(),
+            (std::vector<std::string>{"Undo 26-12-07-01.reg", "Undo 26-12-07-02.reg"}));
+  EXPECT_EQ(view.selected, 0);
+  EXPECT_EQ(view.undoText, u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_\u00C4]\r\n");
+  EXPECT_TRUE(view.enabled[Ctl::Panel3Button1]);
+  EXPECT_TRUE(view.enabled[Ctl::Panel3Button2]);
+  EXPECT_FALSE(sim.files.Exists(UndoDir() + "RegistryCleaner.reg"));
+  EXPECT_FALSE(form.Running);
+  EXPECT_EQ(view.pumps, 2);  // one per listed file
+}
+
+TEST_F(UndoPageTest, AMissingFolderGivesAnEmptyPageWithDisabledButtons) {
+  sim.files.Erase(UndoDir());
+  view.undoText = u"stale";
+  form.Panel3Enter();
+  EXPECT_EQ(view.UndoListCount(), 0);
+  EXPECT_EQ(view.undoText, u"");
+  EXPECT_FALSE(view.enabled[Ctl::Panel3Button1]);
+  EXPECT_FALSE(view.enabled[Ctl::Panel3Button2]);
+  form.Panel3Button1Click();
+  form.Panel3Button2Click();
+  EXPECT_TRUE(dialogs.confirmation.shown.empty());
+}
+
+TEST_F(UndoPageTest, EachEncodingIsShownByItsByteOrderMark) {
+  struct Case {
+    const char* name;
+    Bytes bytes;
+  };
+  const Case cases[] = {
+      {"le.reg", {0xFF, 0xFE, 'A', 0, 0xC4, 0}},
+      {"be.reg", {0xFE, 0xFF, 0, 'A', 0, 0xC4}},
+      {"utf8.reg", {0xEF, 0xBB, 0xBF, 'A', 0xC3, 0x84}},
+      {"ansi.reg", {'A', 0xC4}},
+  };
+  for (const Case& c : cases) sim.files.PutFileBytes(UndoDir() + c.name, c.bytes);
+  form.Panel3Enter();
+  for (int i = 0; i < view.UndoListCount(); ++i) {
+    SCOPED_TRACE(view.UndoListItem(i));
+    view.selected = i;
+    form.Panel3List1Click();
+    EXPECT_EQ(view.undoText, u"A\u00C4");
+  }
+  // A file gone since the listing leaves the box empty.
+  sim.files.Erase(UndoDir() + view.UndoListItem(0));
+  view.selected = 0;
+  form.Panel3List1Click();
+  EXPECT_EQ(view.undoText, u"");
+}
+
+TEST_F(UndoPageTest, UndoWithNothingTickedAppliesTheSelectedFile) {
+  PutUndo("a.reg", u"REGEDIT4\r\n");
+  PutUndo("b.reg", u"REGEDIT4\r\n");
+  form.Panel3Enter();
+  view.selected = 1;
+
+  dialogs.confirmation.presses = {2};
+  form.Panel3Button1Click();
+  EXPECT_TRUE(view.undoList[1].ticked);  // the tick stays after No
+  EXPECT_TRUE(sim.process.runs.empty());
+  EXPECT_TRUE(dialogs.information.shown.empty());
+
+  view.undoList[1].ticked = false;
+  dialogs.confirmation.presses = {1};
+  form.Panel3Button1Click();
+  EXPECT_EQ(dialogs.confirmation.shown.back(), "Are you sure to apply checked undo ?");
+  EXPECT_EQ(RegeditArguments(), std::vector<std::string>{" /s \"" + UndoDir() + "/b.reg\""});
+  EXPECT_EQ(sim.process.runs[0].application, "C:\\WINDOWS\\regedit.exe");
+  EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"1 undo applyed!"});
+  EXPECT_FALSE(form.Running);
+  EXPECT_EQ(view.UndoListCount(), 2);  // no refresh
+}
+
+TEST_F(UndoPageTest, UndoAppliesEveryTickedFileInListOrderAndRestoresTheRegistry) {
+  PutUndo("a.reg",
+          u"Windows Registry Editor Version 5.00\r\n\r\n"
+          u"[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
+  PutUndo("b.reg", u"REGEDIT4\r\n");
+  PutUndo("c.reg", u"REGEDIT4\r\n");
+  form.Panel3Enter();
+  view.undoList[0].ticked = true;
+  view.undoList[2].ticked = true;
+  dialogs.confirmation.presses = {1};
+  bool runningDuringLoop = false;
+  view.onPump = [&](int) { runningDuringLoop = form.Running; };
+  form.Panel3Button1Click();
+  EXPECT_TRUE(runningDuringLoop);
+  EXPECT_EQ(RegeditArguments(), (std::vector<std::string>{" /s \"" + UndoDir() + "/a.reg\"",
+                                                          " /s \"" + UndoDir() + "/c.reg\""}));
+  EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"2 undo applyed!"});
+  EXPECT_EQ(ReadStringUpper(RootKey::CurrentUser, "Software\\Restored", "v"), "1");
+}
+
+TEST_F(UndoPageTest, DeleteRemovesTickedFilesRefreshesAndReports) {
+  for (const char* name : {"a.reg", "b.reg", "c.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  form.Panel3Enter();
+  view.undoList[0].ticked = true;
+  view.undoList[2].ticked = true;
+  dialogs.confirmation.presses = {1, 1};
+  form.Panel3Button2Click();
+  EXPECT_EQ(dialogs.confirmation.shown.back(), "Are you sure to delete checked undo?");
+  EXPECT_EQ(view.Names(), std::vector<std::string>{"b.reg"});
+  EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"2 undo-files deleted!"});
+  EXPECT_TRUE(view.enabled[Ctl::Panel3Button1]);
+
+  form.Panel3Button2Click();  // nothing ticked: the selected one
+  EXPECT_EQ(view.UndoListCount(), 0);
+  EXPECT_FALSE(view.enabled[Ctl::Panel3Button1]);
+  EXPECT_FALSE(view.enabled[Ctl::Panel3Button2]);
+  EXPECT_EQ(dialogs.information.shown.back(), "1 undo-files deleted!");
+  EXPECT_TRUE(sim.files.List(UndoDir()).empty());
+}
+
+TEST_F(UndoPageTest, DeleteAnsweredNoKeepsEveryFile) {
+  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  form.Panel3Enter();
+  form.Panel3Label2Click();
+  dialogs.confirmation.presses = {2};
+  form.Panel3Button2Click();
+  EXPECT_EQ(sim.files.List(UndoDir()).size(), 2u);
+  EXPECT_TRUE(dialogs.information.shown.empty());
+}
+
+TEST_F(UndoPageTest, SelectAllAndDeselectAllTickAndUntickEveryEntry) {
+  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  form.Panel3Enter();
+  form.Panel3Label2Click();
+  EXPECT_TRUE(view.undoList[0].ticked && view.undoList[1].ticked);
+  form.Panel3Label3Click();
+  EXPECT_FALSE(view.undoList[0].ticked || view.undoList[1].ticked);
+}
+
+TEST_F(UndoPageTest, WhileRunningOnlyOpenFolderActs) {
+  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  form.Panel3Enter();
+  dialogs.confirmation.presses = {1};
+  // During the Undo loop the user clicks around.
+  view.onPump = [&](int) {
+    if (!form.Running) return;
+    form.Panel3Label2Click();
+    view.selected = 1;
+    view.undoText = u"kept";
+    form.Panel3List1Click();
+    form.Panel3Button2Click();
+    form.Panel3Button3Click();
+    form.Panel3Label4Click();
+  };
+  form.Panel3Button1Click();
+  EXPECT_EQ(RegeditArguments().size(), 1u);          // only the selected a.reg was ticked
+  EXPECT_FALSE(view.undoList[1].ticked);             // Select all refused
+  EXPECT_EQ(view.undoText, u"kept");                 // the click refused
+  EXPECT_EQ(dialogs.confirmation.shown.size(), 1u);  // Delete refused
+  EXPECT_EQ(view.front, Page::Panel3);               // Back refused
+  ASSERT_EQ(sim.shell.opened.size(), 2u);            // Open folder works
+  EXPECT_EQ(sim.shell.opened[0].target, UndoDir());
+
+  form.Panel3Button3Click();
+  EXPECT_EQ(view.front, Page::Panel1);
+}
+}  // namespace
