@@ -45,3 +45,12 @@ if(e2e_driver)
   target_link_libraries(kvxdriver PRIVATE user32 gdi32 comctl32 advapi32)
   set_target_properties(kvxdriver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 endif()
+
+# The benchmark's console program: one clean run through the headless host, timed at the
+# platform seams, beside the bare walks (scripts/bench runs it under Wine).
+add_executable(KlarvexBench ${PROJECT_SOURCE_DIR}/bench/HeadlessMain.cpp
+               ${PROJECT_SOURCE_DIR}/bench/BareWalk.cpp ${PROJECT_SOURCE_DIR}/bench/TimedPlatform.cpp)
+klarvex_target(KlarvexBench)
+target_include_directories(KlarvexBench PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(KlarvexBench PRIVATE kvx_engine kvx_platform_win32 psapi user32)
+set_target_properties(KlarvexBench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})

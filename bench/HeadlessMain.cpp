@@ -1,0 +1,210 @@
+// KlarvexBench.exe: one whole clean run through the headless host under the real Win32
+// backends, timed at the platform seams, beside the bare measurements it is judged against.
+// Prints one "key value" line per measurement, then the run's findings for the answer key:
+//   time NAME MILLISECONDS [CALLS]     count NAME N     memory NAME MB
+//   detail CATEGORY LINE               script LINE      information TEXT
+#include <psapi.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/BareWalk.h"
+#include "bench/TimedPlatform.h"
+#include "engine/HeadlessEngine.h"
+#include "platform/Platform.h"
+#include "platform/Unit0.h"
+#include "platform/win32/Win32Platform.h"
+#include "undo/UndoJournal.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The headless host, pumping the thread's queue as the window's message loop does, so that the
+// run pays what a run with a window pays per item.
+class BenchEngine : public HeadlessEngine {
+ public:
+  BenchEngine(RunProfile& profile, const TimedPlatform& timed) : profile_(profile), timed_(timed) {}
+
+ protected:
+  void PumpMessages() override {
+    const uint64_t start = Ticks();
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    const uint64_t ticks = Ticks() - start;
+    ++profile_.pump.calls;
+    profile_.pump.ticks += ticks;
+    if (timed_.InIndexBuild()) {
+      ++profile_.indexPump.calls;
+      profile_.indexPump.ticks += ticks;
+    }
+  }
+
+ private:
+  RunProfile& profile_;
+  const TimedPlatform& timed_;
+};
+
+void Time(const char* name, double ms, uint64_t calls = 0) {
+  if (calls) {
+    std::printf("time %s %.3f %llu\n", name, ms, static_cast<unsigned long long>(calls));
+  } else {
+    std::printf("time %s %.3f\n", name, ms);
+  }
+}
+
+void Time(const char* name, const SeamTime& seam) { Time(name, TicksToMs(seam.ticks), seam.calls); }
+
+void Count(const char* name, uint64_t n) {
+  std::printf("count %s %llu\n", name, static_cast<unsigned long long>(n));
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Microseconds per lookup at the built index: names met in the walk, in another letter case,
+// and as many names found nowhere.
+double LookupMicroseconds(const SystemFileIndex& index) {
+  const TextList& lines = index.Lines();
+  if (lines.empty()) return 0;
+  std::mt19937 random(7);
+  std::vector<std::string> names;
+  for (int i = 0; i < 2000; ++i) {
+    std::string line = lines[random() % lines.size()];
+    std::string name = line.substr(0, line.find('='));
+    if (i % 2) {
+      CharLowerBuffA(name.data(), static_cast<DWORD>(name.size()));
+    } else {
+      name = "missing" + std::to_string(i) + ".dll";
+    }
+    names.push_back(name);
+  }
+  constexpr int kRounds = 100;
+  int found = 0;
+  const auto start = Clock::now();
+  for (int round = 0; round < kRounds; ++round) {
+    for (const std::string& name : names) found += index.Find(name) >= 0;
+  }
+  const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+  Count("index-lookups-found", static_cast<uint64_t>(found));
+  return us / (kRounds * static_cast<double>(names.size()));
+}
+
+void PrintLines(const char* tag, const std::string& path) {
+  Bytes bytes;
+  if (!Files().ReadAll(path, bytes)) return;
+  std::string line;
+  for (uint8_t byte : bytes) {
+    if (byte == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::printf("%s %s\n", tag, line.c_str());
+      line.clear();
+    } else {
+      line += static_cast<char>(byte);
+    }
+  }
+  if (!line.empty()) std::printf("%s %s\n", tag, line.c_str());
+}
+
+void Bare(const std::string& exportFile) {
+  const BareCount windows = BareFolderWalk(WindowsDir());
+  const BareCount programs = BareFolderWalk(ProgramFilesDir());
+  Time("bare-folders", windows.ms + programs.ms);
+  Count("bare-folders-opened", windows.keys + programs.keys);
+  Count("bare-files-found", windows.entries + programs.entries);
+  const BareCount registry = BareRegistryWalk();
+  Time("bare-registry", registry.ms);
+  Count("bare-keys-opened", registry.keys);
+  Count("bare-values-read", registry.entries);
+  std::vector<double> starts;
+  for (int i = 0; i < 5; ++i) {
+    starts.push_back(
+        BareRegeditExport(WindowsDir(), exportFile, "HKEY_LOCAL_MACHINE\\SOFTWARE\\KvxBench"));
+  }
+  Time("bare-regedit-export", Median(starts));
+}
+
+void Run() {
+  TimedPlatform timed;
+  timed.Install(WindowsDir());
+  RunProfile& profile = timed.Profile();
+  BenchEngine engine(profile, timed);
+  const uint64_t start = Ticks();
+  engine.Panel1Button1Click();
+  const uint64_t end = Ticks();
+  timed.Finish();
+  timed.Uninstall();
+
+  const double runMs = TicksToMs(end - start);
+  const double backupMs = TicksToMs(profile.keyBackups.ticks);
+  const double fixedMs = TicksToMs(profile.sleep.ticks + profile.import.ticks);
+  Time("run", runMs);
+  Time("run-without-backups", runMs - backupMs - fixedMs);
+  Time("registry", profile.registry);
+  Time("files", profile.files);
+  Time("process", profile.process);
+  const uint64_t indexEnd = profile.indexEnd ? profile.indexEnd : end;
+  Time("index-build", profile.indexStart ? TicksToMs(indexEnd - profile.indexStart) : 0);
+  Time("index-pump", profile.indexPump);
+  Count("index-folders-opened", profile.indexFinds);
+  Count("index-entries", profile.indexEntries);
+  Count("index-lines", engine.SystemFileIndex.Count());
+  Time("key-backups", profile.keyBackups);
+  Time("exports", profile.exports);
+  Time("undo-writes", profile.undoWrites);
+  Time("import", profile.import);
+  Time("sleep", profile.sleep);
+  Time("pump", profile.pump);
+  Time("index-lookup-us", LookupMicroseconds(engine.SystemFileIndex));
+
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory)) {
+    std::printf("memory peak-working-set %.1f\n",
+                static_cast<double>(memory.PeakWorkingSetSize) / (1024.0 * 1024.0));
+    std::printf("memory peak-pagefile %.1f\n",
+                static_cast<double>(memory.PeakPagefileUsage) / (1024.0 * 1024.0));
+  }
+  for (int category = 1; category <= kCategoryCount; ++category) {
+    Count(("category-" + std::to_string(category)).c_str(),
+          static_cast<uint64_t>(engine.CategoryCount(category)));
+    for (const std::string& line : engine.CategoryLog(category)) {
+      std::printf("detail %d %s\n", category, line.c_str());
+    }
+  }
+  PrintLines("script", UndoDir() + kFixScriptName);
+  for (const std::string& message : engine.informations) {
+    std::printf("information %s\n", message.c_str());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "all";
+  if (mode != "all" && mode != "bare" && mode != "run") {
+    std::fprintf(stderr, "usage: KlarvexBench [all|bare|run]\n");
+    return 2;
+  }
+  UseWin32Platform();
+  InitPaths();
+  StartDate = Process().Today();
+  OsMajorVersion = Process().OsMajorVersion();
+  CalibrateTicks();
+  std::printf("folder windows %s\nfolder program-files %s\nfolder undo %s\n", WindowsDir().c_str(),
+              ProgramFilesDir().c_str(), UndoDir().c_str());
+  if (mode != "run") Bare(ExeDir() + "\\bare-export.reg");
+  if (mode != "bare") Run();
+  std::fflush(stdout);
+  return 0;
+}
