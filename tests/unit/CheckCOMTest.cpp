@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "unit/ComChecksTest.h"
+
+namespace {
+
+class CheckCOMTest : public ComChecksTest {
+ protected:
+  void Server(const std::string& clsid, const std::string& kind, const std::string& text) {
+    PutDefault("CLSID\\" + clsid + "\\" + kind, text);
+  }
+};
+
+TEST_F(CheckCOMTest, JudgesServersAndTypeLibrariesOfEveryClass) {
+  PutFile("C:\\Program Files\\Foo\\foo.dll");
+  PutKey(kCr, "TypeLib\\{TL-REG}");
+  // Sound: an existing path with quotes and arguments; bare names in the three Windows folders.
+  Server("{C01}", "InprocServer32", "\"C:\\Program Files\\Foo\\foo.dll\" /Embedding");
+  Server("{C02}", "InprocServer32", "kernel32.dll");
+  Server("{C03}", "InprocServer32", "C:\\Old\\olepro32.dll");
+  Server("{C04}", "LocalServer32", "C:\\Elsewhere\\notepad.exe /automation");
+  // Moved: found twice in the index, the first line wins.
+  Server("{C05}", "InprocServer32", "C:\\Old\\Moved.dll");
+  engine.SystemFileIndex.Add("MOVED.DLL", "C:\\WINDOWS\\Sub\\");
+  engine.SystemFileIndex.Add("MOVED.DLL", "C:\\Program Files\\Moved\\");
+  // Gone, under the local server: the empty in-process value is not the server.
+  Server("{C06}", "InprocServer32", "");
+  Server("{C06}", "LocalServer32", "\"C:\\Gone\\gone.exe\" /automation");
+  // Two repairs of one class: the server first.
+  Server("{C07}", "InprocServer32", "C:\\Gone\\twice.dll");
+  PutDefault("CLSID\\{C07}\\TypeLib", "{tl-gone}");
+  // The excluded type library, stored in mixed case: nothing is tested.
+  Server("{C08}", "InprocServer32", "C:\\Gone\\excluded.dll");
+  PutDefault("CLSID\\{C08}\\TypeLib", "{d63e0ce2-A0A2-11d0-9c02-00c04fc99c8e}");
+  // A registered type library.
+  Server("{C09}", "InprocServer32", "kernel32.dll");
+  PutDefault("CLSID\\{C09}\\TypeLib", "{TL-REG}");
+  // A server value that is not a string is no server; its type library is still tested.
+  PutValue(kCr, "CLSID\\{C10}\\InprocServer32", "", regtype::kBinary, {1, 2});
+  PutDefault("CLSID\\{C10}\\TypeLib", "{TL-GONE2}");
+  // A folder: no file name, nothing matches.
+  Server("{C11}", "InprocServer32", "C:\\Gone\\");
+  PutKey(kCr, "CLSID\\{C12}");
+  const std::string before = Classes();
+
+  PrepareChecks();
+  engine.CheckCOM();
+
+  EXPECT_EQ(FixScript, Script({
+                           "[HKEY_CLASSES_ROOT\\CLSID\\{C05}\\InprocServer32]",
+                           "@=\"C:\\\\WINDOWS\\\\Sub\\\\MOVED.DLL\"",
+                           "",
+                           "[-HKEY_CLASSES_ROOT\\CLSID\\{C06}\\LocalServer32]",
+                           "",
+                           "[-HKEY_CLASSES_ROOT\\CLSID\\{C07}\\InprocServer32]",
+                           "",
+                           "[-HKEY_CLASSES_ROOT\\CLSID\\{C07}\\TypeLib]",
+                           "",
+                           "[-HKEY_CLASSES_ROOT\\CLSID\\{C10}\\TypeLib]",
+                           "",
+                           "[-HKEY_CLASSES_ROOT\\CLSID\\{C11}\\InprocServer32]",
+                           "",
+                       }));
+  const TextList log = {
+      "[HKCR]\\CLSID\\{C05}\\InprocServer32=MOVED.DLL ... fixed",
+      "[HKCR]\\CLSID\\{C06}\\LocalServer32=GONE.EXE ... fixed",
+      "[HKCR]\\CLSID\\{C07}\\InprocServer32=TWICE.DLL ... fixed",
+      "[HKCR]\\CLSID\\{C07}\\TypeLib={TL-GONE} ... deleted",
+      "[HKCR]\\CLSID\\{C10}\\TypeLib={TL-GONE2} ... deleted",
+      "[HKCR]\\CLSID\\{C11}\\InprocServer32= ... fixed",
+  };
+  EXPECT_EQ(engine.CategoryLog(kComActiveX), log);
+  EXPECT_EQ(engine.CategoryCount(kComActiveX), 6);
+  // Whole class keys for server repairs, the TypeLib subkey alone for type library repairs.
+  EXPECT_EQ(JournalKeys(), (TextList{
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C05}]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C05}\\InprocServer32]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C06}]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C06}\\InprocServer32]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C06}\\LocalServer32]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C07}]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C07}\\InprocServer32]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C07}\\TypeLib]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C07}\\TypeLib]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C10}\\TypeLib]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C11}]",
+                               "[HKEY_CLASSES_ROOT\\CLSID\\{C11}\\InprocServer32]",
+                           }));
+  ExpectScriptAndUndoRoundTrip(before);
+}
+
+// A server the Part's own text cannot place, but which exists once the system expands the
+// variables, or which lies on a drive that proves nothing, is left as it is: no rewrite either.
+TEST_F(CheckCOMTest, KeepsServersThatMayStillExist) {
+  sim.process.SetEnvironment("ProgramFiles(x86)", "C:\\Program Files (x86)");
+  sim.process.SetEnvironment("USERPROFILE", "C:\\Users\\user");
+  sim.files.SetDrive('E', DriveKind::Removable);
+  sim.files.SetDrive('N', DriveKind::Remote);
+  PutFile("C:\\Program Files (x86)\\Vendor\\x86.dll");
+  PutFile("C:\\Users\\user\\Tools\\user.exe");
+  Server("{K1}", "InprocServer32", "%ProgramFiles(x86)%\\Vendor\\x86.dll");
+  Server("{K2}", "LocalServer32", "\"%USERPROFILE%\\Tools\\user.exe\" -Embedding");
+  Server("{K3}", "InprocServer32", "E:\\Stick\\usb.dll");
+  Server("{K4}", "InprocServer32", "N:\\Share\\net.dll");
+  Server("{K5}", "InprocServer32", "\\\\server\\share\\unc.dll");
+  // The same names in the index must not pull a rewrite either.
+  for (const char* name : {"X86.DLL", "USER.EXE", "USB.DLL", "NET.DLL", "UNC.DLL"}) {
+    engine.SystemFileIndex.Add(name, "C:\\Program Files\\Copies\\");
+  }
+  // What the Part alone would judge: a variable that names nothing is still a missing file.
+  Server("{K6}", "InprocServer32", "%NoSuchVariable%\\gone.dll");
+
+  PrepareChecks();
+  engine.CheckCOM();
+
+  EXPECT_EQ(FixScript, Script({"[-HKEY_CLASSES_ROOT\\CLSID\\{K6}\\InprocServer32]", ""}));
+  EXPECT_EQ(engine.CategoryLog(kComActiveX),
+            TextList{"[HKCR]\\CLSID\\{K6}\\InprocServer32=GONE.DLL ... fixed"});
+  EXPECT_EQ(engine.CategoryCount(kComActiveX), 1);
+}
+
+TEST_F(CheckCOMTest, SchedulesNoRepairWhoseBackupFailed) {
+  Server("{B1}", "InprocServer32", "C:\\Gone\\a.dll");
+  PutDefault("CLSID\\{B1}\\TypeLib", "{TL-GONE}");
+  Server("{B2}", "InprocServer32", "C:\\Gone\\b.dll");
+  engine.SystemFileIndex.Add("B.DLL", "C:\\Program Files\\B\\");
+  PrepareChecks();
+  sim.process.beforeRun = [](const SimProcess::Run&) { return false; };
+
+  engine.CheckCOM();
+
+  EXPECT_EQ(FixScript, Script({}));
+  EXPECT_TRUE(engine.CategoryLog(kComActiveX).empty());
+  EXPECT_EQ(engine.CategoryCount(kComActiveX), 0);
+}
+
+TEST_F(CheckCOMTest, LeavesClassesTheUserCannotChange) {
+  Server("{R1}", "InprocServer32", "C:\\Gone\\a.dll");
+  MarkReadOnly(kCr, "CLSID\\{R1}");
+  PrepareChecks();
+  engine.CheckCOM();
+  EXPECT_EQ(FixScript, Script({}));
+  EXPECT_EQ(engine.CategoryCount(kComActiveX), 0);
+}
+
+}  // namespace
