@@ -1,0 +1,51 @@
+// The program's entry: the hand-over to a running instance, or the main window and its loop.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "platform/win32/Win32Platform.h"
+#include "ui/Layout.h"
+#include "ui/StartUp.h"
+#include "ui/win32/Dialogs.h"
+#include "ui/win32/MainWindow.h"
+
+namespace {
+void InitCommonControls32() {
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  gStartUp.cleanMessage = RegisterWindowMessageA(kCleanMessageName);
+  gStartUp.undoMessage = RegisterWindowMessageA(kUndoMessageName);
+  gStartUp.commandArgument = CommandArgument(__argc > 1 ? __argv[1] : "");
+  HWND other = FindWindowA(nullptr, kWindowTitle);
+  gStartUp.runningInstance = reinterpret_cast<uintptr_t>(other);
+
+  switch (DecideStart(gStartUp.commandArgument, other != nullptr)) {
+    case StartAction::End:
+      return 0;
+    case StartAction::PostClean:
+      PostMessageA(other, gStartUp.cleanMessage, kCleanRequest, 0);
+      return 0;
+    case StartAction::PostUndo:
+      PostMessageA(other, gStartUp.undoMessage, kUndoRequest, 0);
+      return 0;
+    case StartAction::OpenWindow:
+      break;
+  }
+
+  UseWin32Platform();
+  InitCommonControls32();
+  MainWindow window;
+  if (!window.Create(instance)) return 1;
+  CreateDialogs(window.Handle());
+  window.Show();
+  const int code = window.RunMessageLoop();
+  DestroyDialogs();
+  return code;
+}
