@@ -126,16 +126,24 @@ std::string EscapeScriptText(std::string_view text) {
   return result;
 }
 
+// Built by appending: GCC 12 warns falsely (-Wrestrict) about "x" + std::string at -O3.
 std::string KeyLine(RootKey root, std::string_view path) {
-  return "[" + std::string(RootKeyName(root)) + std::string(path) + "]";
+  std::string line = "[";
+  line.append(RootKeyName(root)).append(path).append("]");
+  return line;
 }
 
 std::string DeleteKeyLine(RootKey root, std::string_view path) {
-  return "[-" + std::string(RootKeyName(root)) + std::string(path) + "]";
+  std::string line = "[-";
+  line.append(RootKeyName(root)).append(path).append("]");
+  return line;
 }
 
 std::string ValueNameText(std::string_view name) {
-  return name.empty() ? "@" : "\"" + EscapeScriptText(name) + "\"";
+  if (name.empty()) return "@";
+  std::string text = "\"";
+  text.append(EscapeScriptText(name)).append("\"");
+  return text;
 }
 
 std::string StringValueLine(std::string_view name, std::string_view text) {
