@@ -7,13 +7,7 @@
 
 #include "platform/LanguageFile.h"
 #include "platform/Platform.h"
-#ifdef _WIN32
-#include "support/Win32Fixture.h"
-using ContractPlatform = Win32Test;
-#else
-#include "support/SimFixture.h"
-using ContractPlatform = SimTest;
-#endif
+#include "support/ContractBackend.h"
 
 namespace {
 
@@ -154,8 +148,9 @@ std::string Escaped(const std::string& text) {
   return text;
 }
 
-class LanguageFileContract : public ContractPlatform {
+class LanguageFileContract : public ::testing::Test {
  protected:
+  void SetUp() override { ContractBegin(); }
   // A fresh folder of the test's own (inside the Wine prefix under Wine).
   std::string Folder(const std::string& name) {
     const std::string folder = "C:\\klarvex\\tmp\\" + name;
@@ -167,7 +162,7 @@ class LanguageFileContract : public ContractPlatform {
   }
   void TearDown() override {
     ReleaseLanguageFile();
-    ContractPlatform::TearDown();
+    ContractEnd();
   }
 };
 
