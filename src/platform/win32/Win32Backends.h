@@ -1,0 +1,59 @@
+// The Win32 backends of the platform seams: thin pass-throughs to the system calls.
+#pragma once
+
+#include "platform/CodePage.h"
+#include "platform/FileApi.h"
+#include "platform/ProcessApi.h"
+#include "platform/RegistryApi.h"
+#include "platform/ShellApi.h"
+
+class Win32Registry : public RegistryApi {
+ public:
+  long Open(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) override;
+  long Create(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) override;
+  long Close(RegHandle key) override;
+  long QueryInfo(RegHandle key, RegKeyInfo& info) override;
+  long EnumKey(RegHandle key, uint32_t index, std::string& name) override;
+  long EnumValue(RegHandle key, uint32_t index, std::string& name) override;
+  long QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) override;
+  long SetValue(RegHandle key, const std::string& name, uint32_t type, const Bytes& data) override;
+  long DeleteValue(RegHandle key, const std::string& name) override;
+  long DeleteTree(RegHandle parent, const std::string& path) override;
+};
+
+class Win32Files : public FileApi {
+ public:
+  std::unique_ptr<FileSearch> Find(const std::string& pattern) override;
+  uint32_t Attributes(const std::string& path) override;
+  bool MakeFolders(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
+  bool ReadAll(const std::string& path, Bytes& data) override;
+  long WriteAll(const std::string& path, const Bytes& data) override;
+  DriveKind DriveOf(const std::string& path) override;
+  std::string ReadProfileString(const std::string& path, const std::string& section,
+                                const std::string& key, const std::string& fallback) override;
+};
+
+class Win32Process : public ProcessApi {
+ public:
+  bool RunAndWait(const std::string& application, const std::string& arguments) override;
+  void Sleep(uint32_t milliseconds) override;
+  std::string ExpandEnvironment(const std::string& text) override;
+  std::string WindowsDirectory() override;
+  std::string ExePath() override;
+  uint32_t OsMajorVersion() override;
+  LocalDate Today() override;
+  std::string ErrorText(long status) override;
+};
+
+class Win32Shell : public ShellApi {
+ public:
+  void Open(uintptr_t ownerWindow, const std::string& target) override;
+};
+
+class Win32CodePage : public CodePage {
+ public:
+  std::u16string ToWide(const std::string& ansi) override;
+  std::string ToAnsi(const std::u16string& wide, bool& lossy) override;
+  std::string Upper(const std::string& text) override;
+};

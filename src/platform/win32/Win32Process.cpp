@@ -1,0 +1,89 @@
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/Win32Backends.h"
+
+bool Win32Process::RunAndWait(const std::string& application, const std::string& arguments) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  // CreateProcessA may write into the command line.
+  std::vector<char> commandLine(arguments.begin(), arguments.end());
+  commandLine.push_back('\0');
+  if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      DETACHED_PROCESS | HIGH_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+void Win32Process::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::string Win32Process::ExpandEnvironment(const std::string& text) {
+  std::string result(512, '\0');
+  for (;;) {
+    const DWORD needed =
+        ExpandEnvironmentStringsA(text.c_str(), result.data(), static_cast<DWORD>(result.size()));
+    if (needed == 0) return text;
+    if (needed <= result.size()) {
+      result.resize(needed - 1);  // the count includes the terminating NUL
+      return result;
+    }
+    result.assign(needed, '\0');
+  }
+}
+
+std::string Win32Process::WindowsDirectory() {
+  char buffer[MAX_PATH] = {};
+  GetWindowsDirectoryA(buffer, MAX_PATH);
+  return buffer;
+}
+
+std::string Win32Process::ExePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.assign(path.size() * 2, '\0');
+  }
+}
+
+uint32_t Win32Process::OsMajorVersion() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  const BOOL ok = GetVersionExA(&info);
+#pragma GCC diagnostic pop
+  return ok ? info.dwMajorVersion : 0;
+}
+
+LocalDate Win32Process::Today() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay};
+}
+
+std::string Win32Process::ErrorText(long status) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length > 0 && text != nullptr ? std::string(text, length)
+                                                      : "Error " + std::to_string(status) + ".";
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
+    message.pop_back();
+  }
+  return message;
+}

@@ -1,0 +1,81 @@
+// The contract tests' backend under Wine: the real registry, in a scratch key of its own.
+#include <windows.h>
+// sddl.h needs windows.h first.
+#include <sddl.h>
+
+#include <random>
+
+#include "platform/Roots.h"
+#include "platform/win32/Win32Platform.h"
+#include "support/ContractBackend.h"
+
+namespace {
+std::string scratch;
+
+HKEY RootHkey(RootKey root) {
+  switch (root) {
+    case RootKey::ClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RootKey::CurrentUser:
+      return HKEY_CURRENT_USER;
+    case RootKey::LocalMachine:
+      return HKEY_LOCAL_MACHINE;
+  }
+  return nullptr;
+}
+
+std::wstring Widen(const std::string& text) {
+  return std::wstring(text.begin(), text.end());  // the tests' own paths are ASCII
+}
+}  // namespace
+
+std::string ContractBegin() {
+  UseWin32Platform();
+  std::random_device random;
+  scratch = "Software\\KlarvexTest\\" + std::to_string(random());
+  RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, scratch.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                  nullptr);
+  RegCloseKey(key);
+  return scratch;
+}
+
+void ContractEnd() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KlarvexTest");  // only when empty
+}
+
+// Everyone may read, nobody may change: what a locked-down key looks like to the user.
+void ContractMarkReadOnly(RootKey root, const std::string& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                       &descriptor, nullptr);
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(RootHkey(root), path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    RegCloseKey(key);
+  }
+  LocalFree(descriptor);
+}
+
+void ContractCreateWideKey(RootKey root, const std::string& path, const std::u16string& name) {
+  const std::wstring full = Widen(path) + L"\\" + reinterpret_cast<const wchar_t*>(name.c_str());
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(RootHkey(root), full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) == ERROR_SUCCESS) {
+    RegCloseKey(key);
+  }
+}
+
+void ContractSetWideValue(RootKey root, const std::string& path, const std::u16string& name) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(RootHkey(root), Widen(path).c_str(), 0, KEY_ALL_ACCESS, &key) ==
+      ERROR_SUCCESS) {
+    const wchar_t data[] = L"x";
+    RegSetValueExW(key, reinterpret_cast<const wchar_t*>(name.c_str()), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(data), sizeof data);
+    RegCloseKey(key);
+  }
+}
