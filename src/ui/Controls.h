@@ -2,6 +2,7 @@
 // kFirstControlId + its number, stable so that the test driver can find it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -49,6 +50,22 @@ enum class Ctl : int {
 };
 inline constexpr int kControlCount = static_cast<int>(Ctl::Panel3Button3) + 1;
 inline constexpr int kFirstControlId = 1001;
+inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
+    "Panel1InfoLabel1", "Panel1InfoLabel2",    "Panel1Label1a",     "Panel1Label2a",
+    "Panel1Label3a",    "Panel1Label4a",       "Panel1Label5a",     "Panel1Label1b",
+    "Panel1Label2b",    "Panel1Label3b",       "Panel1Label4b",     "Panel1Label5b",
+    "Panel1Label1c",    "Panel1Label2c",       "Panel1Label3c",     "Panel1Label4c",
+    "Panel1Label5c",    "Panel1ProgressLabel", "Panel1ProgressBar", "Panel1Button1",
+    "Panel1Button2",    "Panel1InfoLabel3",    "Panel1InfoLabel4",  "Panel1InfoLabel5",
+    "Panel2Label1",     "Panel2InfoList",      "Panel2Label2",      "Panel2Button1",
+    "Panel3Label1",     "Panel3List1",         "Panel3List2",       "Panel3Label2",
+    "Panel3Label3",     "Panel3Label4",        "Panel3Button1",     "Panel3Button2",
+    "Panel3Button3",
+}};
+inline constexpr std::string_view ControlName(Ctl c) {
+  return kControlNames[static_cast<size_t>(c)];
+}
+
 // The pages' own window IDs.
 inline constexpr int kFirstPageId = 901;
 

@@ -19,7 +19,6 @@ struct Font {
 
 struct ControlSpec {
   Ctl ctl;
-  const char* name;
   Page page;
   Kind kind;
   int left, top, width, height;

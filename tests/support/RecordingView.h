@@ -42,13 +42,13 @@ class RecordingView : public FormView {
 
   void SetText(Ctl c, const std::string& text) override {
     texts[c] = text;
-    log.push_back("text " + std::string(Spec(c).name) + "=" + text);
+    log.push_back("text " + std::string(ControlName(c)) + "=" + text);
   }
   void SetFontColour(Ctl c, Colour colour) override { colours[c] = colour; }
   void SetCursor(Ctl c, Cursor cursor) override { cursors[c] = cursor; }
   void SetEnabled(Ctl c, bool on) override {
     enabled[c] = on;
-    log.push_back(std::string(on ? "enable " : "disable ") + Spec(c).name);
+    log.push_back(std::string(on ? "enable " : "disable ") + std::string(ControlName(c)));
   }
   void SetGauge(int percent, bool visible) override {
     gauge = percent;

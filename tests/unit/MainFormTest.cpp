@@ -262,9 +262,9 @@ TEST_F(MainFormTest, ARunGreysTheDetailsLinksAndRestoresThemAfterwards) {
 TEST(Layout, RowsFollowTheControlOrderAndStayInsideTheClientArea) {
   for (int i = 0; i < kControlCount; ++i) {
     const ControlSpec& spec = kLayout[static_cast<size_t>(i)];
-    SCOPED_TRACE(spec.name);
+    SCOPED_TRACE(std::string(ControlName(spec.ctl)));
     EXPECT_EQ(static_cast<int>(spec.ctl), i);
-    EXPECT_EQ(FindSpec(spec.name), &spec);
+    EXPECT_EQ(FindSpec(ControlName(spec.ctl)), &spec);
     EXPECT_LE(spec.left + spec.width, kClientWidth);
     EXPECT_LE(spec.top + spec.height, kClientHeight);
   }

@@ -1,7 +1,8 @@
 // The program's entry: the hand-over to a running instance, or the main window and its loop.
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdlib>
 

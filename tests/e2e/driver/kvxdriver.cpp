@@ -1,0 +1,284 @@
+// Drives a running Klarvex.exe from another process in the same Wine prefix: finds the window
+// by its title and the controls by their IDs, presses them, reads their texts, and answers the
+// dialogs. One command per run; exit code 0 when it succeeded, 1 when not, 2 on bad usage.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/Controls.h"
+
+namespace {
+constexpr int kDialogLabelId = 100;
+constexpr int kDialogFirstButtonId = 101;
+
+int Usage() {
+  std::fputs(
+      "usage: kvxdriver wait-window|wait-gone [ms]\n"
+      "       kvxdriver text|visible|enabled|click|list|wide-text CONTROL\n"
+      "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
+      "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
+      "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
+      "       kvxdriver close\n",
+      stderr);
+  return 2;
+}
+
+HWND MainWindow() { return FindWindowA(nullptr, "Klarvex"); }
+
+template <typename Found>
+bool WaitFor(int ms, Found found) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  do {
+    if (found()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  } while (std::chrono::steady_clock::now() < end);
+  return found();
+}
+
+HWND FindControl(const char* name) {
+  HWND main = MainWindow();
+  if (main == nullptr) return nullptr;
+  int id = 0;
+  for (int i = 0; i < kControlCount; ++i) {
+    if (kControlNames[static_cast<size_t>(i)] == name) id = kFirstControlId + i;
+  }
+  if (id == 0) return nullptr;
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      main,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s->id) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string TextOf(HWND hwnd) {
+  DWORD_PTR length = 0;
+  SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::string WideTextOf(HWND hwnd) {
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+// A buffer in the window's own process: list-view messages carry pointers that must be valid
+// there, not here.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND hwnd, size_t size) : size_(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_ != nullptr) {
+      address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+  }
+  ~RemoteBuffer() {
+    if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_ != nullptr) CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  bool Ok() const { return address_ != nullptr; }
+  char* At(size_t offset) const { return static_cast<char*>(address_) + offset; }
+  void Write(size_t offset, const void* data, size_t size) {
+    WriteProcessMemory(process_, At(offset), data, size, nullptr);
+  }
+  void Read(size_t offset, void* data, size_t size) const {
+    ReadProcessMemory(process_, At(offset), data, size, nullptr);
+  }
+  size_t Size() const { return size_; }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+  size_t size_;
+};
+
+std::string ItemText(HWND list, int index) {
+  RemoteBuffer remote(list, sizeof(LVITEMA) + MAX_PATH + 1);
+  if (!remote.Ok()) return {};
+  LVITEMA item{};
+  item.iSubItem = 0;
+  item.pszText = remote.At(sizeof(LVITEMA));
+  item.cchTextMax = MAX_PATH;
+  remote.Write(0, &item, sizeof item);
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(remote.At(0)));
+  char text[MAX_PATH + 1] = {};
+  remote.Read(sizeof(LVITEMA), text, MAX_PATH);
+  return text;
+}
+
+bool SetItemState(HWND list, int index, UINT mask, UINT state) {
+  RemoteBuffer remote(list, sizeof(LVITEMA));
+  if (!remote.Ok()) return false;
+  LVITEMA item{};
+  item.stateMask = mask;
+  item.state = state;
+  remote.Write(0, &item, sizeof item);
+  return SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(remote.At(0))) != 0;
+}
+
+int ListItems(HWND list) {
+  const auto count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
+  for (int i = 0; i < count; ++i) {
+    const auto state = SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i),
+                                    LVIS_STATEIMAGEMASK | LVIS_SELECTED);
+    const bool ticked = ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+    const bool selected = (state & LVIS_SELECTED) != 0;
+    std::printf("%d\t%d\t%s\n", ticked ? 1 : 0, selected ? 1 : 0, ItemText(list, i).c_str());
+  }
+  return 0;
+}
+
+// A visible top-level window of Klarvex's process with this title.
+HWND FindDialog(const char* title) {
+  HWND main = MainWindow();
+  if (main == nullptr) return nullptr;
+  struct Search {
+    const char* title;
+    DWORD pid;
+    HWND main;
+    HWND found;
+  } search{title, 0, main, nullptr};
+  GetWindowThreadProcessId(main, &search.pid);
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (hwnd == s->main || pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
+        if (TextOf(hwnd) != s->title) return TRUE;
+        s->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void Click(HWND control) {
+  char kind[64] = {};
+  GetClassNameA(control, kind, sizeof kind);
+  // Posted, not sent: a click may open a modal dialog or start a long run.
+  if (_stricmp(kind, "Button") == 0) {
+    PostMessageA(control, BM_CLICK, 0, 0);
+  } else {
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  }
+}
+
+int Wait(int argc, char** argv, int index) { return argc > index ? std::atoi(argv[index]) : 10000; }
+
+int ControlCommand(const std::string& command, int argc, char** argv) {
+  HWND control = FindControl(argv[2]);
+  if (control == nullptr) {
+    std::fprintf(stderr, "kvxdriver: no control %s\n", argv[2]);
+    return 1;
+  }
+  if (command == "text") return std::printf("%s\n", TextOf(control).c_str()) < 0;
+  if (command == "wide-text") return std::printf("%s\n", WideTextOf(control).c_str()) < 0;
+  if (command == "visible") return std::printf("%d\n", IsWindowVisible(control) ? 1 : 0) < 0;
+  if (command == "enabled") return std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0) < 0;
+  if (command == "list") return ListItems(control);
+  if (command == "click") {
+    Click(control);
+    return 0;
+  }
+  if (command == "wait-text" && argc >= 4) {
+    const bool found = WaitFor(Wait(argc, argv, 4),
+                               [&] { return TextOf(control).find(argv[3]) != std::string::npos; });
+    std::printf("%s\n", TextOf(control).c_str());
+    return found ? 0 : 1;
+  }
+  if (command == "tick" && argc >= 5) {
+    const UINT state = INDEXTOSTATEIMAGEMASK(std::atoi(argv[4]) != 0 ? 2 : 1);
+    return SetItemState(control, std::atoi(argv[3]), LVIS_STATEIMAGEMASK, state) ? 0 : 1;
+  }
+  if (command == "select" && argc >= 4) {
+    const UINT both = LVIS_SELECTED | LVIS_FOCUSED;
+    return SetItemState(control, std::atoi(argv[3]), both, both) ? 0 : 1;
+  }
+  return Usage();
+}
+
+int DialogCommand(const std::string& command, int argc, char** argv) {
+  const char* title = argv[2];
+  if (command == "no-dialog") return FindDialog(title) == nullptr ? 0 : 1;
+  HWND dialog = nullptr;
+  WaitFor(command == "dialog" ? Wait(argc, argv, 3) : 5000,
+          [&] { return (dialog = FindDialog(title)) != nullptr; });
+  if (dialog == nullptr) {
+    std::fprintf(stderr, "kvxdriver: no dialog %s\n", title);
+    return 1;
+  }
+  if (command == "dialog") {
+    return std::printf("%s\n", TextOf(GetDlgItem(dialog, kDialogLabelId)).c_str()) < 0;
+  }
+  if (command == "press" && argc >= 4) {
+    PostMessageA(GetDlgItem(dialog, kDialogFirstButtonId + std::atoi(argv[3]) - 1), BM_CLICK, 0, 0);
+  } else if (command == "dismiss") {
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  } else {
+    return Usage();
+  }
+  // Done when the dialog is gone.
+  return WaitFor(5000, [&] { return !IsWindowVisible(dialog); }) ? 0 : 1;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  if (command == "wait-window") {
+    return WaitFor(Wait(argc, argv, 2), [] { return MainWindow() != nullptr; }) ? 0 : 1;
+  }
+  if (command == "wait-gone") {
+    return WaitFor(Wait(argc, argv, 2), [] { return MainWindow() == nullptr; }) ? 0 : 1;
+  }
+  if (command == "close") {
+    HWND main = MainWindow();
+    return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  if (argc < 3) return Usage();
+  if (command == "dialog" || command == "press" || command == "dismiss" || command == "no-dialog") {
+    return DialogCommand(command, argc, argv);
+  }
+  return ControlCommand(command, argc, argv);
+}
