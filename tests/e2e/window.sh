@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# End-to-end test of the real window: build/win64/Klarvex.exe under Xvfb + Wine in fresh
+# prefixes, driven by build/win64/kvxdriver.exe. Builds nothing (the win64 preset does).
+# Screenshots go to build/screenshots/.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+here=$root/tests/e2e
+
+# Always on a virtual display of our own, never on the developer's.
+if [ -z "${KVX_E2E_XVFB:-}" ]; then
+  exec timeout 1200 xvfb-run -a -s "-screen 0 1024x768x24" env KVX_E2E_XVFB=1 bash "$0" "$@"
+fi
+
+source "$root/scripts/wine-env.sh"
+bin=${KLARVEX_WIN64_BUILD:-$root/build/win64}
+exe=$bin/Klarvex.exe
+driver=$bin/kvxdriver.exe
+for f in "$exe" "$driver"; do
+  [ -f "$f" ] || { echo "missing $f: build the win64 preset first"; exit 1; }
+done
+work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-window}
+shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
+mkdir -p "$work" "$shots"
+
+failures=0
+pass() { echo "  ok   $1"; }
+fail() { echo "  FAIL $1"; failures=$((failures + 1)); }
+# add_counts "1 2 3 4 5" "1 0 0 0 1": element-wise sum.
+add_counts() {
+  local -a a=($1) b=($2) sum=()
+  for i in 0 1 2 3 4; do sum+=($((a[i] + b[i]))); done
+  echo "${sum[*]}"
+}
+counts() { for k in 1 2 3 4 5; do drv text "Panel1Label${k}b"; done | paste -sd' '; }
+# run_clean: presses Clean and waits for the run's final summary.
+run_clean() {
+  drv click Panel1Button1
+  drv wait-text Panel1ProgressLabel "items fixed" 600000 >/dev/null
+}
+# expect DESCRIPTION ACTUAL EXPECTED
+expect() { if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: got '$2', expected '$3'"; fi; }
+# expect_has DESCRIPTION TEXT PART
+expect_has() { if [[ "$2" == *"$3"* ]]; then pass "$1"; else fail "$1: '$3' not in '$2'"; fi; }
+ok() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+
+# use_prefix NAME [REGFILE]: a scenario's copy of this run's base prefix.
+use_prefix() {
+  export WINEPREFIX=$work/$1 HOME=$work/$1/home
+  kvx_copy_prefix "$work/base" "$WINEPREFIX"
+  cd "$WINEPREFIX/drive_c" || exit 1
+  if [ -n "${2:-}" ]; then
+    cp "$2" "$WINEPREFIX/drive_c/klarvex/planted.reg"
+    timeout 60 wine regedit /s 'C:\klarvex\planted.reg'
+  fi
+  wineserver -p 60
+}
+drv() { timeout 60 wine 'C:\klarvex\kvxdriver.exe' "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
+shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
+undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
+reg_has() { timeout 60 wine reg query "$1" /v "$2" >/dev/null 2>&1; }
+finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+
+echo "=== base prefix"
+rm -rf "$work"
+mkdir -p "$work"
+kvx_make_prefix "$work/base"
+mkdir -p "$work/base/drive_c/klarvex"
+cp "$exe" "$driver" "$work/base/drive_c/klarvex/"
+cp "$here/wine-fonts.reg" "$work/base/drive_c/klarvex/"
+cd "$work/base/drive_c" || exit 1
+WINEPREFIX=$work/base HOME=$work/base/home timeout 60 wine regedit /s 'C:\klarvex\wine-fonts.reg'
+WINEPREFIX=$work/base wineserver -w
+
+# A run of many problems, so that it lasts while the test knocks.
+busy_reg=$work/busy.reg
+{
+  printf 'REGEDIT4\r\n\r\n'
+  for i in $(seq 1 80); do
+    printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.kvxbusy%03d]\r\n@="KvxBusy.Missing%03d"\r\n\r\n' "$i" "$i"
+  done
+} >"$busy_reg"
+
+echo "=== no argument: no window"
+use_prefix quiet
+timeout 60 wine 'C:\klarvex\Klarvex.exe'
+expect "ends at once" "$?" 0
+ok "no window" bash -c "! timeout 60 wine 'C:\\klarvex\\kvxdriver.exe' wait-window 1500"
+
+echo "=== clean on the untouched prefix: what a fresh prefix itself holds"
+start clean
+ok "window opens" drv wait-window 30000
+run_clean
+baseline=$(counts)
+echo "  baseline counts: $baseline"
+drv close
+ok "window closes" drv wait-gone 20000
+finish_prefix
+
+echo "=== clean: start page, run, Details, undo page, Undo, Delete"
+use_prefix main "$here/planted.reg"
+start clean
+ok "window opens" drv wait-window 30000
+expect "category 1 name" "$(drv text Panel1Label1a)" "File associations:"
+expect "category 2 name" "$(drv text Panel1Label2a)" "Com/ActiveX entries:"
+expect "category 5 name" "$(drv text Panel1Label5a)" "Temporary registry values:"
+expect "counter" "$(drv text Panel1Label3b)" "0"
+expect "Details link" "$(drv text Panel1Label4c)" "Details"
+expect "Clean button" "$(drv text Panel1Button1)" "Clean"
+expect "Close button" "$(drv text Panel1Button2)" "Close"
+expect "progress label empty" "$(drv text Panel1ProgressLabel)" ""
+expect "gauge hidden" "$(drv visible Panel1ProgressBar)" "0"
+expect "advert" "$(drv text Panel1InfoLabel4)" "Download Fastrel now!"
+expect "start page in front" "$(drv visible Panel1Button1)" "1"
+shot start-before-run
+
+drv click Panel1Label2c
+expect "count 0 Details link" "$(drv dialog Information)" "You have nothing to view!"
+shot dialog-information
+ok "Information closed" drv press Information 1
+expect "start page stays" "$(drv visible Panel1Button1)" "1"
+
+run_clean
+summary=$(drv text Panel1ProgressLabel)
+found=$(counts)
+echo "  counts: $found"
+echo "  summary: $summary"
+# The orphan extension is seen twice (through the classes root and below HKLM, the same keys
+# under Wine); the MRU key gives its value and its order list.
+expected=$(add_counts "$baseline" "2 0 1 1 2")
+expect "counts" "$found" "$expected"
+total=$(($(tr ' ' '+' <<<"$expected")))
+expect "summary label" "$summary" "Summary:  $total items fixed."
+expect "button back to Clean" "$(drv text Panel1Button1)" "Clean"
+expect "gauge hidden again" "$(drv visible Panel1ProgressBar)" "0"
+shot start-after-run
+ok "uninstall entry removed" bash -c "! timeout 60 wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxLeftover' >/dev/null 2>&1"
+ok "Run value removed" bash -c "! timeout 60 wine reg query 'HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run' /v KvxGhost >/dev/null 2>&1"
+ok "deletion script left after the run" test -f "$(undo_dir)/RegistryCleaner.reg"
+
+drv click Panel1Label4c
+sleep 1
+expect "Details page in front" "$(drv visible Panel2InfoList)" "1"
+details=$(drv text Panel2InfoList)
+expect_has "Details heading" "$details" "Uninstall entries..."
+expect_has "Details line" "$details" "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxLeftover ... deleted"
+expect_has "Details summary" "$details" "Summary: 1 items fixed."
+expect "Details footer" "$(drv text Panel2Label2)" "1 items fixed."
+shot details-page
+drv click Panel2Button1
+sleep 1
+expect "Back to the start page" "$(drv visible Panel1Button1)" "1"
+
+timeout 60 wine 'C:\klarvex\Klarvex.exe' UNDO
+expect "second start ends" "$?" 0
+sleep 2
+expect "undo page in front" "$(drv visible Panel3List1)" "1"
+list=$(drv list Panel3List1)
+echo "  list: $list"
+expect "one undo file listed, selected, unticked" "$(echo "$list" | grep -c $'^0\t1\tUndo [0-9-]*\.reg$')" "1"
+undo_text=$(drv wide-text Panel3List2)
+expect_has "undo file shown" "$undo_text" "KvxLeftover"
+ok "leftover deletion script deleted" test ! -e "$(undo_dir)/RegistryCleaner.reg"
+shot undo-page
+
+drv click Panel3Button1
+expect "Undo question" "$(drv dialog Confirmation)" "Are you sure to apply checked undo ?"
+shot dialog-confirmation
+drv press Confirmation 1
+expect "Undo report" "$(drv dialog Information 60000)" "1 undo applyed!"
+drv press Information 1
+ok "uninstall entry restored" reg_has 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxLeftover' DisplayName
+ok "Run value restored" reg_has 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' KvxGhost
+ok "MRU value restored" reg_has 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\RunMRU' a
+ok "orphan extension restored" reg_has 'HKLM\SOFTWARE\Classes\.kvxorphan' ''
+
+drv click Panel3Label2
+sleep 1
+expect "Select all ticks" "$(drv list Panel3List1 | cut -f1)" "1"
+drv click Panel3Button2
+expect "Delete question" "$(drv dialog Confirmation)" "Are you sure to delete checked undo?"
+drv press Confirmation 1
+expect "Delete report" "$(drv dialog Information)" "1 undo-files deleted!"
+drv press Information 1
+expect "list empty" "$(drv list Panel3List1)" ""
+expect "Undo disabled" "$(drv enabled Panel3Button1)" "0"
+expect "Delete disabled" "$(drv enabled Panel3Button2)" "0"
+expect "no undo file left" "$(ls "$(undo_dir)" | grep -c '\.reg$')" "0"
+drv click Panel3Button3
+sleep 1
+expect "Back from the undo page" "$(drv visible Panel1Button1)" "1"
+drv close
+ok "window closes" drv wait-gone 20000
+finish_prefix
+
+echo "=== a busy run: close refused, stop answered No, close afterwards"
+use_prefix busy "$busy_reg"
+start CLEAN
+ok "window opens" drv wait-window 30000
+drv click Panel1Button1
+ok "run started" drv wait-text Panel1Button1 Stop 30000 >/dev/null
+drv close
+sleep 1
+ok "close request refused during the run" drv wait-window 1000
+expect "Close disabled during the run" "$(drv enabled Panel1Button2)" "0"
+drv click Panel1Button1
+question=$(drv dialog Confirmation 30000)
+expect "stop question" "$question" "Cancel operation?"
+shot dialog-stop-question
+drv press Confirmation 2
+drv wait-text Panel1ProgressLabel "items fixed" 600000 >/dev/null
+expect "the run went on to the end" "$(drv text Panel1Label1b)" "$(($(cut -d' ' -f1 <<<"$baseline") + 160))"
+ok "deletion script there before closing" test -f "$(undo_dir)/RegistryCleaner.reg"
+drv close
+ok "window closes after the run" drv wait-gone 20000
+ok "deletion script gone after closing" test ! -e "$(undo_dir)/RegistryCleaner.reg"
+finish_prefix
+
+echo
+if [ "$failures" -eq 0 ]; then echo "window: all checks passed"; else echo "window: $failures checks failed"; fi
+[ "$failures" -eq 0 ]
