@@ -8,7 +8,7 @@
 namespace {
 class Unit0Test : public SimTest {
  protected:
-  // The folders of the worked examples.
+  // The folders the path examples below assume.
   void UseExampleFolders() {
     gFolders.windowsDir = "C:\\WINDOWS\\";
     gFolders.programFilesDir = "C:\\PROGRAM FILES\\";
@@ -22,7 +22,7 @@ struct PathCase {
   const char* expected;
 };
 
-TEST_F(Unit0Test, CommandToFilePathWorkedExamples) {
+TEST_F(Unit0Test, CommandToFilePathExamples) {
   UseExampleFolders();
   const PathCase cases[] = {
       {"\"C:\\Program Files\\Foo\\foo.exe\" /min", "C:\\PROGRAM FILES\\FOO\\FOO.EXE"},
@@ -42,7 +42,7 @@ TEST_F(Unit0Test, CommandToFilePathWorkedExamples) {
       {"%APPDATA%\\x.exe", "%APPDATA%\\X.EXE"},
       {"C:\\A.DLL\\B.EXE", "C:\\A.DLL"},
       {"   ", ""},
-      // Edge cases around the table.
+      // Around the examples: blanks, stray quotes, no extension, no backslash after a variable.
       {"", ""},
       {"\t\r\n C:\\x.exe \x01", "C:\\X.EXE"},
       {"C:\\Pro\"gram Fi\"les\\x.exe", "C:\\PROGRAM FILES\\X.EXE"},
