@@ -1,0 +1,240 @@
+// A whole clean run on the real registry through the headless host: planted orphans are removed
+// by the system's registry editor, nothing else changes, and the undo file brings them back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/HeadlessEngine.h"
+#include "platform/FileApi.h"
+#include "platform/Platform.h"
+#include "platform/Unit0.h"
+#include "platform/win32/Win32Platform.h"
+#include "undo/UndoJournal.h"
+
+namespace {
+
+const wchar_t kClasses[] = L"SOFTWARE\\Classes\\";
+const wchar_t kUninstallList[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+struct Value {
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  bool operator==(const Value&) const = default;
+};
+// Every key below a root key as "path" -> its values by name; read with the wide calls so that
+// nothing is lost to the code page.
+using Snapshot = std::map<std::wstring, std::map<std::wstring, Value>>;
+
+void ReadTree(HKEY root, const std::wstring& path, Snapshot& out) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  DWORD subKeyCount = 0;
+  DWORD valueCount = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeyCount, nullptr, nullptr, &valueCount,
+                   nullptr, nullptr, nullptr, nullptr);
+  auto& values = out[path];
+  // Indexes the system refuses are skipped (some of Wine's keys refuse a few).
+  for (DWORD i = 0; i < valueCount; ++i) {
+    std::vector<wchar_t> name(16384);
+    DWORD nameLength = 16384;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
+    Value value{type, std::vector<BYTE>(size)};
+    nameLength = 16384;
+    RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, value.data.data(), &size);
+    value.data.resize(size);
+    values[std::wstring(name.data(), nameLength)] = value;
+  }
+  std::vector<std::wstring> subKeys;
+  for (DWORD i = 0; i < subKeyCount; ++i) {
+    wchar_t name[256];
+    DWORD nameLength = 256;
+    if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS) {
+      subKeys.emplace_back(name, nameLength);
+    }
+  }
+  RegCloseKey(key);
+  for (const std::wstring& sub : subKeys) ReadTree(root, path + L"\\" + sub, out);
+}
+
+Snapshot Machine() {
+  Snapshot state;
+  ReadTree(HKEY_LOCAL_MACHINE, L"SOFTWARE", state);
+  ReadTree(HKEY_CURRENT_USER, L"Software", state);
+  return state;
+}
+
+// The part of a snapshot at or below one key.
+Snapshot Below(const Snapshot& state, const std::wstring& path) {
+  Snapshot part;
+  for (const auto& [key, values] : state) {
+    if (key == path || key.rfind(path + L"\\", 0) == 0) part[key] = values;
+  }
+  return part;
+}
+
+void Put(const std::wstring& path, const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  if (name) {
+    RegSetValueExW(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+  }
+  RegCloseKey(key);
+}
+
+std::vector<BYTE> Wide(const std::wstring& text) {
+  const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+  return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
+}
+
+std::vector<BYTE> Dword(DWORD value) {
+  const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+  return std::vector<BYTE>(bytes, bytes + sizeof value);
+}
+
+// The keys the detail lines of the association and uninstall categories name. Under Wine the
+// classes root is the machine's classes key.
+std::vector<std::wstring> ReportedKeys(const CleanEngine& engine) {
+  std::vector<std::wstring> keys;
+  for (int category : {kAssociations, kUninstall}) {
+    for (const std::string& line : engine.CategoryLog(category)) {
+      const size_t end = line.find(" ... ");
+      if (end == std::string::npos) continue;
+      const std::wstring path(line.begin() + 7, line.begin() + static_cast<long>(end));
+      keys.push_back(line.rfind("[HKCR]", 0) == 0 ? L"SOFTWARE\\Classes\\" + path : path);
+    }
+  }
+  return keys;
+}
+
+// The lines of a detail list that name the test's own keys.
+TextList PlantedLines(const TextList& log) {
+  TextList lines;
+  for (const std::string& line : log) {
+    if (line.find("Kvx") != std::string::npos || line.find("kvx") != std::string::npos) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+class CleanRunWineTest : public ::testing::Test {
+ protected:
+  // Planted keys, each removed before and after the test.
+  const std::vector<std::wstring> planted = {
+      std::wstring(kClasses) + L".kvxorph1",
+      std::wstring(kClasses) + L".kvxorph2",
+      std::wstring(kClasses) + L".kvxgood",
+      std::wstring(kClasses) + L"KvxGoodType",
+      std::wstring(kUninstallList) + L"KvxOrphanEntry",
+      std::wstring(kUninstallList) + L"KvxValidEntry",
+      std::wstring(kUninstallList) + L"KvxSystemEntry",
+  };
+
+  void SetUp() override {
+    UseWin32Platform();
+    InitPaths();
+    RemovePlanted();
+  }
+
+  void TearDown() override {
+    RemovePlanted();
+    for (const std::string& file : created) Files().RemoveFile(file);
+  }
+
+  void RemovePlanted() {
+    for (const std::wstring& key : planted) {
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    }
+  }
+
+  void Plant() {
+    const std::wstring orph1 = std::wstring(kClasses) + L".kvxorph1";
+    Put(orph1, L"", REG_SZ, Wide(L"KvxNoSuchType1"));
+    Put(orph1, L"Content Type", REG_SZ, Wide(L"text/x-kvx"));
+    Put(orph1, L"bin", REG_BINARY, {0x00, 0xFF, 0x10, 0x80});
+    Put(orph1, L"count", REG_DWORD, Dword(0xDEADBEEF));
+    Put(orph1, L"path", REG_EXPAND_SZ, Wide(L"%SystemRoot%\\kvx \"quoted\".exe"));
+    Put(orph1, L"list", REG_MULTI_SZ, Wide(std::wstring(L"one\0two\0", 8)));
+    Put(orph1 + L"\\OpenWithProgids", L"KvxNoSuchType1", REG_NONE, {});
+    Put(std::wstring(kClasses) + L".kvxorph2", L"", REG_SZ, Wide(L"kvxnosuchtype2"));
+    Put(std::wstring(kClasses) + L".kvxgood", L"", REG_SZ, Wide(L"kvxgoodtype"));
+    Put(std::wstring(kClasses) + L"KvxGoodType", L"", REG_SZ, Wide(L"A sound type"));
+    const std::wstring orphan = std::wstring(kUninstallList) + L"KvxOrphanEntry";
+    Put(orphan, L"DisplayName", REG_SZ, Wide(L"Klarvex test leftover"));
+    Put(orphan, L"EstimatedSize", REG_DWORD, Dword(1234));
+    Put(orphan, L"UninstallString", REG_SZ, Wide(L""));
+    Put(std::wstring(kUninstallList) + L"KvxValidEntry", L"UninstallString", REG_SZ,
+        Wide(L"C:\\gone\\unins000.exe"));
+    Put(std::wstring(kUninstallList) + L"KvxSystemEntry", L"SystemComponent", REG_DWORD, Dword(1));
+  }
+
+  std::vector<std::string> created;
+};
+
+TEST_F(CleanRunWineTest, PlantedOrphansAreRemovedAndTheUndoFileRestoresThem) {
+  Plant();
+  const Snapshot before = Machine();
+  const std::wstring orph1 = L"SOFTWARE\\Classes\\.kvxorph1";
+  const std::wstring orph2 = L"SOFTWARE\\Classes\\.kvxorph2";
+  const std::wstring entry = std::wstring(kUninstallList) + L"KvxOrphanEntry";
+  ASSERT_EQ(Below(before, orph1).size(), 2u);
+
+  HeadlessEngine engine;
+  engine.Panel1Button1Click();
+  const std::string undoFile = UndoDir() + UndoFileName;
+  const std::string script = UndoDir() + kFixScriptName;
+  created = {undoFile, script};
+
+  EXPECT_TRUE(engine.informations.empty()) << engine.informations.front();
+  EXPECT_FALSE(engine.Running);
+  EXPECT_EQ(engine.buttonCaption, "Clean");
+  // A fresh prefix holds a few orphaned extensions of its own; they go too, and are restored.
+  const std::string classes = "[HKLM]\\SOFTWARE\\Classes\\";
+  EXPECT_EQ(PlantedLines(engine.CategoryLog(kAssociations)),
+            (TextList{"[HKCR]\\.kvxorph1 ... fixed", "[HKCR]\\.kvxorph2 ... fixed",
+                      classes + ".kvxorph1 ... fixed", classes + ".kvxorph2 ... fixed"}));
+  EXPECT_EQ(engine.CategoryLog(kUninstall),
+            (TextList{"Uninstall entries...",
+                      "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                      "KvxOrphanEntry ... deleted",
+                      "", "Summary: 1 items fixed."}));
+  for (int category : {kComActiveX, kStartup, kTemporary}) {
+    EXPECT_EQ(engine.CategoryCount(category), 0) << category;
+  }
+
+  // The real registry editor removed what the run reported, and nothing else.
+  Snapshot expected = before;
+  for (const std::wstring& gone : ReportedKeys(engine)) {
+    for (const auto& [key, values] : Below(before, gone)) expected.erase(key);
+  }
+  const Snapshot after = Machine();
+  EXPECT_TRUE(after == expected) << "the clean changed more than it reported";
+  EXPECT_TRUE(Below(after, orph1).empty());
+  EXPECT_TRUE(Below(after, orph2).empty());
+  EXPECT_TRUE(Below(after, entry).empty());
+  EXPECT_EQ(Below(after, L"SOFTWARE\\Classes\\.kvxgood"),
+            Below(before, L"SOFTWARE\\Classes\\.kvxgood"));
+
+  // Importing the undo file gives back the same names, types and bytes.
+  ASSERT_TRUE(FileExists(undoFile));
+  ASSERT_TRUE(RunRegedit(" /s \"" + undoFile + "\""));
+  const Snapshot restored = Machine();
+  for (const std::wstring& key : {orph1, orph2, entry}) {
+    EXPECT_TRUE(Below(restored, key) == Below(before, key));
+  }
+  EXPECT_TRUE(restored == before);
+}
+
+}  // namespace
