@@ -203,6 +203,26 @@ class Machine:
                      Columns=quote("C:\\a,b,c\\gone%d.txt" % i))
         self.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\KvxBench", Marker=quote("bare export"))
 
+    def complete_prefix(self, prefix):
+        """Registers the file types that the prefix's own extensions name but that it lacks
+        (a fresh Wine prefix has .dll and .xsl without their types; Windows has both), so
+        that every finding of the run is one the answer key plants."""
+        classes, types = set(), {}
+        current = None
+        with open(os.path.join(prefix, "system.reg"), encoding="latin-1") as f:
+            for line in f:
+                if line.startswith("[Software\\\\Classes\\\\"):
+                    name = line[len("[Software\\\\Classes\\\\"):line.index("]")]
+                    current = None if "\\\\" in name else name
+                    # A key holding only subkeys has no line of its own.
+                    classes.add(name.split("\\\\")[0].lower())
+                elif current and current.startswith(".") and line.startswith('@="'):
+                    types[current] = line[3:line.rindex('"')]
+        for extension, type_name in sorted(types.items()):
+            if type_name and type_name.lower() not in classes:
+                self.key(f"{CLASSES}\\{type_name}", default=quote(type_name + " document"))
+                classes.add(type_name.lower())
+
     # ----- planted problems, one unit of each kind per `plant` -----
     def plant(self, unit):
         det = self.found
@@ -393,6 +413,7 @@ def main():
     machine = Machine(args.size, args.seed)
     machine.build_files()
     machine.build_sound()
+    machine.complete_prefix(args.prefix)
     for unit in range(machine.cfg["plant"]):
         machine.plant(unit)
     machine.write(args.outdir, args.prefix)
