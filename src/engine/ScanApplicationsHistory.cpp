@@ -47,6 +47,7 @@ void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path)
   // This level's key stays open while the levels below are walked.
   const RegKey key(root, path, keyaccess::kAllAccess);
   const TextList subKeys = key.SubKeyNames();
+  // Detail lines tag any root but the user's as the machine's.
   const RootKey tagRoot = root == RootKey::CurrentUser ? root : RootKey::LocalMachine;
   for (const std::string& name : key.ValueNames()) {
     if (!BeginItem()) continue;
@@ -56,7 +57,8 @@ void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path)
     if (type != regtype::kSz && type != regtype::kExpandSz) continue;
     const std::string data = StringData(bytes);
     if (!IsPathLike(data)) continue;
-    // A path on drive A: goes without a test: the floppy drive tells nothing when it is empty.
+    // A path on drive A: goes untested; other data that merely begin with "A" ("Archive C:\...")
+    // are tested like the rest.
     if (!data.starts_with("A:") && NamesSomethingThatExists(data)) continue;
     RemoveValueNow(root, path, key, name, DetailLine(tagRoot, path + name, "deleted"));
   }
