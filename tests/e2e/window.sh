@@ -59,6 +59,8 @@ start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
 undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
 reg_has() { timeout 60 wine reg query "$1" /v "$2" >/dev/null 2>&1; }
+# reg_sz KEY NAME: the data of a string value, as reg query shows it.
+reg_sz() { timeout 60 wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*  *REG_SZ  *//p'; }
 finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 
 echo "=== base prefix"
@@ -93,6 +95,15 @@ ok "window opens" drv wait-window 30000
 run_clean
 baseline=$(counts)
 echo "  baseline counts: $baseline"
+drv close
+ok "window closes" drv wait-gone 20000
+
+echo "=== undo (any case) with no instance running: the window opens on the undo page"
+start undo
+ok "window opens" drv wait-window 30000
+sleep 1
+expect "undo page in front" "$(drv visible Panel3List1)" "1"
+expect "start page behind" "$(drv visible Panel1Button1)" "0"
 drv close
 ok "window closes" drv wait-gone 20000
 finish_prefix
@@ -169,10 +180,11 @@ shot dialog-confirmation
 drv press Confirmation 1
 expect "Undo report" "$(drv dialog Information 60000)" "1 undo applyed!"
 drv press Information 1
-ok "uninstall entry restored" reg_has 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxLeftover' DisplayName
-ok "Run value restored" reg_has 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' KvxGhost
+expect "uninstall entry restored" "$(reg_sz 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxLeftover' DisplayName)" "Kvx Leftover Tool"
+expect "Run value restored" "$(reg_sz 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' KvxGhost)" '"C:\Program Files\KvxGhost\ghost.exe" /minimized'
+
 ok "MRU value restored" reg_has 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\RunMRU' a
-ok "orphan extension restored" reg_has 'HKLM\SOFTWARE\Classes\.kvxorphan' ''
+expect_has "orphan extension restored" "$(timeout 60 wine reg query 'HKLM\SOFTWARE\Classes\.kvxorphan' /ve 2>/dev/null)" "KvxMissing.Document"
 
 drv click Panel3Label2
 sleep 1
@@ -186,9 +198,11 @@ expect "list empty" "$(drv list Panel3List1)" ""
 expect "Undo disabled" "$(drv enabled Panel3Button1)" "0"
 expect "Delete disabled" "$(drv enabled Panel3Button2)" "0"
 expect "no undo file left" "$(ls "$(undo_dir)" | grep -c '\.reg$')" "0"
-drv click Panel3Button3
-sleep 1
-expect "Back from the undo page" "$(drv visible Panel1Button1)" "1"
+timeout 60 wine 'C:\klarvex\Klarvex.exe' Clean
+expect "second start with clean ends" "$?" 0
+sleep 2
+expect "clean hand-over brings the start page" "$(drv visible Panel1Button1)" "1"
+expect "no run started by it" "$(drv text Panel1ProgressLabel)" "$summary"
 drv close
 ok "window closes" drv wait-gone 20000
 finish_prefix
