@@ -182,6 +182,9 @@ class CleanRun {
       const std::string path = UndoDir() + UndoFileName;
       backupsOnDisk = Saved(
           path, [&] { return SaveUndoFile(path, UndoJournal); }, runmsg::UndoFileNotSaved);
+      // The name was free when the run began: what a failed save left there is only a torn
+      // copy that the undo page would otherwise offer.
+      if (!backupsOnDisk) Files().RemoveFile(path);
     }
     if (FixScript.size() <= 2) return;
     const std::string path = ScriptPath();

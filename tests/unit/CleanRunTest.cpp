@@ -239,11 +239,46 @@ TEST_F(CleanRunTest, AnUndoFileThatCannotBeSavedImportsNothing) {
   ExpectFinished();
   EXPECT_EQ(ImportRuns(), 0u);
   EXPECT_FALSE(sim.files.Exists(ScriptPath()));
+  EXPECT_FALSE(sim.files.Exists(UndoPath()));
   EXPECT_EQ(MachineState(), before);
   ASSERT_EQ(engine.informations.size(), 1u);
   const std::string& message = engine.informations[0];
   EXPECT_NE(message.find(UndoPath()), std::string::npos) << message;
   EXPECT_NE(message.find("There is not enough space on the disk."), std::string::npos) << message;
+}
+
+TEST_F(CleanRunTest, AScriptThatCannotBeSavedOrImportedIsReported) {
+  StageProblems();
+  const std::string before = MachineState();
+  sim.files.failWhen = [](const SimFileCall& call) -> long {
+    return call.call == "WriteAll" && call.path.find(kFixScriptName) != std::string::npos
+               ? status::kAccessDenied
+               : status::kSuccess;
+  };
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  EXPECT_EQ(ImportRuns(), 0u);
+  EXPECT_TRUE(sim.files.Exists(UndoPath()));
+  EXPECT_EQ(MachineState(), before);
+  ASSERT_EQ(engine.informations.size(), 1u);
+  EXPECT_NE(engine.informations[0].find(ScriptPath() + "\" could not be saved: Access is denied."),
+            std::string::npos)
+      << engine.informations[0];
+}
+
+TEST_F(CleanRunTest, AnEditorThatCannotBeStartedIsReported) {
+  StageProblems();
+  sim.process.beforeRun = [](const SimProcess::Run& run) {
+    return run.arguments.rfind(" /s ", 0) != 0;
+  };
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  ASSERT_EQ(engine.informations.size(), 1u);
+  EXPECT_NE(engine.informations[0].find("C:\\WINDOWS\\regedit.exe\" could not be started"),
+            std::string::npos)
+      << engine.informations[0];
 }
 
 TEST_F(CleanRunTest, AnErrorInACheckStillRunsTheFinalSteps) {
