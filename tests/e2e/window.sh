@@ -124,6 +124,10 @@ expect "gauge hidden" "$(drv visible Panel1ProgressBar)" "0"
 expect "advert" "$(drv text Panel1InfoLabel4)" "Download Fastrel now!"
 expect "start page in front" "$(drv visible Panel1Button1)" "1"
 shot start-before-run
+# Wine reports Windows 7 (major version 6): the program asks for elevation through this value.
+expect "compatibility value on version 6" \
+  "$(reg_sz 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' 'C:\klarvex\Klarvex.exe')" \
+  "RUNASADMIN ELEVATECREATEPROCESS"
 
 drv click Panel1Label2c
 expect "count 0 Details link" "$(drv dialog Information)" "You have nothing to view!"
