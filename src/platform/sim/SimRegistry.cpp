@@ -54,7 +54,10 @@ std::string Narrow(const std::u16string& wide) {
 
 std::string JoinNarrow(RootKey root, const std::vector<std::u16string>& path) {
   std::string text(RootKeyName(root));
-  for (const std::u16string& part : path) text += "\\" + Narrow(part);
+  for (const std::u16string& part : path) {
+    text += '\\';
+    text += Narrow(part);
+  }
   return text;
 }
 
@@ -457,9 +460,16 @@ std::optional<SimValue> SimRegistry::GetValue(RootKey root, const std::string& p
 }
 
 void SimRegistry::DumpNode(const Node& node, const std::string& name, std::string& out) const {
-  out += "[" + name + "]\n";
+  // Appended piece by piece: "literal" + string trips a false -Wrestrict in GCC 12 at -O3.
+  out += '[';
+  out += name;
+  out += "]\n";
   for (const SimValue& value : node.values) {
-    out += "\"" + Narrow(value.name) + "\"=" + std::to_string(value.type) + ":";
+    out += '"';
+    out += Narrow(value.name);
+    out += "\"=";
+    out += std::to_string(value.type);
+    out += ':';
     constexpr char kHex[] = "0123456789abcdef";
     for (size_t i = 0; i < value.data.size(); ++i) {
       if (i > 0) out += ',';
