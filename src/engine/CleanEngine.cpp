@@ -13,6 +13,7 @@
 #include "platform/LanguageFile.h"
 #include "platform/Platform.h"
 #include "platform/Unit0.h"
+#include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"
 
 namespace {
@@ -205,7 +206,10 @@ class CleanRun {
     }
     if (!started) {
       problems_ = runmsg::Join(problems_, runmsg::EditorNotStarted(WindowsDir() + "regedit.exe"));
+      return;
     }
+    // The editor's exit says nothing about its work: each scheduled removal is read back.
+    problems_ = runmsg::Join(problems_, runmsg::NotRemoved(ItemsNotInEffectOfFile(path)));
   }
 
   template <typename Save, typename Message>

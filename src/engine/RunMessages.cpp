@@ -16,6 +16,19 @@ std::string Reason(const std::string& reason) {
 }
 
 const char* const kNothingRemoved = "Nothing was removed from the registry.";
+
+// Enough names to recognise the entries without turning the dialog into a list.
+constexpr size_t kNamedItems = 5;
+
+std::string ItemList(const TextList& items, const std::string& what) {
+  std::string text = std::to_string(items.size()) +
+                     (items.size() == 1 ? " item was " : " items were ") + what + ":";
+  for (size_t i = 0; i < items.size() && i < kNamedItems; ++i) text += "\n" + items[i];
+  if (items.size() > kNamedItems) {
+    text += "\nand " + std::to_string(items.size() - kNamedItems) + " more.";
+  }
+  return text;
+}
 }  // namespace
 
 std::string RunInterrupted(const std::string& reason) {
@@ -35,6 +48,18 @@ std::string ScriptNotSaved(const std::string& path, const std::string& reason) {
 
 std::string EditorNotStarted(const std::string& editorPath) {
   return "The registry editor \"" + editorPath + "\" could not be started.\n" + kNothingRemoved;
+}
+
+std::string NotRemoved(const TextList& items) {
+  if (items.empty()) return {};
+  return ItemList(items, "not removed from the registry") +
+         "\nThe registry editor could not change them; the user may lack the right to.";
+}
+
+std::string NotRestored(const TextList& items) {
+  if (items.empty()) return {};
+  return ItemList(items, "not restored") +
+         "\nThe registry editor could not write them; the user may lack the right to.";
 }
 
 std::string Join(const std::string& first, const std::string& second) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Types.h"
+
 namespace runmsg {
 
 // A check or a save raised an error; the run went on to its final steps.
@@ -14,6 +16,12 @@ std::string UndoFileNotSaved(const std::string& path, const std::string& reason)
 std::string ScriptNotSaved(const std::string& path, const std::string& reason);
 // The registry editor could not be started for the import.
 std::string EditorNotStarted(const std::string& editorPath);
+
+// Items that the deletion script's import left in place (or did not rewrite), named by
+// ItemsNotInEffect: the first few, then how many more.
+std::string NotRemoved(const TextList& items);
+// Items that an undo file's import did not bring back.
+std::string NotRestored(const TextList& items);
 
 // Several problems of one run, shown together in one dialog.
 std::string Join(const std::string& first, const std::string& second);

@@ -1,9 +1,11 @@
 // The undo page of the main form: lists the undo files, shows one, applies or deletes the
 // ticked ones.
+#include "engine/RunMessages.h"
 #include "platform/LanguageFile.h"
 #include "platform/Platform.h"
 #include "platform/Unit0.h"
 #include "ui/Unit1.h"
+#include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"
 
 void TForm1::Panel3Enter() {
@@ -77,15 +79,22 @@ void TForm1::Panel3Button1Click() {
       2)
     return;
   Running = true;
+  TextList missed;
   // The count is read at each step: the ticks stay open to the user during the loop.
   for (int i = 0; i < view_.UndoListCount(); ++i) {
     PumpMessages();
     if (view_.UndoListTicked(i)) {
-      RunRegedit(" /s \"" + UndoDir() + "/" + view_.UndoListItem(i) + "\"");
+      const std::string name = view_.UndoListItem(i);
+      RunRegedit(" /s \"" + UndoDir() + "/" + name + "\"");
+      // The editor reports nothing: what the file holds is read back from the registry.
+      const TextList notBack = ItemsNotInEffectOfFile(UndoDir() + name);
+      missed.insert(missed.end(), notBack.begin(), notBack.end());
     }
   }
   Running = false;
-  ShowInformation(std::to_string(n) + " " + LanguageText("Undo", "Message2", "undo applyed!"));
+  ShowInformation(
+      runmsg::Join(std::to_string(n) + " " + LanguageText("Undo", "Message2", "undo applyed!"),
+                   runmsg::NotRestored(missed)));
 }
 
 void TForm1::Panel3Button2Click() {
