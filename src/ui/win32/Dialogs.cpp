@@ -61,6 +61,7 @@ HFONT PixelFont(int height, int weight, const char* face) {
 
 std::unique_ptr<Win32Dialog> information;
 std::unique_ptr<Win32Dialog> confirmation;
+std::function<void(const MSG&)> messageHook;
 
 }  // namespace
 
@@ -153,6 +154,7 @@ void Win32Dialog::ShowModal() {
       Close();
       break;
     }
+    if (messageHook) messageHook(msg);
     // Enter presses the focused button; there is no default or cancel button.
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN && IsChild(hwnd_, msg.hwnd)) {
       SendMessageA(msg.hwnd, BM_CLICK, 0, 0);
@@ -226,6 +228,8 @@ LRESULT Win32Dialog::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
+
+void SetDialogMessageHook(std::function<void(const MSG&)> hook) { messageHook = std::move(hook); }
 
 void CreateDialogs(HWND mainWindow) {
   information = std::make_unique<Win32Dialog>(mainWindow, DialogKind::Information, Form2a);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "ui/DialogView.h"
@@ -50,6 +51,9 @@ class Win32Dialog : public DialogView {
 // Creates the two process-wide dialogs over the main window and binds them to Form2a and
 // Form2b (their captions are read from the language file now). Call once after the main window.
 void CreateDialogs(HWND mainWindow);
+// The application-wide message hook: every message the dialogs' modal loop takes from the queue
+// passes it first, as in the main loop, so a hand-over arriving while a dialog is open is seen.
+void SetDialogMessageHook(std::function<void(const MSG&)> hook);
 // Destroys them when the program ends.
 void DestroyDialogs();
 // The windows created by CreateDialogs (null before).

@@ -45,6 +45,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   MainWindow window;
   if (!window.Create(instance)) return 1;
   CreateDialogs(window.Handle());
+  SetDialogMessageHook([&window](const MSG& msg) {
+    bool handled = false;
+    window.Form().MessageEvent(msg.message, msg.wParam, handled);
+  });
   window.Show();
   const int code = window.RunMessageLoop();
   DestroyDialogs();
