@@ -83,6 +83,7 @@ class CleanRun {
   void Prepare() {
     e_.SystemFileIndex.Clear();
     UndoJournal.clear();
+    e_.journalLinesOnDisk_ = 0;
     for (int k = 1; k <= kCategoryCount; ++k) {
       e_.CategoryLog(k).clear();
       e_.CategoryCount(k) = 0;
@@ -181,11 +182,25 @@ class CleanRun {
     bool backupsOnDisk = true;
     if (UndoJournal.size() > 2) {
       const std::string path = UndoDir() + UndoFileName;
-      backupsOnDisk = Saved(
-          path, [&] { return SaveUndoFile(path, UndoJournal); }, runmsg::UndoFileNotSaved);
-      // The name was free when the run began: what a failed save left there is only a torn
-      // copy that the undo page would otherwise offer.
-      if (!backupsOnDisk) Files().RemoveFile(path);
+      const size_t onDisk = e_.journalLinesOnDisk_;
+      backupsOnDisk = onDisk == 0 ? Saved(
+                                        path, [&] { return SaveUndoFile(path, UndoJournal); },
+                                        runmsg::UndoFileNotSaved)
+                                  : Saved(
+                                        path, [&] { return SaveUndoFile(path, UndoJournal); },
+                                        runmsg::UndoFileNotCompleted);
+      if (!backupsOnDisk) {
+        if (onDisk == 0) {
+          // The name was free when the run began: what a failed save left there is only a torn
+          // copy that the undo page would otherwise offer.
+          Files().RemoveFile(path);
+        } else {
+          // Values already deleted have their backups in this file: it goes back to the last
+          // state they were saved in, and stays even when that fails too.
+          SaveUndoFile(path, WideList(UndoJournal.begin(),
+                                      UndoJournal.begin() + static_cast<ptrdiff_t>(onDisk)));
+        }
+      }
     }
     if (FixScript.size() <= 2) return;
     const std::string path = ScriptPath();

@@ -83,9 +83,8 @@ class CleanEngine {
   bool RepairKey(int category, RootKey root, const std::string& backupPath,
                  std::initializer_list<std::string> scriptLines, const std::string& detail);
   // The same for one value removed through the FixScript (the startup list).
-  bool RepairValue(int category, RootKey root, const std::string& keyPath,
-                   const std::string& name, std::initializer_list<std::string> scriptLines,
-                   const std::string& detail);
+  bool RepairValue(int category, RootKey root, const std::string& keyPath, const std::string& name,
+                   std::initializer_list<std::string> scriptLines, const std::string& detail);
   // Category 5's direct deletion of a value of an open key: the backup reaches the undo file
   // on disk first; the value is counted and listed only when it was deleted.
   bool RemoveValueNow(RootKey root, const std::string& keyPath, const RegKey& key,
@@ -102,4 +101,7 @@ class CleanEngine {
   // From the click that starts a run to its last step, also after a stop has cleared Running:
   // a click then must not start a second run inside the first one's message pump.
   bool runActive_ = false;
+  // How many journal lines the undo file on disk held after the last direct deletion's save:
+  // values already deleted rely on that file, so it is never given up.
+  size_t journalLinesOnDisk_ = 0;
 };

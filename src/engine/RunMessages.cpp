@@ -41,6 +41,12 @@ std::string UndoFileNotSaved(const std::string& path, const std::string& reason)
          kNothingRemoved + " Without the undo file the removals could not be undone.";
 }
 
+std::string UndoFileNotCompleted(const std::string& path, const std::string& reason) {
+  return "The undo file \"" + path + "\" could not be saved completely: " + Reason(reason) +
+         "\nIt still holds the temporary values that were deleted; the other entries found were "
+         "not removed, since without the undo file they could not be restored.";
+}
+
 std::string ScriptNotSaved(const std::string& path, const std::string& reason) {
   return "The registry script \"" + path + "\" could not be saved: " + Reason(reason) + "\n" +
          kNothingRemoved;

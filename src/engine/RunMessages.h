@@ -12,6 +12,9 @@ namespace runmsg {
 std::string RunInterrupted(const std::string& reason);
 // The undo file could not be written; the deletion script was therefore not imported.
 std::string UndoFileNotSaved(const std::string& path, const std::string& reason);
+// The undo file could not be saved whole after values had already been deleted with their
+// backups in it: the file keeps those; the deletion script was not imported.
+std::string UndoFileNotCompleted(const std::string& path, const std::string& reason);
 // The deletion script could not be written; nothing was imported.
 std::string ScriptNotSaved(const std::string& path, const std::string& reason);
 // The registry editor could not be started for the import.

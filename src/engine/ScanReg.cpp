@@ -23,6 +23,7 @@ bool CleanEngine::RemoveValueNow(RootKey root, const std::string& keyPath, const
                                  const std::string& name, const std::string& detail) {
   if (!BackupValue(root, keyPath, name)) return false;
   if (SaveUndoFile(UndoDir() + UndoFileName, UndoJournal) != status::kSuccess) return false;
+  journalLinesOnDisk_ = UndoJournal.size();
   if (key.Delete(name) != status::kSuccess) return false;
   ++CategoryCount(kTemporary);
   CategoryLog(kTemporary).push_back(detail);

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
+#include "platform/RegUnit.h"
 #include "platform/Roots.h"
 #include "platform/Unit0.h"
 #include "undo/RegScript.h"
@@ -106,13 +107,16 @@ bool BackupValue(RootKey root, const std::string& path, const std::string& name)
   return found;
 }
 
-bool BackupKey(RootKey root, const std::string& path) {
+namespace {
+
+// Appends the registry editor's export of one key (its full name) and its subtree.
+bool ExportKey(const std::string& keyName) {
   const std::string exportFile = UndoDir() + kExportFileName;
   // A file left behind by an earlier backup must never pass for this key's export.
   if (PathExists(exportFile) && (!Files().RemoveFile(exportFile) || PathExists(exportFile))) {
     return false;
   }
-  RunRegedit("/s /e \"" + exportFile + "\" \"" + std::string(RootKeyName(root)) + path + "\"");
+  RunRegedit("/s /e \"" + exportFile + "\" \"" + keyName + "\"");
   if (!PathExists(exportFile)) return false;
   std::u16string text;
   const bool read = ReadTextFile(exportFile, text);
@@ -126,6 +130,24 @@ bool BackupKey(RootKey root, const std::string& path) {
   }
   UndoJournal.insert(UndoJournal.end(), lines.begin() + 2, lines.end());
   return true;
+}
+
+}  // namespace
+
+bool BackupKey(RootKey root, const std::string& path) {
+  const std::string below = path.empty() || path[0] == '\\' ? path : "\\" + path;
+  // Windows' classes root shows the user's classes over the machine's, and a key created through
+  // it goes to the machine's branch when the user's is gone: a key of the user's would come back
+  // machine-wide. Such a key is backed up where it lives, in both branches when it is in both.
+  if (root == RootKey::ClassesRoot &&
+      KeyExists(RootKey::CurrentUser, "\\Software\\Classes" + below)) {
+    bool added = ExportKey("HKEY_CURRENT_USER\\Software\\Classes" + below);
+    if (KeyExists(RootKey::LocalMachine, "\\SOFTWARE\\Classes" + below)) {
+      added = ExportKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes" + below) && added;
+    }
+    return added;
+  }
+  return ExportKey(std::string(RootKeyName(root)) + path);
 }
 
 bool RunRegedit(const std::string& arguments) {

@@ -51,13 +51,14 @@ TEST_F(CheckExtensionsTest, OrphansOfBothPassesAndWhatStays) {
             (TextList{"[HKCR]\\.orph ... fixed", "[HKCR]\\.uorph ... fixed",
                       "[HKLM]\\SOFTWARE\\Classes\\.orph ... fixed"}));
   EXPECT_EQ(engine.CategoryCount(kAssociations), 3);
-  EXPECT_EQ(
-      JournalKeys(),
-      (TextList{"[HKEY_CLASSES_ROOT\\.orph]", "[HKEY_CLASSES_ROOT\\.orph\\OpenWithList]",
-                "[HKEY_CLASSES_ROOT\\.orph\\OpenWithList\\app.exe]", "[HKEY_CLASSES_ROOT\\.uorph]",
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.orph]",
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.orph\\OpenWithList]",
-                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.orph\\OpenWithList\\app.exe]"}));
+  EXPECT_EQ(JournalKeys(),
+            (TextList{"[HKEY_CLASSES_ROOT\\.orph]", "[HKEY_CLASSES_ROOT\\.orph\\OpenWithList]",
+                      "[HKEY_CLASSES_ROOT\\.orph\\OpenWithList\\app.exe]",
+                      // The user's own class is backed up where it lives, to come back there.
+                      "[HKEY_CURRENT_USER\\Software\\Classes\\.uorph]",
+                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.orph]",
+                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.orph\\OpenWithList]",
+                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.orph\\OpenWithList\\app.exe]"}));
   // The check itself removes nothing.
   EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".orph"));
   EXPECT_TRUE(sim.registry.HasKey(kCU, kUser + ".uorph"));

@@ -157,9 +157,9 @@ long SimRegistry::Resolve(RegHandle parent, const std::string& path, RootKey& ro
 }
 
 long SimRegistry::Injected(const std::string& call, RootKey root, const Path& path,
-                           const std::string& value) const {
+                           const std::string& value, uint32_t access) const {
   if (!failWhen) return status::kSuccess;
-  return failWhen(SimRegCall{call, JoinNarrow(root, path), value});
+  return failWhen(SimRegCall{call, JoinNarrow(root, path), value, access});
 }
 
 long SimRegistry::WriteBlocked(RootKey root, const Path& path) const {
@@ -184,7 +184,8 @@ long SimRegistry::Open(RegHandle parent, const std::string& path, uint32_t acces
   RootKey root{};
   Path full;
   if (long result = Resolve(parent, path, root, full); result != status::kSuccess) return result;
-  if (long result = Injected("Open", root, full, ""); result != status::kSuccess) return result;
+  if (long result = Injected("Open", root, full, "", access); result != status::kSuccess)
+    return result;
   std::vector<Node*> nodes = Resolve(root, full);
   if (nodes.empty()) return status::kFileNotFound;
   if (nodes.front()->readOnly && (access & ~kReadOnlyGrants) != 0) return status::kAccessDenied;
@@ -198,7 +199,8 @@ long SimRegistry::Create(RegHandle parent, const std::string& path, uint32_t acc
   RootKey root{};
   Path full;
   if (long result = Resolve(parent, path, root, full); result != status::kSuccess) return result;
-  if (long result = Injected("Create", root, full, ""); result != status::kSuccess) return result;
+  if (long result = Injected("Create", root, full, "", access); result != status::kSuccess)
+    return result;
   long result = status::kSuccess;
   Node* node = MakeNodes(WriteTarget(root, full), true, result);
   if (node == nullptr) return result;

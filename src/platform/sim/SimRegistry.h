@@ -27,9 +27,10 @@ struct SimValue {
 
 // One call about to change or read the registry, offered to SimRegistry::failWhen.
 struct SimRegCall {
-  std::string call;   // "Open", "Create", "QueryValue", "SetValue", "DeleteValue", "DeleteTree"
-  std::string key;    // "HKEY_CURRENT_USER\Software\X" (root by its long name, as addressed)
-  std::string value;  // the value name, for value calls
+  std::string call;     // "Open", "Create", "QueryValue", "SetValue", "DeleteValue", "DeleteTree"
+  std::string key;      // "HKEY_CURRENT_USER\Software\X" (root by its long name, as addressed)
+  std::string value;    // the value name, for value calls
+  uint32_t access = 0;  // the access asked for, for Open and Create
 };
 
 class SimRegistry : public RegistryApi {
@@ -100,8 +101,8 @@ class SimRegistry : public RegistryApi {
   Location WriteTarget(RootKey root, const Path& path) const;
   const Handle* Find(RegHandle key) const;
   long Resolve(RegHandle parent, const std::string& path, RootKey& root, Path& full) const;
-  long Injected(const std::string& call, RootKey root, const Path& path,
-                const std::string& value) const;
+  long Injected(const std::string& call, RootKey root, const Path& path, const std::string& value,
+                uint32_t access = 0) const;
   long WriteBlocked(RootKey root, const Path& path) const;
   std::vector<const SimValue*> MergedValues(const std::vector<Node*>& nodes) const;
   std::vector<const Node*> MergedChildren(const std::vector<Node*>& nodes) const;
