@@ -35,8 +35,8 @@ class BenchEngine : public HeadlessEngine {
  protected:
   void PumpMessages() override {
     const uint64_t start = Ticks();
-    const auto now = Clock::now();
-    if (now - lastPump_ >= std::chrono::milliseconds(4)) {
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastPump_ >= 4) {
       lastPump_ = now;
       MSG message;
       while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -56,7 +56,7 @@ class BenchEngine : public HeadlessEngine {
  private:
   RunProfile& profile_;
   const TimedPlatform& timed_;
-  Clock::time_point lastPump_{};
+  ULONGLONG lastPump_ = 0;
 };
 
 void Time(const char* name, double ms, uint64_t calls = 0) {

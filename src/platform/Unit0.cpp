@@ -141,6 +141,12 @@ std::string FileNamePart(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
+  // Without wildcards a find-first search on the path finds the path itself, exactly what its
+  // attributes tell for a fraction of the cost.
+  if (path.find_first_of("*?<>") == std::string::npos) {
+    const uint32_t attributes = Files().Attributes(path);
+    return attributes != fileattr::kInvalid && (attributes & fileattr::kDirectory) == 0;
+  }
   std::unique_ptr<FileSearch> search = Files().Find(path);
   FindEntry entry;
   return search && search->Next(entry) && (entry.attributes & fileattr::kDirectory) == 0;

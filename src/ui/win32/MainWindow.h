@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <array>
-#include <chrono>
 
 #include "ui/FormView.h"
 #include "ui/Unit1.h"
@@ -71,5 +70,5 @@ class MainWindow : public FormView {
   std::array<LabelState, kControlCount> labels_{};
   HBRUSH white_ = nullptr;
   bool selecting_ = false;  // a selection made by the program raises no click
-  std::chrono::steady_clock::time_point lastPump_{};
+  ULONGLONG lastPump_ = 0;
 };
