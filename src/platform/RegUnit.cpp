@@ -6,10 +6,12 @@
 
 namespace {
 // The reads try three ever smaller rights, so a key that grants only value queries still reads.
+// Only a refusal of the rights is worth another attempt: a missing key stays missing, and most
+// keys the checks look for (an absent LocalServer32, DefaultIcon...) are missing.
 RegKey OpenForRead(RootKey root, const std::string& path) {
   for (uint32_t mask : {keyaccess::kRead, keyaccess::kReadEnumerate, keyaccess::kQueryValue}) {
     RegKey key(root, path, mask);
-    if (key.IsOpen()) return key;
+    if (key.IsOpen() || key.OpenStatus() != status::kAccessDenied) return key;
   }
   return RegKey();
 }
