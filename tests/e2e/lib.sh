@@ -1,0 +1,39 @@
+# Shared by the end-to-end scripts: a prefix per scenario, the driver, and pass/fail counting.
+# Expects $root, $work, $shots; source after scripts/wine-env.sh.
+failures=0
+pass() { echo "  ok   $1"; }
+fail() { echo "  FAIL $1"; failures=$((failures + 1)); }
+# expect DESCRIPTION ACTUAL EXPECTED
+expect() { if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: got '$2', expected '$3'"; fi; }
+ok() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+drv() { timeout 60 wine 'C:\klarvex\kvxdriver.exe' "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
+shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
+undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
+counts() { for k in 1 2 3 4 5; do drv text "Panel1Label${k}b"; done | paste -sd' '; }
+# run_clean: presses Clean and waits for the run's final summary.
+run_clean() {
+  drv click Panel1Button1
+  drv wait-text Panel1ProgressLabel "items fixed" 600000 >/dev/null
+}
+finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+# make_base DIR: a fresh prefix with the program, its driver and the fonts.
+make_base() {
+  kvx_make_prefix "$1"
+  mkdir -p "$1/drive_c/klarvex"
+  cp "$exe" "$driver" "$1/drive_c/klarvex/"
+  cp "$root/tests/e2e/wine-fonts.reg" "$1/drive_c/klarvex/"
+  (cd "$1/drive_c" && WINEPREFIX=$1 HOME=$1/home timeout 60 wine regedit /s 'C:\klarvex\wine-fonts.reg')
+  WINEPREFIX=$1 wineserver -w
+}
+# use_prefix NAME [REGFILE]: a scenario's copy of the base prefix, with REGFILE imported.
+use_prefix() {
+  export WINEPREFIX=$work/$1 HOME=$work/$1/home
+  kvx_copy_prefix "$work/base" "$WINEPREFIX"
+  cd "$WINEPREFIX/drive_c" || exit 1
+  if [ -n "${2:-}" ]; then
+    cp "$2" "$WINEPREFIX/drive_c/klarvex/planted.reg"
+    timeout 60 wine regedit /s 'C:\klarvex\planted.reg'
+  fi
+  wineserver -p 60
+}

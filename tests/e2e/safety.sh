@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The safety promise end to end: a fresh prefix seeded with problems of every category and
+# look-alikes that must stay; Clean pressed in the real window removes exactly the expected
+# items and changes nothing else; the run's undo file applied on the undo page gives back the
+# registry as it was, type and bytes. Compared through the system editor's full exports.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+here=$root/tests/e2e
+
+if [ -z "${KVX_E2E_XVFB:-}" ]; then
+  exec timeout 600 xvfb-run -a -s "-screen 0 1024x768x24" env KVX_E2E_XVFB=1 bash "$0" "$@"
+fi
+
+source "$root/scripts/wine-env.sh"
+bin=${KLARVEX_WIN64_BUILD:-$root/build/win64}
+exe=$bin/Klarvex.exe
+driver=$bin/kvxdriver.exe
+for f in "$exe" "$driver"; do
+  [ -f "$f" ] || { echo "missing $f: build the win64 preset first"; exit 1; }
+done
+work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-safety}
+shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
+mkdir -p "$work" "$shots"
+source "$here/lib.sh"
+
+# export_all NAME: both software branches, as the system's editor writes them.
+export_all() {
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
+}
+# compare A B [EXPECTED]: both branches' exports item by item.
+compare() {
+  local k=$WINEPREFIX/drive_c/klarvex status=0
+  for branch in lm cu; do
+    python3 "$here/regdiff.py" "$k/$1-$branch.reg" "$k/$2-$branch.reg" ${3:+"$3"} || status=1
+  done
+  return $status
+}
+
+echo "=== base prefix"
+rm -rf "$work"
+mkdir -p "$work"
+make_base "$work/base"
+planted=$work/planted.reg
+{ printf '\xff\xfe'; sed 's/$/\r/' "$here/safety-planted.txt" | iconv -f UTF-8 -t UTF-16LE; } >"$planted"
+
+echo "=== planted problems of every category"
+use_prefix safety "$planted"
+ok "planted" timeout 60 wine reg query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxApp1'
+export_all before
+start clean
+ok "window opens" drv wait-window 30000
+run_clean
+found=$(counts)
+echo "  counts: $found"
+echo "  summary: $(drv text Panel1ProgressLabel)"
+ok "no failure reported" drv no-dialog Information
+shot safety-after-run
+export_all cleaned
+# Both orphan extensions are seen twice under Wine (the classes root is the machine's).
+expect_gone=$(grep -c . "$here/safety-expected.txt")
+echo "  expected gone: $expect_gone entries"
+ok "exactly the expected items are gone, nothing else changed" \
+  compare before cleaned "$here/safety-expected.txt"
+expect "one undo file" "$(ls "$(undo_dir)" | grep -c '^Undo .*\.reg$')" "1"
+
+timeout 60 wine 'C:\klarvex\Klarvex.exe' UNDO
+sleep 2
+expect "undo page in front" "$(drv visible Panel3List1)" "1"
+drv click Panel3Button1
+expect "Undo question" "$(drv dialog Confirmation)" "Are you sure to apply checked undo ?"
+drv press Confirmation 1
+expect "Undo report, nothing missing" "$(drv dialog Information 60000)" "1 undo applyed!"
+drv press Information 1
+drv close
+ok "window closes" drv wait-gone 20000
+export_all restored
+ok "the undo file gives back the registry as it was" compare before restored
+finish_prefix
+
+echo
+if [ "$failures" -eq 0 ]; then echo "safety: all checks passed"; else echo "safety: $failures checks failed"; fi
+[ "$failures" -eq 0 ]
