@@ -21,15 +21,21 @@ using Snapshot = std::map<std::wstring, std::map<std::wstring, Value>>;
 inline void ReadTree(HKEY root, const std::wstring& path, Snapshot& out) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  DWORD subKeyCount = 0;
+  DWORD valueCount = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeyCount, nullptr, nullptr, &valueCount,
+                   nullptr, nullptr, nullptr, nullptr);
   auto& values = out[path];
-  for (DWORD i = 0;; ++i) {
-    std::vector<wchar_t> name(16384);
+  // Bounded by the key's own counts: some of Wine's keys refuse a few indexes for good.
+  std::vector<wchar_t> name(16384);
+  for (DWORD i = 0; i < valueCount; ++i) {
     DWORD nameLength = 16384;
     DWORD type = 0;
     DWORD size = 0;
-    LONG status = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, nullptr, &size);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) continue;
+    if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
     Value value{type, std::vector<BYTE>(size)};
     nameLength = 16384;
     RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, value.data.data(), &size);
@@ -37,12 +43,13 @@ inline void ReadTree(HKEY root, const std::wstring& path, Snapshot& out) {
     values[std::wstring(name.data(), nameLength)] = value;
   }
   std::vector<std::wstring> subKeys;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[256];
+  for (DWORD i = 0; i < subKeyCount; ++i) {
+    wchar_t subName[256];
     DWORD nameLength = 256;
-    LONG status = RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status == ERROR_SUCCESS) subKeys.emplace_back(name, nameLength);
+    if (RegEnumKeyExW(key, i, subName, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS) {
+      subKeys.emplace_back(subName, nameLength);
+    }
   }
   RegCloseKey(key);
   for (const std::wstring& sub : subKeys) ReadTree(root, path + L"\\" + sub, out);
@@ -96,6 +103,12 @@ inline bool Put(const std::wstring& path, const wchar_t* name = nullptr, DWORD t
 inline std::vector<BYTE> Wide(const std::wstring& text) {
   const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
   return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
+}
+
+// REG_DWORD data.
+inline std::vector<BYTE> Dword(DWORD value) {
+  const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+  return std::vector<BYTE>(bytes, bytes + sizeof value);
 }
 
 inline void Remove(const std::wstring& path) {

@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 #include "platform/Unit0.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
 
 namespace {
@@ -19,51 +20,11 @@ namespace {
 const wchar_t kClasses[] = L"SOFTWARE\\Classes\\";
 const wchar_t kUninstallList[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-struct Value {
-  DWORD type = 0;
-  std::vector<BYTE> data;
-  bool operator==(const Value&) const = default;
-};
-// Every key below a root key as "path" -> its values by name; read with the wide calls so that
-// nothing is lost to the code page.
-using Snapshot = std::map<std::wstring, std::map<std::wstring, Value>>;
-
-void ReadTree(HKEY root, const std::wstring& path, Snapshot& out) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  DWORD subKeyCount = 0;
-  DWORD valueCount = 0;
-  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeyCount, nullptr, nullptr, &valueCount,
-                   nullptr, nullptr, nullptr, nullptr);
-  auto& values = out[path];
-  // Indexes the system refuses are skipped (some of Wine's keys refuse a few).
-  for (DWORD i = 0; i < valueCount; ++i) {
-    std::vector<wchar_t> name(16384);
-    DWORD nameLength = 16384;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS) {
-      continue;
-    }
-    Value value{type, std::vector<BYTE>(size)};
-    nameLength = 16384;
-    RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, value.data.data(), &size);
-    value.data.resize(size);
-    values[std::wstring(name.data(), nameLength)] = value;
-  }
-  std::vector<std::wstring> subKeys;
-  for (DWORD i = 0; i < subKeyCount; ++i) {
-    wchar_t name[256];
-    DWORD nameLength = 256;
-    if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) ==
-        ERROR_SUCCESS) {
-      subKeys.emplace_back(name, nameLength);
-    }
-  }
-  RegCloseKey(key);
-  for (const std::wstring& sub : subKeys) ReadTree(root, path + L"\\" + sub, out);
-}
+using winereg::Dword;
+using winereg::Put;
+using winereg::ReadTree;
+using winereg::Snapshot;
+using winereg::Wide;
 
 Snapshot Machine() {
   Snapshot state;
@@ -79,27 +40,6 @@ Snapshot Below(const Snapshot& state, const std::wstring& path) {
     if (key == path || key.rfind(path + L"\\", 0) == 0) part[key] = values;
   }
   return part;
-}
-
-void Put(const std::wstring& path, const wchar_t* name, DWORD type, const std::vector<BYTE>& data) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  if (name) {
-    RegSetValueExW(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
-  }
-  RegCloseKey(key);
-}
-
-std::vector<BYTE> Wide(const std::wstring& text) {
-  const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-  return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
-}
-
-std::vector<BYTE> Dword(DWORD value) {
-  const auto* bytes = reinterpret_cast<const BYTE*>(&value);
-  return std::vector<BYTE>(bytes, bytes + sizeof value);
 }
 
 // The keys the detail lines of the association and uninstall categories name. Under Wine the

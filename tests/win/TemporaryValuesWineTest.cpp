@@ -14,6 +14,7 @@
 #include "platform/Platform.h"
 #include "platform/Unit0.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
 
 namespace {
@@ -29,58 +30,15 @@ const std::wstring kRunMru = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Exp
 const std::wstring kFarCopy = L"SOFTWARE\\Far\\SavedDialogHistory\\Copy";
 const std::wstring kVendor = L"Software\\KvxTest";
 
-struct Value {
-  DWORD type = 0;
-  std::vector<BYTE> data;
-  bool operator==(const Value&) const = default;
-};
-// Every value of HKCU\Software, by key path and name, read with the wide calls.
-using Snapshot = std::map<std::wstring, std::map<std::wstring, Value>>;
+using winereg::Snapshot;
+using winereg::Wide;
 
-void ReadTree(const std::wstring& path, Snapshot& out) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  auto& values = out[path];
-  std::vector<wchar_t> name(16384);
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLength = 16384;
-    DWORD type = 0;
-    DWORD size = 0;
-    LONG status = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, nullptr, &size);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) continue;
-    Value value{type, std::vector<BYTE>(size)};
-    nameLength = 16384;
-    RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, value.data.data(), &size);
-    value.data.resize(size);
-    values[name.data()] = value;
-  }
-  std::vector<std::wstring> subKeys;
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLength = 256;
-    LONG status =
-        RegEnumKeyExW(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status == ERROR_SUCCESS) subKeys.emplace_back(name.data());
-  }
-  RegCloseKey(key);
-  for (const std::wstring& sub : subKeys) ReadTree(path + L"\\" + sub, out);
-}
-
-Snapshot UserSoftware() {
-  Snapshot state;
-  ReadTree(L"Software", state);
-  return state;
-}
+// Every value of HKCU\Software, by key path and name.
+Snapshot UserSoftware() { return winereg::Tree(HKEY_CURRENT_USER, L"Software"); }
 
 bool HasValue(const std::wstring& path, const wchar_t* name) {
   return RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name, RRF_RT_ANY, nullptr, nullptr,
                       nullptr) == ERROR_SUCCESS;
-}
-
-std::vector<BYTE> Wide(const std::wstring& text) {
-  const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-  return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
 }
 
 // Notes, at the first pump after category 5 has deleted something, whether a Run value that the
