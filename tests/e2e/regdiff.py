@@ -58,6 +58,9 @@ def main():
     wanted = []
     if len(sys.argv) > 3:
         wanted = [l.rstrip("\n") for l in open(sys.argv[3], encoding="utf-8") if l.strip()]
+    # Only the lines that belong to the exported branch are this comparison's to find.
+    top = min((v[0] for v in before.values()), key=len, default="").lower()
+    wanted = [w for w in wanted if (w.split("\t")[0].lower() + "\\").startswith(top + "\\")]
     bad = 0
     matched = set()
     for item, (key, name) in before.items():
