@@ -31,16 +31,13 @@ bool CommandIsTested(const std::string& command) {
 void CleanEngine::CheckActiveX() {
   TextList names;
   ListSubKeys(kRoot, "\\", names);
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!BeginItem()) continue;
-    StepProgress(static_cast<int>(i), static_cast<int>(names.size()));
-    const std::string& name = names[i];
-    if (name.empty() || name[0] == '.' || UpperAscii(name) == "CLSID") continue;
+  ForEachItem(names, [&](const std::string& name) {
+    if (name.empty() || name[0] == '.' || UpperAscii(name) == "CLSID") return;
     const std::string p = "\\" + name;
-    if (!CanOpenFullAccess(kRoot, p)) continue;
+    if (!CanOpenFullAccess(kRoot, p)) return;
 
     const std::string clsid = ReadStringUpper(kRoot, p + "\\CLSID", "");
-    if (clsid == kExcludedClass) continue;
+    if (clsid == kExcludedClass) return;
     const std::string icon = ReadStringUpper(kRoot, p + "\\DefaultIcon", "");
     const std::string open = ReadStringUpper(kRoot, p + "\\shell\\open\\command", "");
     const std::string edit = ReadStringUpper(kRoot, p + "\\shell\\edit\\command", "");
@@ -49,7 +46,7 @@ void CleanEngine::CheckActiveX() {
       // The icon and verbs go with the whole key; they are not judged on their own.
       RepairKey(kComActiveX, kRoot, p, {DeleteKeyLine(kRoot, p), ""},
                 DetailLine(kRoot, p, "deleted"));
-      continue;
+      return;
     }
 
     auto removeSubkey = [&](const std::string& subkey, const std::string& path) {
@@ -72,5 +69,5 @@ void CleanEngine::CheckActiveX() {
       if (!path.empty() && path[0] == '%') continue;
       if (!ReferencedFileIsSound(*command, path)) removeSubkey(subkey, path);
     }
-  }
+  });
 }

@@ -16,13 +16,10 @@ constexpr const char* kExcludedTypeLib = "{D63E0CE2-A0A2-11D0-9C02-00C04FC99C8E}
 void CleanEngine::CheckCOM() {
   TextList names;
   ListSubKeys(kRoot, "\\CLSID\\", names);
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!BeginItem()) continue;
-    StepProgress(static_cast<int>(i), static_cast<int>(names.size()));
-    const std::string& name = names[i];
-    if (name.empty()) continue;
+  ForEachItem(names, [&](const std::string& name) {
+    if (name.empty()) return;
     const std::string c = "\\CLSID\\" + name;
-    if (!CanOpenFullAccess(kRoot, c)) continue;
+    if (!CanOpenFullAccess(kRoot, c)) return;
 
     std::string kind = "InprocServer32";
     std::string server = ReadStringUpper(kRoot, c + "\\InprocServer32", "");
@@ -31,7 +28,7 @@ void CleanEngine::CheckCOM() {
       server = ReadStringUpper(kRoot, c + "\\LocalServer32", "");
     }
     const std::string typeLib = ReadStringUpper(kRoot, c + "\\TypeLib", "");
-    if (typeLib == kExcludedTypeLib) continue;
+    if (typeLib == kExcludedTypeLib) return;
 
     if (!server.empty()) {
       const std::string path = CommandToFilePath(server);
@@ -58,5 +55,5 @@ void CleanEngine::CheckCOM() {
       RepairKey(kComActiveX, kRoot, typeLibKey, {DeleteKeyLine(kRoot, typeLibKey), ""},
                 DetailLine(kRoot, typeLibKey + "=" + typeLib, "deleted"));
     }
-  }
+  });
 }

@@ -37,13 +37,10 @@ void CleanEngine::CountTreeValues(RootKey root, const std::string& path) {
 void CleanEngine::CheckInterfaces() {
   TextList names;
   ListSubKeys(kRoot, "\\Interface\\", names);
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!BeginItem()) continue;
-    StepProgress(static_cast<int>(i), static_cast<int>(names.size()));
-    const std::string& name = names[i];
-    if (name.empty()) continue;
+  ForEachItem(names, [&](const std::string& name) {
+    if (name.empty()) return;
     const std::string c = "\\Interface\\" + name;
-    if (!CanOpenFullAccess(kRoot, c)) continue;
+    if (!CanOpenFullAccess(kRoot, c)) return;
 
     auto removeWhole = [&] {
       RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, c), ""},
@@ -52,10 +49,10 @@ void CleanEngine::CheckInterfaces() {
     TreeValueCount = 0;
     CountTreeValues(kRoot, c + "\\");
     // A walk that a stop cut short has not shown the key to be empty.
-    if (!Running) continue;
+    if (!Running) return;
     if (TreeValueCount == 0) {
       removeWhole();
-      continue;
+      return;
     }
 
     const std::string typeLib = ReadStringUpper(kRoot, c + "\\TypeLib", "");
@@ -63,7 +60,7 @@ void CleanEngine::CheckInterfaces() {
     const std::string proxyStub32 = ReadStringUpper(kRoot, c + "\\ProxyStubClsid32", "");
     if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
       removeWhole();
-      continue;
+      return;
     }
     const std::pair<const std::string*, const char*> proxies[] = {
         {&proxyStub, "\\ProxyStubClsid"}, {&proxyStub32, "\\ProxyStubClsid32"}};
@@ -73,5 +70,5 @@ void CleanEngine::CheckInterfaces() {
       RepairKey(kComActiveX, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
                 DetailLine(kRoot, key + "=" + *clsid, "deleted"));
     }
-  }
+  });
 }

@@ -29,15 +29,11 @@ bool ProgramIsMissing(const std::string& command) {
 void CleanEngine::CheckStartup(RootKey root) {
   TextList names;
   ListValueNames(root, kRunKey, names);
-  const int count = static_cast<int>(names.size());
-  for (int i = 0; i < count; ++i) {
-    if (!BeginItem()) continue;
-    StepProgress(i, count);
-    const std::string& name = names[static_cast<size_t>(i)];
+  ForEachItem(names, [&](const std::string& name) {
     // The key's default value starts nothing.
-    if (name.empty()) continue;
-    if (!ProgramIsMissing(ReadStringUpper(root, kRunKey, name))) continue;
+    if (name.empty()) return;
+    if (!ProgramIsMissing(ReadStringUpper(root, kRunKey, name))) return;
     RepairValue(kStartup, root, kRunKey, name, {KeyLine(root, kRunKey), DeleteValueLine(name), ""},
                 DetailLine(root, kRunKey + name, "deleted"));
-  }
+  });
 }

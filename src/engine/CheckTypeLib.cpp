@@ -20,29 +20,26 @@ void CleanEngine::CheckTypeLib() {
   TextList names;
   TextList versions;
   ListSubKeys(kRoot, "\\Typelib\\", names);
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!BeginItem()) continue;
-    StepProgress(static_cast<int>(i), static_cast<int>(names.size()));
-    const std::string& name = names[i];
-    if (name.empty() || IsExcluded(name)) continue;
+  ForEachItem(names, [&](const std::string& name) {
+    if (name.empty() || IsExcluded(name)) return;
     const std::string c = "\\Typelib\\" + name;
-    if (!CanOpenFullAccess(kRoot, c)) continue;
+    if (!CanOpenFullAccess(kRoot, c)) return;
 
     TreeValueCount = 0;
     CountTreeValues(kRoot, c + "\\");
     // A walk that a stop cut short has not shown the key to be empty.
-    if (!Running) continue;
+    if (!Running) return;
     if (TreeValueCount == 0) {
       RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, c), ""},
                 DetailLine(kRoot, c, "deleted"));
-      continue;
+      return;
     }
 
-    if (ListSubKeys(kRoot, c, versions) == 0) continue;
+    if (ListSubKeys(kRoot, c, versions) == 0) return;
     const std::string helpDir = c + "\\" + versions.front() + "\\HELPDIR";
-    if (!KeyExists(kRoot, helpDir)) continue;
-    if (!ReadStringUpper(kRoot, helpDir, "").empty()) continue;
+    if (!KeyExists(kRoot, helpDir)) return;
+    if (!ReadStringUpper(kRoot, helpDir, "").empty()) return;
     RepairKey(kComActiveX, kRoot, helpDir, {DeleteKeyLine(kRoot, helpDir), ""},
               DetailLine(kRoot, helpDir, "deleted"));
-  }
+  });
 }

@@ -30,14 +30,11 @@ bool IsLeftAlone(const std::string& key) {
 void CleanEngine::CheckUninstall() {
   TextList names;
   if (ListSubKeys(kRoot, kUninstallList, names) == 0) return;
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!BeginItem()) continue;
-    StepProgress(static_cast<int>(i), static_cast<int>(names.size()));
-    const std::string& name = names[i];
-    if (name.empty() || HasBothBraces(name)) continue;
+  ForEachItem(names, [&](const std::string& name) {
+    if (name.empty() || HasBothBraces(name)) return;
     const std::string key = kUninstallList + name;
-    if (IsLeftAlone(key)) continue;
+    if (IsLeftAlone(key)) return;
     RepairKey(kUninstall, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
               DetailLine(kRoot, key, "deleted"));
-  }
+  });
 }

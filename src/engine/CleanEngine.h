@@ -72,6 +72,23 @@ class CleanEngine {
 
   // The per-item step: pumps messages and tells whether the item is to be examined.
   bool BeginItem();
+  // A check's loop over its list: every item gets the per-item step; while the run goes on, the
+  // gauge step (for the checks that show progress) and the check's own work. After a stop the
+  // remaining items are still visited, each only pumping messages.
+  enum GaugeRule { kStepGauge, kNoGauge };
+  template <typename Work>
+  void ForEachItem(const TextList& items, GaugeRule gauge, Work work) {
+    const int n = static_cast<int>(items.size());
+    for (int i = 0; i < n; ++i) {
+      if (!BeginItem()) continue;
+      if (gauge == kStepGauge) StepProgress(i, n);
+      work(items[static_cast<size_t>(i)]);
+    }
+  }
+  template <typename Work>
+  void ForEachItem(const TextList& items, Work work) {
+    ForEachItem(items, kStepGauge, work);
+  }
   // The gauge rule for item i of a list of n.
   void StepProgress(int i, int n);
   void GaugeAdd(int delta);

@@ -49,19 +49,18 @@ void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path)
   const TextList subKeys = key.SubKeyNames();
   // Detail lines tag any root but the user's as the machine's.
   const RootKey tagRoot = root == RootKey::CurrentUser ? root : RootKey::LocalMachine;
-  for (const std::string& name : key.ValueNames()) {
-    if (!BeginItem()) continue;
+  ForEachItem(key.ValueNames(), kNoGauge, [&](const std::string& name) {
     uint32_t type = regtype::kNone;
     Bytes bytes;
-    if (key.Query(name, type, bytes) != status::kSuccess) continue;
-    if (type != regtype::kSz && type != regtype::kExpandSz) continue;
+    if (key.Query(name, type, bytes) != status::kSuccess) return;
+    if (type != regtype::kSz && type != regtype::kExpandSz) return;
     const std::string data = StringData(bytes);
-    if (!IsPathLike(data)) continue;
+    if (!IsPathLike(data)) return;
     // A path on drive A: goes untested; other data that merely begin with "A" ("Archive C:\...")
     // are tested like the rest.
-    if (!data.starts_with("A:") && NamesSomethingThatExists(data)) continue;
+    if (!data.starts_with("A:") && NamesSomethingThatExists(data)) return;
     RemoveValueNow(root, path, key, name, DetailLine(tagRoot, path + name, "deleted"));
-  }
+  });
   for (const std::string& subKey : subKeys) {
     if (!subKey.empty()) ScanApplicationsHistory(root, path + subKey + "\\");
   }

@@ -7,14 +7,13 @@
 void CleanEngine::ScanReg(const std::string& path) {
   const RegKey key(RootKey::CurrentUser, path, keyaccess::kAllAccess);
   if (!key.IsOpen()) return;
-  for (const std::string& name : key.ValueNames()) {
-    if (!BeginItem()) continue;
+  ForEachItem(key.ValueNames(), kNoGauge, [&](const std::string& name) {
     uint32_t type = regtype::kNone;
     Bytes data;
-    if (key.Query(name, type, data) != status::kSuccess || type != regtype::kSz) continue;
+    if (key.Query(name, type, data) != status::kSuccess || type != regtype::kSz) return;
     RemoveValueNow(RootKey::CurrentUser, path, key, name,
                    DetailLine(RootKey::CurrentUser, path + "\\" + name, "deleted"));
-  }
+  });
 }
 
 // A value deleted at once has no later import to wait for, so its backup must already be in
