@@ -22,57 +22,23 @@ work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-window}
 shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
 mkdir -p "$work" "$shots"
 
-failures=0
-pass() { echo "  ok   $1"; }
-fail() { echo "  FAIL $1"; failures=$((failures + 1)); }
+source "$here/lib.sh"
 # add_counts "1 2 3 4 5" "1 0 0 0 1": element-wise sum.
 add_counts() {
   local -a a=($1) b=($2) sum=()
   for i in 0 1 2 3 4; do sum+=($((a[i] + b[i]))); done
   echo "${sum[*]}"
 }
-counts() { for k in 1 2 3 4 5; do drv text "Panel1Label${k}b"; done | paste -sd' '; }
-# run_clean: presses Clean and waits for the run's final summary.
-run_clean() {
-  drv click Panel1Button1
-  drv wait-text Panel1ProgressLabel "items fixed" 600000 >/dev/null
-}
-# expect DESCRIPTION ACTUAL EXPECTED
-expect() { if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: got '$2', expected '$3'"; fi; }
 # expect_has DESCRIPTION TEXT PART
 expect_has() { if [[ "$2" == *"$3"* ]]; then pass "$1"; else fail "$1: '$3' not in '$2'"; fi; }
-ok() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
-
-# use_prefix NAME [REGFILE]: a scenario's copy of this run's base prefix.
-use_prefix() {
-  export WINEPREFIX=$work/$1 HOME=$work/$1/home
-  kvx_copy_prefix "$work/base" "$WINEPREFIX"
-  cd "$WINEPREFIX/drive_c" || exit 1
-  if [ -n "${2:-}" ]; then
-    cp "$2" "$WINEPREFIX/drive_c/klarvex/planted.reg"
-    timeout 60 wine regedit /s 'C:\klarvex\planted.reg'
-  fi
-  wineserver -p 60
-}
-drv() { timeout 60 wine 'C:\klarvex\kvxdriver.exe' "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
-shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
-undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
 reg_has() { timeout 60 wine reg query "$1" /v "$2" >/dev/null 2>&1; }
 # reg_sz KEY NAME: the data of a string value, as reg query shows it.
 reg_sz() { timeout 60 wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*  *REG_SZ  *//p'; }
-finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 
 echo "=== base prefix"
 rm -rf "$work"
 mkdir -p "$work"
-kvx_make_prefix "$work/base"
-mkdir -p "$work/base/drive_c/klarvex"
-cp "$exe" "$driver" "$work/base/drive_c/klarvex/"
-cp "$here/wine-fonts.reg" "$work/base/drive_c/klarvex/"
-cd "$work/base/drive_c" || exit 1
-WINEPREFIX=$work/base HOME=$work/base/home timeout 60 wine regedit /s 'C:\klarvex\wine-fonts.reg'
-WINEPREFIX=$work/base wineserver -w
+make_base "$work/base"
 
 # A run of many problems, so that it lasts while the test knocks.
 busy_reg=$work/busy.reg
