@@ -16,9 +16,10 @@ add_executable(Klarvex WIN32 ${PROJECT_SOURCE_DIR}/src/ui/win32/WinMain.cpp
 klarvex_target(Klarvex)
 target_link_libraries(Klarvex PRIVATE kvx_ui_win32)
 set_target_properties(Klarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
-# The translator's template ships beside the program.
+# The translator's template ships beside the program; it holds the built-in texts, so the
+# program looks the same with it and without it.
 add_custom_command(TARGET Klarvex POST_BUILD COMMAND ${CMAKE_COMMAND} -E copy_if_different
-                   ${PROJECT_SOURCE_DIR}/resources/English.ini ${PROJECT_BINARY_DIR}/English.ini.template)
+                   ${PROJECT_SOURCE_DIR}/resources/English.ini ${PROJECT_BINARY_DIR}/English.ini)
 
 # GoogleTest from Debian's sources, built with our cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
