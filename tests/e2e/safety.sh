@@ -21,7 +21,7 @@ done
 work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-safety}
 shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
 mkdir -p "$work" "$shots"
-source "$here/lib.sh"
+source "$here/helpers.bash"
 
 # export_all NAME: both software branches, as the system's editor writes them.
 export_all() {

@@ -22,7 +22,7 @@ work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-window}
 shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
 mkdir -p "$work" "$shots"
 
-source "$here/lib.sh"
+source "$here/helpers.bash"
 # add_counts "1 2 3 4 5" "1 0 0 0 1": element-wise sum.
 add_counts() {
   local -a a=($1) b=($2) sum=()
