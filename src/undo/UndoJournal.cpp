@@ -116,7 +116,10 @@ bool ExportKey(const std::string& keyName) {
   if (PathExists(exportFile) && (!Files().RemoveFile(exportFile) || PathExists(exportFile))) {
     return false;
   }
-  RunRegedit("/s /e \"" + exportFile + "\" \"" + keyName + "\"");
+  // The argument text is the whole command line, and its first word is taken for the program's
+  // name: a leading blank keeps "/s" a switch, as in the import texts. Without it the editor
+  // runs without "/s", twice as slow under Wine, and free to stop on a message box nobody sees.
+  RunRegedit(" /s /e \"" + exportFile + "\" \"" + keyName + "\"");
   if (!PathExists(exportFile)) return false;
   std::u16string text;
   const bool read = ReadTextFile(exportFile, text);

@@ -54,7 +54,7 @@ class CleanRunTest : public EngineTest {
   size_t ImportRuns() const {
     size_t imports = 0;
     for (const SimProcess::Run& run : sim.process.runs) {
-      if (run.arguments.rfind(" /s ", 0) == 0) ++imports;
+      if (run.arguments.rfind(" /s \"", 0) == 0) ++imports;
     }
     return imports;
   }
@@ -65,7 +65,7 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   const std::string before = MachineState();
   bool undoOnDiskAtImport = false;
   sim.process.beforeRun = [&](const SimProcess::Run& run) {
-    if (run.arguments.rfind(" /s ", 0) == 0) undoOnDiskAtImport = sim.files.Exists(UndoPath());
+    if (run.arguments.rfind(" /s \"", 0) == 0) undoOnDiskAtImport = sim.files.Exists(UndoPath());
     return true;
   };
 
@@ -270,7 +270,7 @@ TEST_F(CleanRunTest, AScriptThatCannotBeSavedOrImportedIsReported) {
 TEST_F(CleanRunTest, AnEditorThatCannotBeStartedIsReported) {
   StageProblems();
   sim.process.beforeRun = [](const SimProcess::Run& run) {
-    return run.arguments.rfind(" /s ", 0) != 0;
+    return run.arguments.rfind(" /s \"", 0) != 0;
   };
   engine.Panel1Button1Click();
 

@@ -219,7 +219,7 @@ TEST_F(UndoJournalTest, BackupKeyCopiesTheWholeExportedTree) {
   ASSERT_TRUE(BackupKey(RootKey::CurrentUser, "\\" + tree));
   EXPECT_EQ(sim.process.runs.back().application, "C:\\WINDOWS\\regedit.exe");
   EXPECT_EQ(sim.process.runs.back().arguments,
-            "/s /e \"" + UndoDir() + "tmp.reg\" \"HKEY_CURRENT_USER\\" + tree + "\"");
+            " /s /e \"" + UndoDir() + "tmp.reg\" \"HKEY_CURRENT_USER\\" + tree + "\"");
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "tmp.reg"));
   const std::string key = "[HKEY_CURRENT_USER\\" + tree;
   EXPECT_EQ(
