@@ -215,7 +215,8 @@ int main(int argc, char** argv) {
   CalibrateTicks();
   std::printf("folder windows %s\nfolder program-files %s\nfolder undo %s\n", WindowsDir().c_str(),
               ProgramFilesDir().c_str(), UndoDir().c_str());
-  if (mode != "run") Bare(ExeDir() + "\\bare-export.reg");
+  // The bare export writes where the program's backups write, so the two compare like with like.
+  if (mode != "run") Bare(UndoDir() + "bare-export.reg");
   if (mode != "bare") Run();
   std::fflush(stdout);
   return 0;
