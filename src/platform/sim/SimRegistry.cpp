@@ -134,6 +134,22 @@ const SimRegistry::Handle* SimRegistry::Find(RegHandle key) const {
   return it == handles_.end() ? nullptr : &it->second;
 }
 
+// The key an open handle (or a root) stands for, when the handle grants the right a call needs.
+long SimRegistry::Target(RegHandle key, uint32_t right, RootKey& root, Path& path) const {
+  if (const Handle* handle = Find(key)) {
+    if ((handle->access & right) != right) return status::kAccessDenied;
+    root = handle->root;
+    path = handle->path;
+    return status::kSuccess;
+  }
+  if (key < RootHandle(RootKey::ClassesRoot) || key > RootHandle(RootKey::LocalMachine)) {
+    return status::kInvalidHandle;
+  }
+  root = static_cast<RootKey>(key);
+  path.clear();
+  return status::kSuccess;
+}
+
 long SimRegistry::Resolve(RegHandle parent, const std::string& path, RootKey& root,
                           Path& full) const {
   std::string rest = path;
@@ -239,15 +255,9 @@ std::vector<const SimValue*> SimRegistry::MergedValues(const std::vector<Node*>&
 
 long SimRegistry::QueryInfo(RegHandle key, RegKeyInfo& info) {
   info = {};
-  const Handle* handle = Find(key);
-  RootKey root = static_cast<RootKey>(key);
+  RootKey root;
   Path path;
-  if (handle) {
-    root = handle->root;
-    path = handle->path;
-  } else if (key < RootHandle(RootKey::ClassesRoot) || key > RootHandle(RootKey::LocalMachine)) {
-    return status::kInvalidHandle;
-  }
+  if (long result = Target(key, 0, root, path); result != status::kSuccess) return result;
   std::vector<Node*> nodes = Resolve(root, path);
   if (nodes.empty()) return status::kKeyDeleted;
   for (const Node* child : MergedChildren(nodes)) {
@@ -275,13 +285,12 @@ long ToAnsiName(const std::u16string& wide, std::string& name) {
 
 long SimRegistry::EnumKey(RegHandle key, uint32_t index, std::string& name) {
   name.clear();
-  const Handle* handle = Find(key);
-  const bool isRoot =
-      key >= RootHandle(RootKey::ClassesRoot) && key <= RootHandle(RootKey::LocalMachine);
-  if (!handle && !isRoot) return status::kInvalidHandle;
-  if (handle && (handle->access & kEnumerateRight) == 0) return status::kAccessDenied;
-  std::vector<Node*> nodes =
-      handle ? Resolve(handle->root, handle->path) : Resolve(static_cast<RootKey>(key), {});
+  RootKey root;
+  Path path;
+  if (long result = Target(key, kEnumerateRight, root, path); result != status::kSuccess) {
+    return result;
+  }
+  std::vector<Node*> nodes = Resolve(root, path);
   if (nodes.empty()) return status::kKeyDeleted;
   std::vector<const Node*> children = MergedChildren(nodes);
   if (index >= children.size()) return status::kNoMoreItems;
@@ -290,13 +299,12 @@ long SimRegistry::EnumKey(RegHandle key, uint32_t index, std::string& name) {
 
 long SimRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
   name.clear();
-  const Handle* handle = Find(key);
-  const bool isRoot =
-      key >= RootHandle(RootKey::ClassesRoot) && key <= RootHandle(RootKey::LocalMachine);
-  if (!handle && !isRoot) return status::kInvalidHandle;
-  if (handle && (handle->access & kQueryRight) == 0) return status::kAccessDenied;
-  std::vector<Node*> nodes =
-      handle ? Resolve(handle->root, handle->path) : Resolve(static_cast<RootKey>(key), {});
+  RootKey root;
+  Path path;
+  if (long result = Target(key, kQueryRight, root, path); result != status::kSuccess) {
+    return result;
+  }
+  std::vector<Node*> nodes = Resolve(root, path);
   if (nodes.empty()) return status::kKeyDeleted;
   std::vector<const SimValue*> values = MergedValues(nodes);
   if (index >= values.size()) return status::kNoMoreItems;
@@ -304,13 +312,11 @@ long SimRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
 }
 
 long SimRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) {
-  const Handle* handle = Find(key);
-  const bool isRoot =
-      key >= RootHandle(RootKey::ClassesRoot) && key <= RootHandle(RootKey::LocalMachine);
-  if (!handle && !isRoot) return status::kInvalidHandle;
-  if (handle && (handle->access & kQueryRight) == 0) return status::kAccessDenied;
-  const RootKey root = handle ? handle->root : static_cast<RootKey>(key);
-  const Path path = handle ? handle->path : Path{};
+  RootKey root;
+  Path path;
+  if (long result = Target(key, kQueryRight, root, path); result != status::kSuccess) {
+    return result;
+  }
   if (long result = Injected("QueryValue", root, path, name); result != status::kSuccess) {
     return result;
   }

@@ -100,6 +100,7 @@ class SimRegistry : public RegistryApi {
   Node* MakeNodes(const Location& location, bool honourMarks, long& status);
   Location WriteTarget(RootKey root, const Path& path) const;
   const Handle* Find(RegHandle key) const;
+  long Target(RegHandle key, uint32_t right, RootKey& root, Path& path) const;
   long Resolve(RegHandle parent, const std::string& path, RootKey& root, Path& full) const;
   long Injected(const std::string& call, RootKey root, const Path& path, const std::string& value,
                 uint32_t access = 0) const;
