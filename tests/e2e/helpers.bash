@@ -1,5 +1,25 @@
 # Shared by the end-to-end scripts: a prefix per scenario, the driver, and pass/fail counting.
-# Expects $root, $work, $shots; source after scripts/wine-env.sh.
+# Expects $root; e2e_begin sets the rest.
+
+# e2e_begin NAME SECONDS: runs the calling script again on a virtual display of its own (never
+# the developer's), under a time limit; then sets what every scenario uses: $exe and $driver
+# from the win64 build, $work for its prefixes, $shots for its screenshots.
+e2e_begin() {
+  if [ -z "${KVX_E2E_XVFB:-}" ]; then
+    exec timeout "$2" xvfb-run -a -s "-screen 0 1024x768x24" env KVX_E2E_XVFB=1 bash "$0"
+  fi
+  source "$root/scripts/wine-env.sh"
+  local bin=${KLARVEX_WIN64_BUILD:-$root/build/win64}
+  exe=$bin/Klarvex.exe
+  driver=$bin/kvxdriver.exe
+  for f in "$exe" "$driver"; do
+    [ -f "$f" ] || { echo "missing $f: build the win64 preset first"; exit 1; }
+  done
+  work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-$1}
+  shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
+  mkdir -p "$work" "$shots"
+}
+
 failures=0
 pass() { echo "  ok   $1"; }
 fail() { echo "  FAIL $1"; failures=$((failures + 1)); }

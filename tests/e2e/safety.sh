@@ -6,22 +6,8 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
-
-if [ -z "${KVX_E2E_XVFB:-}" ]; then
-  exec timeout 600 xvfb-run -a -s "-screen 0 1024x768x24" env KVX_E2E_XVFB=1 bash "$0" "$@"
-fi
-
-source "$root/scripts/wine-env.sh"
-bin=${KLARVEX_WIN64_BUILD:-$root/build/win64}
-exe=$bin/Klarvex.exe
-driver=$bin/kvxdriver.exe
-for f in "$exe" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f: build the win64 preset first"; exit 1; }
-done
-work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-safety}
-shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
-mkdir -p "$work" "$shots"
 source "$here/helpers.bash"
+e2e_begin safety 600
 
 # export_all NAME: both software branches, as the system's editor writes them.
 export_all() {

@@ -5,24 +5,9 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
-
-# Always on a virtual display of our own, never on the developer's.
-if [ -z "${KVX_E2E_XVFB:-}" ]; then
-  exec timeout 1200 xvfb-run -a -s "-screen 0 1024x768x24" env KVX_E2E_XVFB=1 bash "$0" "$@"
-fi
-
-source "$root/scripts/wine-env.sh"
-bin=${KLARVEX_WIN64_BUILD:-$root/build/win64}
-exe=$bin/Klarvex.exe
-driver=$bin/kvxdriver.exe
-for f in "$exe" "$driver"; do
-  [ -f "$f" ] || { echo "missing $f: build the win64 preset first"; exit 1; }
-done
-work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-window}
-shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
-mkdir -p "$work" "$shots"
-
 source "$here/helpers.bash"
+e2e_begin window 1200
+
 # add_counts "1 2 3 4 5" "1 0 0 0 1": element-wise sum.
 add_counts() {
   local -a a=($1) b=($2) sum=()
