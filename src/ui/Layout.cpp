@@ -71,8 +71,8 @@ const std::array<ControlSpec, kControlCount> kLayout{{
 }};
 
 const ControlSpec* FindSpec(std::string_view name) {
-  for (const ControlSpec& spec : kLayout) {
-    if (name == ControlName(spec.ctl)) return &spec;
+  for (const ControlSpec& entry : kLayout) {
+    if (name == ControlName(entry.ctl)) return &entry;
   }
   return nullptr;
 }

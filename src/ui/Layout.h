@@ -38,6 +38,6 @@ inline constexpr Font kDefaultFont{"Arial", 11, false, false};
 
 extern const std::array<ControlSpec, kControlCount> kLayout;
 
-inline const ControlSpec& Spec(Ctl c) { return kLayout[static_cast<size_t>(c)]; }
+inline const ControlSpec& LayoutOf(Ctl c) { return kLayout[static_cast<size_t>(c)]; }
 // The control with this name, or nullptr.
 const ControlSpec* FindSpec(std::string_view name);

@@ -261,11 +261,11 @@ TEST_F(MainFormTest, ARunGreysTheDetailsLinksAndRestoresThemAfterwards) {
 
 TEST(Layout, RowsFollowTheControlOrderAndStayInsideTheClientArea) {
   for (int i = 0; i < kControlCount; ++i) {
-    const ControlSpec& spec = kLayout[static_cast<size_t>(i)];
-    SCOPED_TRACE(std::string(ControlName(spec.ctl)));
-    EXPECT_EQ(static_cast<int>(spec.ctl), i);
-    EXPECT_EQ(FindSpec(ControlName(spec.ctl)), &spec);
-    EXPECT_LE(spec.left + spec.width, kClientWidth);
-    EXPECT_LE(spec.top + spec.height, kClientHeight);
+    const ControlSpec& entry = kLayout[static_cast<size_t>(i)];
+    SCOPED_TRACE(std::string(ControlName(entry.ctl)));
+    EXPECT_EQ(static_cast<int>(entry.ctl), i);
+    EXPECT_EQ(FindSpec(ControlName(entry.ctl)), &entry);
+    EXPECT_LE(entry.left + entry.width, kClientWidth);
+    EXPECT_LE(entry.top + entry.height, kClientHeight);
   }
 }

@@ -110,59 +110,59 @@ void MainWindow::CreateControls(HINSTANCE instance) {
         nullptr);
   }
   // The table's order is the tab order within each page.
-  for (const ControlSpec& spec : kLayout)
-    controls_[static_cast<size_t>(spec.ctl)] = CreateControl(instance, spec);
+  for (const ControlSpec& entry : kLayout)
+    controls_[static_cast<size_t>(entry.ctl)] = CreateControl(instance, entry);
   BringToFront(Page::Panel1);
 }
 
-HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& spec) {
-  const auto index = static_cast<size_t>(spec.ctl);
-  HWND parent = pages_[static_cast<size_t>(spec.page)];
-  auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.ctl)));
-  fonts_[index] = MakeFont(spec.font);
+HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
+  const auto index = static_cast<size_t>(entry.ctl);
+  HWND parent = pages_[static_cast<size_t>(entry.page)];
+  auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry.ctl)));
+  fonts_[index] = MakeFont(entry.font);
   HWND hwnd = nullptr;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case Kind::Label:
     case Kind::Link:
-      labels_[index] = {&spec, fonts_[index], spec.colour,
-                        spec.kind == Kind::Link ? Cursor::Hand : Cursor::Arrow};
+      labels_[index] = {&entry, fonts_[index], entry.colour,
+                        entry.kind == Kind::Link ? Cursor::Hand : Cursor::Arrow};
       hwnd =
-          CreateWindowExA(0, kLabelClass, spec.caption, WS_CHILD | WS_VISIBLE, spec.left, spec.top,
-                          spec.width, spec.height, parent, id, instance, &labels_[index]);
+          CreateWindowExA(0, kLabelClass, entry.caption, WS_CHILD | WS_VISIBLE, entry.left, entry.top,
+                          entry.width, entry.height, parent, id, instance, &labels_[index]);
       break;
     case Kind::Gauge:
-      hwnd = CreateWindowExA(0, kGaugeClass, "", WS_CHILD, spec.left, spec.top, spec.width,
-                             spec.height, parent, id, instance, nullptr);
+      hwnd = CreateWindowExA(0, kGaugeClass, "", WS_CHILD, entry.left, entry.top, entry.width,
+                             entry.height, parent, id, instance, nullptr);
       break;
     case Kind::Button:
-      hwnd = CreateWindowExA(0, "BUTTON", spec.caption,
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, spec.left,
-                             spec.top, spec.width, spec.height, parent, id, instance, nullptr);
+      hwnd = CreateWindowExA(0, "BUTTON", entry.caption,
+                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, entry.left,
+                             entry.top, entry.width, entry.height, parent, id, instance, nullptr);
       break;
     case Kind::Memo:
-      hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", EditStyle(), spec.left, spec.top,
-                             spec.width, spec.height, parent, id, instance, nullptr);
+      hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", EditStyle(), entry.left, entry.top,
+                             entry.width, entry.height, parent, id, instance, nullptr);
       break;
     case Kind::WideMemo:
-      hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", EditStyle(), spec.left, spec.top,
-                             spec.width, spec.height, parent, id, instance, nullptr);
+      hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", EditStyle(), entry.left, entry.top,
+                             entry.width, entry.height, parent, id, instance, nullptr);
       break;
     case Kind::CheckList: {
       hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
                                  LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                             spec.left, spec.top, spec.width, spec.height, parent, id, instance,
+                             entry.left, entry.top, entry.width, entry.height, parent, id, instance,
                              nullptr);
       SendMessageA(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
       LVCOLUMNA column{};
       column.mask = LVCF_WIDTH;
-      column.cx = spec.width - GetSystemMetrics(SM_CXVSCROLL) - 4;
+      column.cx = entry.width - GetSystemMetrics(SM_CXVSCROLL) - 4;
       SendMessageA(hwnd, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
       break;
     }
   }
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index]), FALSE);
-  if (spec.autoSize) {
+  if (entry.autoSize) {
     const SIZE size = MeasureLabel(hwnd);
     SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
   }
@@ -259,7 +259,7 @@ void MainWindow::OnClose() {
 void MainWindow::SetText(Ctl control, const std::string& text) {
   HWND hwnd = Control(control);
   SetWindowTextA(hwnd, text.c_str());
-  if (Spec(control).autoSize) {
+  if (LayoutOf(control).autoSize) {
     const SIZE size = MeasureLabel(hwnd);
     SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
   }

@@ -54,7 +54,7 @@ class MainWindow : public FormView {
   static LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
-  HWND CreateControl(HINSTANCE instance, const ControlSpec& spec);
+  HWND CreateControl(HINSTANCE instance, const ControlSpec& entry);
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
   void OnClose();

@@ -14,11 +14,11 @@ std::string TextOf(HWND hwnd) {
   return text;
 }
 
-UINT DrawFormat(const ControlSpec& spec) {
+UINT DrawFormat(const ControlSpec& entry) {
   UINT format = DT_NOPREFIX;
-  if (spec.align == Align::Centre) format |= DT_CENTER;
-  if (spec.align == Align::Right) format |= DT_RIGHT;
-  format |= spec.wordWrap ? DT_WORDBREAK : DT_SINGLELINE;
+  if (entry.align == Align::Centre) format |= DT_CENTER;
+  if (entry.align == Align::Right) format |= DT_RIGHT;
+  format |= entry.wordWrap ? DT_WORDBREAK : DT_SINGLELINE;
   return format;
 }
 
@@ -32,8 +32,8 @@ void PaintLabel(HWND hwnd, HDC dc) {
   HGDIOBJ old = SelectObject(dc, state->font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(state->colour));
-  const UINT format = DrawFormat(*state->spec);
-  if (state->spec->verticalCentre) {
+  const UINT format = DrawFormat(*state->entry);
+  if (state->entry->verticalCentre) {
     RECT needed = rect;
     DrawTextA(dc, text.c_str(), -1, &needed, format | DT_CALCRECT);
     const LONG offset = ((rect.bottom - rect.top) - (needed.bottom - needed.top)) / 2;
@@ -72,7 +72,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_LBUTTONUP: {
       const LabelState* state = StateOf(hwnd);
-      if (state != nullptr && state->spec->kind == Kind::Link) {
+      if (state != nullptr && state->entry->kind == Kind::Link) {
         SendMessageA(GetAncestor(hwnd, GA_ROOT), WM_COMMAND,
                      MAKEWPARAM(GetDlgCtrlID(hwnd), STN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
       }

@@ -11,7 +11,7 @@ inline constexpr const char* kGaugeClass = "KlarvexGauge";
 
 // What a label needs to paint itself; owned by the main window, passed at creation.
 struct LabelState {
-  const ControlSpec* spec = nullptr;
+  const ControlSpec* entry = nullptr;
   HFONT font = nullptr;
   Colour colour = kBlack;
   Cursor cursor = Cursor::Arrow;
