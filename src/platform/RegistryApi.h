@@ -23,7 +23,8 @@ class RegistryApi {
   // RegOpenKeyExA: path below parent ("" opens parent itself again).
   virtual long Open(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) = 0;
   // RegCreateKeyExA: creates every missing key along the path.
-  virtual long Create(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) = 0;
+  virtual long Create(RegHandle parent, const std::string& path, uint32_t access,
+                      RegHandle& key) = 0;
   virtual long Close(RegHandle key) = 0;
   virtual long QueryInfo(RegHandle key, RegKeyInfo& info) = 0;
   // Names come back in the ANSI code page. A name that does not survive the conversion to the
@@ -33,7 +34,8 @@ class RegistryApi {
   virtual long EnumValue(RegHandle key, uint32_t index, std::string& name) = 0;
   // RegQueryValueExA: type and the whole data, however long.
   virtual long QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) = 0;
-  virtual long SetValue(RegHandle key, const std::string& name, uint32_t type, const Bytes& data) = 0;
+  virtual long SetValue(RegHandle key, const std::string& name, uint32_t type,
+                        const Bytes& data) = 0;
   virtual long DeleteValue(RegHandle key, const std::string& name) = 0;
   // RegDeleteTreeA + RegDeleteKeyA: the key below parent with everything in it. The program
   // itself never deletes keys (the registry editor does); tests and the editor do.

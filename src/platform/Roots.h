@@ -9,8 +9,8 @@
 
 struct RootInfo {
   RootKey root;
-  std::string_view name;       // "HKEY_CLASSES_ROOT"
-  std::string_view shortTag;   // "[HKCR]" (detail lines)
+  std::string_view name;      // "HKEY_CLASSES_ROOT"
+  std::string_view shortTag;  // "[HKCR]" (detail lines)
 };
 
 // Every root, in handle order.

@@ -5,8 +5,8 @@
 #include <string>
 
 struct Folders {
-  std::string exeDir;           // no trailing backslash
-  std::string windowsDir;       // each of the rest ends with a backslash
+  std::string exeDir;      // no trailing backslash
+  std::string windowsDir;  // each of the rest ends with a backslash
   std::string programFilesDir;
   std::string commonFilesDir;
   std::string profileDir;

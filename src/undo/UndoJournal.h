@@ -8,11 +8,11 @@
 #include "platform/Types.h"
 
 // Process-wide state of the current run (created with the main window).
-extern WideList UndoJournal;       // UTF-16 lines: header, empty line, backup blocks
-extern std::string UndoFileName;   // "Undo YY-MM-DD-NN.reg", chosen by BeginUndoJournal
-extern LocalDate StartDate;        // taken once at window creation
-extern TextList FixScript;         // ANSI lines: "REGEDIT4", empty line, repair blocks
-extern uint32_t OsMajorVersion;    // 0 when the version query failed
+extern WideList UndoJournal;      // UTF-16 lines: header, empty line, backup blocks
+extern std::string UndoFileName;  // "Undo YY-MM-DD-NN.reg", chosen by BeginUndoJournal
+extern LocalDate StartDate;       // taken once at window creation
+extern TextList FixScript;        // ANSI lines: "REGEDIT4", empty line, repair blocks
+extern uint32_t OsMajorVersion;   // 0 when the version query failed
 
 inline constexpr const char* kFixScriptName = "RegistryCleaner.reg";
 inline constexpr const char* kExportFileName = "tmp.reg";

@@ -142,7 +142,8 @@ TEST(FaultInjectionTest, EveryFaultLeavesEveryRemovalInAnUndoFileOnDisk) {
   ASSERT_FALSE(clean.told);
   ASSERT_GT(clean.total, 20);
   for (const std::string& item : Missing(clean.before, clean.restored)) ADD_FAILURE() << item;
-  for (const std::string& item : Missing(clean.restored, clean.before)) ADD_FAILURE() << "+" << item;
+  for (const std::string& item : Missing(clean.restored, clean.before))
+    ADD_FAILURE() << "+" << item;
 
   int injected = 0;
   for (Point kind :

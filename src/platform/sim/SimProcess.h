@@ -26,9 +26,12 @@ class SimProcess : public ProcessApi {
   LocalDate Today() override { return today; }
   std::string ErrorText(long status) override {
     switch (status) {
-      case 5: return "Access is denied.";
-      case 112: return "There is not enough space on the disk.";
-      default: return "Error " + std::to_string(status) + ".";
+      case 5:
+        return "Access is denied.";
+      case 112:
+        return "There is not enough space on the disk.";
+      default:
+        return "Error " + std::to_string(status) + ".";
     }
   }
 
@@ -48,6 +51,6 @@ class SimProcess : public ProcessApi {
   LocalDate today{2026, 12, 7};
 
  private:
-  std::map<std::string, Program> programs_;     // upper-cased path -> program
+  std::map<std::string, Program> programs_;         // upper-cased path -> program
   std::map<std::string, std::string> environment_;  // upper-cased name -> value
 };

@@ -126,9 +126,9 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
     case Kind::Link:
       labels_[index] = {&entry, fonts_[index], entry.colour,
                         entry.kind == Kind::Link ? Cursor::Hand : Cursor::Arrow};
-      hwnd =
-          CreateWindowExA(0, kLabelClass, entry.caption, WS_CHILD | WS_VISIBLE, entry.left, entry.top,
-                          entry.width, entry.height, parent, id, instance, &labels_[index]);
+      hwnd = CreateWindowExA(0, kLabelClass, entry.caption, WS_CHILD | WS_VISIBLE, entry.left,
+                             entry.top, entry.width, entry.height, parent, id, instance,
+                             &labels_[index]);
       break;
     case Kind::Gauge:
       hwnd = CreateWindowExA(0, kGaugeClass, "", WS_CHILD, entry.left, entry.top, entry.width,
