@@ -333,20 +333,27 @@ long SimRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t& t
   return status::kFileNotFound;
 }
 
-long SimRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type,
-                           const Bytes& data) {
+// The key whose values a call on an open handle changes, once the handle grants the right and
+// neither a read-only mark nor an injected failure refuses the change.
+long SimRegistry::NodeToChange(RegHandle key, const char* call, const std::string& name,
+                               Node*& node) {
   const Handle* handle = Find(key);
   if (!handle) return status::kInvalidHandle;
   if ((handle->access & kSetRight) == 0) return status::kAccessDenied;
-  if (long result = Injected("SetValue", handle->root, handle->path, name);
-      result != status::kSuccess) {
+  if (long result = Injected(call, handle->root, handle->path, name); result != status::kSuccess) {
     return result;
   }
   const Location target = WriteTarget(handle->root, handle->path);
-  Node* node = Walk(target);
+  node = Walk(target);
   if (node == nullptr) return status::kKeyDeleted;
   if (node->readOnly) return status::kAccessDenied;
-  if (long result = WriteBlocked(target.root, target.path); result != status::kSuccess) {
+  return WriteBlocked(target.root, target.path);
+}
+
+long SimRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type,
+                           const Bytes& data) {
+  Node* node = nullptr;
+  if (long result = NodeToChange(key, "SetValue", name, node); result != status::kSuccess) {
     return result;
   }
   const std::u16string wide = Cp1252ToWide(name);
@@ -360,18 +367,8 @@ long SimRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type
 }
 
 long SimRegistry::DeleteValue(RegHandle key, const std::string& name) {
-  const Handle* handle = Find(key);
-  if (!handle) return status::kInvalidHandle;
-  if ((handle->access & kSetRight) == 0) return status::kAccessDenied;
-  if (long result = Injected("DeleteValue", handle->root, handle->path, name);
-      result != status::kSuccess) {
-    return result;
-  }
-  const Location target = WriteTarget(handle->root, handle->path);
-  Node* node = Walk(target);
-  if (node == nullptr) return status::kKeyDeleted;
-  if (node->readOnly) return status::kAccessDenied;
-  if (long result = WriteBlocked(target.root, target.path); result != status::kSuccess) {
+  Node* node = nullptr;
+  if (long result = NodeToChange(key, "DeleteValue", name, node); result != status::kSuccess) {
     return result;
   }
   const std::u16string folded = FoldWide(Cp1252ToWide(name));

@@ -101,6 +101,7 @@ class SimRegistry : public RegistryApi {
   Location WriteTarget(RootKey root, const Path& path) const;
   const Handle* Find(RegHandle key) const;
   long Target(RegHandle key, uint32_t right, RootKey& root, Path& path) const;
+  long NodeToChange(RegHandle key, const char* call, const std::string& name, Node*& node);
   long Resolve(RegHandle parent, const std::string& path, RootKey& root, Path& full) const;
   long Injected(const std::string& call, RootKey root, const Path& path, const std::string& value,
                 uint32_t access = 0) const;
