@@ -160,7 +160,8 @@ TEST_F(CleanRunWineTest, PlantedOrphansAreRemovedAndTheUndoFileRestoresThem) {
     for (const auto& [key, values] : Below(before, gone)) expected.erase(key);
   }
   const Snapshot after = Machine();
-  EXPECT_TRUE(after == expected) << "the clean changed more than it reported";
+  EXPECT_TRUE(after == expected) << "the clean changed more than it reported:\n"
+                                 << winereg::Differences(expected, after);
   EXPECT_TRUE(Below(after, orph1).empty());
   EXPECT_TRUE(Below(after, orph2).empty());
   EXPECT_TRUE(Below(after, entry).empty());
@@ -174,7 +175,7 @@ TEST_F(CleanRunWineTest, PlantedOrphansAreRemovedAndTheUndoFileRestoresThem) {
   for (const std::wstring& key : {orph1, orph2, entry}) {
     EXPECT_TRUE(Below(restored, key) == Below(before, key));
   }
-  EXPECT_TRUE(restored == before);
+  EXPECT_TRUE(restored == before) << winereg::Differences(before, restored);
 }
 
 }  // namespace
