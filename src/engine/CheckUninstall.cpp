@@ -14,11 +14,21 @@ bool HasBothBraces(const std::string& text) {
   return text.find('{') != std::string::npos && text.find('}') != std::string::npos;
 }
 
+// A flag that cannot be read (a REG_DWORD of more than four bytes, or one changed while it was
+// read) may still protect the entry: it is left alone, and the run goes on with the next one.
+bool IsFlagged(const std::string& key, const char* name) {
+  try {
+    return ReadDword(kRoot, key, name) == 1;
+  } catch (const RegistryError&) {
+    return true;
+  }
+}
+
 // The tests that leave an entry alone, in the order that decides which values are read.
 bool IsLeftAlone(const std::string& key) {
   if (HasBothBraces(ReadStringUpper(kRoot, key, "DisplayName"))) return true;
-  if (ReadDword(kRoot, key, "NoRemove") == 1) return true;
-  if (ReadDword(kRoot, key, "SystemComponent") == 1) return true;
+  if (IsFlagged(key, "NoRemove")) return true;
+  if (IsFlagged(key, "SystemComponent")) return true;
   if (!CanOpenFullAccess(kRoot, key)) return true;
   // Both commands are read; only their presence counts, not the file they name.
   const std::string command = ReadStringUpper(kRoot, key, "UninstallString");

@@ -38,6 +38,11 @@ TEST_F(CheckUninstallTest, RemovesEntriesWithoutAnyUninstallCommand) {
       {"NoRemoveText", [this](const std::string& key) { PutString(kLM, key, "NoRemove", "1"); }},
       {"NoRemove1", [this](const std::string& key) { PutDword(kLM, key, "NoRemove", 1); }},
       {"SysComp", [this](const std::string& key) { PutDword(kLM, key, "SystemComponent", 1); }},
+      // Eight bytes under REG_DWORD cannot be read as a flag, which may be set: left alone.
+      {"WideFlag",
+       [this](const std::string& key) {
+         PutValue(kLM, key, "SystemComponent", regtype::kDword, Bytes(8, 1));
+       }},
       {"EmptyCommand",
        [this](const std::string& key) { PutString(kLM, key, "UninstallString", ""); }},
       {"BinaryCommand",
@@ -85,8 +90,8 @@ TEST_F(CheckUninstallTest, RemovesEntriesWithoutAnyUninstallCommand) {
                       log + "Open{Only ... deleted"}));
   EXPECT_EQ(engine.CategoryCount(kUninstall), 7);
   EXPECT_EQ(JournalKeys().size(), 7u);
-  // 15 entries: one gauge step per entry.
-  EXPECT_EQ(engine.GaugePercent(), 14);
+  // 16 entries: one gauge step per entry.
+  EXPECT_EQ(engine.GaugePercent(), 15);
 }
 
 TEST_F(CheckUninstallTest, NotRunningWritesNothing) {

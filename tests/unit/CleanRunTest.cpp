@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "unit/EngineTest.h"
 
 namespace {
@@ -283,13 +285,18 @@ TEST_F(CleanRunTest, AnEditorThatCannotBeStartedIsReported) {
 
 TEST_F(CleanRunTest, AnErrorInACheckStillRunsTheFinalSteps) {
   StageProblems();
-  // A REG_DWORD with eight bytes: the read fails after the type was accepted.
-  PutValue(kLM, kList + "U2", "NoRemove", regtype::kDword, Bytes(8, 1));
+  // An error nobody expects, in the middle of the uninstall entries.
+  sim.process.beforeRun = [](const SimProcess::Run& run) -> bool {
+    if (run.arguments.find("Uninstall\\U2") != std::string::npos) {
+      throw std::runtime_error("out of handles");
+    }
+    return true;
+  };
   engine.Panel1Button1Click();
 
   ExpectFinished();
   ASSERT_EQ(engine.informations.size(), 1u);
-  EXPECT_NE(engine.informations[0].find("Failed to get data for 'NoRemove'"), std::string::npos)
+  EXPECT_NE(engine.informations[0].find("out of handles"), std::string::npos)
       << engine.informations[0];
   // What was found before the error is removed with its backup on disk.
   EXPECT_TRUE(sim.files.Exists(UndoPath()));
