@@ -68,24 +68,37 @@ HWND FindControl(const char* name) {
   return search.found;
 }
 
+// Sends a message that reads from the window, trying again when the window's thread did not
+// answer in time (a loaded machine can keep it from answering). Ends the driver when it never
+// answers, so that no empty text passes for the window's.
+void AskWindow(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, bool wide,
+               DWORD_PTR& result) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const LRESULT answered =
+        wide ? SendMessageTimeoutW(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result)
+             : SendMessageTimeoutA(hwnd, message, wparam, lparam, SMTO_ABORTIFHUNG, 5000, &result);
+    if (answered != 0) return;
+  }
+  std::fprintf(stderr, "kvxdriver: the window did not answer\n");
+  std::exit(1);
+}
+
 std::string TextOf(HWND hwnd) {
   DWORD_PTR length = 0;
-  SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  AskWindow(hwnd, WM_GETTEXTLENGTH, 0, 0, false, length);
   std::string text(length + 1, '\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, 5000, &copied);
+  AskWindow(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), false, copied);
   text.resize(copied);
   return text;
 }
 
 std::string WideTextOf(HWND hwnd) {
   DWORD_PTR length = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  AskWindow(hwnd, WM_GETTEXTLENGTH, 0, 0, true, length);
   std::wstring text(length + 1, L'\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, 5000, &copied);
+  AskWindow(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), true, copied);
   text.resize(copied);
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
                                         nullptr, 0, nullptr, nullptr);
