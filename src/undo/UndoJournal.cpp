@@ -1,5 +1,7 @@
 #include "undo/UndoJournal.h"
 
+#include <algorithm>
+
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
 #include "platform/RegUnit.h"
@@ -18,6 +20,14 @@ namespace {
 void AddJournalLine(const std::string& ansi) { UndoJournal.push_back(Ansi().ToWide(ansi)); }
 
 bool PathExists(const std::string& path) { return Files().Attributes(path) != fileattr::kInvalid; }
+
+// Key names compare without regard to the case of ASCII letters, as the registry compares them.
+bool SameKeyName(std::u16string_view a, std::u16string_view b) {
+  const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c; };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [&](char16_t x, char16_t y) { return upper(x) == upper(y); });
+}
 
 // Decodes UTF-8; a malformed sequence gives U+FFFD, characters above U+FFFF a surrogate pair.
 std::u16string Utf8ToWide(const Bytes& data, size_t start) {
@@ -126,9 +136,11 @@ bool ExportKey(const std::string& keyName) {
   Files().RemoveFile(exportFile);
   if (!read) return false;
   const WideList lines = SplitLines(text);
-  // Only a real export counts: its header, the empty line, then the key's own line.
+  // Only a real export of this key counts: its header, the empty line, then the key's own line.
+  // A name the editor's command line took apart (a double quote in it) may have made it export
+  // some other key, whose text must never pass for this key's backup.
   if (lines.size() <= 2 || ScriptHeaderVersion(lines[0]) == ScriptVersion::Invalid ||
-      lines[2].empty() || lines[2][0] != u'[') {
+      !SameKeyName(lines[2], u"[" + Ansi().ToWide(keyName) + u"]")) {
     return false;
   }
   UndoJournal.insert(UndoJournal.end(), lines.begin() + 2, lines.end());

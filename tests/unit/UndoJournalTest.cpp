@@ -246,6 +246,17 @@ TEST_F(UndoJournalTest, BackupKeyAddsNothingWithoutAnExport) {
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "tmp.reg"));
 }
 
+TEST_F(UndoJournalTest, BackupKeyTakesNoExportOfAnotherKey) {
+  const std::string parent = std::string(kTestKey) + "\\";
+  // On the command line the quote ends the key's name early: the editor is asked for "Kvx".
+  PutString(RootKey::CurrentUser, parent + "Kvx\" x", "", "the key to remove");
+  PutString(RootKey::CurrentUser, parent + "Kvx", "", "a look-alike");
+  BeginUndoJournal();
+  EXPECT_FALSE(BackupKey(RootKey::CurrentUser, "\\" + parent + "Kvx\" x"));
+  EXPECT_EQ(UndoJournal.size(), 2u);
+  EXPECT_FALSE(sim.files.Exists(UndoDir() + "tmp.reg"));
+}
+
 TEST_F(UndoJournalTest, EditorExportAndImportFiles) {
   PutDword(RootKey::CurrentUser, "Software\\E", "v", 1);
   ASSERT_TRUE(RunRegedit("/s /e \"C:\\x.reg\" \"HKEY_CURRENT_USER\\Software\\E\""));

@@ -195,3 +195,13 @@ TEST_F(UndoJournalWinTest, NoExportAddsNothing) {
   EXPECT_FALSE(BackupValue(RootKey::CurrentUser, KeyPath(), "missing"));
   EXPECT_EQ(UndoJournal.size(), 4u);  // header, empty line, and the key line of the missing value
 }
+
+TEST_F(UndoJournalWinTest, BackupKeyTakesNoExportOfAnotherKey) {
+  // On the command line the quote ends the key's name early: the editor is asked for "Kvx".
+  Put(L"Kvx\" x", {L"", REG_SZ, Text(L"the key to remove")});
+  Put(L"Kvx", {L"", REG_SZ, Text(L"a look-alike")});
+  BeginUndoJournal();
+  EXPECT_FALSE(BackupKey(RootKey::CurrentUser, KeyPath() + "\\Kvx\" x"));
+  EXPECT_EQ(UndoJournal.size(), 2u);
+  EXPECT_EQ(Files().Attributes(UndoDir() + "tmp.reg"), fileattr::kInvalid);
+}
