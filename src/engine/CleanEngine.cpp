@@ -74,6 +74,7 @@ class CleanRun {
       problems_ =
           runmsg::Join(problems_, runmsg::RunInterrupted(ErrorReason(std::current_exception())));
     }
+    problems_ = runmsg::Join(problems_, runmsg::NotBackedUp(e_.leftWithoutBackup_));
     SaveAndImport();
     Finish();
     if (!problems_.empty()) e_.ShowInformation(problems_);
@@ -84,6 +85,7 @@ class CleanRun {
     e_.SystemFileIndex.Clear();
     UndoJournal.clear();
     e_.journalLinesOnDisk_ = 0;
+    e_.leftWithoutBackup_.clear();
     for (int k = 1; k <= kCategoryCount; ++k) {
       e_.CategoryLog(k).clear();
       e_.CategoryCount(k) = 0;

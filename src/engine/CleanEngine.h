@@ -96,7 +96,8 @@ class CleanEngine {
 
   // The four steps of a key repair in their order: backup of backupPath into the undo journal,
   // the FixScript lines, the count, the detail line. A repair whose backup did not reach the
-  // journal cannot be undone, so it is not scheduled at all. Returns whether it was scheduled.
+  // journal cannot be undone, so it is not scheduled at all; it is named to the user at the end
+  // of the run. Returns whether it was scheduled.
   bool RepairKey(int category, RootKey root, const std::string& backupPath,
                  std::initializer_list<std::string> scriptLines, const std::string& detail);
   // The same for one value removed through the FixScript (the startup list).
@@ -121,4 +122,6 @@ class CleanEngine {
   // How many journal lines the undo file on disk held after the last direct deletion's save:
   // values already deleted rely on that file, so it is never given up.
   size_t journalLinesOnDisk_ = 0;
+  // The problems found but left in place because no backup of them could be made.
+  TextList leftWithoutBackup_;
 };

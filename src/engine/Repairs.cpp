@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/CleanEngine.h"
+#include "platform/Roots.h"
 #include "undo/UndoJournal.h"
 
 bool CleanEngine::BeginItem() {
@@ -28,7 +29,10 @@ void CleanEngine::StepProgress(int i, int n) {
 bool CleanEngine::RepairKey(int category, RootKey root, const std::string& backupPath,
                             std::initializer_list<std::string> scriptLines,
                             const std::string& detail) {
-  if (!BackupKey(root, backupPath)) return false;
+  if (!BackupKey(root, backupPath)) {
+    leftWithoutBackup_.push_back(KeyDisplayName(root, backupPath));
+    return false;
+  }
   FixScript.insert(FixScript.end(), scriptLines);
   ++CategoryCount(category);
   CategoryLog(category).push_back(detail);
@@ -39,7 +43,10 @@ bool CleanEngine::RepairValue(int category, RootKey root, const std::string& key
                               const std::string& name,
                               std::initializer_list<std::string> scriptLines,
                               const std::string& detail) {
-  if (!BackupValue(root, keyPath, name)) return false;
+  if (!BackupValue(root, keyPath, name)) {
+    leftWithoutBackup_.push_back(ValueDisplayName(root, keyPath, name));
+    return false;
+  }
   FixScript.insert(FixScript.end(), scriptLines);
   ++CategoryCount(category);
   CategoryLog(category).push_back(detail);

@@ -56,6 +56,12 @@ std::string EditorNotStarted(const std::string& editorPath) {
   return "The registry editor \"" + editorPath + "\" could not be started.\n" + kNothingRemoved;
 }
 
+std::string NotBackedUp(const TextList& items) {
+  if (items.empty()) return {};
+  return ItemList(items, "left in place") +
+         "\nNo backup of them could be made, and nothing is removed without one.";
+}
+
 std::string NotRemoved(const TextList& items) {
   if (items.empty()) return {};
   return ItemList(items, "not removed from the registry") +

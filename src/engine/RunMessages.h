@@ -20,6 +20,8 @@ std::string ScriptNotSaved(const std::string& path, const std::string& reason);
 // The registry editor could not be started for the import.
 std::string EditorNotStarted(const std::string& editorPath);
 
+// Problems found but left in place because no backup of them could be made.
+std::string NotBackedUp(const TextList& items);
 // Items that the deletion script's import left in place (or did not rewrite), named by
 // ItemsNotInEffect: the first few, then how many more.
 std::string NotRemoved(const TextList& items);

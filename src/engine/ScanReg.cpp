@@ -20,8 +20,11 @@ void CleanEngine::ScanReg(const std::string& path) {
 // the undo file on disk: a crash or a kill after the deletion then still leaves the way back.
 bool CleanEngine::RemoveValueNow(RootKey root, const std::string& keyPath, const RegKey& key,
                                  const std::string& name, const std::string& detail) {
-  if (!BackupValue(root, keyPath, name)) return false;
-  if (SaveUndoFile(UndoDir() + UndoFileName, UndoJournal) != status::kSuccess) return false;
+  if (!BackupValue(root, keyPath, name) ||
+      SaveUndoFile(UndoDir() + UndoFileName, UndoJournal) != status::kSuccess) {
+    leftWithoutBackup_.push_back(ValueDisplayName(root, keyPath, name));
+    return false;
+  }
   journalLinesOnDisk_ = UndoJournal.size();
   if (key.Delete(name) != status::kSuccess) return false;
   ++CategoryCount(kTemporary);

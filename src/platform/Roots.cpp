@@ -27,6 +27,19 @@ std::string_view RootTag(RootKey root) {
   return info ? info->shortTag : std::string_view{};
 }
 
+std::string KeyDisplayName(RootKey root, std::string_view path) {
+  while (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  std::string text(RootKeyName(root));
+  if (!path.empty()) text.append("\\").append(path);
+  return text;
+}
+
+std::string ValueDisplayName(RootKey root, std::string_view path, std::string_view name) {
+  return KeyDisplayName(root, path) +
+         (name.empty() ? ", default value" : ", value \"" + std::string(name) + "\"");
+}
+
 std::optional<RootKey> RootFromName(std::string_view name) {
   for (const RootInfo& info : kRoots) {
     if (UpperAscii(std::string(name)) == info.name) return info.root;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/Types.h"
@@ -20,5 +21,9 @@ extern const RootInfo kRoots[3];
 std::string_view RootKeyName(RootKey root);
 // "[HKCR]"...; empty for any other value.
 std::string_view RootTag(RootKey root);
+// A key or value as the user reads it in messages: "HKEY_CLASSES_ROOT\\.xyz",
+// "HKEY_CURRENT_USER\\Software\\Run, value \"Tool\"" (a leading backslash of path is dropped).
+std::string KeyDisplayName(RootKey root, std::string_view path);
+std::string ValueDisplayName(RootKey root, std::string_view path, std::string_view name);
 // The root whose long name is given, compared without regard to case.
 std::optional<RootKey> RootFromName(std::string_view name);

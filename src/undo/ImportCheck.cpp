@@ -70,15 +70,8 @@ std::vector<Expectation> Expectations(const ParsedScript& script) {
   return list;
 }
 
-std::string KeyName(const Expectation& e) {
-  std::string name(RootKeyName(e.root));
-  if (!e.path.empty()) name += "\\" + e.path;
-  return name;
-}
-
 std::string ItemName(const Expectation& e) {
-  if (!e.IsValue()) return KeyName(e);
-  return KeyName(e) + (e.name.empty() ? ", default value" : ", value \"" + e.name + "\"");
+  return e.IsValue() ? ValueDisplayName(e.root, e.path, e.name) : KeyDisplayName(e.root, e.path);
 }
 
 bool InEffect(const Expectation& e) {

@@ -228,6 +228,27 @@ TEST_F(CleanRunTest, AClickAfterAConfirmedStopStartsNoSecondRun) {
   EXPECT_EQ(ImportRuns(), 1u);
 }
 
+TEST_F(CleanRunTest, ProblemsWithoutABackupStayAndAreNamed) {
+  StageProblems();
+  // The editor writes no export of .a2 (seen in both views), as for a key it cannot read.
+  sim.process.beforeRun = [](const SimProcess::Run& run) {
+    return run.arguments.find(".a2") == std::string::npos;
+  };
+  engine.Panel1Button1Click();
+
+  ExpectFinished();
+  EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".a2"));
+  EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a1"));
+  EXPECT_EQ(engine.CategoryCount(kAssociations), 4);
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  7 items fixed.");
+  EXPECT_EQ(engine.informations,
+            (std::vector<std::string>{"2 items were left in place:\n"
+                                      "HKEY_CLASSES_ROOT\\.a2\n"
+                                      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.a2\n"
+                                      "No backup of them could be made, and nothing is removed "
+                                      "without one."}));
+}
+
 TEST_F(CleanRunTest, AnUndoFileThatCannotBeSavedImportsNothing) {
   StageProblems();
   const std::string before = MachineState();

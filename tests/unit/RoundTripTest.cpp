@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <sstream>
 
 #include "unit/SafetyMachine.h"
 
@@ -193,8 +194,20 @@ TEST(RoundTripTest, CleanThenUndoGivesBackTheWholeRegistry) {
     int total = 0;
     for (int k = 1; k <= kCategoryCount; ++k) total += m.engine.CategoryCount(k);
     repairs += total;
-    EXPECT_TRUE(m.engine.informations.empty())
-        << "seed " << seed << ": " << m.engine.informations.front();
+    // A key whose name holds a double quote cannot be named on the editor's command line, so it
+    // has no backup and stays; the user is told, and nothing else may go wrong.
+    ASSERT_LE(m.engine.informations.size(), 1u) << "seed " << seed;
+    if (!m.engine.informations.empty()) {
+      const std::string& told = m.engine.informations.front();
+      EXPECT_NE(told.find(" left in place:\n"), std::string::npos)
+          << "seed " << seed << ": " << told;
+      EXPECT_EQ(told.find("\n\n"), std::string::npos) << "seed " << seed << ": " << told;
+      std::istringstream lines(told);
+      for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("HKEY_", 0) != 0) continue;
+        EXPECT_NE(line.find('"'), std::string::npos) << line;
+      }
+    }
     // Through the registry editor, as the undo page applies it.
     for (const std::string& file : m.UndoFiles()) RunRegedit(" /s \"" + file + "\"");
     const std::string after = m.sim.registry.Dump(RootKey::LocalMachine, "") +
