@@ -74,6 +74,12 @@ std::string NotRestored(const TextList& items) {
          "\nThe registry editor could not write them; the user may lack the right to.";
 }
 
+std::string NotDeleted(const TextList& names) {
+  if (names.empty()) return {};
+  return ItemList(names, "not deleted") +
+         "\nThey may be open in another program, read-only, or the user may lack the right to.";
+}
+
 std::string Join(const std::string& first, const std::string& second) {
   if (first.empty()) return second;
   if (second.empty()) return first;

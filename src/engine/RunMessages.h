@@ -28,6 +28,9 @@ std::string NotRemoved(const TextList& items);
 // Items that an undo file's import did not bring back.
 std::string NotRestored(const TextList& items);
 
+// Undo files that the undo page could not delete.
+std::string NotDeleted(const TextList& names);
+
 // Several problems of one run, shown together in one dialog.
 std::string Join(const std::string& first, const std::string& second);
 

@@ -104,15 +104,20 @@ void TForm1::Panel3Button2Click() {
       2)
     return;
   Running = true;
+  TextList kept;
   for (int i = 0; i < view_.UndoListCount(); ++i) {
     PumpMessages();
-    const std::string path = UndoDir() + view_.UndoListItem(i);
-    if (view_.UndoListTicked(i) && FileExists(path)) Files().RemoveFile(path);
+    const std::string name = view_.UndoListItem(i);
+    const std::string path = UndoDir() + name;
+    if (view_.UndoListTicked(i) && FileExists(path) && !Files().RemoveFile(path)) {
+      kept.push_back(name);
+    }
   }
   Running = false;
   RefreshUndoList();
-  ShowInformation(std::to_string(n) + " " +
-                  LanguageText("Undo", "Message4", "undo-files deleted!"));
+  ShowInformation(runmsg::Join(
+      std::to_string(n) + " " + LanguageText("Undo", "Message4", "undo-files deleted!"),
+      runmsg::NotDeleted(kept)));
 }
 
 void TForm1::Panel3Button3Click() {

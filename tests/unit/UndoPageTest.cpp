@@ -162,6 +162,24 @@ TEST_F(UndoPageTest, DeleteRemovesTickedFilesRefreshesAndReports) {
   EXPECT_TRUE(sim.files.List(UndoDir()).empty());
 }
 
+TEST_F(UndoPageTest, AFileThatCannotBeDeletedIsNamedAndStaysListed) {
+  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  sim.files.failWhen = [](const SimFileCall& call) -> long {
+    return call.call == "RemoveFile" && call.path.find("a.reg") != std::string::npos
+               ? status::kAccessDenied
+               : status::kSuccess;
+  };
+  form.Panel3Enter();
+  form.Panel3Label2Click();
+  dialogs.confirmation.presses = {1};
+  form.Panel3Button2Click();
+  EXPECT_EQ(view.Names(), std::vector<std::string>{"a.reg"});
+  EXPECT_EQ(dialogs.information.shown,
+            std::vector<std::string>{"2 undo-files deleted!\n\n1 item was not deleted:\na.reg\n"
+                                     "They may be open in another program, read-only, or the "
+                                     "user may lack the right to."});
+}
+
 TEST_F(UndoPageTest, DeleteAnsweredNoKeepsEveryFile) {
   for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
   form.Panel3Enter();
