@@ -59,7 +59,8 @@ std::string EditorNotStarted(const std::string& editorPath) {
 std::string NotBackedUp(const TextList& items) {
   if (items.empty()) return {};
   return ItemList(items, "left in place") +
-         "\nNo backup of them could be made, and nothing is removed without one.";
+         "\nNo backup of them could be made, and nothing is removed without one. If the registry "
+         "editor could not run, starting Klarvex as administrator may help.";
 }
 
 std::string NotRemoved(const TextList& items) {

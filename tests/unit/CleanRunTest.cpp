@@ -246,7 +246,8 @@ TEST_F(CleanRunTest, ProblemsWithoutABackupStayAndAreNamed) {
                                       "HKEY_CLASSES_ROOT\\.a2\n"
                                       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.a2\n"
                                       "No backup of them could be made, and nothing is removed "
-                                      "without one."}));
+                                      "without one. If the registry editor could not run, "
+                                      "starting Klarvex as administrator may help."}));
 }
 
 TEST_F(CleanRunTest, AnUndoFileThatCannotBeSavedImportsNothing) {
