@@ -112,6 +112,11 @@ class CleanEngine {
   // One run of the driver, from its preparation to its final steps.
   friend class CleanRun;
 
+  // Names a problem that stays for want of a backup, for the end of the run; returns false.
+  bool LeftInPlace(const std::string& item);
+  // Counts a repair in its category and adds its detail line.
+  void Record(int category, const std::string& detail);
+
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};
   int gauge_ = 0;

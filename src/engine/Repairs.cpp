@@ -29,13 +29,9 @@ void CleanEngine::StepProgress(int i, int n) {
 bool CleanEngine::RepairKey(int category, RootKey root, const std::string& backupPath,
                             std::initializer_list<std::string> scriptLines,
                             const std::string& detail) {
-  if (!BackupKey(root, backupPath)) {
-    leftWithoutBackup_.push_back(KeyDisplayName(root, backupPath));
-    return false;
-  }
+  if (!BackupKey(root, backupPath)) return LeftInPlace(KeyDisplayName(root, backupPath));
   FixScript.insert(FixScript.end(), scriptLines);
-  ++CategoryCount(category);
-  CategoryLog(category).push_back(detail);
+  Record(category, detail);
   return true;
 }
 
@@ -44,11 +40,19 @@ bool CleanEngine::RepairValue(int category, RootKey root, const std::string& key
                               std::initializer_list<std::string> scriptLines,
                               const std::string& detail) {
   if (!BackupValue(root, keyPath, name)) {
-    leftWithoutBackup_.push_back(ValueDisplayName(root, keyPath, name));
-    return false;
+    return LeftInPlace(ValueDisplayName(root, keyPath, name));
   }
   FixScript.insert(FixScript.end(), scriptLines);
+  Record(category, detail);
+  return true;
+}
+
+bool CleanEngine::LeftInPlace(const std::string& item) {
+  leftWithoutBackup_.push_back(item);
+  return false;
+}
+
+void CleanEngine::Record(int category, const std::string& detail) {
   ++CategoryCount(category);
   CategoryLog(category).push_back(detail);
-  return true;
 }

@@ -22,12 +22,10 @@ bool CleanEngine::RemoveValueNow(RootKey root, const std::string& keyPath, const
                                  const std::string& name, const std::string& detail) {
   if (!BackupValue(root, keyPath, name) ||
       SaveUndoFile(UndoDir() + UndoFileName, UndoJournal) != status::kSuccess) {
-    leftWithoutBackup_.push_back(ValueDisplayName(root, keyPath, name));
-    return false;
+    return LeftInPlace(ValueDisplayName(root, keyPath, name));
   }
   journalLinesOnDisk_ = UndoJournal.size();
   if (key.Delete(name) != status::kSuccess) return false;
-  ++CategoryCount(kTemporary);
-  CategoryLog(kTemporary).push_back(detail);
+  Record(kTemporary, detail);
   return true;
 }
