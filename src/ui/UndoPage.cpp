@@ -60,7 +60,8 @@ void TForm1::Panel3Label3Click() {
 
 void TForm1::Panel3Label4Click() { Shell().Open(view_.OwnerHandle(), UndoDir()); }
 
-int TForm1::TickedOrSelected() {
+int TForm1::ConfirmTicked(const std::string& question) {
+  if (Running || view_.UndoListCount() == 0) return 0;
   int n = 0;
   for (int i = 0; i < view_.UndoListCount(); ++i) n += view_.UndoListTicked(i) ? 1 : 0;
   if (n == 0) {
@@ -69,15 +70,13 @@ int TForm1::TickedOrSelected() {
     const int selected = view_.UndoListSelected();
     if (selected >= 0) view_.UndoListTick(selected, true);
   }
-  return n;
+  return AskConfirmation(question) == 2 ? 0 : n;
 }
 
 void TForm1::Panel3Button1Click() {
-  if (Running || view_.UndoListCount() == 0) return;
-  const int n = TickedOrSelected();
-  if (AskConfirmation(LanguageText("Undo", "Message1", "Are you sure to apply checked undo ?")) ==
-      2)
-    return;
+  const int n =
+      ConfirmTicked(LanguageText("Undo", "Message1", "Are you sure to apply checked undo ?"));
+  if (n == 0) return;
   Running = true;
   TextList missed;
   // The count is read at each step: the ticks stay open to the user during the loop.
@@ -98,11 +97,9 @@ void TForm1::Panel3Button1Click() {
 }
 
 void TForm1::Panel3Button2Click() {
-  if (Running || view_.UndoListCount() == 0) return;
-  const int n = TickedOrSelected();
-  if (AskConfirmation(LanguageText("Undo", "Message3", "Are you sure to delete checked undo?")) ==
-      2)
-    return;
+  const int n =
+      ConfirmTicked(LanguageText("Undo", "Message3", "Are you sure to delete checked undo?"));
+  if (n == 0) return;
   Running = true;
   TextList kept;
   for (int i = 0; i < view_.UndoListCount(); ++i) {

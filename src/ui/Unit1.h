@@ -68,8 +68,10 @@ class TForm1 : public CleanEngine {
  private:
   void SetCaptions();
   void FreeLists();
-  // Undo and Delete share their first two steps: the count of ticked entries, at least 1.
-  int TickedOrSelected();
+  // Undo and Delete share their first steps: nothing while busy or with an empty list; the count
+  // of ticked entries (at least 1, the selected one ticked when none was); the question. Returns
+  // that count once the user answered Yes, else 0.
+  int ConfirmTicked(const std::string& question);
 
   FormView& view_;
   std::string advertisedAddress_;
