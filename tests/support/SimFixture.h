@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "platform/Unit0.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimRegedit.h"
@@ -25,6 +27,16 @@ inline constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\Current
 inline constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 }  // namespace simkeys
+
+// The bytes of a UTF-16LE text file with its byte-order mark, as undo files are written.
+inline Bytes Utf16File(std::u16string_view text) {
+  Bytes data = {0xFF, 0xFE};
+  for (char16_t c : text) {
+    data.push_back(static_cast<uint8_t>(c & 0xFF));
+    data.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return data;
+}
 
 class SimTest : public ::testing::Test {
  protected:

@@ -207,12 +207,8 @@ TEST_F(RegScriptTest, FilesAreReadAsTheEditorReadsThem) {
   EXPECT_EQ(Describe(ansi), (std::vector<std::string>{"key HKEY_CURRENT_USER\\T",
                                                       "set HKEY_CURRENT_USER\\T [v] 1: e9,00"}));
   // 5.00 in UTF-16LE with its byte-order mark.
-  Bytes utf16 = {0xFF, 0xFE};
-  for (char16_t c : Wide(std::string(kRegedit5Header) + body)) {
-    utf16.push_back(static_cast<uint8_t>(c));
-    utf16.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  EXPECT_EQ(Describe(ParseScriptFile(utf16)), Describe(ansi));
+  EXPECT_EQ(Describe(ParseScriptFile(Utf16File(Wide(std::string(kRegedit5Header) + body)))),
+            Describe(ansi));
   // UTF-8 with a byte-order mark: the header does not match, nothing is imported.
   const ParsedScript utf8 =
       ParseScriptFile(B("\xEF\xBB\xBFWindows Registry Editor Version 5.00" + body));

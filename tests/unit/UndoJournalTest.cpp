@@ -14,15 +14,6 @@ constexpr char kTestKey[] = "Software\\KlarvexTest\\Journal";
 
 Bytes B(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-Bytes Utf16File(std::u16string_view text) {
-  Bytes data = {0xFF, 0xFE};
-  for (char16_t c : text) {
-    data.push_back(static_cast<uint8_t>(c & 0xFF));
-    data.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  return data;
-}
-
 class UndoJournalTest : public SimTest {
  protected:
   void SetUp() override {

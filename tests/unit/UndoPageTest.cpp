@@ -8,15 +8,6 @@
 #include "ui/Unit1.h"
 
 namespace {
-Bytes Utf16Le(const std::u16string& text) {
-  Bytes bytes{0xFF, 0xFE};
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  return bytes;
-}
-
 class UndoPageTest : public SimTest {
  protected:
   void SetUp() override {
@@ -29,7 +20,7 @@ class UndoPageTest : public SimTest {
     SimTest::TearDown();
   }
   void PutUndo(const std::string& name, const std::u16string& text) {
-    sim.files.PutFileBytes(UndoDir() + name, Utf16Le(text));
+    sim.files.PutFileBytes(UndoDir() + name, Utf16File(text));
   }
   std::vector<std::string> RegeditArguments() const {
     std::vector<std::string> arguments;
