@@ -6,23 +6,14 @@
 #include <random>
 
 #include "platform/Roots.h"
+#include "platform/win32/Win32Backends.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/ContractBackend.h"
 
 namespace {
 std::string scratch;
 
-HKEY RootHkey(RootKey root) {
-  switch (root) {
-    case RootKey::ClassesRoot:
-      return HKEY_CLASSES_ROOT;
-    case RootKey::CurrentUser:
-      return HKEY_CURRENT_USER;
-    case RootKey::LocalMachine:
-      return HKEY_LOCAL_MACHINE;
-  }
-  return nullptr;
-}
+HKEY RootHkey(RootKey root) { return ToHkey(RootHandle(root)); }
 
 std::wstring Widen(const std::string& text) {
   return std::wstring(text.begin(), text.end());  // the tests' own paths are ASCII

@@ -1,11 +1,16 @@
 // The Win32 backends of the platform seams: thin pass-throughs to the system calls.
 #pragma once
 
+#include <windows.h>
+
 #include "platform/CodePage.h"
 #include "platform/FileApi.h"
 #include "platform/ProcessApi.h"
 #include "platform/RegistryApi.h"
 #include "platform/ShellApi.h"
+
+// The system's key for a seam handle: the three roots become the predefined keys.
+HKEY ToHkey(RegHandle handle);
 
 class Win32Registry : public RegistryApi {
  public:

@@ -2,7 +2,6 @@
 
 #include "platform/win32/Win32Backends.h"
 
-namespace {
 // The root values travel as 0x8000000x; as HKEYs they are sign-extended on 64-bit Windows.
 HKEY ToHkey(RegHandle handle) {
   switch (static_cast<RootKey>(handle)) {
@@ -15,6 +14,8 @@ HKEY ToHkey(RegHandle handle) {
   }
   return reinterpret_cast<HKEY>(handle);
 }
+
+namespace {
 
 RegHandle FromHkey(HKEY key) { return reinterpret_cast<RegHandle>(key); }
 
