@@ -17,8 +17,8 @@
 #include "bench/BareWalk.h"
 #include "bench/TimedPlatform.h"
 #include "engine/HeadlessEngine.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Unit0.h"
 #include "platform/win32/Win32Platform.h"
 #include "undo/UndoJournal.h"
 
@@ -152,7 +152,7 @@ void Run() {
   RunProfile& profile = timed.Profile();
   BenchEngine engine(profile, timed);
   const uint64_t start = Ticks();
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   const uint64_t end = Ticks();
   timed.Finish();
   timed.Uninstall();

@@ -5,7 +5,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "undo/UndoJournal.h"
 
 #if defined(__x86_64__) || defined(_M_X64)

@@ -17,12 +17,11 @@ struct CategoryInfo {
 };
 
 inline constexpr std::array<CategoryInfo, kCategoryCount> kCategories = {{
-    {"Item1", "Extension assotiations", "File assotiations", "Panel1Label1b", "Panel1Label1c"},
-    {"Item2", "COM/ActiveX entries", "COM/ActiveX entries", "Panel1Label2b", "Panel1Label2c"},
-    {"Item3", "Startup program list", "Startup program list", "Panel1Label3b", "Panel1Label3c"},
-    {"Item4", "Uninstall entries", "Uninstall entries", "Panel1Label4b", "Panel1Label4c"},
-    {"Item5", "Temporary registry values", "Temporary registry values", "Panel1Label5b",
-     "Panel1Label5c"},
+    {"Item1", "Extension assotiations", "File assotiations", "Counter1", "DetailsLink1"},
+    {"Item2", "COM/ActiveX entries", "COM/ActiveX entries", "Counter2", "DetailsLink2"},
+    {"Item3", "Startup program list", "Startup program list", "Counter3", "DetailsLink3"},
+    {"Item4", "Uninstall entries", "Uninstall entries", "Counter4", "DetailsLink4"},
+    {"Item5", "Temporary registry values", "Temporary registry values", "Counter5", "DetailsLink5"},
 }};
 
 inline const CategoryInfo& CategoryOf(int category) { return kCategories[category - 1]; }

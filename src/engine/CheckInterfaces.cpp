@@ -3,7 +3,7 @@
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
 #include "platform/Platform.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
 #include "engine/WindowsFolders.h"
-#include "platform/RegUnit.h"
-#include "platform/Unit0.h"
+#include "platform/Paths.h"
+#include "platform/RegistryOps.h"
 #include "undo/RegScript.h"
 
 namespace {

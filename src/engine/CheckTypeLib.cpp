@@ -2,7 +2,7 @@
 // of a library's first version.
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // uninstall the program.
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "undo/RegScript.h"
 
 namespace {

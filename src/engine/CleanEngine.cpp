@@ -11,8 +11,8 @@
 #include "engine/RunMessages.h"
 #include "platform/FileApi.h"
 #include "platform/LanguageFile.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Unit0.h"
 #include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"
 
@@ -261,7 +261,7 @@ class CleanRun {
   std::string problems_;
 };
 
-void CleanEngine::Panel1Button1Click() {
+void CleanEngine::OnCleanClicked() {
   if (Running) {
     const int answer =
         AskConfirmation(LanguageText("Messages", "CancelOperation", "Cancel operation?"));

@@ -1,5 +1,5 @@
 // The clean run: its state, the driver, the checks of the five categories, and what it asks of
-// the window that hosts it. TForm1 derives from it; the headless host derives from it too.
+// the window that hosts it. MainForm derives from it; the headless host derives from it too.
 #pragma once
 
 #include <array>
@@ -25,7 +25,7 @@ class CleanEngine {
   virtual ~CleanEngine() = default;
 
   // The Clean/Stop button: a whole run when idle, a stop request during a run.
-  void Panel1Button1Click();
+  void OnCleanClicked();
 
   // Category 1.
   void ScanSystemFolder(const std::string& folder);

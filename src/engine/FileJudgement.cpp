@@ -1,7 +1,7 @@
 #include "engine/FileJudgement.h"
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Unit0.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "engine/FileJudgement.h"
 #include "engine/RepairLines.h"
 #include "engine/WindowsFolders.h"
-#include "platform/RegUnit.h"
-#include "platform/Unit0.h"
+#include "platform/Paths.h"
+#include "platform/RegistryOps.h"
 
 namespace {
 

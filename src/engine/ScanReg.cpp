@@ -1,7 +1,7 @@
 // The history keys of the current user: every plain string value directly in each key goes.
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
-#include "platform/Unit0.h"
+#include "platform/Paths.h"
 #include "undo/UndoJournal.h"
 
 void CleanEngine::ScanReg(const std::string& path) {

@@ -1,7 +1,7 @@
 #include "engine/WindowsFolders.h"
 
 #include "engine/FileJudgement.h"
-#include "platform/Unit0.h"
+#include "platform/Paths.h"
 
 bool FoundInWindowsFolders(const std::string& fileName) {
   const std::string& windows = WindowsDir();

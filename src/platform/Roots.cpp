@@ -1,6 +1,6 @@
 #include "platform/Roots.h"
 
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 
 const RootInfo kRoots[3] = {
     {RootKey::ClassesRoot, "HKEY_CLASSES_ROOT", "[HKCR]"},

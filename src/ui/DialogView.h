@@ -1,4 +1,5 @@
-// The seam between the portable dialogs (TForm2a, TForm2b) and a real window or a test fake.
+// The seam between the portable dialogs (InfoDialog, ConfirmDialog) and a real window or a test
+// fake.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-// The seam between the portable main form (TForm1) and its window: the real Win32 window or a
+// The seam between the portable main form (MainForm) and its window: the real Win32 window or a
 // recording fake in the tests.
 #pragma once
 
@@ -28,10 +28,10 @@ class FormView {
   virtual void SetEnabled(Ctl control, bool enabled) = 0;
   virtual void SetGauge(int percent, bool visible) = 0;
   virtual void BringToFront(Page page) = 0;
-  // Panel2InfoList: the lines of one detail list.
+  // DetailsList: the lines of one detail list.
   virtual void FillDetails(const TextList& lines) = 0;
 
-  // Panel3List1, the list with check boxes.
+  // UndoFileList, the list with check boxes.
   virtual void UndoListClear() = 0;
   virtual void UndoListAdd(const std::string& name) = 0;
   virtual int UndoListCount() = 0;
@@ -42,7 +42,7 @@ class FormView {
   virtual int UndoListSelected() = 0;
   // Selects without raising the list's click.
   virtual void UndoListSelect(int index) = 0;
-  // Panel3List2, the wide-text box.
+  // UndoFileText, the wide-text box.
   virtual void SetUndoText(const std::u16string& text) = 0;
 
   // Processes all pending messages (each passed through the form's MessageEvent).

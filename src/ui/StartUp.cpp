@@ -1,6 +1,6 @@
 #include "ui/StartUp.h"
 
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 
 StartUp gStartUp;
 

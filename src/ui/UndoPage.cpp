@@ -2,20 +2,20 @@
 // ticked ones.
 #include "engine/RunMessages.h"
 #include "platform/LanguageFile.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Unit0.h"
-#include "ui/Unit1.h"
+#include "ui/MainForm.h"
 #include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"
 
-void TForm1::Panel3Enter() {
+void MainForm::OpenUndoPage() {
   const std::string script = UndoDir() + kFixScriptName;
   if (FileExists(script)) Files().RemoveFile(script);
-  view_.BringToFront(Page::Panel3);
+  view_.BringToFront(Page::Undo);
   RefreshUndoList();
 }
 
-void TForm1::RefreshUndoList() {
+void MainForm::RefreshUndoList() {
   Running = true;
   view_.UndoListClear();
   view_.SetUndoText(u"");
@@ -30,15 +30,15 @@ void TForm1::RefreshUndoList() {
   }
   Running = false;
   const bool any = view_.UndoListCount() > 0;
-  view_.SetEnabled(Ctl::Panel3Button1, any);
-  view_.SetEnabled(Ctl::Panel3Button2, any);
+  view_.SetEnabled(Ctl::UndoButton, any);
+  view_.SetEnabled(Ctl::DeleteButton, any);
   if (any) {
     view_.UndoListSelect(0);
-    Panel3List1Click();
+    OnUndoListClicked();
   }
 }
 
-void TForm1::Panel3List1Click() {
+void MainForm::OnUndoListClicked() {
   if (Running || view_.UndoListCount() == 0) return;
   const int selected = view_.UndoListSelected();
   if (selected < 0) return;
@@ -48,19 +48,19 @@ void TForm1::Panel3List1Click() {
   if (FileExists(path) && ReadTextFile(path, text)) view_.SetUndoText(text);
 }
 
-void TForm1::Panel3Label2Click() {
+void MainForm::OnSelectAllClicked() {
   if (Running) return;
   for (int i = 0; i < view_.UndoListCount(); ++i) view_.UndoListTick(i, true);
 }
 
-void TForm1::Panel3Label3Click() {
+void MainForm::OnDeselectAllClicked() {
   if (Running) return;
   for (int i = 0; i < view_.UndoListCount(); ++i) view_.UndoListTick(i, false);
 }
 
-void TForm1::Panel3Label4Click() { Shell().Open(view_.OwnerHandle(), UndoDir()); }
+void MainForm::OnOpenFolderClicked() { Shell().Open(view_.OwnerHandle(), UndoDir()); }
 
-int TForm1::ConfirmTicked(const std::string& question) {
+int MainForm::ConfirmTicked(const std::string& question) {
   if (Running || view_.UndoListCount() == 0) return 0;
   int n = 0;
   for (int i = 0; i < view_.UndoListCount(); ++i) n += view_.UndoListTicked(i) ? 1 : 0;
@@ -73,7 +73,7 @@ int TForm1::ConfirmTicked(const std::string& question) {
   return AskConfirmation(question) == 2 ? 0 : n;
 }
 
-void TForm1::Panel3Button1Click() {
+void MainForm::OnUndoClicked() {
   const int n =
       ConfirmTicked(LanguageText("Undo", "Message1", "Are you sure to apply checked undo ?"));
   if (n == 0) return;
@@ -96,7 +96,7 @@ void TForm1::Panel3Button1Click() {
                    runmsg::NotRestored(missed)));
 }
 
-void TForm1::Panel3Button2Click() {
+void MainForm::OnDeleteClicked() {
   const int n =
       ConfirmTicked(LanguageText("Undo", "Message3", "Are you sure to delete checked undo?"));
   if (n == 0) return;
@@ -117,6 +117,6 @@ void TForm1::Panel3Button2Click() {
       runmsg::NotDeleted(kept)));
 }
 
-void TForm1::Panel3Button3Click() {
-  if (!Running) view_.BringToFront(Page::Panel1);
+void MainForm::OnUndoBackClicked() {
+  if (!Running) view_.BringToFront(Page::Start);
 }

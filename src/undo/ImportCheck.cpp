@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "platform/Roots.h"
 #include "undo/UndoJournal.h"
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "platform/Roots.h"
-#include "platform/Unit0.h"
 #include "undo/RegScript.h"
 
 WideList UndoJournal;

@@ -6,7 +6,7 @@
 
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "support/ContractBackend.h"
 
 namespace {

@@ -48,11 +48,11 @@ drv() {
 start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
 undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
-counts() { for k in 1 2 3 4 5; do drv text "Panel1Label${k}b"; done | paste -sd' '; }
+counts() { for k in 1 2 3 4 5; do drv text "Counter${k}"; done | paste -sd' '; }
 # run_clean: presses Clean and waits for the run's final summary.
 run_clean() {
-  drv click Panel1Button1
-  drv wait-text Panel1ProgressLabel "items fixed" 600000 >/dev/null
+  drv click CleanButton
+  drv wait-text ProgressLabel "items fixed" 600000 >/dev/null
 }
 finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 # make_base DIR: a fresh prefix with the program, its driver and the fonts.

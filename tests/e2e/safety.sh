@@ -39,7 +39,7 @@ ok "window opens" drv wait-window 30000
 run_clean
 found=$(counts)
 echo "  counts: $found"
-echo "  summary: $(drv text Panel1ProgressLabel)"
+echo "  summary: $(drv text ProgressLabel)"
 ok "no failure reported" drv no-dialog Information
 shot safety-after-run
 export_all cleaned
@@ -53,8 +53,8 @@ expect "one undo file" "$(ls "$(undo_dir)" | grep -c '^Undo .*\.reg$')" "1"
 
 timeout 60 wine 'C:\klarvex\Klarvex.exe' UNDO
 sleep 2
-expect "undo page in front" "$(drv visible Panel3List1)" "1"
-drv click Panel3Button1
+expect "undo page in front" "$(drv visible UndoFileList)" "1"
+drv click UndoButton
 expect "Undo question" "$(drv dialog Confirmation)" "Are you sure to apply checked undo ?"
 drv press Confirmation 1
 expect "Undo report, nothing missing" "$(drv dialog Information 60000)" "1 undo applyed!"

@@ -62,8 +62,8 @@ echo "=== undo (any case) with no instance running: the window opens on the undo
 start undo
 ok "window opens" drv wait-window 30000
 sleep 1
-expect "undo page in front" "$(drv visible Panel3List1)" "1"
-expect "start page behind" "$(drv visible Panel1Button1)" "0"
+expect "undo page in front" "$(drv visible UndoFileList)" "1"
+expect "start page behind" "$(drv visible CleanButton)" "0"
 drv close
 ok "window closes" drv wait-gone 20000
 finish_prefix
@@ -72,32 +72,32 @@ echo "=== clean: start page, run, Details, undo page, Undo, Delete"
 use_prefix main "$here/planted.reg"
 start clean
 ok "window opens" drv wait-window 30000
-expect "category 1 name" "$(drv text Panel1Label1a)" "File associations:"
-expect "category 2 name" "$(drv text Panel1Label2a)" "Com/ActiveX entries:"
-expect "category 5 name" "$(drv text Panel1Label5a)" "Temporary registry values:"
-expect "counter" "$(drv text Panel1Label3b)" "0"
-expect "Details link" "$(drv text Panel1Label4c)" "Details"
-expect "Clean button" "$(drv text Panel1Button1)" "Clean"
-expect "Close button" "$(drv text Panel1Button2)" "Close"
-expect "progress label empty" "$(drv text Panel1ProgressLabel)" ""
-expect "gauge hidden" "$(drv visible Panel1ProgressBar)" "0"
-expect "advert" "$(drv text Panel1InfoLabel4)" "Download Fastrel now!"
-expect "start page in front" "$(drv visible Panel1Button1)" "1"
+expect "category 1 name" "$(drv text CategoryName1)" "File associations:"
+expect "category 2 name" "$(drv text CategoryName2)" "Com/ActiveX entries:"
+expect "category 5 name" "$(drv text CategoryName5)" "Temporary registry values:"
+expect "counter" "$(drv text Counter3)" "0"
+expect "Details link" "$(drv text DetailsLink4)" "Details"
+expect "Clean button" "$(drv text CleanButton)" "Clean"
+expect "Close button" "$(drv text CloseButton)" "Close"
+expect "progress label empty" "$(drv text ProgressLabel)" ""
+expect "gauge hidden" "$(drv visible ProgressGauge)" "0"
+expect "advert" "$(drv text AdLink)" "Download Fastrel now!"
+expect "start page in front" "$(drv visible CleanButton)" "1"
 shot start-before-run
 # Wine reports Windows 7 (major version 6): the program asks for elevation through this value.
 expect "compatibility value on version 6" \
   "$(reg_sz 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers' 'C:\klarvex\Klarvex.exe')" \
   "RUNASADMIN ELEVATECREATEPROCESS"
 
-drv click Panel1Label2c
+drv click DetailsLink2
 expect "count 0 Details link" "$(drv dialog Information)" "You have nothing to view!"
 shot dialog-information
 ok "Information closed" drv press Information 1
-expect "start page stays" "$(drv visible Panel1Button1)" "1"
+expect "start page stays" "$(drv visible CleanButton)" "1"
 
 run_clean
 note_report
-summary=$(drv text Panel1ProgressLabel)
+summary=$(drv text ProgressLabel)
 found=$(counts)
 echo "  counts: $found"
 echo "  summary: $summary"
@@ -107,9 +107,9 @@ read -ra got <<<"$found"
 read -ra base <<<"$baseline"
 expect "counts of categories 2 to 5" "${got[*]:1}" "$(add_counts "$baseline" "0 0 1 1 2" | cut -d' ' -f2-)"
 expect "summary label" "$summary" "Summary:  $(($(tr ' ' '+' <<<"$found"))) items fixed."
-drv click Panel1Label1c
+drv click DetailsLink1
 sleep 1
-associations=$(drv text Panel2InfoList)
+associations=$(drv text DetailsList)
 # Seen twice: through the classes root and below HKLM, the same keys under Wine.
 expect_has "orphan extension fixed in the classes root" "$associations" "[HKCR]\\.kvxorphan ... fixed"
 expect_has "orphan extension fixed below HKLM" "$associations" \
@@ -119,41 +119,41 @@ if [ "${got[0]}" != "$((base[0] + 2))" ]; then
   echo "  note: category 1 found ${got[0]}, the untouched prefix ${base[0]} and the orphan twice:"
   sed 's/^/  | /' <<<"$associations"
 fi
-drv click Panel2Button1
+drv click DetailsBackButton
 sleep 1
-expect "button back to Clean" "$(drv text Panel1Button1)" "Clean"
-expect "gauge hidden again" "$(drv visible Panel1ProgressBar)" "0"
+expect "button back to Clean" "$(drv text CleanButton)" "Clean"
+expect "gauge hidden again" "$(drv visible ProgressGauge)" "0"
 shot start-after-run
 ok "uninstall entry removed" bash -c "! timeout 60 wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxLeftover' >/dev/null 2>&1"
 ok "Run value removed" bash -c "! timeout 60 wine reg query 'HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run' /v KvxGhost >/dev/null 2>&1"
 ok "deletion script left after the run" test -f "$(undo_dir)/RegistryCleaner.reg"
 
-drv click Panel1Label4c
+drv click DetailsLink4
 sleep 1
-expect "Details page in front" "$(drv visible Panel2InfoList)" "1"
-details=$(drv text Panel2InfoList)
+expect "Details page in front" "$(drv visible DetailsList)" "1"
+details=$(drv text DetailsList)
 expect_has "Details heading" "$details" "Uninstall entries..."
 expect_has "Details line" "$details" "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxLeftover ... deleted"
 expect_has "Details summary" "$details" "Summary: 1 items fixed."
-expect "Details footer" "$(drv text Panel2Label2)" "1 items fixed."
+expect "Details footer" "$(drv text DetailsFooter)" "1 items fixed."
 shot details-page
-drv click Panel2Button1
+drv click DetailsBackButton
 sleep 1
-expect "Back to the start page" "$(drv visible Panel1Button1)" "1"
+expect "Back to the start page" "$(drv visible CleanButton)" "1"
 
 timeout 60 wine 'C:\klarvex\Klarvex.exe' UNDO
 expect "second start ends" "$?" 0
 sleep 2
-expect "undo page in front" "$(drv visible Panel3List1)" "1"
-list=$(drv list Panel3List1)
+expect "undo page in front" "$(drv visible UndoFileList)" "1"
+list=$(drv list UndoFileList)
 echo "  list: $list"
 expect "one undo file listed, selected, unticked" "$(echo "$list" | grep -c $'^0\t1\tUndo [0-9-]*\.reg$')" "1"
-undo_text=$(drv wide-text Panel3List2)
+undo_text=$(drv wide-text UndoFileText)
 expect_has "undo file shown" "$undo_text" "KvxLeftover"
 ok "leftover deletion script deleted" test ! -e "$(undo_dir)/RegistryCleaner.reg"
 shot undo-page
 
-drv click Panel3Button1
+drv click UndoButton
 expect "Undo question" "$(drv dialog Confirmation)" "Are you sure to apply checked undo ?"
 shot dialog-confirmation
 drv press Confirmation 1
@@ -165,23 +165,23 @@ expect "Run value restored" "$(reg_sz 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVe
 ok "MRU value restored" reg_has 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\RunMRU' a
 expect_has "orphan extension restored" "$(timeout 60 wine reg query 'HKLM\SOFTWARE\Classes\.kvxorphan' /ve 2>/dev/null)" "KvxMissing.Document"
 
-drv click Panel3Label2
+drv click SelectAllLink
 sleep 1
-expect "Select all ticks" "$(drv list Panel3List1 | cut -f1)" "1"
-drv click Panel3Button2
+expect "Select all ticks" "$(drv list UndoFileList | cut -f1)" "1"
+drv click DeleteButton
 expect "Delete question" "$(drv dialog Confirmation)" "Are you sure to delete checked undo?"
 drv press Confirmation 1
 expect "Delete report" "$(drv dialog Information)" "1 undo-files deleted!"
 drv press Information 1
-expect "list empty" "$(drv list Panel3List1)" ""
-expect "Undo disabled" "$(drv enabled Panel3Button1)" "0"
-expect "Delete disabled" "$(drv enabled Panel3Button2)" "0"
+expect "list empty" "$(drv list UndoFileList)" ""
+expect "Undo disabled" "$(drv enabled UndoButton)" "0"
+expect "Delete disabled" "$(drv enabled DeleteButton)" "0"
 expect "no undo file left" "$(ls "$(undo_dir)" | grep -c '\.reg$')" "0"
 timeout 60 wine 'C:\klarvex\Klarvex.exe' Clean
 expect "second start with clean ends" "$?" 0
 sleep 2
-expect "clean hand-over brings the start page" "$(drv visible Panel1Button1)" "1"
-expect "no run started by it" "$(drv text Panel1ProgressLabel)" "$summary"
+expect "clean hand-over brings the start page" "$(drv visible CleanButton)" "1"
+expect "no run started by it" "$(drv text ProgressLabel)" "$summary"
 drv close
 ok "window closes" drv wait-gone 20000
 finish_prefix
@@ -190,21 +190,21 @@ echo "=== a busy run: close refused, stop answered No, close afterwards"
 use_prefix busy "$busy_reg"
 start CLEAN
 ok "window opens" drv wait-window 30000
-drv click Panel1Button1
-ok "run started" drv wait-text Panel1Button1 Stop 30000 >/dev/null
+drv click CleanButton
+ok "run started" drv wait-text CleanButton Stop 30000 >/dev/null
 drv close
 sleep 1
 ok "close request refused during the run" drv wait-window 1000
-expect "Close disabled during the run" "$(drv enabled Panel1Button2)" "0"
-drv click Panel1Button1
+expect "Close disabled during the run" "$(drv enabled CloseButton)" "0"
+drv click CleanButton
 question=$(drv dialog Confirmation 30000)
 expect "stop question" "$question" "Cancel operation?"
 shot dialog-stop-question
 drv press Confirmation 2
-drv wait-text Panel1ProgressLabel "items fixed" 600000 >/dev/null
+drv wait-text ProgressLabel "items fixed" 600000 >/dev/null
 note_report
 # 80 planted extensions, each seen in both views, and Wine's own findings.
-ok "the run went on to the end" test "$(drv text Panel1Label1b)" -ge 160
+ok "the run went on to the end" test "$(drv text Counter1)" -ge 160
 ok "deletion script there before closing" test -f "$(undo_dir)/RegistryCleaner.reg"
 drv close
 ok "window closes after the run" drv wait-gone 20000

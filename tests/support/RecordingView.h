@@ -1,6 +1,6 @@
 // The main form's window as a recorder: it keeps every control's state, logs what the form did
-// in order, and lets a test act at a chosen message pump. Also scripted dialogs for Form2a and
-// Form2b that record their messages and answer from a list.
+// in order, and lets a test act at a chosen message pump. Also scripted dialogs for InfoBox and
+// ConfirmBox that record their messages and answer from a list.
 #pragma once
 
 #include <deque>
@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "ui/ConfirmDialog.h"
 #include "ui/DialogView.h"
 #include "ui/FormView.h"
+#include "ui/InfoDialog.h"
 #include "ui/Layout.h"
-#include "ui/Unit2a.h"
-#include "ui/Unit2b.h"
 
 class RecordingView : public FormView {
  public:
@@ -22,7 +22,7 @@ class RecordingView : public FormView {
     bool ticked = false;
   };
 
-  // Every call, in order: "text Panel1Button1=Clean", "front Panel3", "move 10,20", ...
+  // Every call, in order: "text CleanButton=Clean", "front Undo", "move 10,20", ...
   std::vector<std::string> log;
   std::map<Ctl, std::string> texts;
   std::map<Ctl, Colour> colours;
@@ -30,7 +30,7 @@ class RecordingView : public FormView {
   std::map<Ctl, bool> enabled;
   int gauge = 0;
   bool gaugeVisible = false;
-  Page front = Page::Panel1;
+  Page front = Page::Start;
   TextList details;
   std::vector<Entry> undoList;
   int selected = -1;
@@ -119,19 +119,19 @@ class ScriptedDialog : public DialogView {
   std::string info_;
 };
 
-// Binds Form2a and Form2b to scripted dialogs for the life of a test.
+// Binds InfoBox and ConfirmBox to scripted dialogs for the life of a test.
 struct ScriptedDialogs {
-  ScriptedDialog information{Form2a};
-  ScriptedDialog confirmation{Form2b};
+  ScriptedDialog information{InfoBox};
+  ScriptedDialog confirmation{ConfirmBox};
   ScriptedDialogs() {
-    Form2a.CreateForm(information);
-    Form2b.CreateForm(confirmation);
+    InfoBox.CreateForm(information);
+    ConfirmBox.CreateForm(confirmation);
   }
   ~ScriptedDialogs() {
     // Later tests must not reach these dead windows through the process-wide dialogs.
-    static ScriptedDialog idleA{Form2a};
-    static ScriptedDialog idleB{Form2b};
-    Form2a.CreateForm(idleA);
-    Form2b.CreateForm(idleB);
+    static ScriptedDialog idleA{InfoBox};
+    static ScriptedDialog idleB{ConfirmBox};
+    InfoBox.CreateForm(idleA);
+    ConfirmBox.CreateForm(idleB);
   }
 };

@@ -18,7 +18,7 @@
 
 #include <string_view>
 
-#include "platform/Unit0.h"
+#include "platform/Paths.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimRegedit.h"
 

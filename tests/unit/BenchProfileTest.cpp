@@ -28,7 +28,7 @@ TEST_F(BenchProfileTest, SeamCallsLandInTheirPhases) {
   TimedPlatform timed;
   timed.Install(WindowsDir());
   HeadlessEngine engine;
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   timed.Finish();
   timed.Uninstall();
   const RunProfile& p = timed.Profile();

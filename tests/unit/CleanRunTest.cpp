@@ -35,7 +35,7 @@ class CleanRunTest : public EngineTest {
     engine.onPump = [this, when, pressed = false](int) mutable {
       if (pressed || !when()) return;
       pressed = true;
-      engine.Panel1Button1Click();
+      engine.OnCleanClicked();
     };
   }
 
@@ -71,7 +71,7 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
     return true;
   };
 
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   const std::string a = "[HKLM]\\SOFTWARE\\Classes\\.a";
@@ -122,7 +122,7 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
 }
 
 TEST_F(CleanRunTest, ARunThatFindsNothingWritesNothingAndStartsNoEditor) {
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   ExpectFinished();
   EXPECT_TRUE(sim.process.runs.empty());
   EXPECT_FALSE(sim.files.Exists(ScriptPath()));
@@ -132,7 +132,7 @@ TEST_F(CleanRunTest, ARunThatFindsNothingWritesNothingAndStartsNoEditor) {
 
 TEST_F(CleanRunTest, ALeftoverScriptIsDeletedAtTheStart) {
   PutFile(ScriptPath(), "REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n");
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   EXPECT_FALSE(sim.files.Exists(ScriptPath()));
 }
 
@@ -140,7 +140,7 @@ TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
   StageProblems();
   // The pump of the second extension: the first is repaired, the rest only visited.
   PressWhen([&] { return engine.CategoryCount(kAssociations) == 1; }, 1);
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   EXPECT_EQ(engine.questions, std::vector<std::string>{"Cancel operation?"});
@@ -160,7 +160,7 @@ TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
 TEST_F(CleanRunTest, StopBetweenChecksLeavesTheCategoryOpen) {
   StageProblems();
   PressWhen([&] { return InCategory("COM/ActiveX entries..."); }, 1);
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   EXPECT_EQ(engine.CategoryLog(kAssociations).back(), "Summary: 6 items fixed.");
@@ -179,7 +179,7 @@ TEST_F(CleanRunTest, StopBetweenChecksLeavesTheCategoryOpen) {
 TEST_F(CleanRunTest, StopDuringTheUninstallCheckClosesItsCategory) {
   StageProblems();
   PressWhen([&] { return engine.CategoryCount(kUninstall) == 1; }, 1);
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   const std::string u = "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\U";
@@ -195,7 +195,7 @@ TEST_F(CleanRunTest, StopDuringTheUninstallCheckClosesItsCategory) {
 TEST_F(CleanRunTest, ANoAnswerChangesNothing) {
   StageProblems();
   PressWhen([&] { return engine.CategoryCount(kUninstall) == 1; }, 2);
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   EXPECT_EQ(engine.questions, std::vector<std::string>{"Cancel operation?"});
@@ -217,10 +217,10 @@ TEST_F(CleanRunTest, AClickAfterAConfirmedStopStartsNoSecondRun) {
   engine.onPump = [&](int) {
     if (engine.CategoryCount(kAssociations) == 1 && clicks < 3) {
       ++clicks;
-      engine.Panel1Button1Click();
+      engine.OnCleanClicked();
     }
   };
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   ExpectFinished();
   EXPECT_EQ(engine.questions.size(), 1u);
   EXPECT_EQ(engine.CategoryLog(kAssociations).front(), kHeadings[0]);
@@ -234,7 +234,7 @@ TEST_F(CleanRunTest, ProblemsWithoutABackupStayAndAreNamed) {
   sim.process.beforeRun = [](const SimProcess::Run& run) {
     return run.arguments.find(".a2") == std::string::npos;
   };
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".a2"));
@@ -258,7 +258,7 @@ TEST_F(CleanRunTest, AnUndoFileThatCannotBeSavedImportsNothing) {
                ? status::kDiskFull
                : status::kSuccess;
   };
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   EXPECT_EQ(ImportRuns(), 0u);
@@ -279,7 +279,7 @@ TEST_F(CleanRunTest, AScriptThatCannotBeSavedOrImportedIsReported) {
                ? status::kAccessDenied
                : status::kSuccess;
   };
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   EXPECT_EQ(ImportRuns(), 0u);
@@ -296,7 +296,7 @@ TEST_F(CleanRunTest, AnEditorThatCannotBeStartedIsReported) {
   sim.process.beforeRun = [](const SimProcess::Run& run) {
     return run.arguments.rfind(" /s \"", 0) != 0;
   };
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   ASSERT_EQ(engine.informations.size(), 1u);
@@ -314,7 +314,7 @@ TEST_F(CleanRunTest, AnErrorInACheckStillRunsTheFinalSteps) {
     }
     return true;
   };
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   ExpectFinished();
   ASSERT_EQ(engine.informations.size(), 1u);

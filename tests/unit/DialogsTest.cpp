@@ -6,8 +6,8 @@
 
 #include "platform/LanguageFile.h"
 #include "support/SimFixture.h"
-#include "ui/Unit2a.h"
-#include "ui/Unit2b.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/InfoDialog.h"
 
 namespace {
 
@@ -61,10 +61,10 @@ class DialogsTest : public SimTest {
 
 TEST_F(DialogsTest, CaptionsWithoutALanguageFileAreTheBuiltInOnes) {
   OpenLanguageFile(languagePath);  // opened, but no file beside the program
-  TForm2a information;
+  InfoDialog information;
   ScriptedDialog infoView(information);
   information.CreateForm(infoView);
-  TForm2b confirmation;
+  ConfirmDialog confirmation;
   ScriptedDialog confirmView(confirmation);
   confirmation.CreateForm(confirmView);
 
@@ -80,10 +80,10 @@ TEST_F(DialogsTest, CaptionsComeFromTheLanguageFileAtCreationOnly) {
           "[Buttons]\r\nClose=Schlie\xDF"
           "en\r\nYes=Ja\r\nNo=\r\n");
   OpenLanguageFile(languagePath);
-  TForm2a information;
+  InfoDialog information;
   ScriptedDialog infoView(information);
   information.CreateForm(infoView);
-  TForm2b confirmation;
+  ConfirmDialog confirmation;
   ScriptedDialog confirmView(confirmation);
   confirmation.CreateForm(confirmView);
 
@@ -122,7 +122,7 @@ TEST_F(DialogsTest, AnswerFollowsHowTheConfirmationWasClosed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TForm2b confirmation;
+    ConfirmDialog confirmation;
     ScriptedDialog view(confirmation);
     view.activates = c.activates;
     view.reactions = c.reactions;
@@ -139,7 +139,7 @@ TEST_F(DialogsTest, AnswerFollowsHowTheConfirmationWasClosed) {
 }
 
 TEST_F(DialogsTest, EachShowingCarriesTheCallersTextAndEndsClosed) {
-  TForm2a information;
+  InfoDialog information;
   ScriptedDialog view(information);
   view.reactions = {Reaction::Button1, Reaction::CloseBox};
   information.CreateForm(view);
@@ -150,10 +150,10 @@ TEST_F(DialogsTest, EachShowingCarriesTheCallersTextAndEndsClosed) {
 }
 
 TEST_F(DialogsTest, WithoutAWindowNothingIsShownAndTheAnswerIsNo) {
-  TForm2b confirmation;
-  confirmation.Answer = TForm2b::kYes;
-  EXPECT_EQ(confirmation.Ask("Cancel operation?"), TForm2b::kNo);
-  TForm2a information;
+  ConfirmDialog confirmation;
+  confirmation.Answer = ConfirmDialog::kYes;
+  EXPECT_EQ(confirmation.Ask("Cancel operation?"), ConfirmDialog::kNo);
+  InfoDialog information;
   information.Inform("nothing happens");
   EXPECT_EQ(information.InfoLabel(), "nothing happens");
 }

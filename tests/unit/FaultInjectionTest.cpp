@@ -103,7 +103,7 @@ Outcome RunWithFault(Point kind, int target, Mode mode) {
   {
     Injector injector(m, kind, target, mode);
     try {
-      m.engine.Panel1Button1Click();
+      m.engine.OnCleanClicked();
     } catch (const Crash&) {
       // Thrown past the run: the process would have ended here.
     }

@@ -4,7 +4,7 @@
 
 #include "platform/LanguageFile.h"
 #include "support/RecordingView.h"
-#include "ui/Unit1.h"
+#include "ui/MainForm.h"
 #include "undo/ImportCheck.h"
 #include "unit/EngineTest.h"
 
@@ -82,7 +82,7 @@ TEST_F(ImportCheckTest, ARunNamesWhatTheImportLeftAndKeepsItsCounts) {
   // The user may not change these entries: the editor's deletions fail.
   for (int i : {2, 3, 4, 5, 6, 7})
     sim.registry.FailWritesBelow(kLM, kList + "U" + std::to_string(i));
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
 
   EXPECT_EQ(engine.CategoryCount(kUninstall), 8);
   EXPECT_EQ(engine.CategoryLog(kUninstall).size(), 11u);
@@ -106,7 +106,7 @@ class UndoVerifyTest : public SimTest {
   }
   RecordingView view;
   ScriptedDialogs dialogs;
-  TForm1 form{view};
+  MainForm form{view};
 };
 
 TEST_F(UndoVerifyTest, UndoNamesWhatDidNotComeBack) {
@@ -118,10 +118,10 @@ TEST_F(UndoVerifyTest, UndoNamesWhatDidNotComeBack) {
           "[HKEY_CURRENT_USER\\Software\\Locked\\Sub]\r\n\"w\"=dword:00000002\r\n\r\n");
   PutKey(kCU, "Software\\Locked");
   sim.registry.FailWritesBelow(kCU, "Software\\Locked");
-  form.Panel3Enter();
-  form.Panel3Label2Click();
+  form.OpenUndoPage();
+  form.OnSelectAllClicked();
   dialogs.confirmation.presses = {1};
-  form.Panel3Button1Click();
+  form.OnUndoClicked();
 
   EXPECT_EQ(sim.registry.GetValue(kCU, "Software\\Back", "v")->data, (Bytes{'1', 0}));
   EXPECT_EQ(dialogs.information.shown,

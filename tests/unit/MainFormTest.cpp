@@ -1,11 +1,11 @@
 // The main form over the simulated platform with a recording window: creation, placement,
 // Details links and page, close, the advertised link and the hand-over messages.
 #include "platform/LanguageFile.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "support/RecordingView.h"
 #include "support/SimFixture.h"
+#include "ui/MainForm.h"
 #include "ui/StartUp.h"
-#include "ui/Unit1.h"
 #include "undo/UndoJournal.h"
 
 namespace {
@@ -24,7 +24,7 @@ class MainFormTest : public SimTest {
 
   RecordingView view;
   ScriptedDialogs dialogs;
-  TForm1 form{view};
+  MainForm form{view};
 };
 
 TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
@@ -32,31 +32,31 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
   const std::vector<std::string> expected = {
       "move 100,50",
       "topmost",
-      "text Panel1InfoLabel1=" + kInfo1,
-      "text Panel1InfoLabel2=Just clean registry in a blink of an eye!",
-      "text Panel1Label1a=File associations:",
-      "text Panel1Label2a=Com/ActiveX entries:",
-      "text Panel1Label3a=Startup program list:",
-      "text Panel1Label4a=Uninstall entries:",
-      "text Panel1Label5a=Temporary registry values:",
-      "text Panel1Label1c=Details",
-      "text Panel1Label2c=Details",
-      "text Panel1Label3c=Details",
-      "text Panel1Label4c=Details",
-      "text Panel1Label5c=Details",
-      "text Panel1Button1=Clean",
-      "text Panel2Label1=Details",
-      "text Panel2Button1=Back",
-      "text Panel3Label1=Undo",
-      "text Panel3Label2=Select all",
-      "text Panel3Label3=Deselect all",
-      "text Panel3Label4=Open folder",
-      "text Panel3Button1=Undo",
-      "text Panel3Button2=Delete",
-      "text Panel3Button3=Back",
+      "text Intro=" + kInfo1,
+      "text Slogan=Just clean registry in a blink of an eye!",
+      "text CategoryName1=File associations:",
+      "text CategoryName2=Com/ActiveX entries:",
+      "text CategoryName3=Startup program list:",
+      "text CategoryName4=Uninstall entries:",
+      "text CategoryName5=Temporary registry values:",
+      "text DetailsLink1=Details",
+      "text DetailsLink2=Details",
+      "text DetailsLink3=Details",
+      "text DetailsLink4=Details",
+      "text DetailsLink5=Details",
+      "text CleanButton=Clean",
+      "text DetailsHeading=Details",
+      "text DetailsBackButton=Back",
+      "text UndoHeading=Undo",
+      "text SelectAllLink=Select all",
+      "text DeselectAllLink=Deselect all",
+      "text OpenFolderLink=Open folder",
+      "text UndoButton=Undo",
+      "text DeleteButton=Delete",
+      "text UndoBackButton=Back",
   };
   EXPECT_EQ(view.log, expected);
-  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_EQ(view.front, Page::Start);
   EXPECT_FALSE(form.Running);
   EXPECT_EQ(::OsMajorVersion, 10u);
   EXPECT_EQ(StartDate.year, 2026);
@@ -71,12 +71,12 @@ TEST_F(MainFormTest, CreateFormComputesTheFoldersBeforeReadingTheLanguageFile) {
   gFolders = {};
   form.CreateForm();
   EXPECT_EQ(ExeDir(), "C:\\Program Files\\Klarvex");
-  EXPECT_EQ(view.texts[Ctl::Panel1Label1a], "Dateien:");
-  EXPECT_EQ(view.texts[Ctl::Panel1Label3c], "Mehr");
-  EXPECT_EQ(view.texts[Ctl::Panel2Label1], "Mehr");
-  EXPECT_EQ(view.texts[Ctl::Panel3Label4], "Ordner");
-  EXPECT_EQ(view.texts[Ctl::Panel2Button1], "");
-  EXPECT_EQ(view.texts[Ctl::Panel3Button3], "");
+  EXPECT_EQ(view.texts[Ctl::CategoryName1], "Dateien:");
+  EXPECT_EQ(view.texts[Ctl::DetailsLink3], "Mehr");
+  EXPECT_EQ(view.texts[Ctl::DetailsHeading], "Mehr");
+  EXPECT_EQ(view.texts[Ctl::OpenFolderLink], "Ordner");
+  EXPECT_EQ(view.texts[Ctl::DetailsBackButton], "");
+  EXPECT_EQ(view.texts[Ctl::UndoBackButton], "");
 }
 
 TEST_F(MainFormTest, OnlyMajorVersionSixGetsTheCompatibilityValue) {
@@ -84,7 +84,7 @@ TEST_F(MainFormTest, OnlyMajorVersionSixGetsTheCompatibilityValue) {
     SCOPED_TRACE(major);
     DeleteValueIfExists(RootKey::CurrentUser, kCompatLayersKey, sim.process.exePath);
     sim.process.osMajorVersion = major;
-    TForm1 fresh{view};
+    MainForm fresh{view};
     fresh.CreateForm();
     EXPECT_EQ(::OsMajorVersion, major);
     const auto value = sim.registry.GetValue(RootKey::CurrentUser, kCompatLayersKey,
@@ -102,7 +102,7 @@ TEST_F(MainFormTest, ARefusedCompatibilityValueDoesNotStopTheWindow) {
   sim.process.osMajorVersion = 6;
   sim.registry.FailWritesBelow(RootKey::CurrentUser, "Software\\Microsoft");
   EXPECT_NO_THROW(form.CreateForm());
-  EXPECT_EQ(view.texts[Ctl::Panel1Button1], "Clean");
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Clean");
 }
 
 TEST_F(MainFormTest, UndoArgumentOpensTheUndoPageUnlessAnInstanceWasFound) {
@@ -111,14 +111,14 @@ TEST_F(MainFormTest, UndoArgumentOpensTheUndoPageUnlessAnInstanceWasFound) {
   gStartUp.commandArgument = "UNDO";
   gStartUp.runningInstance = 0x42;
   form.CreateForm();
-  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_EQ(view.front, Page::Start);
   EXPECT_TRUE(sim.files.Exists(FixScriptPath()));
 
   gStartUp.runningInstance = 0;
-  TForm1 second{view};
+  MainForm second{view};
   second.CreateForm();
-  EXPECT_EQ(view.log.back(), "enable Panel3Button2");
-  EXPECT_EQ(view.front, Page::Panel3);
+  EXPECT_EQ(view.log.back(), "enable DeleteButton");
+  EXPECT_EQ(view.front, Page::Undo);
   EXPECT_EQ(view.Names(), std::vector<std::string>{"Undo 26-12-07-01.reg"});
   EXPECT_FALSE(sim.files.Exists(FixScriptPath()));
 }
@@ -149,18 +149,18 @@ TEST_F(MainFormTest, DetailsLinkShowsTheListAndFooterOrSaysThereIsNothing) {
   form.CategoryCount(kComActiveX) = 1;
   form.CategoryLog(kStartup) = {"Startup program list...", "", "Summary: 0 items fixed."};
 
-  form.Panel1Label3cClick();
+  form.OnStartupDetailsClicked();
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"You have nothing to view!"});
-  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_EQ(view.front, Page::Start);
 
-  form.Panel1Label2cClick();
+  form.OnComDetailsClicked();
   EXPECT_EQ(view.details, form.CategoryLog(kComActiveX));
-  EXPECT_EQ(view.texts[Ctl::Panel2Label2], "1 items fixed.");
-  EXPECT_EQ(view.front, Page::Panel2);
-  EXPECT_EQ(view.texts[Ctl::Panel2Label1], "Details");
+  EXPECT_EQ(view.texts[Ctl::DetailsFooter], "1 items fixed.");
+  EXPECT_EQ(view.front, Page::Details);
+  EXPECT_EQ(view.texts[Ctl::DetailsHeading], "Details");
 
-  form.Panel2Button1Click();
-  EXPECT_EQ(view.front, Page::Panel1);
+  form.OnDetailsBackClicked();
+  EXPECT_EQ(view.front, Page::Start);
 }
 
 TEST_F(MainFormTest, DetailsLinksAndCloseDoNothingDuringARun) {
@@ -168,13 +168,13 @@ TEST_F(MainFormTest, DetailsLinksAndCloseDoNothingDuringARun) {
   form.CategoryCount(kAssociations) = 2;
   form.Running = true;
   for (int k = 1; k <= kCategoryCount; ++k) form.DetailsLinkClick(k);
-  form.Panel1Button2Click();
-  EXPECT_EQ(view.front, Page::Panel1);
+  form.OnCloseClicked();
+  EXPECT_EQ(view.front, Page::Start);
   EXPECT_TRUE(dialogs.information.shown.empty());
   EXPECT_EQ(view.closeRequests, 0);
 
   form.Running = false;
-  form.Panel1Button2Click();
+  form.OnCloseClicked();
   EXPECT_EQ(view.closeRequests, 1);
 }
 
@@ -206,7 +206,7 @@ TEST_F(MainFormTest, CloseIsRefusedDuringARunAndOtherwiseFreesAndDeletesTheScrip
 TEST_F(MainFormTest, AdvertisedLinkOpensItsAddressEvenDuringARun) {
   form.CreateForm();
   form.Running = true;
-  form.Panel1InfoLabel4Click();
+  form.OnAdLinkClicked();
   ASSERT_EQ(sim.shell.opened.size(), 1u);
   EXPECT_EQ(sim.shell.opened[0].target, kAdvertisedAddress);
   EXPECT_EQ(sim.shell.opened[0].ownerWindow, 0x1234u);
@@ -221,23 +221,23 @@ TEST_F(MainFormTest, HandOverMessagesBringTheirPageUnlessARunIsGoing) {
 
   form.MessageEvent(0xC102, 1057, handled);  // the undo message with the clean value
   form.MessageEvent(0xC101, 1058, handled);
-  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_EQ(view.front, Page::Start);
 
   form.MessageEvent(0xC102, 1058, handled);
-  EXPECT_EQ(view.front, Page::Panel3);
+  EXPECT_EQ(view.front, Page::Undo);
   EXPECT_EQ(view.UndoListCount(), 1);
 
   form.Running = true;
   form.MessageEvent(0xC101, 1057, handled);
-  EXPECT_EQ(view.front, Page::Panel3);
+  EXPECT_EQ(view.front, Page::Undo);
   form.Running = false;
   form.MessageEvent(0xC101, 1057, handled);
-  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_EQ(view.front, Page::Start);
 
   form.Running = true;
   view.UndoListClear();
   form.MessageEvent(0xC102, 1058, handled);
-  EXPECT_EQ(view.front, Page::Panel1);
+  EXPECT_EQ(view.front, Page::Start);
   EXPECT_EQ(view.UndoListCount(), 0);
   EXPECT_FALSE(handled);
 }
@@ -245,8 +245,8 @@ TEST_F(MainFormTest, HandOverMessagesBringTheirPageUnlessARunIsGoing) {
 TEST_F(MainFormTest, ARunGreysTheDetailsLinksAndRestoresThemAfterwards) {
   form.CreateForm();
   std::vector<Colour> during;
-  view.onPump = [&](int) { during.push_back(view.colours[Ctl::Panel1Label4c]); };
-  form.Panel1Button1Click();
+  view.onPump = [&](int) { during.push_back(view.colours[Ctl::DetailsLink4]); };
+  form.OnCleanClicked();
   ASSERT_FALSE(during.empty());
   EXPECT_EQ(during.front(), kGrey);
   for (int k = 1; k <= kCategoryCount; ++k) {
@@ -254,7 +254,7 @@ TEST_F(MainFormTest, ARunGreysTheDetailsLinksAndRestoresThemAfterwards) {
     EXPECT_EQ(view.cursors[DetailsLink(k)], Cursor::Hand);
     EXPECT_EQ(view.texts[CounterLabel(k)], "0");
   }
-  EXPECT_EQ(view.texts[Ctl::Panel1ProgressLabel], "Summary:  0 items fixed.");
+  EXPECT_EQ(view.texts[Ctl::ProgressLabel], "Summary:  0 items fixed.");
   EXPECT_FALSE(view.gaugeVisible);
 }
 }  // namespace

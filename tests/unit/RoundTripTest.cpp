@@ -190,7 +190,7 @@ TEST(RoundTripTest, CleanThenUndoGivesBackTheWholeRegistry) {
     m.StageRandomMachine();
     const std::string before = m.sim.registry.Dump(RootKey::LocalMachine, "") +
                                m.sim.registry.Dump(RootKey::CurrentUser, "");
-    m.engine.Panel1Button1Click();
+    m.engine.OnCleanClicked();
     int total = 0;
     for (int k = 1; k <= kCategoryCount; ++k) total += m.engine.CategoryCount(k);
     repairs += total;

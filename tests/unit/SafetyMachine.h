@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "platform/sim/SimRegedit.h"
 #include "unit/EngineTest.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/RegKey.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "platform/Roots.h"
 #include "support/SimFixture.h"
 

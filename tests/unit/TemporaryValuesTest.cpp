@@ -4,7 +4,7 @@
 #include <map>
 #include <sstream>
 
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "undo/RegScript.h"
 #include "unit/EngineTest.h"
 

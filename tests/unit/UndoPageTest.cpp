@@ -1,11 +1,11 @@
 // The undo page over the simulated platform: listing, showing by byte-order mark, Undo, Delete,
 // the links and the Running guards.
 #include "platform/LanguageFile.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "support/RecordingView.h"
 #include "support/SimFixture.h"
+#include "ui/MainForm.h"
 #include "ui/StartUp.h"
-#include "ui/Unit1.h"
 
 namespace {
 class UndoPageTest : public SimTest {
@@ -30,7 +30,7 @@ class UndoPageTest : public SimTest {
 
   RecordingView view;
   ScriptedDialogs dialogs;
-  TForm1 form{view};
+  MainForm form{view};
 };
 
 TEST_F(UndoPageTest, EnterListsRegFilesSelectsTheFirstAndShowsIt) {
@@ -38,14 +38,14 @@ TEST_F(UndoPageTest, EnterListsRegFilesSelectsTheFirstAndShowsIt) {
   PutUndo("Undo 26-12-07-02.reg", u"REGEDIT4\r\n");
   PutFile(UndoDir() + "notes.txt", "x");
   PutFile(UndoDir() + "RegistryCleaner.reg", "REGEDIT4\r\n");
-  form.Panel3Enter();
-  EXPECT_EQ(view.front, Page::Panel3);
+  form.OpenUndoPage();
+  EXPECT_EQ(view.front, Page::Undo);
   EXPECT_EQ(view.Names(),
             (std::vector<std::string>{"Undo 26-12-07-01.reg", "Undo 26-12-07-02.reg"}));
   EXPECT_EQ(view.selected, 0);
   EXPECT_EQ(view.undoText, u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_\u00C4]\r\n");
-  EXPECT_TRUE(view.enabled[Ctl::Panel3Button1]);
-  EXPECT_TRUE(view.enabled[Ctl::Panel3Button2]);
+  EXPECT_TRUE(view.enabled[Ctl::UndoButton]);
+  EXPECT_TRUE(view.enabled[Ctl::DeleteButton]);
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "RegistryCleaner.reg"));
   EXPECT_FALSE(form.Running);
   EXPECT_EQ(view.pumps, 2);  // one per listed file
@@ -54,13 +54,13 @@ TEST_F(UndoPageTest, EnterListsRegFilesSelectsTheFirstAndShowsIt) {
 TEST_F(UndoPageTest, AMissingFolderGivesAnEmptyPageWithDisabledButtons) {
   sim.files.Erase(UndoDir());
   view.undoText = u"stale";
-  form.Panel3Enter();
+  form.OpenUndoPage();
   EXPECT_EQ(view.UndoListCount(), 0);
   EXPECT_EQ(view.undoText, u"");
-  EXPECT_FALSE(view.enabled[Ctl::Panel3Button1]);
-  EXPECT_FALSE(view.enabled[Ctl::Panel3Button2]);
-  form.Panel3Button1Click();
-  form.Panel3Button2Click();
+  EXPECT_FALSE(view.enabled[Ctl::UndoButton]);
+  EXPECT_FALSE(view.enabled[Ctl::DeleteButton]);
+  form.OnUndoClicked();
+  form.OnDeleteClicked();
   EXPECT_TRUE(dialogs.confirmation.shown.empty());
 }
 
@@ -76,35 +76,35 @@ TEST_F(UndoPageTest, EachEncodingIsShownByItsByteOrderMark) {
       {"ansi.reg", {'A', 0xC4}},
   };
   for (const Case& c : cases) sim.files.PutFileBytes(UndoDir() + c.name, c.bytes);
-  form.Panel3Enter();
+  form.OpenUndoPage();
   for (int i = 0; i < view.UndoListCount(); ++i) {
     SCOPED_TRACE(view.UndoListItem(i));
     view.selected = i;
-    form.Panel3List1Click();
+    form.OnUndoListClicked();
     EXPECT_EQ(view.undoText, u"A\u00C4");
   }
   // A file gone since the listing leaves the box empty.
   sim.files.Erase(UndoDir() + view.UndoListItem(0));
   view.selected = 0;
-  form.Panel3List1Click();
+  form.OnUndoListClicked();
   EXPECT_EQ(view.undoText, u"");
 }
 
 TEST_F(UndoPageTest, UndoWithNothingTickedAppliesTheSelectedFile) {
   PutUndo("a.reg", u"REGEDIT4\r\n");
   PutUndo("b.reg", u"REGEDIT4\r\n");
-  form.Panel3Enter();
+  form.OpenUndoPage();
   view.selected = 1;
 
   dialogs.confirmation.presses = {2};
-  form.Panel3Button1Click();
+  form.OnUndoClicked();
   EXPECT_TRUE(view.undoList[1].ticked);  // the tick stays after No
   EXPECT_TRUE(sim.process.runs.empty());
   EXPECT_TRUE(dialogs.information.shown.empty());
 
   view.undoList[1].ticked = false;
   dialogs.confirmation.presses = {1};
-  form.Panel3Button1Click();
+  form.OnUndoClicked();
   EXPECT_EQ(dialogs.confirmation.shown.back(), "Are you sure to apply checked undo ?");
   EXPECT_EQ(RegeditArguments(), std::vector<std::string>{" /s \"" + UndoDir() + "/b.reg\""});
   EXPECT_EQ(sim.process.runs[0].application, "C:\\WINDOWS\\regedit.exe");
@@ -119,13 +119,13 @@ TEST_F(UndoPageTest, UndoAppliesEveryTickedFileInListOrderAndRestoresTheRegistry
           u"[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
   PutUndo("b.reg", u"REGEDIT4\r\n");
   PutUndo("c.reg", u"REGEDIT4\r\n");
-  form.Panel3Enter();
+  form.OpenUndoPage();
   view.undoList[0].ticked = true;
   view.undoList[2].ticked = true;
   dialogs.confirmation.presses = {1};
   bool runningDuringLoop = false;
   view.onPump = [&](int) { runningDuringLoop = form.Running; };
-  form.Panel3Button1Click();
+  form.OnUndoClicked();
   EXPECT_TRUE(runningDuringLoop);
   EXPECT_EQ(RegeditArguments(), (std::vector<std::string>{" /s \"" + UndoDir() + "/a.reg\"",
                                                           " /s \"" + UndoDir() + "/c.reg\""}));
@@ -135,20 +135,20 @@ TEST_F(UndoPageTest, UndoAppliesEveryTickedFileInListOrderAndRestoresTheRegistry
 
 TEST_F(UndoPageTest, DeleteRemovesTickedFilesRefreshesAndReports) {
   for (const char* name : {"a.reg", "b.reg", "c.reg"}) PutUndo(name, u"REGEDIT4\r\n");
-  form.Panel3Enter();
+  form.OpenUndoPage();
   view.undoList[0].ticked = true;
   view.undoList[2].ticked = true;
   dialogs.confirmation.presses = {1, 1};
-  form.Panel3Button2Click();
+  form.OnDeleteClicked();
   EXPECT_EQ(dialogs.confirmation.shown.back(), "Are you sure to delete checked undo?");
   EXPECT_EQ(view.Names(), std::vector<std::string>{"b.reg"});
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"2 undo-files deleted!"});
-  EXPECT_TRUE(view.enabled[Ctl::Panel3Button1]);
+  EXPECT_TRUE(view.enabled[Ctl::UndoButton]);
 
-  form.Panel3Button2Click();  // nothing ticked: the selected one
+  form.OnDeleteClicked();  // nothing ticked: the selected one
   EXPECT_EQ(view.UndoListCount(), 0);
-  EXPECT_FALSE(view.enabled[Ctl::Panel3Button1]);
-  EXPECT_FALSE(view.enabled[Ctl::Panel3Button2]);
+  EXPECT_FALSE(view.enabled[Ctl::UndoButton]);
+  EXPECT_FALSE(view.enabled[Ctl::DeleteButton]);
   EXPECT_EQ(dialogs.information.shown.back(), "1 undo-files deleted!");
   EXPECT_TRUE(sim.files.List(UndoDir()).empty());
 }
@@ -160,10 +160,10 @@ TEST_F(UndoPageTest, AFileThatCannotBeDeletedIsNamedAndStaysListed) {
                ? status::kAccessDenied
                : status::kSuccess;
   };
-  form.Panel3Enter();
-  form.Panel3Label2Click();
+  form.OpenUndoPage();
+  form.OnSelectAllClicked();
   dialogs.confirmation.presses = {1};
-  form.Panel3Button2Click();
+  form.OnDeleteClicked();
   EXPECT_EQ(view.Names(), std::vector<std::string>{"a.reg"});
   EXPECT_EQ(dialogs.information.shown,
             std::vector<std::string>{"2 undo-files deleted!\n\n1 item was not deleted:\na.reg\n"
@@ -173,48 +173,48 @@ TEST_F(UndoPageTest, AFileThatCannotBeDeletedIsNamedAndStaysListed) {
 
 TEST_F(UndoPageTest, DeleteAnsweredNoKeepsEveryFile) {
   for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
-  form.Panel3Enter();
-  form.Panel3Label2Click();
+  form.OpenUndoPage();
+  form.OnSelectAllClicked();
   dialogs.confirmation.presses = {2};
-  form.Panel3Button2Click();
+  form.OnDeleteClicked();
   EXPECT_EQ(sim.files.List(UndoDir()).size(), 2u);
   EXPECT_TRUE(dialogs.information.shown.empty());
 }
 
 TEST_F(UndoPageTest, SelectAllAndDeselectAllTickAndUntickEveryEntry) {
   for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
-  form.Panel3Enter();
-  form.Panel3Label2Click();
+  form.OpenUndoPage();
+  form.OnSelectAllClicked();
   EXPECT_TRUE(view.undoList[0].ticked && view.undoList[1].ticked);
-  form.Panel3Label3Click();
+  form.OnDeselectAllClicked();
   EXPECT_FALSE(view.undoList[0].ticked || view.undoList[1].ticked);
 }
 
 TEST_F(UndoPageTest, WhileRunningOnlyOpenFolderActs) {
   for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
-  form.Panel3Enter();
+  form.OpenUndoPage();
   dialogs.confirmation.presses = {1};
   // During the Undo loop the user clicks around.
   view.onPump = [&](int) {
     if (!form.Running) return;
-    form.Panel3Label2Click();
+    form.OnSelectAllClicked();
     view.selected = 1;
     view.undoText = u"kept";
-    form.Panel3List1Click();
-    form.Panel3Button2Click();
-    form.Panel3Button3Click();
-    form.Panel3Label4Click();
+    form.OnUndoListClicked();
+    form.OnDeleteClicked();
+    form.OnUndoBackClicked();
+    form.OnOpenFolderClicked();
   };
-  form.Panel3Button1Click();
+  form.OnUndoClicked();
   EXPECT_EQ(RegeditArguments().size(), 1u);          // only the selected a.reg was ticked
   EXPECT_FALSE(view.undoList[1].ticked);             // Select all refused
   EXPECT_EQ(view.undoText, u"kept");                 // the click refused
   EXPECT_EQ(dialogs.confirmation.shown.size(), 1u);  // Delete refused
-  EXPECT_EQ(view.front, Page::Panel3);               // Back refused
+  EXPECT_EQ(view.front, Page::Undo);                 // Back refused
   ASSERT_EQ(sim.shell.opened.size(), 2u);            // Open folder works
   EXPECT_EQ(sim.shell.opened[0].target, UndoDir());
 
-  form.Panel3Button3Click();
-  EXPECT_EQ(view.front, Page::Panel1);
+  form.OnUndoBackClicked();
+  EXPECT_EQ(view.front, Page::Start);
 }
 }  // namespace

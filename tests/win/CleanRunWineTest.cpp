@@ -9,8 +9,8 @@
 
 #include "engine/HeadlessEngine.h"
 #include "platform/FileApi.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Unit0.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
@@ -132,7 +132,7 @@ TEST_F(CleanRunWineTest, PlantedOrphansAreRemovedAndTheUndoFileRestoresThem) {
   ASSERT_EQ(Below(before, orph1).size(), 2u);
 
   HeadlessEngine engine;
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   const std::string undoFile = UndoDir() + UndoFileName;
   const std::string script = UndoDir() + kFixScriptName;
   created = {undoFile, script};

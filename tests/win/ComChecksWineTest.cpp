@@ -9,9 +9,9 @@
 
 #include "engine/HeadlessEngine.h"
 #include "platform/FileApi.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/RegUnit.h"
-#include "platform/Unit0.h"
+#include "platform/RegistryOps.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
@@ -127,7 +127,7 @@ TEST_F(ComChecksWineTest, PlantedProblemsAreRepairedAndTheUndoFileRestoresThem) 
 
   const winereg::Snapshot before = winereg::Tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes");
   HeadlessEngine engine;
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   created.push_back(UndoDir() + UndoFileName);
   created.push_back(UndoDir() + kFixScriptName);
   ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();

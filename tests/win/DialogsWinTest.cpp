@@ -12,8 +12,8 @@
 
 #include "platform/LanguageFile.h"
 #include "platform/win32/Win32Platform.h"
-#include "ui/Unit2a.h"
-#include "ui/Unit2b.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/InfoDialog.h"
 #include "ui/win32/Dialogs.h"
 
 namespace {
@@ -171,10 +171,10 @@ TEST_F(DialogsWin, ConfirmationClosedWithItsCloseBoxAnswersNo) {
 
   int answer = 0;
   const Sighting seen = WhileShown(
-      dialog, [&] { answer = Form2b.Ask("Are you sure to delete checked undo?"); }, CloseBox,
+      dialog, [&] { answer = ConfirmBox.Ask("Are you sure to delete checked undo?"); }, CloseBox,
       "confirmation");
   ASSERT_TRUE(seen.shown);
-  EXPECT_EQ(answer, TForm2b::kNo);
+  EXPECT_EQ(answer, ConfirmDialog::kNo);
   EXPECT_FALSE(seen.ownerEnabled) << "modal: the main window is disabled while it is up";
   EXPECT_TRUE(seen.focusOnButton1);
   EXPECT_FALSE(IsWindowVisible(dialog));
@@ -193,18 +193,18 @@ TEST_F(DialogsWin, YesGivesOneAndTheDialogKeepsItsPlace) {
   HWND dialog = ConfirmationDialog()->Handle();
   int answer = 0;
   WhileShown(
-      dialog, [&] { answer = Form2b.Ask("Cancel operation?"); },
+      dialog, [&] { answer = ConfirmBox.Ask("Cancel operation?"); },
       [](HWND d) {
         // The user drags it elsewhere before answering.
         SetWindowPos(d, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Click(d, kDialogButton1Id);
       });
-  EXPECT_EQ(answer, TForm2b::kYes);
+  EXPECT_EQ(answer, ConfirmDialog::kYes);
 
   const Sighting again = WhileShown(
-      dialog, [&] { answer = Form2b.Ask("Cancel operation?"); },
+      dialog, [&] { answer = ConfirmBox.Ask("Cancel operation?"); },
       [](HWND d) { Click(d, kDialogButton2Id); });
-  EXPECT_EQ(answer, TForm2b::kNo);
+  EXPECT_EQ(answer, ConfirmDialog::kNo);
   EXPECT_EQ(again.place.left, 30);
   EXPECT_EQ(again.place.top, 40);
 }
@@ -215,7 +215,7 @@ TEST_F(DialogsWin, InformationShowsTheMessageAndCloses) {
   EXPECT_EQ(Text(dialog), "Information");
   EXPECT_EQ(Text(GetDlgItem(dialog, kDialogButton1Id)), "Close");
   const Sighting seen = WhileShown(
-      dialog, [] { Form2a.Inform("You have nothing to view!"); },
+      dialog, [] { InfoBox.Inform("You have nothing to view!"); },
       [](HWND d) { Click(d, kDialogButton1Id); }, "information");
   EXPECT_TRUE(seen.shown);
   EXPECT_FALSE(IsWindowVisible(dialog));
@@ -298,12 +298,12 @@ TEST_F(DialogsWin, TextsComeFromTheLanguageFile) {
   WhileShown(
       confirmation,
       [&] {
-        answer = Form2b.Ask(
+        answer = ConfirmBox.Ask(
             "Ein langer Text bricht innerhalb des Feldes um und steht senkrecht in seiner "
             "Mitte, auch wenn er drei Zeilen braucht.");
       },
       CloseBox, "confirmation-language");
-  EXPECT_EQ(answer, TForm2b::kNo);
+  EXPECT_EQ(answer, ConfirmDialog::kNo);
   DeleteFileA(path.c_str());
 }
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/RegUnit.h"
-#include "platform/Unit0.h"
+#include "platform/RegistryOps.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "engine/HeadlessEngine.h"
 #include "platform/FileApi.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Unit0.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
@@ -138,7 +138,7 @@ TEST_F(TemporaryValuesWineTest, PlantedValuesAreRemovedAndTheUndoFileRestoresThe
   const Snapshot before = UserSoftware();
 
   ObservingEngine engine;
-  engine.Panel1Button1Click();
+  engine.OnCleanClicked();
   const std::string undoFile = UndoDir() + UndoFileName;
   created = {undoFile, UndoDir() + kFixScriptName};
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <random>
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "platform/Unit0.h"
 #include "platform/win32/Win32Platform.h"
 #include "undo/UndoJournal.h"
 

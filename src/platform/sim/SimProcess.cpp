@@ -1,6 +1,6 @@
 #include "platform/sim/SimProcess.h"
 
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 
 void SimProcess::RegisterProgram(const std::string& path, Program program) {
   programs_[UpperAscii(path)] = std::move(program);

@@ -1,7 +1,7 @@
 #include "platform/sim/SimRegedit.h"
 
 #include "platform/Platform.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 #include "platform/Roots.h"
 #include "platform/sim/SimPlatform.h"
 

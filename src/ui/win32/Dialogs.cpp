@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "ui/Unit2a.h"
-#include "ui/Unit2b.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/InfoDialog.h"
 
 namespace {
 
@@ -232,15 +232,15 @@ LRESULT Win32Dialog::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
 void SetDialogMessageHook(std::function<void(const MSG&)> hook) { messageHook = std::move(hook); }
 
 void CreateDialogs(HWND mainWindow) {
-  information = std::make_unique<Win32Dialog>(mainWindow, DialogKind::Information, Form2a);
-  Form2a.CreateForm(*information);
-  confirmation = std::make_unique<Win32Dialog>(mainWindow, DialogKind::Confirmation, Form2b);
-  Form2b.CreateForm(*confirmation);
+  information = std::make_unique<Win32Dialog>(mainWindow, DialogKind::Information, InfoBox);
+  InfoBox.CreateForm(*information);
+  confirmation = std::make_unique<Win32Dialog>(mainWindow, DialogKind::Confirmation, ConfirmBox);
+  ConfirmBox.CreateForm(*confirmation);
 }
 
 void DestroyDialogs() {
-  Form2a.DestroyForm();
-  Form2b.DestroyForm();
+  InfoBox.DestroyForm();
+  ConfirmBox.DestroyForm();
   information.reset();
   confirmation.reset();
 }

@@ -48,8 +48,8 @@ class Win32Dialog : public DialogView {
   bool placed_ = false;
 };
 
-// Creates the two process-wide dialogs over the main window and binds them to Form2a and
-// Form2b (their captions are read from the language file now). Call once after the main window.
+// Creates the two process-wide dialogs over the main window and binds them to InfoBox and
+// ConfirmBox (their captions are read from the language file now). Call once after the main window.
 void CreateDialogs(HWND mainWindow);
 // The application-wide message hook: every message the dialogs' modal loop takes from the queue
 // passes it first, as in the main loop, so a hand-over arriving while a dialog is open is seen.

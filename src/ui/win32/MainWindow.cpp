@@ -11,30 +11,30 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 // Pages are created in this order, so that the start page lies in front.
-constexpr Page kPageOrder[] = {Page::Panel2, Page::Panel3, Page::Panel1};
+constexpr Page kPageOrder[] = {Page::Details, Page::Undo, Page::Start};
 
-using Handler = void (TForm1::*)();
+using Handler = void (MainForm::*)();
 struct Click {
   Ctl control;
   Handler handler;
 };
 // Every clickable control and the form's handler for it.
 constexpr Click kClicks[] = {
-    {Ctl::Panel1Button1, &TForm1::Panel1Button1Click},
-    {Ctl::Panel1Button2, &TForm1::Panel1Button2Click},
-    {Ctl::Panel1Label1c, &TForm1::Panel1Label1cClick},
-    {Ctl::Panel1Label2c, &TForm1::Panel1Label2cClick},
-    {Ctl::Panel1Label3c, &TForm1::Panel1Label3cClick},
-    {Ctl::Panel1Label4c, &TForm1::Panel1Label4cClick},
-    {Ctl::Panel1Label5c, &TForm1::Panel1Label5cClick},
-    {Ctl::Panel1InfoLabel4, &TForm1::Panel1InfoLabel4Click},
-    {Ctl::Panel2Button1, &TForm1::Panel2Button1Click},
-    {Ctl::Panel3Label2, &TForm1::Panel3Label2Click},
-    {Ctl::Panel3Label3, &TForm1::Panel3Label3Click},
-    {Ctl::Panel3Label4, &TForm1::Panel3Label4Click},
-    {Ctl::Panel3Button1, &TForm1::Panel3Button1Click},
-    {Ctl::Panel3Button2, &TForm1::Panel3Button2Click},
-    {Ctl::Panel3Button3, &TForm1::Panel3Button3Click},
+    {Ctl::CleanButton, &MainForm::OnCleanClicked},
+    {Ctl::CloseButton, &MainForm::OnCloseClicked},
+    {Ctl::DetailsLink1, &MainForm::OnAssociationsDetailsClicked},
+    {Ctl::DetailsLink2, &MainForm::OnComDetailsClicked},
+    {Ctl::DetailsLink3, &MainForm::OnStartupDetailsClicked},
+    {Ctl::DetailsLink4, &MainForm::OnUninstallDetailsClicked},
+    {Ctl::DetailsLink5, &MainForm::OnTemporaryDetailsClicked},
+    {Ctl::AdLink, &MainForm::OnAdLinkClicked},
+    {Ctl::DetailsBackButton, &MainForm::OnDetailsBackClicked},
+    {Ctl::SelectAllLink, &MainForm::OnSelectAllClicked},
+    {Ctl::DeselectAllLink, &MainForm::OnDeselectAllClicked},
+    {Ctl::OpenFolderLink, &MainForm::OnOpenFolderClicked},
+    {Ctl::UndoButton, &MainForm::OnUndoClicked},
+    {Ctl::DeleteButton, &MainForm::OnDeleteClicked},
+    {Ctl::UndoBackButton, &MainForm::OnUndoBackClicked},
 };
 
 // Less than this since the last look at the queue: a pump returns at once (each look costs
@@ -112,7 +112,7 @@ void MainWindow::CreateControls(HINSTANCE instance) {
   // The table's order is the tab order within each page.
   for (const ControlSpec& entry : kLayout)
     controls_[static_cast<size_t>(entry.ctl)] = CreateControl(instance, entry);
-  BringToFront(Page::Panel1);
+  BringToFront(Page::Start);
 }
 
 HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
@@ -240,13 +240,13 @@ void MainWindow::OnCommand(int id) {
 }
 
 void MainWindow::OnListNotify(const NMHDR& header) {
-  if (header.idFrom != static_cast<UINT_PTR>(ControlId(Ctl::Panel3List1))) return;
+  if (header.idFrom != static_cast<UINT_PTR>(ControlId(Ctl::UndoFileList))) return;
   if (header.code != LVN_ITEMCHANGED || selecting_) return;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
   const bool nowSelected = (change.uNewState & LVIS_SELECTED) != 0;
   const bool wasSelected = (change.uOldState & LVIS_SELECTED) != 0;
   if ((change.uChanged & LVIF_STATE) != 0 && nowSelected && !wasSelected) {
-    form_.Panel3List1Click();
+    form_.OnUndoListClicked();
   }
 }
 
@@ -280,7 +280,7 @@ void MainWindow::SetEnabled(Ctl control, bool enabled) {
 }
 
 void MainWindow::SetGauge(int percent, bool visible) {
-  HWND gauge = Control(Ctl::Panel1ProgressBar);
+  HWND gauge = Control(Ctl::ProgressGauge);
   ShowWindow(gauge, visible ? SW_SHOWNA : SW_HIDE);
   SetGaugePercent(gauge, percent);
 }
@@ -295,11 +295,11 @@ void MainWindow::BringToFront(Page page) {
 }
 
 void MainWindow::FillDetails(const TextList& lines) {
-  SetWindowTextA(Control(Ctl::Panel2InfoList), Join(lines).c_str());
+  SetWindowTextA(Control(Ctl::DetailsList), Join(lines).c_str());
 }
 
 void MainWindow::UndoListClear() {
-  SendMessageA(Control(Ctl::Panel3List1), LVM_DELETEALLITEMS, 0, 0);
+  SendMessageA(Control(Ctl::UndoFileList), LVM_DELETEALLITEMS, 0, 0);
 }
 
 void MainWindow::UndoListAdd(const std::string& name) {
@@ -307,11 +307,11 @@ void MainWindow::UndoListAdd(const std::string& name) {
   item.mask = LVIF_TEXT;
   item.iItem = UndoListCount();
   item.pszText = const_cast<char*>(name.c_str());
-  SendMessageA(Control(Ctl::Panel3List1), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageA(Control(Ctl::UndoFileList), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 int MainWindow::UndoListCount() {
-  return static_cast<int>(SendMessageA(Control(Ctl::Panel3List1), LVM_GETITEMCOUNT, 0, 0));
+  return static_cast<int>(SendMessageA(Control(Ctl::UndoFileList), LVM_GETITEMCOUNT, 0, 0));
 }
 
 std::string MainWindow::UndoListItem(int index) {
@@ -320,13 +320,13 @@ std::string MainWindow::UndoListItem(int index) {
   item.iSubItem = 0;
   item.pszText = buffer;
   item.cchTextMax = MAX_PATH;
-  SendMessageA(Control(Ctl::Panel3List1), LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
+  SendMessageA(Control(Ctl::UndoFileList), LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&item));
   return buffer;
 }
 
 bool MainWindow::UndoListTicked(int index) {
-  const auto state = SendMessageA(Control(Ctl::Panel3List1), LVM_GETITEMSTATE,
+  const auto state = SendMessageA(Control(Ctl::UndoFileList), LVM_GETITEMSTATE,
                                   static_cast<WPARAM>(index), LVIS_STATEIMAGEMASK);
   return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
@@ -335,12 +335,12 @@ void MainWindow::UndoListTick(int index, bool ticked) {
   LVITEMA item{};
   item.stateMask = LVIS_STATEIMAGEMASK;
   item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
-  SendMessageA(Control(Ctl::Panel3List1), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+  SendMessageA(Control(Ctl::UndoFileList), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&item));
 }
 
 int MainWindow::UndoListSelected() {
-  return static_cast<int>(SendMessageA(Control(Ctl::Panel3List1), LVM_GETNEXTITEM,
+  return static_cast<int>(SendMessageA(Control(Ctl::UndoFileList), LVM_GETNEXTITEM,
                                        static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
@@ -349,13 +349,13 @@ void MainWindow::UndoListSelect(int index) {
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   selecting_ = true;
-  SendMessageA(Control(Ctl::Panel3List1), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+  SendMessageA(Control(Ctl::UndoFileList), LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(&item));
   selecting_ = false;
 }
 
 void MainWindow::SetUndoText(const std::u16string& text) {
-  SetWindowTextW(Control(Ctl::Panel3List2), reinterpret_cast<const wchar_t*>(text.c_str()));
+  SetWindowTextW(Control(Ctl::UndoFileText), reinterpret_cast<const wchar_t*>(text.c_str()));
 }
 
 void MainWindow::Deliver(MSG& msg) {

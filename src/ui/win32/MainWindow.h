@@ -7,7 +7,7 @@
 #include <array>
 
 #include "ui/FormView.h"
-#include "ui/Unit1.h"
+#include "ui/MainForm.h"
 #include "ui/win32/Widgets.h"
 
 class MainWindow : public FormView {
@@ -21,7 +21,7 @@ class MainWindow : public FormView {
   bool Create(HINSTANCE instance);
   void Show();
   HWND Handle() const { return hwnd_; }
-  TForm1& Form() { return form_; }
+  MainForm& Form() { return form_; }
   // The main loop: every message passes MessageEvent first. Returns the quit code.
   int RunMessageLoop();
 
@@ -62,7 +62,7 @@ class MainWindow : public FormView {
   void Deliver(MSG& msg);
   HWND Control(Ctl c) const { return controls_[static_cast<size_t>(c)]; }
 
-  TForm1 form_{*this};
+  MainForm form_{*this};
   HWND hwnd_ = nullptr;
   std::array<HWND, kPageCount> pages_{};
   std::array<HWND, kControlCount> controls_{};

@@ -1,10 +1,10 @@
-#include "platform/Unit0.h"
+#include "platform/Paths.h"
 
 #include <array>
 #include <string_view>
 
 #include "platform/Platform.h"
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 
 Folders gFolders;
 

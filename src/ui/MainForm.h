@@ -20,34 +20,34 @@ struct Position {
 // At the cursor, moved back into the screen when the window would stick out.
 Position PlaceAtCursor(const ScreenMetrics& screen);
 
-class TForm1 : public CleanEngine {
+class MainForm : public CleanEngine {
  public:
-  explicit TForm1(FormView& view) : view_(view) {}
+  explicit MainForm(FormView& view) : view_(view) {}
 
   void CreateForm();
   // The window's close request; canClose is cleared to refuse it.
   void CloseForm(bool& canClose);
 
-  void Panel1Button2Click();
+  void OnCloseClicked();
   void DetailsLinkClick(int category);
-  void Panel1Label1cClick() { DetailsLinkClick(kAssociations); }
-  void Panel1Label2cClick() { DetailsLinkClick(kComActiveX); }
-  void Panel1Label3cClick() { DetailsLinkClick(kStartup); }
-  void Panel1Label4cClick() { DetailsLinkClick(kUninstall); }
-  void Panel1Label5cClick() { DetailsLinkClick(kTemporary); }
-  void Panel1InfoLabel4Click();
-  void Panel2Button1Click();
+  void OnAssociationsDetailsClicked() { DetailsLinkClick(kAssociations); }
+  void OnComDetailsClicked() { DetailsLinkClick(kComActiveX); }
+  void OnStartupDetailsClicked() { DetailsLinkClick(kStartup); }
+  void OnUninstallDetailsClicked() { DetailsLinkClick(kUninstall); }
+  void OnTemporaryDetailsClicked() { DetailsLinkClick(kTemporary); }
+  void OnAdLinkClicked();
+  void OnDetailsBackClicked();
 
   // The undo page.
-  void Panel3Enter();
+  void OpenUndoPage();
   void RefreshUndoList();
-  void Panel3List1Click();
-  void Panel3Label2Click();
-  void Panel3Label3Click();
-  void Panel3Label4Click();
-  void Panel3Button1Click();
-  void Panel3Button2Click();
-  void Panel3Button3Click();
+  void OnUndoListClicked();
+  void OnSelectAllClicked();
+  void OnDeselectAllClicked();
+  void OnOpenFolderClicked();
+  void OnUndoClicked();
+  void OnDeleteClicked();
+  void OnUndoBackClicked();
 
   // The application-wide hook every message from the queue passes before it is dispatched.
   void MessageEvent(uint32_t message, uintptr_t wParam, bool& handled);

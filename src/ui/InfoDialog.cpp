@@ -1,22 +1,22 @@
-#include "ui/Unit2a.h"
+#include "ui/InfoDialog.h"
 
 #include "platform/LanguageFile.h"
 
-TForm2a Form2a;
+InfoDialog InfoBox;
 
-void TForm2a::CreateForm(DialogView& view) {
+void InfoDialog::CreateForm(DialogView& view) {
   view_ = &view;
   view.SetCaption(LanguageText("Messages", "Information", "Information"));
   view.SetButtonCaption(1, LanguageText("Buttons", "Close", "Close"));
 }
 
-void TForm2a::Inform(const std::string& message) {
+void InfoDialog::Inform(const std::string& message) {
   infoLabel_ = message;
   if (view_ == nullptr) return;
   view_->SetInfoText(message);
   view_->ShowModal();
 }
 
-void TForm2a::Button1Click() {
+void InfoDialog::Button1Click() {
   if (view_ != nullptr) view_->Close();
 }

@@ -6,7 +6,7 @@
 
 #include "ui/DialogView.h"
 
-class TForm2b : public DialogEvents {
+class ConfirmDialog : public DialogEvents {
  public:
   static constexpr uint8_t kYes = 1;
   static constexpr uint8_t kNo = 2;
@@ -33,4 +33,4 @@ class TForm2b : public DialogEvents {
 };
 
 // The process-wide Confirmation dialog, created after the main window.
-extern TForm2b Form2b;
+extern ConfirmDialog ConfirmBox;

@@ -1,12 +1,12 @@
 // Folders from the registry and the path text operations of the checks.
 #include <gtest/gtest.h>
 
+#include "platform/Paths.h"
 #include "platform/RegKey.h"
-#include "platform/Unit0.h"
 #include "support/SimFixture.h"
 
 namespace {
-class Unit0Test : public SimTest {
+class PathsTest : public SimTest {
  protected:
   // The folders the path examples below assume.
   void UseExampleFolders() {
@@ -22,7 +22,7 @@ struct PathCase {
   const char* expected;
 };
 
-TEST_F(Unit0Test, CommandToFilePathExamples) {
+TEST_F(PathsTest, CommandToFilePathExamples) {
   UseExampleFolders();
   const PathCase cases[] = {
       {"\"C:\\Program Files\\Foo\\foo.exe\" /min", "C:\\PROGRAM FILES\\FOO\\FOO.EXE"},
@@ -65,13 +65,13 @@ TEST_F(Unit0Test, CommandToFilePathExamples) {
   }
 }
 
-TEST_F(Unit0Test, InsertedWindowsFolderKeepsItsCase) {
+TEST_F(PathsTest, InsertedWindowsFolderKeepsItsCase) {
   gFolders.windowsDir = "C:\\Windows\\";
   EXPECT_EQ(CommandToFilePath("%windir%\\system32\\x.exe"), "C:\\Windows\\SYSTEM32\\X.EXE");
   EXPECT_EQ(ExpandPathVars("%SystemRoot%\\a"), "C:\\Windows\\\\A");
 }
 
-TEST_F(Unit0Test, ExpandPathVarsReplacesEveryOccurrenceInOrder) {
+TEST_F(PathsTest, ExpandPathVarsReplacesEveryOccurrenceInOrder) {
   UseExampleFolders();
   const PathCase cases[] = {
       {"%windir%\\a;%WINDIR%\\b", "C:\\WINDOWS\\A;C:\\WINDOWS\\B"},
@@ -93,7 +93,7 @@ TEST_F(Unit0Test, ExpandPathVarsReplacesEveryOccurrenceInOrder) {
   }
 }
 
-TEST_F(Unit0Test, TwoDigitsAndEscapeBackslashes) {
+TEST_F(PathsTest, TwoDigitsAndEscapeBackslashes) {
   EXPECT_EQ(TwoDigits(0), "00");
   EXPECT_EQ(TwoDigits(9), "09");
   EXPECT_EQ(TwoDigits(10), "10");
@@ -104,7 +104,7 @@ TEST_F(Unit0Test, TwoDigitsAndEscapeBackslashes) {
   EXPECT_EQ(EscapeBackslashes(""), "");
 }
 
-TEST_F(Unit0Test, FileNamePartAndExistence) {
+TEST_F(PathsTest, FileNamePartAndExistence) {
   EXPECT_EQ(FileNamePart("C:\\WINDOWS\\notepad.exe"), "notepad.exe");
   EXPECT_EQ(FileNamePart("C:x.exe"), "x.exe");
   EXPECT_EQ(FileNamePart("x.exe"), "x.exe");
@@ -120,7 +120,7 @@ TEST_F(Unit0Test, FileNamePartAndExistence) {
   EXPECT_FALSE(FolderExists("D:\\"));
 }
 
-TEST_F(Unit0Test, InitPathsOnTheFixtureMachine) {
+TEST_F(PathsTest, InitPathsOnTheFixtureMachine) {
   EXPECT_EQ(ExeDir(), "C:\\Program Files\\Klarvex");
   EXPECT_EQ(WindowsDir(), "C:\\WINDOWS\\");
   EXPECT_EQ(ProgramFilesDir(), "C:\\PROGRAM FILES\\");
@@ -130,7 +130,7 @@ TEST_F(Unit0Test, InitPathsOnTheFixtureMachine) {
   EXPECT_TRUE(FolderExists(UndoDir()));
 }
 
-TEST_F(Unit0Test, InitPathsFolderShapes) {
+TEST_F(PathsTest, InitPathsFolderShapes) {
   const struct {
     const char* exePath;
     const char* windows;
@@ -168,7 +168,7 @@ TEST_F(Unit0Test, InitPathsFolderShapes) {
   }
 }
 
-TEST_F(Unit0Test, MissingOrNonStringFolderValuesGiveABackslash) {
+TEST_F(PathsTest, MissingOrNonStringFolderValuesGiveABackslash) {
   RegKey version(RootKey::LocalMachine, simkeys::kCurrentVersion, keyaccess::kAllAccess);
   version.Delete("ProgramFilesDir");
   PutDword(RootKey::LocalMachine, simkeys::kCurrentVersion, "CommonFilesDir", 1);
@@ -178,7 +178,7 @@ TEST_F(Unit0Test, MissingOrNonStringFolderValuesGiveABackslash) {
   EXPECT_EQ(WindowsDir(), "C:\\WINDOWS\\");
 }
 
-TEST_F(Unit0Test, UndoDirFallsBackToTheExecutablesFolderWhenItCannotBeCreated) {
+TEST_F(PathsTest, UndoDirFallsBackToTheExecutablesFolderWhenItCannotBeCreated) {
   sim.files.Erase("C:\\Users");
   sim.files.failWhen = [](const SimFileCall& call) {
     return call.call == "MakeFolder" ? status::kAccessDenied : status::kSuccess;
@@ -188,7 +188,7 @@ TEST_F(Unit0Test, UndoDirFallsBackToTheExecutablesFolderWhenItCannotBeCreated) {
   EXPECT_FALSE(sim.files.Exists("C:\\Users"));
 }
 
-TEST_F(Unit0Test, ExistingUndoDirIsKeptWithoutCreatingAgain) {
+TEST_F(PathsTest, ExistingUndoDirIsKeptWithoutCreatingAgain) {
   sim.files.failWhen = [](const SimFileCall& call) {
     return call.call == "MakeFolder" ? status::kAccessDenied : status::kSuccess;
   };

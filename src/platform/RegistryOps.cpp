@@ -1,4 +1,4 @@
-#include "platform/RegUnit.h"
+#include "platform/RegistryOps.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 
 #include "ui/DialogView.h"
 
-class TForm2a : public DialogEvents {
+class InfoDialog : public DialogEvents {
  public:
   // Binds the window and sets its captions from the language file.
   void CreateForm(DialogView& view);
@@ -24,4 +24,4 @@ class TForm2a : public DialogEvents {
 };
 
 // The process-wide Information dialog, created after the main window.
-extern TForm2a Form2a;
+extern InfoDialog InfoBox;

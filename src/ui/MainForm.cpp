@@ -1,0 +1,178 @@
+#include "ui/MainForm.h"
+
+#include <array>
+
+#include "platform/LanguageFile.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/RegistryOps.h"
+#include "ui/ConfirmDialog.h"
+#include "ui/InfoDialog.h"
+#include "ui/StartUp.h"
+#include "undo/UndoJournal.h"
+
+namespace {
+struct Caption {
+  Ctl control;
+  const char* section;
+  const char* key;
+  const char* fallback;
+  const char* suffix;
+};
+
+// The captions the language file replaces, in the order they are set.
+constexpr std::array<Caption, 22> kCaptions{{
+    {Ctl::Intro, "Info", "Info1",
+     "The Windows Registry is a crucial part of your PC's operation system. Regular use of "
+     "computer makes the registry fragmented and cluttered with obsolete and invalid data.",
+     ""},
+    {Ctl::Slogan, "Info", "Info2", "Just clean registry in a blink of an eye!", ""},
+    {Ctl::CategoryName1, "Items", "Item1", "File associations", ":"},
+    {Ctl::CategoryName2, "Items", "Item2", "Com/ActiveX entries", ":"},
+    {Ctl::CategoryName3, "Items", "Item3", "Startup program list", ":"},
+    {Ctl::CategoryName4, "Items", "Item4", "Uninstall entries", ":"},
+    {Ctl::CategoryName5, "Items", "Item5", "Temporary registry values", ":"},
+    {Ctl::DetailsLink1, "Items", "Details", "Details", ""},
+    {Ctl::DetailsLink2, "Items", "Details", "Details", ""},
+    {Ctl::DetailsLink3, "Items", "Details", "Details", ""},
+    {Ctl::DetailsLink4, "Items", "Details", "Details", ""},
+    {Ctl::DetailsLink5, "Items", "Details", "Details", ""},
+    {Ctl::CleanButton, "Buttons", "Clean", "Clean", ""},
+    {Ctl::DetailsHeading, "Items", "Details", "Details", ""},
+    {Ctl::DetailsBackButton, "Buttons", "Back", "Back", ""},
+    {Ctl::UndoHeading, "Buttons", "Undo", "Undo", ""},
+    {Ctl::SelectAllLink, "Buttons", "SelectAll", "Select all", ""},
+    {Ctl::DeselectAllLink, "Buttons", "DeselectAll", "Deselect all", ""},
+    {Ctl::OpenFolderLink, "Undo", "OpenFolder", "Open folder", ""},
+    {Ctl::UndoButton, "Buttons", "Undo", "Undo", ""},
+    {Ctl::DeleteButton, "Buttons", "Delete", "Delete", ""},
+    {Ctl::UndoBackButton, "Buttons", "Back", "Back", ""},
+}};
+
+std::string FixScriptPath() { return UndoDir() + kFixScriptName; }
+
+void DeleteLeftoverFixScript() {
+  if (FileExists(FixScriptPath())) Files().RemoveFile(FixScriptPath());
+}
+
+template <typename List>
+void Free(List& list) {
+  List().swap(list);
+}
+}  // namespace
+
+Position PlaceAtCursor(const ScreenMetrics& s) {
+  Position p{s.cursorX, s.cursorY};
+  if (s.screenWidth - s.windowWidth < p.left) p.left = (s.workAreaWidth - 400) / 2;
+  if (s.screenHeight / 2 - 200 < p.top) p.top = 140;
+  return p;
+}
+
+void MainForm::CreateForm() {
+  InitPaths();
+  ::OsMajorVersion = Process().OsMajorVersion();
+  if (::OsMajorVersion == 6) {
+    // A refused write of this one setting must not keep the program from starting.
+    try {
+      WriteStringValue(RootKey::CurrentUser, kCompatLayersKey, Process().ExePath(),
+                       kCompatLayersData);
+    } catch (const RegistryError&) {
+    }
+  }
+  const Position at = PlaceAtCursor(view_.Screen());
+  view_.MoveTo(at.left, at.top);
+  view_.MakeTopmost();
+  advertisedAddress_ = kAdvertisedAddress;
+  OpenLanguageFile(ExeDir() + "\\English.ini");
+  SetCaptions();
+  UndoJournal.clear();
+  StartDate = Process().Today();
+  SystemFileIndex.Clear();
+  FixScript.clear();
+  for (int k = 1; k <= kCategoryCount; ++k) CategoryLog(k).clear();
+  Running = false;
+  if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "UNDO") OpenUndoPage();
+}
+
+void MainForm::SetCaptions() {
+  for (const Caption& c : kCaptions) {
+    view_.SetText(c.control, LanguageText(c.section, c.key, c.fallback) + c.suffix);
+  }
+}
+
+void MainForm::FreeLists() {
+  SystemFileIndex.Clear();
+  Free(UndoJournal);
+  Free(FixScript);
+  for (int k = 1; k <= kCategoryCount; ++k) Free(CategoryLog(k));
+}
+
+void MainForm::CloseForm(bool& canClose) {
+  if (Running) {
+    canClose = false;
+    return;
+  }
+  FreeLists();
+  DeleteLeftoverFixScript();
+  ReleaseLanguageFile();
+}
+
+void MainForm::OnCloseClicked() {
+  if (!Running) view_.RequestClose();
+}
+
+void MainForm::DetailsLinkClick(int category) {
+  if (Running) return;
+  if (CategoryCount(category) == 0) {
+    ShowInformation(LanguageText("Messages", "NothingToView", "You have nothing to view!"));
+    return;
+  }
+  view_.FillDetails(CategoryLog(category));
+  view_.SetText(Ctl::DetailsFooter, std::to_string(CategoryCount(category)) + " " +
+                                        LanguageText("Fix", "items fixed", "items fixed") + ".");
+  view_.BringToFront(Page::Details);
+}
+
+void MainForm::OnAdLinkClicked() { Shell().Open(view_.OwnerHandle(), advertisedAddress_); }
+
+void MainForm::OnDetailsBackClicked() { view_.BringToFront(Page::Start); }
+
+void MainForm::MessageEvent(uint32_t message, uintptr_t wParam, bool& /*handled*/) {
+  switch (RequestOf(gStartUp, message, wParam)) {
+    case Request::Clean:
+      if (!Running) view_.BringToFront(Page::Start);
+      break;
+    case Request::Undo:
+      if (!Running) OpenUndoPage();
+      break;
+    case Request::None:
+      break;
+  }
+}
+
+void MainForm::ShowButtonCaption(const std::string& caption) {
+  view_.SetText(Ctl::CleanButton, caption);
+}
+
+void MainForm::EnableCloseButton(bool enabled) { view_.SetEnabled(Ctl::CloseButton, enabled); }
+
+void MainForm::ShowProgressLabel(const std::string& text) {
+  view_.SetText(Ctl::ProgressLabel, text);
+}
+
+void MainForm::ShowGauge(int percent, bool visible) { view_.SetGauge(percent, visible); }
+
+void MainForm::ShowCounterLabel(int category, const std::string& text) {
+  view_.SetText(CounterLabel(category), text);
+}
+
+void MainForm::ActivateDetailsLinks(bool active) {
+  for (int k = 1; k <= kCategoryCount; ++k) {
+    view_.SetFontColour(DetailsLink(k), active ? kBlack : kGrey);
+    view_.SetCursor(DetailsLink(k), active ? Cursor::Hand : Cursor::Arrow);
+  }
+}
+
+int MainForm::AskConfirmation(const std::string& question) { return ConfirmBox.Ask(question); }
+
+void MainForm::ShowInformation(const std::string& message) { InfoBox.Inform(message); }
