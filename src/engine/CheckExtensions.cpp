@@ -1,8 +1,8 @@
 // Category 1: extension keys whose file type has no key of its own.
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
+#include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
-#include "undo/RegScript.h"
 
 void CleanEngine::CheckExtensions(RootKey root, const std::string& path) {
   TextList names;

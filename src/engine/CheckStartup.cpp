@@ -4,8 +4,8 @@
 #include "engine/RepairLines.h"
 #include "engine/WindowsFolders.h"
 #include "platform/Paths.h"
+#include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
-#include "undo/RegScript.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // uninstall the program.
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
+#include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
-#include "undo/RegScript.h"
 
 namespace {
 constexpr RootKey kRoot = RootKey::LocalMachine;

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/LanguageFile.h"
+#include "platform/RegScript.h"
 #include "platform/Roots.h"
-#include "undo/RegScript.h"
 
 // The text under Fix/key is read at the moment the line is made; key is also its default.
 inline std::string DetailLine(RootKey root, const std::string& text, const std::string& key) {

@@ -4,6 +4,7 @@
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/TextFile.h"
 #include "ui/MainForm.h"
 #include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
 #include "platform/Roots.h"
+#include "platform/TextFile.h"
 #include "undo/UndoJournal.h"
 
 namespace {

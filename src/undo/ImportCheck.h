@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "platform/RegScript.h"
 #include "platform/Types.h"
-#include "undo/RegScript.h"
 
 // The items of the script whose effect is not in the registry now, named for the user:
 // keys that should be gone or present, values that should be gone or hold the script's type and

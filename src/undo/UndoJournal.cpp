@@ -5,9 +5,10 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
+#include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
 #include "platform/Roots.h"
-#include "undo/RegScript.h"
+#include "platform/TextFile.h"
 
 WideList UndoJournal;
 std::string UndoFileName;
@@ -27,61 +28,6 @@ bool SameKeyName(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(),
                     [&](char16_t x, char16_t y) { return upper(x) == upper(y); });
-}
-
-// Decodes UTF-8; a malformed sequence gives U+FFFD, characters above U+FFFF a surrogate pair.
-std::u16string Utf8ToWide(const Bytes& data, size_t start) {
-  std::u16string text;
-  size_t i = start;
-  while (i < data.size()) {
-    const uint8_t lead = data[i++];
-    uint32_t code = lead;
-    size_t extra = 0;
-    if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3;
-      code = lead & 0x07u;
-    } else if (lead >= 0xE0) {
-      extra = lead <= 0xEF ? 2 : 0;
-      code = lead & 0x0Fu;
-    } else if (lead >= 0xC2) {
-      extra = 1;
-      code = lead & 0x1Fu;
-    } else if (lead >= 0x80) {
-      text += u'\xFFFD';
-      continue;
-    }
-    if (lead >= 0xF5) {
-      text += u'\xFFFD';
-      continue;
-    }
-    size_t taken = 0;
-    while (taken < extra && i < data.size() && (data[i] & 0xC0) == 0x80) {
-      code = code << 6 | (data[i++] & 0x3Fu);
-      ++taken;
-    }
-    const uint32_t minimum = extra == 3 ? 0x10000 : extra == 2 ? 0x800 : 0;
-    if (taken < extra || code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      text += u'\xFFFD';
-    } else if (code >= 0x10000) {
-      code -= 0x10000;
-      text += static_cast<char16_t>(0xD800 + (code >> 10));
-      text += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-    } else {
-      text += static_cast<char16_t>(code);
-    }
-  }
-  return text;
-}
-
-std::u16string Utf16ToWide(const Bytes& data, bool bigEndian) {
-  std::u16string text;
-  text.reserve(data.size() / 2);
-  for (size_t i = 2; i + 1 < data.size(); i += 2) {
-    const uint8_t high = bigEndian ? data[i] : data[i + 1];
-    const uint8_t low = bigEndian ? data[i + 1] : data[i];
-    text += static_cast<char16_t>(high << 8 | low);
-  }
-  return text;
 }
 
 }  // namespace
@@ -188,34 +134,4 @@ long SaveFixScript(const std::string& path, const TextList& lines) {
     data.insert(data.end(), {0x0D, 0x0A});
   }
   return Files().WriteAll(path, data);
-}
-
-bool ReadTextFile(const std::string& path, std::u16string& text) {
-  Bytes data;
-  if (!Files().ReadAll(path, data)) return false;
-  if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-    text = Utf16ToWide(data, false);
-  } else if (data.size() >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
-    text = Utf16ToWide(data, true);
-  } else if (data.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
-    text = Utf8ToWide(data, 3);
-  } else {
-    text = Ansi().ToWide(std::string(data.begin(), data.end()));
-  }
-  return true;
-}
-
-WideList SplitLines(const std::u16string& text) {
-  WideList lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find_first_of(u"\r\n", start);
-    if (end == std::u16string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
-  }
-  return lines;
 }

@@ -31,8 +31,3 @@ bool RunRegedit(const std::string& arguments);
 long SaveUndoFile(const std::string& path, const WideList& lines);
 // Saves the script as ANSI with CRLF line ends and no byte-order mark. Win32 status.
 long SaveFixScript(const std::string& path, const TextList& lines);
-// A text file decoded by its byte-order mark: FF FE UTF-16LE, FE FF UTF-16BE, EF BB BF UTF-8,
-// anything else the ANSI code page. False when the file cannot be read.
-bool ReadTextFile(const std::string& path, std::u16string& text);
-// The text split into lines; a line break at the very end starts no further line.
-WideList SplitLines(const std::u16string& text);

@@ -2,10 +2,10 @@
 // scripts read back into the operations an import performs.
 #include <gtest/gtest.h>
 
+#include "platform/RegScript.h"
 #include "platform/Roots.h"
 #include "platform/sim/SimRegedit.h"
 #include "support/SimFixture.h"
-#include "undo/RegScript.h"
 
 using namespace std::string_view_literals;
 

@@ -4,8 +4,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
-#include "undo/RegScript.h"
 #include "unit/EngineTest.h"
 
 namespace {

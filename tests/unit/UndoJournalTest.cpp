@@ -2,8 +2,9 @@
 // values and key trees, and restores through the simulated registry editor.
 #include <gtest/gtest.h>
 
+#include "platform/RegScript.h"
+#include "platform/TextFile.h"
 #include "support/SimFixture.h"
-#include "undo/RegScript.h"
 #include "undo/UndoJournal.h"
 
 using namespace std::string_view_literals;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "undo/RegScript.h"
+#include "platform/RegScript.h"
 
 struct SimPlatform;
 

@@ -1,10 +1,10 @@
-#include "undo/RegScript.h"
+#include "platform/RegScript.h"
 
 #include <optional>
 
 #include "platform/Platform.h"
 #include "platform/Roots.h"
-#include "undo/UndoJournal.h"
+#include "platform/TextFile.h"
 
 namespace {
 
