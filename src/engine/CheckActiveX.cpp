@@ -1,6 +1,7 @@
 // Category 2, program identifiers and other class keys at the root of HKCR: the class they name,
 // their icon file, and the programs of their open and edit verbs.
 #include "engine/CleanEngine.h"
+#include "engine/RegistryView.h"
 #include "engine/RepairLines.h"
 #include "engine/WindowsFolders.h"
 #include "platform/Paths.h"
@@ -26,6 +27,13 @@ bool CommandIsTested(const std::string& command) {
          NamesAFile(command);
 }
 
+// Program identifiers are shared by both views: the class they name may be a 32-bit one.
+bool ClassIsRegistered(const std::string& clsid) {
+  const std::string key = "\\CLSID\\" + clsid;
+  return KeyExists(kRoot, k64BitView.KeyPath(kRoot, key)) ||
+         KeyExists(kRoot, k32BitView.KeyPath(kRoot, key));
+}
+
 }  // namespace
 
 void CleanEngine::CheckActiveX() {
@@ -42,7 +50,7 @@ void CleanEngine::CheckActiveX() {
     const std::string open = ReadStringUpper(kRoot, p + "\\shell\\open\\command", "");
     const std::string edit = ReadStringUpper(kRoot, p + "\\shell\\edit\\command", "");
 
-    if (!clsid.empty() && !KeyExists(kRoot, "CLSID\\" + clsid)) {
+    if (!clsid.empty() && !ClassIsRegistered(clsid)) {
       // The icon and verbs go with the whole key; they are not judged on their own.
       RepairKey(kComActiveX, kRoot, p, {DeleteKeyLine(kRoot, p), ""},
                 DetailLine(kRoot, p, "deleted"));

@@ -11,14 +11,23 @@ constexpr RootKey kRoot = RootKey::ClassesRoot;
 // A class naming this type library is never touched.
 constexpr const char* kExcludedTypeLib = "{D63E0CE2-A0A2-11D0-9C02-00C04FC99C8E}";
 
+// The index lists what this 64-bit program sees; a 32-bit server is only pointed at a file that
+// a 32-bit program reaches at that path (a 64-bit-only System32 file is none).
+bool ReachedAt(const std::string& path, const RegistryView& view) {
+  return !view.Is32Bit() || FileExists(RedirectedFor32Bit(path));
+}
+
 }  // namespace
 
-void CleanEngine::CheckCOM() {
+void CleanEngine::CheckCOM(const RegistryView& view) {
   TextList names;
-  ListSubKeys(kRoot, "\\CLSID\\", names);
+  ListSubKeys(kRoot, view.KeyPath(kRoot, "\\CLSID\\"), names);
   ForEachItem(names, [&](const std::string& name) {
     if (name.empty()) return;
-    const std::string c = "\\CLSID\\" + name;
+    // The key's physical path goes into backups and the script; the details name it as a
+    // program of the view does.
+    const std::string shown = "\\CLSID\\" + name;
+    const std::string c = view.KeyPath(kRoot, shown);
     if (!CanOpenFullAccess(kRoot, c)) return;
 
     std::string kind = "InprocServer32";
@@ -31,21 +40,20 @@ void CleanEngine::CheckCOM() {
     if (typeLib == kExcludedTypeLib) return;
 
     if (!server.empty()) {
-      const std::string path = CommandToFilePath(server);
-      if (!ReferencedFileIsSound(server, path)) {
+      const std::string path = CommandToFilePath(server, view.programs);
+      if (!ReferencedFileIsSound(server, path, view.programs)) {
         const std::string file = FileNamePart(path);
         const std::string serverKey = c + "\\" + kind;
-        const std::string detail = serverKey + "=" + file;
+        const std::string detail =
+            DetailLine(view, kRoot, shown + "\\" + kind + "=" + file, "fixed");
         const int line = SystemFileIndex.Find(file);
-        if (line >= 0) {
+        if (line >= 0 && ReachedAt(SystemFileIndex.FolderOf(line) + file, view)) {
           // The server moved: point the registration at the first folder that holds the file.
           const std::string value =
               "@=\"" + EscapeBackslashes(SystemFileIndex.FolderOf(line)) + file + "\"";
-          RepairKey(kComActiveX, kRoot, c, {KeyLine(kRoot, serverKey), value, ""},
-                    DetailLine(kRoot, detail, "fixed"));
+          RepairKey(kComActiveX, kRoot, c, {KeyLine(kRoot, serverKey), value, ""}, detail);
         } else {
-          RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""},
-                    DetailLine(kRoot, detail, "fixed"));
+          RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""}, detail);
         }
       }
     }
@@ -53,7 +61,7 @@ void CleanEngine::CheckCOM() {
     if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
       const std::string typeLibKey = c + "\\TypeLib";
       RepairKey(kComActiveX, kRoot, typeLibKey, {DeleteKeyLine(kRoot, typeLibKey), ""},
-                DetailLine(kRoot, typeLibKey + "=" + typeLib, "deleted"));
+                DetailLine(view, kRoot, shown + "\\TypeLib=" + typeLib, "deleted"));
     }
   });
 }

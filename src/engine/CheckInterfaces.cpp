@@ -34,17 +34,18 @@ void CleanEngine::CountTreeValues(RootKey root, const std::string& path) {
   }
 }
 
-void CleanEngine::CheckInterfaces() {
+void CleanEngine::CheckInterfaces(const RegistryView& view) {
   TextList names;
-  ListSubKeys(kRoot, "\\Interface\\", names);
+  ListSubKeys(kRoot, view.KeyPath(kRoot, "\\Interface\\"), names);
   ForEachItem(names, [&](const std::string& name) {
     if (name.empty()) return;
-    const std::string c = "\\Interface\\" + name;
+    const std::string shown = "\\Interface\\" + name;
+    const std::string c = view.KeyPath(kRoot, shown);
     if (!CanOpenFullAccess(kRoot, c)) return;
 
     auto removeWhole = [&] {
       RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, c), ""},
-                DetailLine(kRoot, c, "deleted"));
+                DetailLine(view, kRoot, shown, "deleted"));
     };
     TreeValueCount = 0;
     CountTreeValues(kRoot, c + "\\");
@@ -64,11 +65,12 @@ void CleanEngine::CheckInterfaces() {
     }
     const std::pair<const std::string*, const char*> proxies[] = {
         {&proxyStub, "\\ProxyStubClsid"}, {&proxyStub32, "\\ProxyStubClsid32"}};
+    // A proxy/stub class is looked for among the classes of the interface's own view.
     for (const auto& [clsid, subkey] : proxies) {
-      if (clsid->empty() || KeyExists(kRoot, "CLSID\\" + *clsid)) continue;
+      if (clsid->empty() || KeyExists(kRoot, view.KeyPath(kRoot, "\\CLSID\\" + *clsid))) continue;
       const std::string key = c + subkey;
       RepairKey(kComActiveX, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
-                DetailLine(kRoot, key + "=" + *clsid, "deleted"));
+                DetailLine(view, kRoot, shown + subkey + "=" + *clsid, "deleted"));
     }
   });
 }

@@ -16,24 +16,25 @@ bool Contains(const std::string& text, const char* part) {
 }
 
 // command is the upper-cased data of a Run value; empty when it held no string at all.
-bool ProgramIsMissing(const std::string& command) {
+bool ProgramIsMissing(const std::string& command, ProgramKind kind) {
   if (command.empty()) return true;
-  const std::string file = CommandToFilePath(command);
+  const std::string file = CommandToFilePath(command, kind);
   // The DLL runner and unexpanded system-root paths cannot be judged from the text.
   if (Contains(file, "RUNDLL32") || Contains(file, "SYSTEMROOT")) return false;
-  return !ReferencedFileIsSound(command, file);
+  return !ReferencedFileIsSound(command, file, kind);
 }
 
 }  // namespace
 
-void CleanEngine::CheckStartup(RootKey root) {
+void CleanEngine::CheckStartup(RootKey root, const RegistryView& view) {
+  const std::string runKey = view.KeyPath(root, kRunKey);
   TextList names;
-  ListValueNames(root, kRunKey, names);
+  ListValueNames(root, runKey, names);
   ForEachItem(names, [&](const std::string& name) {
     // The key's default value starts nothing.
     if (name.empty()) return;
-    if (!ProgramIsMissing(ReadStringUpper(root, kRunKey, name))) return;
-    RepairValue(kStartup, root, kRunKey, name, {KeyLine(root, kRunKey), DeleteValueLine(name), ""},
-                DetailLine(root, kRunKey + name, "deleted"));
+    if (!ProgramIsMissing(ReadStringUpper(root, runKey, name), view.programs)) return;
+    RepairValue(kStartup, root, runKey, name, {KeyLine(root, runKey), DeleteValueLine(name), ""},
+                DetailLine(view, root, kRunKey + name, "deleted"));
   });
 }

@@ -37,14 +37,15 @@ bool IsLeftAlone(const std::string& key) {
 }
 }  // namespace
 
-void CleanEngine::CheckUninstall() {
+void CleanEngine::CheckUninstall(const RegistryView& view) {
+  const std::string list = view.KeyPath(kRoot, kUninstallList);
   TextList names;
-  if (ListSubKeys(kRoot, kUninstallList, names) == 0) return;
+  if (ListSubKeys(kRoot, list, names) == 0) return;
   ForEachItem(names, [&](const std::string& name) {
     if (name.empty() || HasBothBraces(name)) return;
-    const std::string key = kUninstallList + name;
+    const std::string key = list + name;
     if (IsLeftAlone(key)) return;
     RepairKey(kUninstall, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
-              DetailLine(kRoot, key, "deleted"));
+              DetailLine(view, kRoot, kUninstallList + name, "deleted"));
   });
 }

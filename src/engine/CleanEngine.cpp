@@ -6,6 +6,7 @@
 #include <array>
 #include <exception>
 #include <string_view>
+#include <vector>
 
 #include "engine/Categories.h"
 #include "engine/RunMessages.h"
@@ -127,29 +128,39 @@ class CleanRun {
     if (!GoOn()) return;
 
     // Category 2 tests between its checks, so a stop there leaves it without a summary.
+    // The checks of the redirected keys run again over their 32-bit copies, where they exist.
     Start(kComActiveX);
-    e_.CheckCOM();
-    e_.ResetGauge();
-    if (!GoOn()) return;
+    for (const RegistryView& view : Views(RootKey::ClassesRoot)) {
+      e_.CheckCOM(view);
+      e_.ResetGauge();
+      if (!GoOn()) return;
+    }
     e_.CheckActiveX();
     e_.ResetGauge();
     if (!GoOn()) return;
-    e_.CheckInterfaces();
-    e_.ResetGauge();
-    if (!GoOn()) return;
+    for (const RegistryView& view : Views(RootKey::ClassesRoot)) {
+      e_.CheckInterfaces(view);
+      e_.ResetGauge();
+      if (!GoOn()) return;
+    }
     e_.CheckTypeLib();
     Close(kComActiveX);
     if (!GoOn()) return;
 
     Start(kStartup);
     e_.CheckStartup(RootKey::CurrentUser);
-    e_.ResetGauge();
-    e_.CheckStartup(RootKey::LocalMachine);
+    for (const RegistryView& view : Views(RootKey::LocalMachine)) {
+      e_.ResetGauge();
+      e_.CheckStartup(RootKey::LocalMachine, view);
+    }
     Close(kStartup);
     if (!GoOn()) return;
 
     Start(kUninstall);
-    e_.CheckUninstall();
+    for (const RegistryView& view : Views(RootKey::LocalMachine)) {
+      e_.ResetGauge();
+      e_.CheckUninstall(view);
+    }
     Close(kUninstall);
     if (!GoOn()) return;
 
@@ -171,6 +182,13 @@ class CleanRun {
     e_.CategoryLog(category).push_back("");
     e_.CategoryLog(category).push_back(SummaryText(count, " "));
     e_.ShowCounterLabel(category, std::to_string(count));
+  }
+
+  // The views whose copy of root's redirected keys this machine has, the 64-bit one first.
+  static std::vector<RegistryView> Views(RootKey root) {
+    std::vector<RegistryView> views{k64BitView};
+    if (k32BitView.ExistsFor(root)) views.push_back(k32BitView);
+    return views;
   }
 
   bool GoOn() {

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "engine/RegistryView.h"
 #include "engine/SystemFileIndex.h"
 #include "platform/RegKey.h"
 #include "platform/Types.h"
@@ -30,17 +31,17 @@ class CleanEngine {
   // Category 1.
   void ScanSystemFolder(const std::string& folder);
   void CheckExtensions(RootKey root, const std::string& path);
-  // Category 2.
-  void CheckCOM();
+  // Category 2. The class and interface checks walk the keys of one view at a time.
+  void CheckCOM(const RegistryView& view = k64BitView);
   void CheckActiveX();
-  void CheckInterfaces();
+  void CheckInterfaces(const RegistryView& view = k64BitView);
   void CheckTypeLib();
   // Leaves in TreeValueCount whether the tree below root\path holds any value (0: none found).
   void CountTreeValues(RootKey root, const std::string& path);
   // Category 3.
-  void CheckStartup(RootKey root);
+  void CheckStartup(RootKey root, const RegistryView& view = k64BitView);
   // Category 4.
-  void CheckUninstall();
+  void CheckUninstall(const RegistryView& view = k64BitView);
   // Category 5.
   void ScanReg(const std::string& path);
   void ScanApplicationsHistory(RootKey root, const std::string& path);

@@ -16,11 +16,14 @@ bool OnDriveThatCannotBeJudged(const std::string& path) {
 
 }  // namespace
 
-bool MayStillExist(const std::string& rawText, bool foldersCount) {
-  const std::string expanded = CommandToFilePath(Process().ExpandEnvironment(rawText));
+bool MayStillExist(const std::string& rawText, bool foldersCount, ProgramKind kind) {
+  // The system expands in this 64-bit process's environment: a 32-bit program's own Program
+  // Files variables are put in first.
+  const std::string text = kind == ProgramKind::k32Bit ? ExpandPathVars(rawText, kind) : rawText;
+  const std::string expanded = CommandToFilePath(Process().ExpandEnvironment(text), kind);
   if (!expanded.empty() && (FileExists(expanded) || (foldersCount && FolderExists(expanded)))) {
     return true;
   }
-  return OnDriveThatCannotBeJudged(CommandToFilePath(rawText)) ||
+  return OnDriveThatCannotBeJudged(CommandToFilePath(rawText, kind)) ||
          OnDriveThatCannotBeJudged(expanded);
 }

@@ -3,11 +3,19 @@
 
 #include <string>
 
+#include "engine/RegistryView.h"
 #include "platform/LanguageFile.h"
 #include "platform/RegScript.h"
 #include "platform/Roots.h"
 
-// The text under Fix/key is read at the moment the line is made; key is also its default.
+// The text under Fix/key is read at the moment the line is made; key is also its default. text
+// names the key as a program of the view does, and the tag says which view it is:
+// "[HKCR 32-bit]\CLSID\{G} ... deleted".
+inline std::string DetailLine(const RegistryView& view, RootKey root, const std::string& text,
+                              const std::string& key) {
+  return view.Tag(root) + text + " ... " + LanguageText("Fix", key, key);
+}
+
 inline std::string DetailLine(RootKey root, const std::string& text, const std::string& key) {
-  return std::string(RootTag(root)) + text + " ... " + LanguageText("Fix", key, key);
+  return DetailLine(k64BitView, root, text, key);
 }

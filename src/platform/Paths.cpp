@@ -42,6 +42,26 @@ constexpr std::array<PathVariable, 5> kPathVariables{{
     {"%COMMONPROGRAMFILES%\\", CommonFilesDir},
     {"%USERPROFILE%\\", ProfileDir},
 }};
+// A 32-bit process's environment names its own Program Files folders, also by their (x86)
+// names; "%PROGRAMFILES%" never matches the start of "%PROGRAMFILES(X86)%".
+constexpr std::array<PathVariable, 7> k32BitPathVariables{{
+    {"%WINDIR%\\", WindowsDir},
+    {"%SYSTEMROOT%", WindowsDir},
+    {"%PROGRAMFILES%", ProgramFilesX86Dir},
+    {"%PROGRAMFILES(X86)%", ProgramFilesX86Dir},
+    {"%COMMONPROGRAMFILES%\\", CommonFilesX86Dir},
+    {"%COMMONPROGRAMFILES(X86)%\\", CommonFilesX86Dir},
+    {"%USERPROFILE%\\", ProfileDir},
+}};
+
+// Folders below System32 that a 32-bit program reaches unredirected (Windows 7 and later).
+constexpr std::array<std::string_view, 6> kRedirectionExempt{
+    "CATROOT", "CATROOT2", "DRIVERSTORE", "DRIVERS\\ETC", "LOGFILES", "SPOOL"};
+
+// True when rest (upper-case) is folder itself or lies below it.
+bool IsAtOrBelow(std::string_view rest, std::string_view folder) {
+  return rest.starts_with(folder) && (rest.size() == folder.size() || rest[folder.size()] == '\\');
+}
 
 // Replaces every occurrence (ASCII case ignored) without rescanning inserted text.
 std::string ReplaceAll(const std::string& text, std::string_view upperName, const std::string& by) {
@@ -78,6 +98,14 @@ void InitPaths() {
       WithBackslash(ReadStringUpper(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir"));
   folders.commonFilesDir =
       WithBackslash(ReadStringUpper(RootKey::LocalMachine, kVersionKey, "CommonFilesDir"));
+  const std::string programFilesX86 =
+      ReadStringUpper(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir (x86)");
+  folders.programFilesX86Dir =
+      programFilesX86.empty() ? folders.programFilesDir : WithBackslash(programFilesX86);
+  const std::string commonFilesX86 =
+      ReadStringUpper(RootKey::LocalMachine, kVersionKey, "CommonFilesDir (x86)");
+  folders.commonFilesX86Dir =
+      commonFilesX86.empty() ? folders.commonFilesDir : WithBackslash(commonFilesX86);
   const std::string appData = ReadStringUpper(RootKey::CurrentUser, kShellFoldersKey, "AppData");
   const size_t last = appData.rfind('\\');
   folders.profileDir =
@@ -89,18 +117,47 @@ void InitPaths() {
   gFolders = folders;
 }
 
-std::string ExpandPathVars(const std::string& text) {
+std::string ExpandPathVars(const std::string& text, ProgramKind kind) {
   std::string result = UpperAscii(text);
-  for (const PathVariable& variable : kPathVariables) {
-    result = ReplaceAll(result, variable.name, variable.folder());
+  auto replaceEach = [&result](const auto& variables) {
+    for (const PathVariable& variable : variables) {
+      result = ReplaceAll(result, variable.name, variable.folder());
+    }
+  };
+  if (kind == ProgramKind::k32Bit) {
+    replaceEach(k32BitPathVariables);
+  } else {
+    replaceEach(kPathVariables);
   }
   return result;
 }
 
-std::string CommandToFilePath(const std::string& text) {
+std::string RedirectedFor32Bit(const std::string& path) {
+  const std::string windows = UpperAscii(WindowsDir());
+  const std::string upper = UpperAscii(path);
+  if (windows.size() <= 1 || !upper.starts_with(windows)) return path;
+  // "%SystemRoot%\System32" leaves a doubled backslash after the Windows folder.
+  size_t at = windows.size();
+  while (at < upper.size() && upper[at] == '\\') ++at;
+  const std::string_view rest = std::string_view(upper).substr(at);
+  auto replaced = [&](size_t length, std::string_view by) {
+    return path.substr(0, at) + std::string(by) + path.substr(at + length);
+  };
+  if (IsAtOrBelow(rest, "SYSNATIVE")) return replaced(9, "SYSTEM32");
+  if (IsAtOrBelow(rest, "LASTGOOD\\SYSTEM32")) return replaced(17, "LASTGOOD\\SYSWOW64");
+  if (rest == "REGEDIT.EXE") return replaced(0, "SYSWOW64\\");
+  if (!IsAtOrBelow(rest, "SYSTEM32")) return path;
+  const std::string_view below = rest.size() > 9 ? rest.substr(9) : std::string_view();
+  for (std::string_view exempt : kRedirectionExempt) {
+    if (IsAtOrBelow(below, exempt)) return path;
+  }
+  return replaced(8, "SYSWOW64");
+}
+
+std::string CommandToFilePath(const std::string& text, ProgramKind kind) {
   std::string path = Trim(text);
   if (path.empty()) return path;
-  path = ExpandPathVars(Ansi().Upper(path));
+  path = ExpandPathVars(Ansi().Upper(path), kind);
   std::erase(path, '"');
   // "\??\C:\..." or "rundll32.exe C:\x.dll": the drive letter starts the path.
   if (size_t colon = path.find(':'); colon != std::string::npos && colon > 1) {
@@ -117,7 +174,7 @@ std::string CommandToFilePath(const std::string& text) {
   if (comma != std::string::npos && colon != std::string::npos && comma < colon) {
     path.erase(0, comma + 1);
   }
-  return path;
+  return kind == ProgramKind::k32Bit ? RedirectedFor32Bit(path) : path;
 }
 
 std::string TwoDigits(uint16_t n) {

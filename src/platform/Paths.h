@@ -9,6 +9,10 @@ struct Folders {
   std::string windowsDir;  // each of the rest ends with a backslash
   std::string programFilesDir;
   std::string commonFilesDir;
+  // A 32-bit program's folders ("ProgramFilesDir (x86)", "CommonFilesDir (x86)"); the 64-bit
+  // ones where Windows has no such value.
+  std::string programFilesX86Dir;
+  std::string commonFilesX86Dir;
   std::string profileDir;
   std::string undoDir;
 };
@@ -19,14 +23,24 @@ inline const std::string& ExeDir() { return gFolders.exeDir; }
 inline const std::string& WindowsDir() { return gFolders.windowsDir; }
 inline const std::string& ProgramFilesDir() { return gFolders.programFilesDir; }
 inline const std::string& CommonFilesDir() { return gFolders.commonFilesDir; }
+inline const std::string& ProgramFilesX86Dir() { return gFolders.programFilesX86Dir; }
+inline const std::string& CommonFilesX86Dir() { return gFolders.commonFilesX86Dir; }
 inline const std::string& ProfileDir() { return gFolders.profileDir; }
 inline const std::string& UndoDir() { return gFolders.undoDir; }
 
-// Sets the six folders and creates UndoDir (falling back to ExeDir + "\" when it cannot).
+// Which program a path is named for: a 32-bit program on 64-bit Windows finds its system
+// folder redirected and its own Program Files folders and variables.
+enum class ProgramKind { k64Bit, k32Bit };
+
+// Sets the folders and creates UndoDir (falling back to ExeDir + "\" when it cannot).
 void InitPaths();
 
-std::string ExpandPathVars(const std::string& text);
-std::string CommandToFilePath(const std::string& text);
+std::string ExpandPathVars(const std::string& text, ProgramKind kind = ProgramKind::k64Bit);
+// For a 32-bit program the result is the path as that program reaches it (see RedirectedFor32Bit).
+std::string CommandToFilePath(const std::string& text, ProgramKind kind = ProgramKind::k64Bit);
+// Where a 32-bit program's access to path lands: WindowsDir's System32 (but for the folders
+// Windows exempts), lastgood\System32 and regedit.exe lie in SysWOW64; Sysnative is System32.
+std::string RedirectedFor32Bit(const std::string& path);
 std::string TwoDigits(uint16_t n);
 std::string EscapeBackslashes(const std::string& text);
 

@@ -17,12 +17,12 @@ class ComChecksStopTest : public ComChecksTest {
   }
 };
 
-using Check = void (CleanEngine::*)();
+using Check = void (*)(CleanEngine&);
 const std::pair<const char*, Check> kChecks[] = {
-    {"CheckCOM", &CleanEngine::CheckCOM},
-    {"CheckActiveX", &CleanEngine::CheckActiveX},
-    {"CheckInterfaces", &CleanEngine::CheckInterfaces},
-    {"CheckTypeLib", &CleanEngine::CheckTypeLib},
+    {"CheckCOM", [](CleanEngine& e) { e.CheckCOM(); }},
+    {"CheckActiveX", [](CleanEngine& e) { e.CheckActiveX(); }},
+    {"CheckInterfaces", [](CleanEngine& e) { e.CheckInterfaces(); }},
+    {"CheckTypeLib", [](CleanEngine& e) { e.CheckTypeLib(); }},
 };
 
 TEST_F(ComChecksStopTest, AStoppedRunExaminesNothing) {
@@ -32,7 +32,7 @@ TEST_F(ComChecksStopTest, AStoppedRunExaminesNothing) {
     PrepareChecks();
     engine.Running = false;
     engine.pumps = 0;
-    (engine.*check)();
+    check(engine);
     EXPECT_EQ(FixScript, Script({}));
     EXPECT_EQ(engine.CategoryCount(kComActiveX), 0);
     EXPECT_EQ(engine.GaugePercent(), 0);
@@ -53,7 +53,7 @@ TEST_F(ComChecksStopTest, AStopDuringADeepWalkDeletesNothing) {
     PrepareChecks();
     engine.pumps = 0;
     engine.onPump = nullptr;
-    (engine.*check)();
+    check(engine);
     const int total = engine.pumps;
     ASSERT_GT(total, 10) << name;
     ASSERT_EQ(FixScript, Script({})) << name;
@@ -64,7 +64,7 @@ TEST_F(ComChecksStopTest, AStopDuringADeepWalkDeletesNothing) {
       engine.onPump = [this, stopAt](int pump) {
         if (pump == stopAt) engine.Running = false;
       };
-      (engine.*check)();
+      check(engine);
       EXPECT_EQ(FixScript, Script({}));
       EXPECT_EQ(engine.CategoryCount(kComActiveX), 0);
     }
