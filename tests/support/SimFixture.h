@@ -80,6 +80,27 @@ class SimTest : public ::testing::Test {
     sim.process.SetEnvironment("APPDATA", "C:\\Users\\user\\AppData\\Roaming");
   }
 
+  // Makes the machine a 64-bit Windows: the 32-bit copies of the redirected keys exist (empty),
+  // SysWOW64 holds 32-bit system files, and a 32-bit program's Program Files folders are
+  // registered. The folders are computed again.
+  void StageWow64Machine() {
+    PutKey(RootKey::LocalMachine, "SOFTWARE\\Classes\\Wow6432Node\\CLSID");
+    PutKey(RootKey::LocalMachine, "SOFTWARE\\Classes\\Wow6432Node\\Interface");
+    PutKey(RootKey::LocalMachine, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion");
+    for (const char* file :
+         {"C:\\WINDOWS\\SysWOW64\\kernel32.dll", "C:\\WINDOWS\\SysWOW64\\wow32only.dll",
+          "C:\\WINDOWS\\SysWOW64\\regedit.exe", "C:\\Program Files (x86)\\Vendor\\app32.exe",
+          "C:\\Program Files (x86)\\Common Files\\Vendor\\shared32.dll"}) {
+      PutFile(file);
+    }
+    PutString(RootKey::LocalMachine, simkeys::kCurrentVersion, "ProgramFilesDir (x86)",
+              "C:\\Program Files (x86)");
+    PutString(RootKey::LocalMachine, simkeys::kCurrentVersion, "CommonFilesDir (x86)",
+              "C:\\Program Files (x86)\\Common Files");
+    sim.process.SetEnvironment("ProgramFiles(x86)", "C:\\Program Files (x86)");
+    InitPaths();
+  }
+
   // A file with the given content (folders above it are created).
   void PutFile(const std::string& path, const std::string& content = {}) {
     sim.files.PutFile(path, content);

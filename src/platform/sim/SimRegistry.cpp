@@ -64,6 +64,24 @@ std::string JoinNarrow(RootKey root, const std::vector<std::u16string>& path) {
 bool SameName(const std::u16string& a, const std::u16string& b) {
   return FoldWide(a) == FoldWide(b);
 }
+
+// The keys of the classes that a 32-bit program has a copy of its own of (Windows 7 and later);
+// every other key below Classes\Wow6432Node is the one key of Classes.
+constexpr const char16_t* kRedirectedClasses[] = {u"CLSID", u"DirectShow", u"Interface",
+                                                  u"Media Type", u"MediaFoundation"};
+
+bool IsRedirectedClassKey(const std::u16string& name) {
+  for (const char16_t* redirected : kRedirectedClasses) {
+    if (SameName(name, redirected)) return true;
+  }
+  return false;
+}
+
+// True when path starts with the three names given.
+bool StartsWith(const std::vector<std::u16string>& path, const std::u16string& a,
+                const std::u16string& b, const std::u16string& c) {
+  return path.size() >= 3 && SameName(path[0], a) && SameName(path[1], b) && SameName(path[2], c);
+}
 }  // namespace
 
 SimRegistry::SimRegistry()
@@ -73,12 +91,27 @@ SimRegistry::~SimRegistry() = default;
 
 // HKEY_CLASSES_ROOT is two places: the user's classes first, then the machine's.
 std::vector<SimRegistry::Location> SimRegistry::Locations(RootKey root, const Path& path) const {
-  if (root != RootKey::ClassesRoot) return {{root, path}};
+  if (root != RootKey::ClassesRoot) return {Physical({root, path})};
   Path user{u"Software", u"Classes"};
   Path machine{u"SOFTWARE", u"Classes"};
   user.insert(user.end(), path.begin(), path.end());
   machine.insert(machine.end(), path.begin(), path.end());
-  return {{RootKey::CurrentUser, user}, {RootKey::LocalMachine, machine}};
+  return {Physical({RootKey::CurrentUser, user}), Physical({RootKey::LocalMachine, machine})};
+}
+
+// Where a key of the 32-bit view's classes lies, once a Classes\Wow6432Node key makes this a
+// 64-bit machine: Software\Wow6432Node\Classes is a link to Software\Classes\Wow6432Node, and a
+// shared key below that copy is the key of Software\Classes itself.
+SimRegistry::Location SimRegistry::Physical(Location location) const {
+  Path& path = location.path;
+  const Location wowClasses{location.root, {u"SOFTWARE", u"Classes", u"Wow6432Node"}};
+  if (path.size() < 3 || Walk(wowClasses) == nullptr) return location;
+  if (StartsWith(path, u"SOFTWARE", u"Wow6432Node", u"Classes")) std::swap(path[1], path[2]);
+  if (path.size() > 3 && StartsWith(path, u"SOFTWARE", u"Classes", u"Wow6432Node") &&
+      !IsRedirectedClassKey(path[3])) {
+    path.erase(path.begin() + 2);
+  }
+  return location;
 }
 
 SimRegistry::Node* SimRegistry::Walk(const Location& location) const {

@@ -1,6 +1,10 @@
 // The registry in memory, behaving as Windows does where the program can tell: names match
 // without regard to case and keep their spelling, subkeys enumerate in sorted order, values in
 // creation order, HKEY_CLASSES_ROOT merges HKCU\Software\Classes over HKLM\SOFTWARE\Classes.
+// Where Classes\Wow6432Node exists (64-bit Windows), it is the 32-bit programs' copy of the
+// redirected class keys (CLSID, Interface...) and reaches the shared ones (TypeLib, extensions,
+// program identifiers) in Classes itself; HKLM\SOFTWARE\Wow6432Node holds the 32-bit copy of the
+// rest of SOFTWARE as ordinary keys.
 // Names are held in UTF-16, so a test can stage names that Windows-1252 cannot hold.
 #pragma once
 
@@ -95,6 +99,7 @@ class SimRegistry : public RegistryApi {
   };
 
   std::vector<Location> Locations(RootKey root, const Path& path) const;
+  Location Physical(Location location) const;
   std::vector<Node*> Resolve(RootKey root, const Path& path) const;
   Node* Walk(const Location& location) const;
   Node* MakeNodes(const Location& location, bool honourMarks, long& status);
