@@ -117,10 +117,18 @@ class RoundTrip : public SafetyMachine {
 
   void StageRandomMachine() {
     const RootKey cr = RootKey::ClassesRoot, cu = RootKey::CurrentUser, lm = RootKey::LocalMachine;
+    // Half the machines are 64-bit Windows, with the 32-bit copies of the redirected keys.
+    const bool wow64 = g.Chance(50);
+    const std::string wow = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
+    if (wow64) {
+      StageWow64Machine();
+      // A 32-bit program that is there, first in its key: a restored value goes to the end.
+      PutString(lm, wow + "Run", "Kvx32Kept", "%ProgramFiles%\\Vendor\\app32.exe");
+    }
     const int problems = 1 + g.Below(8);
     for (int i = 0; i < problems; ++i) {
       const std::string n = g.AnsiName(true);
-      switch (g.Below(11)) {
+      switch (g.Below(wow64 ? 15 : 11)) {
         case 0: {  // an orphan extension, machine-wide or the user's
           const std::string key =
               (g.Chance(70) ? "SOFTWARE\\Classes\\." : "Software\\Classes\\.") + n;
@@ -164,6 +172,26 @@ class RoundTrip : public SafetyMachine {
           PutString(cu, "Software\\Kvx " + n + "\\Files", g.AnsiName(false),
                     "C:\\Gone\\" + n + ".txt", g.Chance(30) ? regtype::kExpandSz : regtype::kSz);
           break;
+        case 11:
+          PutString(cr, "Wow6432Node\\CLSID\\{" + n + "}\\InprocServer32", "",
+                    g.Chance(50) ? "%SystemRoot%\\System32\\" + n + ".dll"
+                                 : "C:\\WINDOWS\\System32\\wow32only.dll");
+          Noise(cr, "Wow6432Node\\CLSID\\{" + n + "}", 1);
+          break;
+        case 12:
+          PutKey(cr, "Wow6432Node\\Interface\\{" + n + "}\\sub");
+          break;
+        case 13:
+          PutString(
+              lm, wow + "Run", g.AnsiName(false),
+              g.Chance(50) ? "C:\\Gone\\" + n + ".exe" : "%SystemRoot%\\System32\\" + n + ".exe");
+          break;
+        case 14: {
+          const std::string entry = wow + "Uninstall\\" + n;
+          PutString(lm, entry, "DisplayName", g.AnsiName(false));
+          Noise(lm, entry, 1);
+          break;
+        }
         default:  // sound look-alikes
           PutString(cu, "Software\\Kvx " + n, g.AnsiName(false), "C:\\WINDOWS\\win.ini");
           PutString(lm, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", n,

@@ -132,6 +132,19 @@ class SafetyMachine : public EngineTest {
     PutString(lm, list + "{KVX-0001}", "DisplayName", "Braced");
     PutString(lm, list + "KvxBraced", "DisplayName", "Kvx {1}");
     PutString(lm, list + "KvxHasCommand", "UninstallString", "C:\\Gone\\un.exe");
+    // The 32-bit copies of a 64-bit Windows: a gone server, an empty interface, a gone Run
+    // program, an entry without a command; a System32 path that SysWOW64 answers and a 32-bit
+    // Program Files variable stay.
+    StageWow64Machine();
+    const std::string wow = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\";
+    PutString(cr, "Wow6432Node\\CLSID\\{C3200001}\\InprocServer32", "", "C:\\Gone\\kvx32.dll");
+    PutKey(cr, "Wow6432Node\\Interface\\{I3200001}\\Empty");
+    PutString(lm, wow + "Run", "Kvx32Gone", "C:\\Gone\\run32.exe");
+    PutString(lm, wow + "Uninstall\\Kvx32App", "DisplayName", "Kvx 32");
+    planted += 4;
+    PutString(cr, "Wow6432Node\\CLSID\\{C3200002}\\InprocServer32", "",
+              "C:\\WINDOWS\\System32\\wow32only.dll");
+    PutString(lm, wow + "Run", "Kvx32Kept", "%ProgramFiles%\\Vendor\\app32.exe");
     // Category 5: history lists (strings only) and path-like values naming gone files.
     const std::string mru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
     PutString(cu, mru, "a", "cmd\\1");
