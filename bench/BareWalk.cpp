@@ -224,13 +224,16 @@ void TypeLibraries(Walker& w, HKEY typelib) {
   }
 }
 
-void StartupAndUninstall(Walker& w) {
+// software: "SOFTWARE\\" for the 64-bit keys, "SOFTWARE\\Wow6432Node\\" for the 32-bit copies
+// (which hold only machine-wide entries).
+void StartupAndUninstall(Walker& w, const std::string& software) {
+  const std::string version = software + "Microsoft\\Windows\\CurrentVersion\\";
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    Key run(w.Open(root, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"));
+    if (root == HKEY_CURRENT_USER && software != "SOFTWARE\\") continue;
+    Key run(w.Open(root, (version + "Run").c_str()));
     if (run) w.AllValues(run.get());
   }
-  Key uninstall(
-      w.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+  Key uninstall(w.Open(HKEY_LOCAL_MACHINE, (version + "Uninstall").c_str()));
   if (!uninstall) return;
   std::string name;
   for (DWORD i = 0; w.SubKey(uninstall.get(), i, name); ++i) {
@@ -277,7 +280,13 @@ BareCount BareRegistryWalk() {
   Classes(w, clsid.get(), typelib.get());
   Interfaces(w, HKEY_CLASSES_ROOT, clsid.get(), typelib.get());
   TypeLibraries(w, typelib.get());
-  StartupAndUninstall(w);
+  StartupAndUninstall(w, "SOFTWARE\\");
+  // The 32-bit copies of the redirected keys, as the run checks them too.
+  Key classes32(w.Open(HKEY_CLASSES_ROOT, "Wow6432Node"));
+  Key clsid32(classes32 ? w.Open(classes32.get(), "CLSID") : nullptr);
+  if (clsid32) Classes(w, clsid32.get(), typelib.get());
+  if (classes32) Interfaces(w, classes32.get(), clsid32.get(), typelib.get());
+  StartupAndUninstall(w, "SOFTWARE\\Wow6432Node\\");
   History(w);
   w.count.ms = MsSince(start);
   return w.count;

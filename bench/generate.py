@@ -26,12 +26,17 @@ SIZES = {
     "heavy": dict(extensions=2500, progids=7500, clsids=10000, interfaces=25000, typelibs=600,
                   uninstall=150, apps=400, win_folders=97000, pf_vendors=1250, plant=3),
 }
+# A 64-bit Windows keeps a 32-bit copy of the redirected keys; 32-bit programs register about
+# this share of the classes, interfaces, uninstall entries and machine-wide Run entries there.
+WOW64_SHARE = 0.4
 WIN_FILES_PER_FOLDER = 3
 PF_FILES_PER_FOLDER = 15
 PF_SUBFOLDERS = ("bin", "lib", "res")  # plus the vendor folder itself: 4 folders per vendor
 WIN_BRANCHING = 24
 
 CLASSES = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"
+CLASSES32 = CLASSES + "\\Wow6432Node"
+WOW = "\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
 UNINSTALL = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 RUN = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\"
 EXCLUDED_TYPELIB = "{D63E0CE2-A0A2-11D0-9C02-00C04FC99C8E}"
@@ -201,7 +206,31 @@ class Machine:
                      Backup=quote("C:\\PROGRA~1\\Kvx\\gone%d.bak" % i),
                      Budget=quote("C:\\$Kvx\\gone%d.txt" % i),
                      Columns=quote("C:\\a,b,c\\gone%d.txt" % i))
+        self.build_sound_32bit()
         self.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\KvxBench", Marker=quote("bare export"))
+
+    def build_sound_32bit(self):
+        cfg = self.cfg
+        clsids32 = []
+        for i in range(int(cfg["clsids"] * WOW64_SHARE)):
+            g = self.guid()
+            clsids32.append(g)
+            base = f"{CLASSES32}\\CLSID\\{g}"
+            self.key(base, default=quote("Kvx 32-bit Class %d" % i))
+            self.key(base + "\\InprocServer32", default=quote(self.server()),
+                     ThreadingModel=quote("Apartment"))
+            if i % 5 == 0:  # type libraries are one key for both views
+                self.key(base + "\\TypeLib", default=quote(self.rnd.choice(self.typelibs)))
+        for i in range(int(cfg["interfaces"] * WOW64_SHARE)):
+            base = f"{CLASSES32}\\Interface\\{self.guid()}"
+            self.key(base, default=quote("IKvx32Interface%d" % i))
+            self.key(base + "\\ProxyStubClsid32", default=quote(self.rnd.choice(clsids32)))
+        for i in range(int(cfg["uninstall"] * WOW64_SHARE)):
+            self.key("HKEY_LOCAL_MACHINE" + WOW + "Uninstall\\Kvx32App%d" % i,
+                     DisplayName=quote("Kvx 32-bit Application %d" % i),
+                     UninstallString=quote('"%s" /uninstall' % self.program()))
+        self.key("HKEY_LOCAL_MACHINE" + WOW + "Run\\",
+                 KvxTray32=quote('"%s" /tray' % self.program()))
 
     def complete_prefix(self, prefix):
         """Registers the file types that the prefix's own extensions name but that it lacks
@@ -343,6 +372,7 @@ class Machine:
                  DisplayName=quote("Kvx Component %d" % unit))
         self.key("HKEY_LOCAL_MACHINE" + UNINSTALL + "KvxSystem%d" % unit,
                  SystemComponent=dword(1))
+        self.plant_32bit(unit)
         # 5. History lists (every plain string goes, other types stay) and path-like values
         # naming missing files.
         for path, names in (
@@ -361,6 +391,35 @@ class Machine:
             det(5, "[HKCU]%s%s ... deleted" % (base, n))
         self.value("HKEY_CURRENT_USER\\Software\\KvxMicrosoftTools", "Last",
                    quote("C:\\Kvx\\missing%d.txt" % unit))
+
+    def plant_32bit(self, unit):
+        """The 32-bit copies: a gone server, an empty interface, a gone Run program and an
+        entry without a command; a server in syswow64 registered under its system32 path stays."""
+        det = self.found
+        g = self.guid()
+        f = "kvxgone32_%d.dll" % unit
+        self.key(f"{CLASSES32}\\CLSID\\{g}\\InprocServer32",
+                 default=quote("%SystemRoot%\\System32\\" + f))
+        det(2, "[HKCR 32-bit]\\CLSID\\%s\\InprocServer32=%s ... fixed" % (g, f.upper()))
+        self.script.append("[-HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID\\%s\\InprocServer32]" % g)
+        kept = "kvx32only%d.dll" % unit
+        self.win_files.append(("syswow64", [kept]))
+        self.key(f"{CLASSES32}\\CLSID\\{self.guid()}\\InprocServer32",
+                 default=quote(WINDOWS_DIR + "system32\\" + kept))
+        g = self.guid()
+        self.key(f"{CLASSES32}\\Interface\\{g}\\ProxyStubClsid32")
+        det(2, "[HKCR 32-bit]\\Interface\\%s ... deleted" % g)
+        self.script.append("[-HKEY_CLASSES_ROOT\\Wow6432Node\\Interface\\%s]" % g)
+        n = "KvxGone32_%d" % unit
+        self.value("HKEY_LOCAL_MACHINE" + WOW + "Run\\", n,
+                   quote('"%sKvx Removed\\agent32_%d.exe"' % (PF_REG, unit)))
+        det(3, "[HKLM 32-bit]%s%s ... deleted" % (RUN, n))
+        self.script += ["[HKEY_LOCAL_MACHINE%sRun\\]" % WOW, '"%s"=-' % n]
+        n = "KvxLeftover32_%d" % unit
+        self.key("HKEY_LOCAL_MACHINE" + WOW + "Uninstall\\" + n,
+                 DisplayName=quote("Leftover 32-bit %d" % unit))
+        det(4, "[HKLM 32-bit]%s%s ... deleted" % (UNINSTALL, n))
+        self.script.append("[-HKEY_LOCAL_MACHINE%sUninstall\\%s]" % (WOW, n))
 
     def write(self, outdir, prefix):
         os.makedirs(outdir, exist_ok=True)
