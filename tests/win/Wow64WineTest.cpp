@@ -13,6 +13,7 @@
 #include "platform/FileApi.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/RegistryOps.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
