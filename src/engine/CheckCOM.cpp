@@ -46,11 +46,12 @@ void CleanEngine::CheckCOM(const RegistryView& view) {
         const std::string serverKey = c + "\\" + kind;
         const std::string detail =
             DetailLine(view, kRoot, shown + "\\" + kind + "=" + file, "fixed");
-        const int line = SystemFileIndex.Find(file);
-        if (line >= 0 && ReachedAt(SystemFileIndex.FolderOf(line) + file, view)) {
+        const ::SystemFileIndex* index = BuiltSystemFileIndex();
+        if (index == nullptr) return;
+        const int line = index->Find(file);
+        if (line >= 0 && ReachedAt(index->FolderOf(line) + file, view)) {
           // The server moved: point the registration at the first folder that holds the file.
-          const std::string value =
-              "@=\"" + EscapeBackslashes(SystemFileIndex.FolderOf(line)) + file + "\"";
+          const std::string value = "@=\"" + EscapeBackslashes(index->FolderOf(line)) + file + "\"";
           RepairKey(kComActiveX, kRoot, c, {KeyLine(kRoot, serverKey), value, ""}, detail);
         } else {
           RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""}, detail);

@@ -71,7 +71,11 @@ class CleanRun {
     try {
       Prepare();
       Categories();
+      // The run ends with the index whole (or cut short by a stop); a walk that failed and was
+      // never waited for is reported here.
+      e_.BuiltSystemFileIndex();
     } catch (...) {
+      e_.indexBuild_.Abandon();
       problems_ =
           runmsg::Join(problems_, runmsg::RunInterrupted(ErrorReason(std::current_exception())));
     }
@@ -116,8 +120,8 @@ class CleanRun {
     }
     e_.ShowProgressLabel(LanguageText("Items", "Item0", "Scan system folders.") + " " +
                          LanguageText("Messages", "PleaseWait", "Please wait..."));
-    e_.ScanSystemFolder(WindowsDir());
-    e_.ScanSystemFolder(ProgramFilesDir());
+    // The folders are walked on their own thread while the checks go on; the first lookup waits.
+    e_.StartSystemFileIndex();
     e_.PumpMessages();
 
     Start(kAssociations);
@@ -292,6 +296,7 @@ void CleanEngine::OnCleanClicked() {
   struct Reset {
     CleanEngine& engine;
     ~Reset() {
+      engine.indexBuild_.Abandon();
       engine.Running = false;
       engine.runActive_ = false;
     }

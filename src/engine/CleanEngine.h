@@ -8,6 +8,7 @@
 
 #include "engine/RegistryView.h"
 #include "engine/SystemFileIndex.h"
+#include "engine/SystemFileIndexBuild.h"
 #include "platform/RegKey.h"
 #include "platform/Types.h"
 
@@ -28,8 +29,12 @@ class CleanEngine {
   // The Clean/Stop button: a whole run when idle, a stop request during a run.
   void OnCleanClicked();
 
-  // Category 1.
+  // The system file index: every file below folder, walked on the index build's thread (or the
+  // caller's); it ends at the next entry once a stop is asked for.
   void ScanSystemFolder(const std::string& folder);
+  // Stops a build still running and empties the index.
+  void ClearSystemFileIndex();
+  // Category 1.
   void CheckExtensions(RootKey root, const std::string& path);
   // Category 2. The class and interface checks walk the keys of one view at a time.
   void CheckCOM(const RegistryView& view = k64BitView);
@@ -71,8 +76,13 @@ class CleanEngine {
   // The Information dialog.
   virtual void ShowInformation(const std::string& message) = 0;
 
-  // The per-item step: pumps messages and tells whether the item is to be examined.
+  // The per-item step: pumps messages and tells whether the item is to be examined. A stop seen
+  // here also ends the index build.
   bool BeginItem();
+  // The index once its build has ended, waiting for it (pumping) while it runs; the build's error
+  // is thrown here. nullptr when the build was stopped before its end: a stopping run judges
+  // nothing by a partial index.
+  const ::SystemFileIndex* BuiltSystemFileIndex();
   // A check's loop over its list: every item gets the per-item step; while the run goes on, the
   // gauge step (for the checks that show progress) and the check's own work. After a stop the
   // remaining items are still visited, each only pumping messages.
@@ -113,6 +123,9 @@ class CleanEngine {
   // One run of the driver, from its preparation to its final steps.
   friend class CleanRun;
 
+  // Starts the index build over the Windows and Program Files folders, in that order.
+  void StartSystemFileIndex();
+
   // Names a problem that stays for want of a backup, for the end of the run; returns false.
   bool LeftInPlace(const std::string& item);
   // Counts a repair in its category and adds its detail line.
@@ -130,4 +143,5 @@ class CleanEngine {
   size_t journalLinesOnDisk_ = 0;
   // The problems found but left in place because no backup of them could be made.
   TextList leftWithoutBackup_;
+  SystemFileIndexBuild indexBuild_;
 };

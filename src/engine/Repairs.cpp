@@ -9,6 +9,7 @@
 
 bool CleanEngine::BeginItem() {
   PumpMessages();
+  if (!Running) indexBuild_.RequestStop();
   return Running;
 }
 

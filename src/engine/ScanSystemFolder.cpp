@@ -1,8 +1,26 @@
 // The walk that fills the system file index: every file below a folder, depth-first, each
-// subfolder listed where the walk meets it.
+// subfolder listed where the walk meets it. A run walks on the index build's thread, which
+// reads files only.
 #include "engine/CleanEngine.h"
 #include "platform/FileApi.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
+
+void CleanEngine::StartSystemFileIndex() {
+  indexBuild_.Start([this, windows = WindowsDir(), programs = ProgramFilesDir()] {
+    ScanSystemFolder(windows);
+    ScanSystemFolder(programs);
+  });
+}
+
+const ::SystemFileIndex* CleanEngine::BuiltSystemFileIndex() {
+  return indexBuild_.Await([this] { BeginItem(); }) ? &SystemFileIndex : nullptr;
+}
+
+void CleanEngine::ClearSystemFileIndex() {
+  indexBuild_.Abandon();
+  SystemFileIndex.Clear();
+}
 
 void CleanEngine::ScanSystemFolder(const std::string& folder) {
   // Attribute mask 63: hidden, system and read-only entries are listed like any other.
@@ -11,7 +29,7 @@ void CleanEngine::ScanSystemFolder(const std::string& folder) {
   CodePage& codePage = Ansi();
   FindEntry entry;
   while (search->Next(entry)) {
-    if (!BeginItem()) continue;
+    if (indexBuild_.StopRequested()) return;
     if ((entry.attributes & fileattr::kDirectory) == 0) {
       SystemFileIndex.Add(codePage.Upper(entry.name), folder);
     } else if (entry.name != "." && entry.name != "..") {

@@ -101,7 +101,7 @@ void MainForm::SetCaptions() {
 }
 
 void MainForm::FreeLists() {
-  SystemFileIndex.Clear();
+  ClearSystemFileIndex();
   Free(UndoJournal);
   Free(FixScript);
   for (int k = 1; k <= kCategoryCount; ++k) Free(CategoryLog(k));

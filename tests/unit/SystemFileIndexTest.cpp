@@ -22,7 +22,6 @@ class SystemFileIndexTest : public EngineTest {
   }
 
   void Scan() {
-    engine.Running = true;
     engine.ScanSystemFolder(win);
     engine.ScanSystemFolder(prog);
   }
@@ -77,21 +76,6 @@ TEST_F(SystemFileIndexTest, MissingOrEmptyFoldersAddNothing) {
   PutFolder(win);
   Scan();
   EXPECT_TRUE(engine.SystemFileIndex.Lines().empty());
-}
-
-TEST_F(SystemFileIndexTest, AStopKeepsTheLinesSoFarAndAddsNoMore) {
-  StageTrees();
-  int stoppedAt = 0;
-  engine.onPump = [&](int pump) {
-    if (engine.SystemFileIndex.Count() == 1 && stoppedAt == 0) {
-      engine.Running = false;
-      stoppedAt = pump;
-    }
-  };
-  Scan();
-  EXPECT_EQ(engine.SystemFileIndex.Lines(), TextList{"HIDDEN.DLL=C:\\Idx\\Win\\"});
-  // The rest of both start folders is still visited, one pump per entry, doing nothing.
-  EXPECT_GT(engine.pumps, stoppedAt + 3);
 }
 
 TEST_F(SystemFileIndexTest, ClearEmptiesLinesAndLookups) {

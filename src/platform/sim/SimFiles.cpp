@@ -118,6 +118,8 @@ long SimFiles::Fail(const std::string& call, const std::string& path) const {
 }
 
 std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
+  WaitWhileFindsHeld();
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   // FindFirstFileA fails on a path that ends with a separator.
   if (pattern.empty() || pattern.back() == '\\' || pattern.back() == '/') return nullptr;
   const std::string normalised = Normalise(pattern);
@@ -153,6 +155,7 @@ std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
 }
 
 uint32_t SimFiles::Attributes(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const Entry* entry = Lookup(path);
   return entry ? entry->attributes : fileattr::kInvalid;
 }
@@ -175,9 +178,13 @@ bool SimFiles::Makes(const std::string& normalised, bool honourFailures) {
   return true;
 }
 
-bool SimFiles::MakeFolders(const std::string& path) { return Makes(Normalise(path), true); }
+bool SimFiles::MakeFolders(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return Makes(Normalise(path), true);
+}
 
 bool SimFiles::RemoveFile(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
   auto it = entries_.find(Key(normalised));
   if (it == entries_.end() || (it->second.attributes & fileattr::kDirectory) != 0 ||
@@ -190,6 +197,7 @@ bool SimFiles::RemoveFile(const std::string& path) {
 }
 
 bool SimFiles::ReadAll(const std::string& path, Bytes& data) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
   const Entry* entry = Lookup(normalised);
   if (entry == nullptr || (entry->attributes & fileattr::kDirectory) != 0) return false;
@@ -199,6 +207,7 @@ bool SimFiles::ReadAll(const std::string& path, Bytes& data) {
 }
 
 long SimFiles::WriteAll(const std::string& path, const Bytes& data) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
   const Entry* parent = Lookup(Parent(normalised));
   if (parent == nullptr || (parent->attributes & fileattr::kDirectory) == 0) {
@@ -219,10 +228,28 @@ long SimFiles::WriteAll(const std::string& path, const Bytes& data) {
 }
 
 DriveKind SimFiles::DriveOf(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
   if (IsUnc(normalised)) return DriveKind::Remote;
   auto it = drives_.find(normalised[0]);
   return it == drives_.end() ? DriveKind::Missing : it->second;
+}
+
+void SimFiles::HoldFinds(std::chrono::milliseconds limit) {
+  const std::lock_guard<std::mutex> lock(holdMutex_);
+  findsHeld_ = true;
+  holdLimit_ = limit;
+}
+
+void SimFiles::ReleaseFinds() {
+  const std::lock_guard<std::mutex> lock(holdMutex_);
+  findsHeld_ = false;
+  released_.notify_all();
+}
+
+void SimFiles::WaitWhileFindsHeld() {
+  std::unique_lock<std::mutex> lock(holdMutex_);
+  released_.wait_for(lock, holdLimit_, [this] { return !findsHeld_; });
 }
 
 std::string SimFiles::ReadProfileString(const std::string& path, const std::string& section,
@@ -237,18 +264,21 @@ void SimFiles::PutFile(const std::string& path, const std::string& content, uint
 }
 
 void SimFiles::PutFileBytes(const std::string& path, const Bytes& content, uint32_t attributes) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
   Makes(Parent(normalised), false);
   entries_[Key(normalised)] = Entry{normalised, attributes & ~fileattr::kDirectory, content};
 }
 
 void SimFiles::PutFolder(const std::string& path, uint32_t attributes) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
   Makes(normalised, false);
   entries_[Key(normalised)].attributes = attributes | fileattr::kDirectory;
 }
 
 void SimFiles::Erase(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string key = Key(Normalise(path));
   entries_.erase(key);
   const std::string prefix = key + "\\";
@@ -258,14 +288,19 @@ void SimFiles::Erase(const std::string& path) {
   }
 }
 
-bool SimFiles::Exists(const std::string& path) const { return Lookup(path) != nullptr; }
+bool SimFiles::Exists(const std::string& path) const {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  return Lookup(path) != nullptr;
+}
 
 std::string SimFiles::FileText(const std::string& path) const {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const Entry* entry = Lookup(path);
   return entry ? std::string(entry->data.begin(), entry->data.end()) : std::string();
 }
 
 std::vector<std::string> SimFiles::List(const std::string& folder) const {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   std::vector<std::string> paths;
   const std::string prefix = Key(Normalise(folder)) + "\\";
   for (auto it = entries_.lower_bound(prefix);
@@ -276,6 +311,7 @@ std::vector<std::string> SimFiles::List(const std::string& folder) const {
 }
 
 void SimFiles::SetDrive(char letter, DriveKind kind) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const char upper = static_cast<char>(Cp1252Upper(std::string(1, letter))[0]);
   const std::string root = std::string(1, upper) + ":";
   if (kind == DriveKind::Missing) {

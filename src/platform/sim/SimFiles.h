@@ -1,9 +1,13 @@
 // The file system in memory: Windows paths compared without regard to case, files and folders
-// with attributes, find-first/find-next with "." and "..", whole-file reads and writes.
+// with attributes, find-first/find-next with "." and "..", whole-file reads and writes. Safe to
+// call from several threads at once, like the system's file functions.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/FileApi.h"
@@ -44,8 +48,15 @@ class SimFiles : public FileApi {
   // Drive kinds by letter ("C"); letters not set are missing. C: starts as a fixed drive.
   void SetDrive(char letter, DriveKind kind);
 
+  // --- A slow disk, for work that overlaps the folder walk: while held, every Find waits until
+  // released (at most `limit`, so a test that never releases fails instead of hanging). The
+  // other calls go on meanwhile.
+  void HoldFinds(std::chrono::milliseconds limit = std::chrono::seconds(10));
+  void ReleaseFinds();
+
   // --- Failure injection: a non-zero answer fails the call (WriteAll returns it as its
-  // status, e.g. status::kDiskFull).
+  // status, e.g. status::kDiskFull). Called with the file system locked, on the thread that
+  // makes the call.
   std::function<long(const SimFileCall&)> failWhen;
 
   struct Entry {
@@ -63,6 +74,15 @@ class SimFiles : public FileApi {
   bool Makes(const std::string& normalised, bool honourFailures);
   long Fail(const std::string& call, const std::string& path) const;
 
+  void WaitWhileFindsHeld();
+
+  // Guards entries_ and drives_; recursive, as failWhen may look at the files.
+  mutable std::recursive_mutex mutex_;
   std::map<std::string, Entry> entries_;  // upper-cased normalised path -> entry
   std::map<char, DriveKind> drives_;
+
+  std::mutex holdMutex_;
+  std::condition_variable released_;
+  bool findsHeld_ = false;
+  std::chrono::milliseconds holdLimit_{0};
 };
