@@ -3,7 +3,9 @@
 // a run that goes on ends in its idle state, and a user who was not told saw no false success.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 
 #include "undo/ImportCheck.h"
@@ -41,7 +43,8 @@ struct Crash : std::runtime_error {
 };
 
 // Counts the injection points as they pass; at point `target` of kind `kind` (from 1) it fails
-// the call, or stops the machine: the call throws and every change after it fails.
+// the call, or stops the machine: the call throws and every change after it fails. The file
+// hook is also called from the folder walk's thread.
 class Injector {
  public:
   Injector(SafetyMachine& m, Point kind, int target, Mode mode)
@@ -70,6 +73,7 @@ class Injector {
 
  private:
   long Pass(Point point, long failure) {
+    const std::lock_guard<std::mutex> lock(mutex_);
     const int n = ++counts[point];
     if (point != kind_ || n != target_) return status::kSuccess;
     fired = true;
@@ -81,7 +85,8 @@ class Injector {
   Point kind_;
   int target_;
   Mode mode_;
-  bool stopped_ = false;
+  std::mutex mutex_;
+  std::atomic<bool> stopped_{false};
 };
 
 struct Outcome {
@@ -171,6 +176,68 @@ TEST(FaultInjectionTest, EveryFaultLeavesEveryRemovalInAnUndoFileOnDisk) {
   }
   std::cout << "[ faults   ] " << injected << " faults injected over " << clean.total
             << " repairs\n";
+}
+
+// The folder walk runs beside the checks. Made to fail at each of its folders in turn, or
+// stopped by the user while it lists each one, the run ends as after any error or stop: idle,
+// told of an error, and every removal in an undo file on disk.
+// Runs the machine with every category's problems; its folder walk fails at folder k (from 1),
+// or the user stops the run while the walk lists folder k. Returns how many folders the walk
+// listed.
+int RunWithWalkFault(int k, bool stop) {
+  SafetyMachine m;
+  m.Start();
+  m.StageEveryCategory();
+  const std::set<std::string> before = m.Items();
+  const std::string windows = UpperAscii(WindowsDir());
+  const std::string programs = UpperAscii(ProgramFilesDir());
+  std::atomic<int> walked{0};
+  std::atomic<bool> pressStop{false};
+  m.sim.files.failWhen = [&](const SimFileCall& call) -> long {
+    const std::string path = UpperAscii(call.path);
+    if (call.call != "Find" || !path.ends_with("\\*.*") ||
+        !(path.starts_with(windows) || path.starts_with(programs)) || ++walked != k) {
+      return status::kSuccess;
+    }
+    if (!stop) throw std::runtime_error("the folder cannot be read");
+    pressStop = true;
+    return status::kSuccess;
+  };
+  m.engine.answers = {1};
+  m.engine.onPump = [&](int) {
+    if (pressStop.exchange(false)) m.engine.OnCleanClicked();
+  };
+  m.engine.OnCleanClicked();
+  m.sim.files.failWhen = nullptr;
+  const RecordingEngine& e = m.engine;
+  // A walk that fails says so; a stop is no error.
+  if (k > 0 && !stop) {
+    EXPECT_EQ(e.informations.size(), 1u);
+    EXPECT_TRUE(e.informations.size() == 1 &&
+                e.informations[0].find("the folder cannot be read") != std::string::npos);
+  } else {
+    EXPECT_TRUE(e.informations.empty());
+  }
+  EXPECT_TRUE(!e.Running && e.buttonCaption == "Clean" && e.closeEnabled && !e.gaugeVisible);
+  m.ApplyUndoFiles();
+  const std::vector<std::string> lost = Missing(before, m.Items());
+  EXPECT_TRUE(lost.empty()) << lost.size() << " lost, first: " << lost.front();
+  m.Stop();
+  return walked;
+}
+
+// The folder walk runs beside the checks. Made to fail at each of its folders in turn, or
+// stopped by the user while it lists each one, the run ends as after any other error or stop:
+// idle, told of the error, and every removal in an undo file on disk.
+TEST(FaultInjectionTest, AWalkThatFailsOrIsStoppedAtAnyFolderLosesNothing) {
+  const int folders = RunWithWalkFault(0, false);
+  ASSERT_GT(folders, 5);
+  for (bool stop : {false, true}) {
+    for (int k = 1; k <= folders; ++k) {
+      SCOPED_TRACE(std::string(stop ? "stopped" : "failed") + " at folder " + std::to_string(k));
+      RunWithWalkFault(k, stop);
+    }
+  }
 }
 
 }  // namespace
