@@ -20,13 +20,16 @@ bool Contains(const std::string& text, const std::string& part) {
   return UpperAscii(text).find(UpperAscii(part)) != std::string::npos;
 }
 
-// Follows a run through its seam calls: where the index build starts and ends, and which calls
-// belong to one key backup (the scratch export file and the registry editor's /e run).
+void Add(SeamTime& time, uint64_t start, uint64_t end) {
+  ++time.calls;
+  time.ticks += end - start;
+}
+
+// Follows a run through its seam calls: which calls belong to one key backup (the scratch export
+// file and the registry editor's /e run), and which to the index build on its own thread.
 struct Tracker {
   RunProfile profile;
-  std::string indexPattern;
-  bool indexing = false;
-  bool indexDone = false;
+  std::thread::id runThread;
   bool inBackup = false;
   bool backupExported = false;
   uint64_t backupStart = 0;
@@ -43,14 +46,16 @@ struct Tracker {
     inBackup = false;
   }
   // A call that is neither a scratch-file call nor an export ends the backup in progress.
-  void Other(uint64_t start) {
+  void Other() {
     if (inEditor) return;
     CloseBackup();
-    if (indexing) {
-      indexing = false;
-      indexDone = true;
-      profile.indexEnd = start;
-    }
+  }
+  bool OnIndexThread() const { return std::this_thread::get_id() != runThread; }
+  // One call of the walk, on its own thread.
+  void IndexCall(uint64_t start, uint64_t end) {
+    Add(profile.indexFiles, start, end);
+    if (profile.indexStart == 0) profile.indexStart = start;
+    profile.indexEnd = end;
   }
   void Scratch(uint64_t start, uint64_t end, bool isExport) {
     if (inEditor && !isExport) return;
@@ -65,11 +70,6 @@ struct Tracker {
     backupLast = end;
   }
 };
-
-void Add(SeamTime& time, uint64_t start, uint64_t end) {
-  ++time.calls;
-  time.ticks += end - start;
-}
 
 class TimedRegistry : public RegistryApi {
  public:
@@ -110,7 +110,7 @@ class TimedRegistry : public RegistryApi {
   template <typename Call>
   long Timed(Call call) {
     const uint64_t start = Ticks();
-    t_.Other(start);
+    t_.Other();
     const long result = call();
     Add(t_.profile.registry, start, Ticks());
     return result;
@@ -126,8 +126,13 @@ class TimedSearch : public FileSearch {
   bool Next(FindEntry& entry) override {
     const uint64_t start = Ticks();
     const bool more = inner_->Next(entry);
-    Add(t_.profile.files, start, Ticks());
-    if (t_.indexing && more) ++t_.profile.indexEntries;
+    const uint64_t end = Ticks();
+    if (t_.OnIndexThread()) {
+      t_.IndexCall(start, end);
+      if (more) ++t_.profile.indexEntries;
+    } else {
+      Add(t_.profile.files, start, end);
+    }
     return more;
   }
 
@@ -147,11 +152,15 @@ class TimedFiles : public FileApi {
   }
   void End(const std::string& path, uint64_t start) {
     const uint64_t end = Ticks();
+    if (t_.OnIndexThread()) {
+      t_.IndexCall(start, end);
+      return;
+    }
     Add(t_.profile.files, start, end);
     if (Contains(path, kExportFileName)) {
       t_.Scratch(start, end, false);
-    } else if (!t_.indexing) {
-      t_.Other(start);
+    } else {
+      t_.Other();
     }
   }
   FileApi& inner_;
@@ -162,11 +171,7 @@ class TimedFiles : public FileApi {
 
   std::unique_ptr<FileSearch> Find(const std::string& pattern) override {
     const uint64_t start = Ticks();
-    if (!t_.indexing && !t_.indexDone && UpperAscii(pattern) == t_.indexPattern) {
-      t_.indexing = true;
-      t_.profile.indexStart = start;
-    }
-    if (t_.indexing) ++t_.profile.indexFinds;
+    if (t_.OnIndexThread()) ++t_.profile.indexFinds;
     std::unique_ptr<FileSearch> search = inner_.Find(pattern);
     End(pattern, start);
     if (!search) return search;
@@ -217,7 +222,7 @@ class TimedProcess : public ProcessApi {
   bool RunAndWait(const std::string& application, const std::string& arguments) override {
     const uint64_t start = Ticks();
     const bool isExport = Contains(arguments, "/e ");
-    if (!isExport) t_.Other(start);
+    if (!isExport) t_.Other();
     t_.inEditor = true;
     const bool started = inner_.RunAndWait(application, arguments);
     t_.inEditor = false;
@@ -233,7 +238,7 @@ class TimedProcess : public ProcessApi {
   }
   void Sleep(uint32_t milliseconds) override {
     const uint64_t start = Ticks();
-    t_.Other(start);
+    t_.Other();
     inner_.Sleep(milliseconds);
     Add(t_.profile.sleep, start, Ticks());
   }
@@ -295,9 +300,9 @@ TimedPlatform::~TimedPlatform() {
   delete impl_;
 }
 
-void TimedPlatform::Install(const std::string& windowsDir) {
+void TimedPlatform::Install() {
   impl_->previous = CurrentPlatform();
-  impl_->tracker.indexPattern = UpperAscii(windowsDir + "*.*");
+  impl_->tracker.runThread = std::this_thread::get_id();
   impl_->registry = std::make_unique<TimedRegistry>(*impl_->previous.registry, impl_->tracker);
   impl_->files = std::make_unique<TimedFiles>(*impl_->previous.files, impl_->tracker);
   impl_->process = std::make_unique<TimedProcess>(*impl_->previous.process, impl_->tracker);
@@ -318,5 +323,3 @@ void TimedPlatform::Uninstall() {
 RunProfile& TimedPlatform::Profile() { return impl_->tracker.profile; }
 
 void TimedPlatform::Finish() { impl_->tracker.CloseBackup(); }
-
-bool TimedPlatform::InIndexBuild() const { return impl_->tracker.indexing; }

@@ -22,24 +22,26 @@ struct SeamTime {
 };
 
 struct RunProfile {
-  SeamTime registry;        // every RegistryApi call
-  SeamTime files;           // every FileApi call, the find-next steps included
-  SeamTime process;         // every ProcessApi call
-  SeamTime keyBackups;      // from a backup's first scratch-file call to its last
-  SeamTime exports;         // the registry editor's /e runs alone
-  SeamTime import;          // the registry editor's /s runs (the final import)
-  SeamTime sleep;           // the pause before the import
-  SeamTime undoWrites;      // whole-file writes of undo files
-  SeamTime pump;            // filled in by the host
-  SeamTime indexPump;       // the part of `pump` spent while the index was built
-  uint64_t indexStart = 0;  // first find in the Windows folder
-  uint64_t indexEnd = 0;    // first registry call after it
-  uint64_t indexFinds = 0;  // folders opened while the index was built
+  SeamTime registry;    // every RegistryApi call
+  SeamTime files;       // every FileApi call on the run's own thread, find-next steps included
+  SeamTime process;     // every ProcessApi call
+  SeamTime keyBackups;  // from a backup's first scratch-file call to its last
+  SeamTime exports;     // the registry editor's /e runs alone
+  SeamTime import;      // the registry editor's /s runs (the final import)
+  SeamTime sleep;       // the pause before the import
+  SeamTime undoWrites;  // whole-file writes of undo files
+  SeamTime pump;        // filled in by the host
+  // The index build: every file call made on another thread than the run's is the folder walk's.
+  // Only that thread writes these; read them once the run has ended (the walk is joined then).
+  SeamTime indexFiles;      // the walk's file calls
+  uint64_t indexStart = 0;  // start of the walk's first call
+  uint64_t indexEnd = 0;    // end of its last
+  uint64_t indexFinds = 0;  // folders opened by the walk
   uint64_t indexEntries = 0;
 };
 
 // Installs the timing decorators over the platform in use now; the profile collects from then
-// on. windowsDir is the folder whose "*.*" find starts the index build.
+// on. The thread that installs them is the run's; calls from any other are the index build's.
 class TimedPlatform {
  public:
   TimedPlatform();
@@ -47,13 +49,12 @@ class TimedPlatform {
   TimedPlatform(const TimedPlatform&) = delete;
   TimedPlatform& operator=(const TimedPlatform&) = delete;
 
-  void Install(const std::string& windowsDir);
+  void Install();
   // Puts the platform back as it was before Install.
   void Uninstall();
   RunProfile& Profile();
   // Closes a backup still open at the end of the run.
   void Finish();
-  bool InIndexBuild() const;
 
  private:
   struct Impl;
