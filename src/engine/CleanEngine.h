@@ -53,6 +53,9 @@ class CleanEngine {
 
   // The run state, shared with the window's handlers.
   bool Running = false;
+  // From the click that starts a run to its last step: after a stop the run still winds down
+  // (saves, imports, reports) while Running is already false.
+  bool RunInProgress() const { return runActive_; }
   int32_t TreeValueCount = 0;
   ::SystemFileIndex SystemFileIndex;
   TextList& CategoryLog(int category) { return logs_[category - 1]; }

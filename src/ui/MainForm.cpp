@@ -108,7 +108,8 @@ void MainForm::FreeLists() {
 }
 
 void MainForm::CloseForm(bool& canClose) {
-  if (Running) {
+  // A stopped run still needs its journal and script for its final steps.
+  if (Running || RunInProgress()) {
     canClose = false;
     return;
   }

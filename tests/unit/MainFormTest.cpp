@@ -1,5 +1,7 @@
 // The main form over the simulated platform with a recording window: creation, placement,
 // Details links and page, close, the advertised link and the hand-over messages.
+#include <algorithm>
+
 #include "platform/LanguageFile.h"
 #include "platform/RegistryOps.h"
 #include "support/RecordingView.h"
@@ -201,6 +203,26 @@ TEST_F(MainFormTest, CloseIsRefusedDuringARunAndOtherwiseFreesAndDeletesTheScrip
   EXPECT_TRUE(FixScript.empty());
   // The reader is released: the file is no longer consulted.
   EXPECT_EQ(LanguageText("Fix", "Summary", "Summary"), "Summary");
+}
+
+TEST_F(MainFormTest, CloseIsRefusedWhileAStoppedRunWindsDown) {
+  form.CreateForm();
+  std::vector<bool> closable;
+  view.onPump = [&](int pump) {
+    if (pump == 3) form.Running = false;  // the stop, answered Yes
+    if (pump < 3) return;
+    bool canClose = true;
+    form.CloseForm(canClose);
+    closable.push_back(canClose);
+  };
+  form.OnCleanClicked();
+  view.onPump = nullptr;
+
+  ASSERT_FALSE(closable.empty());
+  EXPECT_EQ(std::count(closable.begin(), closable.end(), true), 0);
+  bool canClose = true;
+  form.CloseForm(canClose);
+  EXPECT_TRUE(canClose);
 }
 
 TEST_F(MainFormTest, AdvertisedLinkOpensItsAddressEvenDuringARun) {
