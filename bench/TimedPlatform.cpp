@@ -96,8 +96,16 @@ class TimedRegistry : public RegistryApi {
   long QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) override {
     return Timed([&] { return inner_.QueryValue(key, name, type, data); });
   }
+  long QueryValueW(RegHandle key, const std::u16string& name, uint32_t& type,
+                   Bytes& data) override {
+    return Timed([&] { return inner_.QueryValueW(key, name, type, data); });
+  }
   long SetValue(RegHandle key, const std::string& name, uint32_t type, const Bytes& data) override {
     return Timed([&] { return inner_.SetValue(key, name, type, data); });
+  }
+  long SetValueW(RegHandle key, const std::u16string& name, uint32_t type,
+                 const Bytes& data) override {
+    return Timed([&] { return inner_.SetValueW(key, name, type, data); });
   }
   long DeleteValue(RegHandle key, const std::string& name) override {
     return Timed([&] { return inner_.DeleteValue(key, name); });

@@ -10,6 +10,7 @@
 #include "engine/SystemFileIndex.h"
 #include "engine/SystemFileIndexBuild.h"
 #include "platform/RegKey.h"
+#include "platform/RegistryOps.h"
 #include "platform/Types.h"
 
 // The five categories, numbered as their lists, counters, counter labels and Details links.
@@ -88,7 +89,9 @@ class CleanEngine {
   const ::SystemFileIndex* BuiltSystemFileIndex();
   // A check's loop over its list: every item gets the per-item step; while the run goes on, the
   // gauge step (for the checks that show progress) and the check's own work. After a stop the
-  // remaining items are still visited, each only pumping messages.
+  // remaining items are still visited, each only pumping messages. An item holding text that
+  // the code page cannot hold unchanged is left alone: the checks read every value before they
+  // repair anything, so nothing of it is judged, counted, listed or removed.
   enum GaugeRule { kStepGauge, kNoGauge };
   template <typename Work>
   void ForEachItem(const TextList& items, GaugeRule gauge, Work work) {
@@ -96,7 +99,10 @@ class CleanEngine {
     for (int i = 0; i < n; ++i) {
       if (!BeginItem()) continue;
       if (gauge == kStepGauge) StepProgress(i, n);
-      work(items[static_cast<size_t>(i)]);
+      try {
+        work(items[static_cast<size_t>(i)]);
+      } catch (const UnreadableText&) {
+      }
     }
   }
   template <typename Work>

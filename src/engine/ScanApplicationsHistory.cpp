@@ -27,12 +27,6 @@ bool IsPathLike(const std::string& data) {
          std::count(data.begin(), data.end(), ',') <= 1;
 }
 
-// String data as stored, up to its terminating NUL.
-std::string StringData(const Bytes& data) {
-  const auto end = std::find(data.begin(), data.end(), uint8_t{0});
-  return std::string(data.begin(), end);
-}
-
 bool NamesSomethingThatExists(const std::string& data) {
   if (FolderExists(data) || FileExists(data)) return true;
   if (FoundInWindowsFolders(FileNamePart(CommandToFilePath(data)))) return true;
@@ -51,10 +45,10 @@ void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path)
   const RootKey tagRoot = root == RootKey::CurrentUser ? root : RootKey::LocalMachine;
   ForEachItem(key.ValueNames(), kNoGauge, [&](const std::string& name) {
     uint32_t type = regtype::kNone;
-    Bytes bytes;
-    if (key.Query(name, type, bytes) != status::kSuccess) return;
+    std::string data;
+    // Text the code page cannot hold unchanged is not judged: its '?' would name another path.
+    if (key.QueryText(name, type, data) != status::kSuccess) return;
     if (type != regtype::kSz && type != regtype::kExpandSz) return;
-    const std::string data = StringData(bytes);
     if (!IsPathLike(data)) return;
     // A path on drive A: goes untested; other data that merely begin with "A" ("Archive C:\...")
     // are tested like the rest.

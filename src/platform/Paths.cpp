@@ -29,6 +29,17 @@ std::string FolderPart(const std::string& path) {
   return path.substr(0, keep);
 }
 
+// A folder setting whose text the code page cannot hold names no folder the program can use:
+// it reads as "" and readable is cleared.
+std::string FolderSetting(RootKey root, const char* key, const char* name, bool& readable) {
+  try {
+    return ReadStringUpper(root, key, name);
+  } catch (const UnreadableText&) {
+    readable = false;
+    return {};
+  }
+}
+
 struct PathVariable {
   std::string_view name;  // with its backslash when that belongs to the match
   const std::string& (*folder)();
@@ -94,24 +105,28 @@ void InitPaths() {
   std::string windows = Process().WindowsDirectory();
   windows.resize(windows.find('\0') == std::string::npos ? windows.size() : windows.find('\0'));
   folders.windowsDir = WithBackslash(windows);
+  bool readable = true;
   folders.programFilesDir =
-      WithBackslash(ReadStringUpper(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir"));
+      WithBackslash(FolderSetting(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir", readable));
   folders.commonFilesDir =
-      WithBackslash(ReadStringUpper(RootKey::LocalMachine, kVersionKey, "CommonFilesDir"));
+      WithBackslash(FolderSetting(RootKey::LocalMachine, kVersionKey, "CommonFilesDir", readable));
   const std::string programFilesX86 =
-      ReadStringUpper(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir (x86)");
+      FolderSetting(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir (x86)", readable);
   folders.programFilesX86Dir =
       programFilesX86.empty() ? folders.programFilesDir : WithBackslash(programFilesX86);
   const std::string commonFilesX86 =
-      ReadStringUpper(RootKey::LocalMachine, kVersionKey, "CommonFilesDir (x86)");
+      FolderSetting(RootKey::LocalMachine, kVersionKey, "CommonFilesDir (x86)", readable);
   folders.commonFilesX86Dir =
       commonFilesX86.empty() ? folders.commonFilesDir : WithBackslash(commonFilesX86);
-  const std::string appData = ReadStringUpper(RootKey::CurrentUser, kShellFoldersKey, "AppData");
+  readable = true;
+  const std::string appData =
+      FolderSetting(RootKey::CurrentUser, kShellFoldersKey, "AppData", readable);
   const size_t last = appData.rfind('\\');
   folders.profileDir =
       WithBackslash(last == std::string::npos ? std::string() : appData.substr(0, last + 1));
   folders.undoDir = WithBackslash(appData) + kUndoSubFolder;
-  if (!FolderExists(folders.undoDir) && !Files().MakeFolders(folders.undoDir)) {
+  // An application-data folder the code page cannot spell cannot be created either.
+  if (!readable || (!FolderExists(folders.undoDir) && !Files().MakeFolders(folders.undoDir))) {
     folders.undoDir = folders.exeDir + "\\";
   }
   gFolders = folders;

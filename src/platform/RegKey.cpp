@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/Platform.h"
+#include "platform/TextFile.h"
 
 std::string StripLeadingBackslash(const std::string& path) {
   if (!path.empty() && path.front() == '\\') return path.substr(1);
@@ -81,6 +82,28 @@ TextList RegKey::ValueNames() const {
 long RegKey::Query(const std::string& name, uint32_t& type, Bytes& data) const {
   if (!IsOpen()) return status::kInvalidHandle;
   return Registry().QueryValue(handle_, name, type, data);
+}
+
+long RegKey::QueryStored(const std::string& name, uint32_t& type, Bytes& data) const {
+  if (!IsOpen()) return status::kInvalidHandle;
+  return Registry().QueryValueW(handle_, Ansi().ToWide(name), type, data);
+}
+
+long RegKey::QueryText(const std::string& name, uint32_t& type, std::string& text) const {
+  text.clear();
+  Bytes stored;
+  const long result = QueryStored(name, type, stored);
+  if (result != status::kSuccess || (type != regtype::kSz && type != regtype::kExpandSz)) {
+    return result;
+  }
+  std::u16string wide = Utf16LeText(stored);
+  // Stored strings need not end in a NUL, and may hold more than one.
+  if (size_t nul = wide.find(u'\0'); nul != std::u16string::npos) wide.resize(nul);
+  bool lossy = false;
+  std::string ansi = Ansi().ToAnsi(wide, lossy);
+  if (lossy) return status::kNoUnicodeTranslation;
+  text = std::move(ansi);
+  return status::kSuccess;
 }
 
 long RegKey::Set(const std::string& name, uint32_t type, const Bytes& data) const {

@@ -28,6 +28,13 @@ class RegKey {
   TextList ValueNames() const;
   // Status of the query; type and data are filled on success.
   long Query(const std::string& name, uint32_t& type, Bytes& data) const;
+  // The data exactly as stored (RegQueryValueExW): text types in UTF-16LE.
+  long QueryStored(const std::string& name, uint32_t& type, Bytes& data) const;
+  // A string or expandable string's text in the code page, up to its first NUL ("" for other
+  // types). kNoUnicodeTranslation when the text does not survive the round trip through the
+  // code page: what the code page makes of it ('?', a best-fit letter) would name something
+  // else, so it is never judged, as a name that does not survive it is never listed.
+  long QueryText(const std::string& name, uint32_t& type, std::string& text) const;
   long Set(const std::string& name, uint32_t type, const Bytes& data) const;
   long Delete(const std::string& name) const;
 

@@ -63,68 +63,54 @@ std::string Narrow(std::u16string_view wide) {
   return Ansi().ToAnsi(std::u16string(wide), lossy);
 }
 
-Bytes AnsiToUtf16Bytes(const Bytes& ansi) {
-  const std::u16string wide = Ansi().ToWide(std::string(ansi.begin(), ansi.end()));
-  Bytes bytes;
-  bytes.reserve(wide.size() * 2);
-  for (char16_t c : wide) {
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  return bytes;
+// Script syntax is ASCII: the same text as UTF-16.
+std::u16string Widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+// A REG_SZ that the quoted form gives back byte for byte: whole UTF-16 units, one closing NUL
+// and no other, and no line break that would split the line.
+bool IsPlainString(const Bytes& stored) {
+  if (stored.size() < 2 || stored.size() % 2 != 0) return false;
+  const std::u16string text = Utf16LeText(stored);
+  if (text.back() != 0) return false;
+  return text.find_first_of(std::u16string_view(u"\0\r\n", 3)) == text.size() - 1;
 }
 
-// The characters of text-type data as the file stores them.
-Bytes EncodeText(const Bytes& data, ScriptEncoding encoding) {
-  return encoding == ScriptEncoding::Utf16 ? AnsiToUtf16Bytes(data) : data;
-}
-
-// A REG_SZ that the quoted form gives back byte for byte: one closing NUL and no other, and no
-// line break that would split the line.
-bool IsPlainString(const Bytes& data) {
-  if (data.empty() || data.back() != 0) return false;
-  for (size_t i = 0; i + 1 < data.size(); ++i) {
-    if (data[i] == 0 || data[i] == '\r' || data[i] == '\n') return false;
-  }
-  return true;
-}
-
-std::string TextUpToNul(const Bytes& data) {
-  std::string text;
-  for (uint8_t byte : data) {
-    if (byte == 0) break;
-    text += static_cast<char>(byte);
-  }
+// The characters of stored text up to its first NUL.
+std::u16string TextUpToNul(const Bytes& stored) {
+  std::u16string text = Utf16LeText(stored);
+  if (size_t nul = text.find(u'\0'); nul != std::u16string::npos) text.resize(nul);
   return text;
 }
 
-// Wine's editor writes CR and LF in exported strings as \r and \n and reads them back so.
-std::string ExportEscape(std::string_view text) {
-  std::string result;
-  for (char c : text) {
-    if (c == '\r') {
-      result += "\\r";
-    } else if (c == '\n') {
-      result += "\\n";
-    } else {
-      if (c == '\\' || c == '"') result += '\\';
-      result += c;
-    }
-  }
-  return result;
-}
-
-}  // namespace
-
-std::string EscapeScriptText(std::string_view text) {
-  std::string result;
+// Backslash doubled, double quote as backslash + double quote; with exportControls, CR and LF
+// as \r and \n, as Wine's editor writes them in exported strings and reads them back.
+template <typename Char>
+std::basic_string<Char> Escape(std::basic_string_view<Char> text, bool exportControls) {
+  std::basic_string<Char> result;
   result.reserve(text.size());
-  for (char c : text) {
-    if (c == '\\' || c == '"') result += '\\';
+  for (Char c : text) {
+    if (exportControls && (c == Char('\r') || c == Char('\n'))) {
+      result += Char('\\');
+      result += c == Char('\r') ? Char('r') : Char('n');
+      continue;
+    }
+    if (c == Char('\\') || c == Char('"')) result += Char('\\');
     result += c;
   }
   return result;
 }
+
+template <typename Char>
+std::basic_string<Char> NameText(std::basic_string_view<Char> name) {
+  if (name.empty()) return {Char('@')};
+  std::basic_string<Char> text(1, Char('"'));
+  text.append(Escape(name, false)).append(1, Char('"'));
+  return text;
+}
+
+}  // namespace
+
+std::string EscapeScriptText(std::string_view text) { return Escape(text, false); }
 
 // Built by appending: GCC 12 warns falsely (-Wrestrict) about "x" + std::string at -O3.
 std::string KeyLine(RootKey root, std::string_view path) {
@@ -139,12 +125,7 @@ std::string DeleteKeyLine(RootKey root, std::string_view path) {
   return line;
 }
 
-std::string ValueNameText(std::string_view name) {
-  if (name.empty()) return "@";
-  std::string text = "\"";
-  text.append(EscapeScriptText(name)).append("\"");
-  return text;
-}
+std::string ValueNameText(std::string_view name) { return NameText(name); }
 
 std::string StringValueLine(std::string_view name, std::string_view text) {
   return ValueNameText(name) + "=\"" + EscapeScriptText(text) + "\"";
@@ -156,45 +137,44 @@ std::string DwordValueLine(std::string_view name, uint32_t value) {
 
 std::string DeleteValueLine(std::string_view name) { return ValueNameText(name) + "=-"; }
 
-std::string ValueLine(std::string_view name, uint32_t type, const Bytes& data,
-                      ScriptEncoding encoding) {
+std::u16string ValueLine(std::u16string_view name, uint32_t type, const Bytes& stored) {
   const TypeForm form = FormOf(type);
-  if (form.form == DataForm::Quoted && IsPlainString(data)) {
-    return StringValueLine(name, TextUpToNul(data));
+  std::u16string line = NameText(name) + u"=";
+  if (form.form == DataForm::Quoted && IsPlainString(stored)) {
+    return line + u"\"" + Escape<char16_t>(TextUpToNul(stored), false) + u"\"";
   }
-  if (form.form == DataForm::Dword && data.size() == 4) {
-    return DwordValueLine(name, LittleEndian32(data));
+  if (form.form == DataForm::Dword && stored.size() == 4) {
+    return line + u"dword:" + Widen(HexNumber(LittleEndian32(stored), 8, true));
   }
-  std::string line = ValueNameText(name) + "=" + HexPrefix(type);
-  const Bytes bytes = form.text ? EncodeText(data, encoding) : data;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i != 0) line += ',';
-    line += ByteText(bytes[i], true);
+  line += Widen(HexPrefix(type));
+  for (size_t i = 0; i < stored.size(); ++i) {
+    if (i != 0) line += u',';
+    line += Widen(ByteText(stored[i], true));
   }
   return line;
 }
 
-TextList ExportValueLines(std::string_view name, uint32_t type, const Bytes& data) {
-  const std::string start = ValueNameText(name) + "=";
-  if (type == regtype::kSz) return {start + "\"" + ExportEscape(TextUpToNul(data)) + "\""};
-  if (type == regtype::kDword && data.size() == 4) {
-    return {start + "dword:" + HexNumber(LittleEndian32(data), 8, false)};
+WideList ExportValueLines(std::u16string_view name, uint32_t type, const Bytes& stored) {
+  const std::u16string start = NameText(name) + u"=";
+  if (type == regtype::kSz)
+    return {start + u"\"" + Escape<char16_t>(TextUpToNul(stored), true) + u"\""};
+  if (type == regtype::kDword && stored.size() == 4) {
+    return {start + u"dword:" + Widen(HexNumber(LittleEndian32(stored), 8, false))};
   }
   // The exporter counts columns in characters of the UTF-16 file and breaks a hex list once a
   // line reaches 77 of them, continuing after a backslash on a line indented by two blanks.
   constexpr size_t kMaxHexChars = 77;
-  std::string line = start + HexPrefix(type);
-  size_t column = Ansi().ToWide(line).size();
-  const Bytes bytes = FormOf(type).text ? EncodeText(data, ScriptEncoding::Utf16) : data;
-  TextList lines;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    line += ByteText(bytes[i], false);
-    if (i + 1 == bytes.size()) break;
-    line += ',';
+  std::u16string line = start + Widen(HexPrefix(type));
+  size_t column = line.size();
+  WideList lines;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    line += Widen(ByteText(stored[i], false));
+    if (i + 1 == stored.size()) break;
+    line += u',';
     column += 3;
     if (column >= kMaxHexChars) {
-      lines.push_back(line + "\\");
-      line = "  ";
+      lines.push_back(line + u"\\");
+      line = u"  ";
       column = 2;
     }
   }
@@ -357,10 +337,8 @@ class Parser {
       const auto text = Unquote();
       if (!text || !RestIsEmpty()) return false;
       // The stored string ends at its first NUL.
-      const std::string ansi = Narrow(text->substr(0, text->find(u'\0')));
       op.type = regtype::kSz;
-      op.data.assign(ansi.begin(), ansi.end());
-      op.data.push_back(0);
+      op.data = Utf16LeBytes(text->substr(0, text->find(u'\0')) + u'\0');
       return true;
     }
     if (StartsWithNoCase(rest, u"dword:")) {
@@ -429,22 +407,15 @@ class Parser {
     }
   }
 
-  // Hex bytes of a text type as the single-byte calls take them, ending in a NUL as the editor
-  // makes sure before it stores them.
+  // Hex bytes of a text type as the registry stores them (UTF-16LE), ending in a NUL as the
+  // editor makes sure before it stores them. A single-byte file holds code-page bytes.
   Bytes DecodeText(const Bytes& bytes) const {
     if (bytes.empty()) return bytes;
-    if (encoding_ == ScriptEncoding::Ansi) {
-      Bytes data = bytes;
-      if (data.back() != 0) data.push_back(0);
-      return data;
-    }
-    std::u16string wide;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-      wide += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
-    }
+    std::u16string wide = encoding_ == ScriptEncoding::Ansi
+                              ? Ansi().ToWide(std::string(bytes.begin(), bytes.end()))
+                              : Utf16LeText(bytes);
     if (wide.empty() || wide.back() != 0) wide += u'\0';
-    const std::string ansi = Narrow(wide);
-    return Bytes(ansi.begin(), ansi.end());
+    return Utf16LeBytes(wide);
   }
 
   WideList lines_;
@@ -474,11 +445,7 @@ ParsedScript ParseScript(std::u16string_view text, ScriptEncoding encoding) {
 
 ParsedScript ParseScriptFile(const Bytes& file) {
   if (file.size() >= 2 && file[0] == 0xFF && file[1] == 0xFE) {
-    std::u16string text;
-    for (size_t i = 2; i + 1 < file.size(); i += 2) {
-      text += static_cast<char16_t>(file[i] | file[i + 1] << 8);
-    }
-    return ParseScript(text, ScriptEncoding::Utf16);
+    return ParseScript(Utf16LeText(file, 2), ScriptEncoding::Utf16);
   }
   return ParseScript(Ansi().ToWide(std::string(file.begin(), file.end())), ScriptEncoding::Ansi);
 }

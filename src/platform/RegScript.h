@@ -13,7 +13,7 @@ inline constexpr std::string_view kRegedit4Header = "REGEDIT4";
 inline constexpr std::string_view kRegedit5Header = "Windows Registry Editor Version 5.00";
 
 // How a script file stores its text, which also decides how hex(1), hex(2) and hex(7) bytes are
-// read and written: UTF-16LE code units in a UTF-16 file, ANSI bytes in a single-byte file.
+// read: UTF-16LE code units in a UTF-16 file, ANSI bytes in a single-byte file.
 enum class ScriptEncoding { Ansi, Utf16 };
 
 // Backslash doubled, double quote as backslash + double quote; nothing else changes.
@@ -32,14 +32,14 @@ std::string DwordValueLine(std::string_view name, uint32_t value);
 // name=- (on import deletes the value).
 std::string DeleteValueLine(std::string_view name);
 
-// One value as a single line that re-imports to the same type and the same bytes, however long:
-// a plain string in quotes, a DWORD as dword:, everything else as hex: or hex(N): with
-// upper-case digits. data are the bytes the single-byte registry calls return.
-std::string ValueLine(std::string_view name, uint32_t type, const Bytes& data,
-                      ScriptEncoding encoding);
+// One value of a UTF-16 script as a single line that re-imports to the same type and the same
+// bytes, however long and whatever characters it holds: a plain string in quotes, a DWORD as
+// dword:, everything else as hex: or hex(N): with upper-case digits. stored are the bytes as
+// the registry stores them (RegQueryValueExW: text types in UTF-16LE).
+std::u16string ValueLine(std::u16string_view name, uint32_t type, const Bytes& stored);
 // One value as the registry editor exports it to a UTF-16 file: lower-case digits, hex lists
 // wrapped near 80 columns with a backslash and a two-space indent. One or more lines.
-TextList ExportValueLines(std::string_view name, uint32_t type, const Bytes& data);
+WideList ExportValueLines(std::u16string_view name, uint32_t type, const Bytes& stored);
 
 enum class ScriptVersion { Invalid, Regedit4, Regedit5 };
 
@@ -53,7 +53,7 @@ struct ScriptOp {
   std::string path;  // below the root, no leading backslash; "" for the root itself
   std::string name;  // value name, "" for the default value
   uint32_t type = 0;
-  Bytes data;  // as the single-byte registry calls take it
+  Bytes data;  // as the registry stores it: text types in UTF-16LE
 };
 
 struct ParsedScript {

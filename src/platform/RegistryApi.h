@@ -32,10 +32,17 @@ class RegistryApi {
   // another key or value of the same best-fit spelling.
   virtual long EnumKey(RegHandle key, uint32_t index, std::string& name) = 0;
   virtual long EnumValue(RegHandle key, uint32_t index, std::string& name) = 0;
-  // RegQueryValueExA: type and the whole data, however long.
+  // RegQueryValueExA: type and the whole data, however long. Text types come back converted
+  // to the code page, so characters it cannot hold are lost here.
   virtual long QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) = 0;
+  // RegQueryValueExW: the data exactly as stored, text types in UTF-16LE.
+  virtual long QueryValueW(RegHandle key, const std::u16string& name, uint32_t& type,
+                           Bytes& data) = 0;
   virtual long SetValue(RegHandle key, const std::string& name, uint32_t type,
                         const Bytes& data) = 0;
+  // RegSetValueExW: data stored as given, text types in UTF-16LE.
+  virtual long SetValueW(RegHandle key, const std::u16string& name, uint32_t type,
+                         const Bytes& data) = 0;
   virtual long DeleteValue(RegHandle key, const std::string& name) = 0;
   // RegDeleteTreeA + RegDeleteKeyA: the key below parent with everything in it. The program
   // itself never deletes keys (the registry editor does); tests and the editor do.

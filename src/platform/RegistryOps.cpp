@@ -34,13 +34,12 @@ int32_t ListValueNames(RootKey root, const std::string& path, TextList& list) {
 std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name) {
   RegKey key = OpenForRead(root, path);
   uint32_t type = 0;
-  Bytes data;
-  if (!key.IsOpen() || key.Query(name, type, data) != status::kSuccess) return {};
-  if (type != regtype::kSz && type != regtype::kExpandSz) return {};
-  std::string text(data.begin(), data.end());
-  // Stored strings need not end in a NUL, and may hold more than one.
-  if (size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
-  return UpperAscii(std::move(text));
+  std::string text;
+  const long result = key.IsOpen() ? key.QueryText(name, type, text) : key.OpenStatus();
+  if (result == status::kNoUnicodeTranslation) {
+    throw UnreadableText("The text of '" + name + "' does not fit the code page");
+  }
+  return result == status::kSuccess ? UpperAscii(std::move(text)) : std::string();
 }
 
 int32_t ReadDword(RootKey root, const std::string& path, const std::string& name) {

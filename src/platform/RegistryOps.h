@@ -13,11 +13,19 @@ class RegistryError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Raised when string data that a check would judge does not survive the round trip through the
+// code page: the item that holds it is left alone, like an item whose name does not survive it.
+class UnreadableText : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // Clears list and fills it with the subkey names of root\path (opened with full access).
 int32_t ListSubKeys(RootKey root, const std::string& path, TextList& list);
 // Clears list and fills it with the value names (the default value, when set, as "").
 int32_t ListValueNames(RootKey root, const std::string& path, TextList& list);
-// String or expandable string data, upper-cased byte-wise (a-z only); "" otherwise.
+// String or expandable string data, upper-cased byte-wise (a-z only); "" otherwise. Throws
+// UnreadableText for text the code page cannot hold unchanged.
 std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name);
 // REG_DWORD data as a signed integer; 0 otherwise.
 int32_t ReadDword(RootKey root, const std::string& path, const std::string& name);

@@ -2,10 +2,8 @@
 
 #include "platform/Platform.h"
 
-namespace {
-
-// Decodes UTF-8; a malformed sequence gives U+FFFD, characters above U+FFFF a surrogate pair.
-std::u16string Utf8ToWide(const Bytes& data, size_t start) {
+// A malformed sequence gives U+FFFD, characters above U+FFFF a surrogate pair.
+std::u16string Utf8Text(const Bytes& data, size_t start) {
   std::u16string text;
   size_t i = start;
   while (i < data.size()) {
@@ -48,13 +46,41 @@ std::u16string Utf8ToWide(const Bytes& data, size_t start) {
   return text;
 }
 
-std::u16string Utf16ToWide(const Bytes& data, bool bigEndian) {
+std::u16string Utf16LeText(const Bytes& data, size_t start) {
+  std::u16string text;
+  text.reserve(data.size() / 2);
+  for (size_t i = start; i + 1 < data.size(); i += 2) {
+    text += static_cast<char16_t>(data[i + 1] << 8 | data[i]);
+  }
+  return text;
+}
+
+Bytes Utf16LeBytes(std::u16string_view text) {
+  Bytes bytes;
+  bytes.reserve(text.size() * 2);
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return bytes;
+}
+
+Bytes Utf16LeFile(const WideList& lines) {
+  Bytes data = {0xFF, 0xFE};
+  for (const std::u16string& line : lines) {
+    const Bytes bytes = Utf16LeBytes(line + u"\r\n");
+    data.insert(data.end(), bytes.begin(), bytes.end());
+  }
+  return data;
+}
+
+namespace {
+
+std::u16string Utf16BeText(const Bytes& data) {
   std::u16string text;
   text.reserve(data.size() / 2);
   for (size_t i = 2; i + 1 < data.size(); i += 2) {
-    const uint8_t high = bigEndian ? data[i] : data[i + 1];
-    const uint8_t low = bigEndian ? data[i + 1] : data[i];
-    text += static_cast<char16_t>(high << 8 | low);
+    text += static_cast<char16_t>(data[i] << 8 | data[i + 1]);
   }
   return text;
 }
@@ -65,11 +91,11 @@ bool ReadTextFile(const std::string& path, std::u16string& text) {
   Bytes data;
   if (!Files().ReadAll(path, data)) return false;
   if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-    text = Utf16ToWide(data, false);
+    text = Utf16LeText(data, 2);
   } else if (data.size() >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
-    text = Utf16ToWide(data, true);
+    text = Utf16BeText(data);
   } else if (data.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
-    text = Utf8ToWide(data, 3);
+    text = Utf8Text(data, 3);
   } else {
     text = Ansi().ToWide(std::string(data.begin(), data.end()));
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/Types.h"
 
@@ -10,3 +11,11 @@
 bool ReadTextFile(const std::string& path, std::u16string& text);
 // The text split into lines; a line break at the very end starts no further line.
 WideList SplitLines(const std::u16string& text);
+
+// UTF-8 bytes from start on as UTF-16: a malformed sequence gives U+FFFD.
+std::u16string Utf8Text(const Bytes& data, size_t start = 0);
+// UTF-16LE bytes from start on; an odd last byte is no character and is left out.
+std::u16string Utf16LeText(const Bytes& data, size_t start = 0);
+Bytes Utf16LeBytes(std::u16string_view text);
+// A UTF-16LE text file's bytes: the byte-order mark, then every line ended by CR LF.
+Bytes Utf16LeFile(const WideList& lines);

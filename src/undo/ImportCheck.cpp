@@ -87,7 +87,10 @@ bool InEffect(const Expectation& e) {
   }
   uint32_t type = 0;
   Bytes data;
-  const long queried = e.IsValue() ? registry.QueryValue(key, e.name, type, data) : 0;
+  // Read as stored: a restore that came back through the code page ('?' for what it cannot
+  // hold) is not the value the script holds.
+  const long queried =
+      e.IsValue() ? registry.QueryValueW(key, Ansi().ToWide(e.name), type, data) : 0;
   registry.Close(key);
   switch (e.kind) {
     case Kind::KeyPresent:

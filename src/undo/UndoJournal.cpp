@@ -55,10 +55,11 @@ bool BackupValue(RootKey root, const std::string& path, const std::string& name)
   if (!key.IsOpen()) return false;
   AddJournalLine(KeyLine(root, keyPath));
   uint32_t type = 0;
-  Bytes data;
-  const bool found = key.Query(name, type, data) == status::kSuccess;
-  // The undo file is always UTF-16, so text held as hex bytes is written as UTF-16 too.
-  if (found) AddJournalLine(ValueLine(name, type, data, ScriptEncoding::Utf16));
+  Bytes stored;
+  // Read as stored, never through the code page: the undo file is UTF-16 and holds every
+  // character, so the line gives back the same type and bytes whatever the text.
+  const bool found = key.QueryStored(name, type, stored) == status::kSuccess;
+  if (found) UndoJournal.push_back(ValueLine(Ansi().ToWide(name), type, stored));
   UndoJournal.emplace_back();
   return found;
 }
@@ -116,15 +117,7 @@ bool RunRegedit(const std::string& arguments) {
 }
 
 long SaveUndoFile(const std::string& path, const WideList& lines) {
-  Bytes data = {0xFF, 0xFE};
-  for (const std::u16string& line : lines) {
-    for (char16_t c : line) {
-      data.push_back(static_cast<uint8_t>(c & 0xFF));
-      data.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    data.insert(data.end(), {0x0D, 0x00, 0x0A, 0x00});
-  }
-  return Files().WriteAll(path, data);
+  return Files().WriteAll(path, Utf16LeFile(lines));
 }
 
 long SaveFixScript(const std::string& path, const TextList& lines) {

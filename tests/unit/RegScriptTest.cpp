@@ -4,6 +4,7 @@
 
 #include "platform/RegScript.h"
 #include "platform/Roots.h"
+#include "platform/TextFile.h"
 #include "platform/sim/SimRegedit.h"
 #include "support/SimFixture.h"
 
@@ -12,6 +13,8 @@ using namespace std::string_view_literals;
 namespace {
 
 Bytes B(std::string_view text) { return Bytes(text.begin(), text.end()); }
+// Text data as the registry stores it.
+Bytes S(std::u16string_view text) { return Utf16LeBytes(text); }
 
 std::string HexOf(const Bytes& data) {
   std::string text;
@@ -54,37 +57,47 @@ std::u16string JoinCrlf(const std::vector<std::string>& lines) {
 }
 
 struct ValueCase {
-  std::string name;
+  std::u16string name;
   uint32_t type;
-  Bytes data;
-  std::string journalLine;
+  Bytes stored;
+  std::u16string journalLine;
 };
 
-// Every type in the form that re-imports to the same type and bytes, names escaped like data.
+// Every type in the form that re-imports to the same type and bytes, names escaped like data,
+// text whatever characters it holds.
 const std::vector<ValueCase>& JournalCases() {
   static const std::vector<ValueCase> cases = {
-      {"Tool", regtype::kSz, B("C:\\Program Files\\x.exe\0"sv),
-       R"("Tool"="C:\\Program Files\\x.exe")"},
-      {"q\"b\\s", regtype::kSz, B("a\"b\\c\0"sv), R"("q\"b\\s"="a\"b\\c")"},
-      {"", regtype::kSz, B("\0"sv), R"(@="")"},
-      {"no data", regtype::kSz, {}, R"("no data"=hex(1):)"},
-      {"lines", regtype::kSz, B("a\nb\0"sv), R"("lines"=hex(1):61,00,0A,00,62,00,00,00)"},
-      {"exp", regtype::kExpandSz, B("%A%\0"sv), R"("exp"=hex(2):25,00,41,00,25,00,00,00)"},
-      {"euro", regtype::kExpandSz, B("\xE9\x80\0"sv), R"("euro"=hex(2):E9,00,AC,20,00,00)"},
-      {"multi", regtype::kMultiSz, B("a\0b\0\0"sv),
-       R"("multi"=hex(7):61,00,00,00,62,00,00,00,00,00)"},
-      {"empty multi", regtype::kMultiSz, {}, R"("empty multi"=hex(7):)"},
-      {"ten", regtype::kDword, {10, 0, 0, 0}, R"("ten"=dword:0000000A)"},
-      {"all", regtype::kDword, {0xFF, 0xFF, 0xFF, 0xFF}, R"("all"=dword:FFFFFFFF)"},
-      {"short", regtype::kDword, {1, 2}, R"("short"=hex(4):01,02)"},
-      {"q", regtype::kQword, {1, 2, 3, 4, 5, 6, 7, 0x80}, R"("q"=hex(b):01,02,03,04,05,06,07,80)"},
-      {"bin", regtype::kBinary, {0x01, 0xFF}, R"("bin"=hex:01,FF)"},
-      {"nothing", regtype::kBinary, {}, R"("nothing"=hex:)"},
-      {"none", regtype::kNone, {}, R"("none"=hex(0):)"},
-      {"none1", regtype::kNone, {0}, R"("none1"=hex(0):00)"},
-      {"odd type", 0x1234, {0xAB}, R"("odd type"=hex(1234):AB)"},
-      {"a[b]=c d", regtype::kSz, B("x\0"sv), R"("a[b]=c d"="x")"},
-      {"back\\slash", regtype::kSz, B("\\\\server\\\0"sv), R"("back\\slash"="\\\\server\\")"},
+      {u"Tool", regtype::kSz, S(u"C:\\Program Files\\x.exe\0"sv),
+       uR"("Tool"="C:\\Program Files\\x.exe")"},
+      {u"q\"b\\s", regtype::kSz, S(u"a\"b\\c\0"sv), uR"("q\"b\\s"="a\"b\\c")"},
+      {u"", regtype::kSz, S(u"\0"sv), uR"(@="")"},
+      {u"url1", regtype::kSz, S(u"http://\u043F\u0440\u0438\u043C\u0435\u0440.\u0440\u0444/\0"sv),
+       u"\"url1\"=\"http://\u043F\u0440\u0438\u043C\u0435\u0440.\u0440\u0444/\""},
+      {u"emoji", regtype::kSz, S(u"C:\\\U0001F600\\\u05D0.exe\0"sv),
+       u"\"emoji\"=\"C:\\\\\U0001F600\\\\\u05D0.exe\""},
+      {u"no data", regtype::kSz, {}, uR"("no data"=hex(1):)"},
+      {u"odd", regtype::kSz, {0x41, 0x00, 0x42}, uR"("odd"=hex(1):41,00,42)"},
+      {u"lines", regtype::kSz, S(u"a\nb\0"sv), uR"("lines"=hex(1):61,00,0A,00,62,00,00,00)"},
+      {u"exp", regtype::kExpandSz, S(u"%A%\0"sv), uR"("exp"=hex(2):25,00,41,00,25,00,00,00)"},
+      {u"euro", regtype::kExpandSz, S(u"\u00E9\u20AC\0"sv), uR"("euro"=hex(2):E9,00,AC,20,00,00)"},
+      {u"greek", regtype::kExpandSz, S(u"\u03A9\0"sv), uR"("greek"=hex(2):A9,03,00,00)"},
+      {u"multi", regtype::kMultiSz, S(u"a\0b\0\0"sv),
+       uR"("multi"=hex(7):61,00,00,00,62,00,00,00,00,00)"},
+      {u"empty multi", regtype::kMultiSz, {}, uR"("empty multi"=hex(7):)"},
+      {u"ten", regtype::kDword, {10, 0, 0, 0}, uR"("ten"=dword:0000000A)"},
+      {u"all", regtype::kDword, {0xFF, 0xFF, 0xFF, 0xFF}, uR"("all"=dword:FFFFFFFF)"},
+      {u"short", regtype::kDword, {1, 2}, uR"("short"=hex(4):01,02)"},
+      {u"q",
+       regtype::kQword,
+       {1, 2, 3, 4, 5, 6, 7, 0x80},
+       uR"("q"=hex(b):01,02,03,04,05,06,07,80)"},
+      {u"bin", regtype::kBinary, {0x01, 0xFF}, uR"("bin"=hex:01,FF)"},
+      {u"nothing", regtype::kBinary, {}, uR"("nothing"=hex:)"},
+      {u"none", regtype::kNone, {}, uR"("none"=hex(0):)"},
+      {u"none1", regtype::kNone, {0}, uR"("none1"=hex(0):00)"},
+      {u"odd type", 0x1234, {0xAB}, uR"("odd type"=hex(1234):AB)"},
+      {u"a[b]=c d", regtype::kSz, S(u"x\0"sv), uR"("a[b]=c d"="x")"},
+      {u"back\\slash", regtype::kSz, S(u"\\\\server\\\0"sv), uR"("back\\slash"="\\\\server\\")"},
   };
   return cases;
 }
@@ -105,51 +118,47 @@ TEST_F(RegScriptTest, LineBuilders) {
 
 TEST_F(RegScriptTest, JournalLineForEveryType) {
   for (const ValueCase& c : JournalCases()) {
-    SCOPED_TRACE(c.journalLine);
-    EXPECT_EQ(ValueLine(c.name, c.type, c.data, ScriptEncoding::Utf16), c.journalLine);
+    SCOPED_TRACE(c.type);
+    EXPECT_EQ(ValueLine(c.name, c.type, c.stored), c.journalLine);
   }
-  // In a single-byte file text stays single-byte.
-  EXPECT_EQ(ValueLine("exp", regtype::kExpandSz, B("%A%\0"sv), ScriptEncoding::Ansi),
-            R"("exp"=hex(2):25,41,25,00)");
 }
 
 // Whatever the journal writes, the parser reads back as the same name, type and bytes.
 TEST_F(RegScriptTest, JournalLinesParseBackToTheSameValues) {
-  for (ScriptEncoding encoding : {ScriptEncoding::Utf16, ScriptEncoding::Ansi}) {
-    for (const ValueCase& c : JournalCases()) {
-      SCOPED_TRACE(c.journalLine);
-      const ParsedScript script =
-          ParseScript(JoinCrlf({std::string(kRegedit5Header), "", "[HKEY_CURRENT_USER\\T]",
-                                ValueLine(c.name, c.type, c.data, encoding), ""}),
-                      encoding);
-      ASSERT_EQ(script.ops.size(), 2u);
-      EXPECT_TRUE(script.skippedLines.empty());
-      const ScriptOp& op = script.ops[1];
-      EXPECT_EQ(op.kind, ScriptOp::Kind::SetValue);
-      EXPECT_EQ(op.name, c.name);
-      EXPECT_EQ(op.type, c.type);
-      EXPECT_EQ(HexOf(op.data), HexOf(c.data));
-    }
+  for (const ValueCase& c : JournalCases()) {
+    SCOPED_TRACE(c.type);
+    const std::u16string text = Wide(std::string(kRegedit5Header)) + u"\r\n\r\n" +
+                                u"[HKEY_CURRENT_USER\\T]\r\n" + ValueLine(c.name, c.type, c.stored);
+    const ParsedScript script = ParseScript(text, ScriptEncoding::Utf16);
+    ASSERT_EQ(script.ops.size(), 2u);
+    EXPECT_TRUE(script.skippedLines.empty());
+    const ScriptOp& op = script.ops[1];
+    EXPECT_EQ(op.kind, ScriptOp::Kind::SetValue);
+    EXPECT_EQ(Wide(op.name), c.name);
+    EXPECT_EQ(op.type, c.type);
+    // An odd last byte is no character: the editor drops it, and adds the closing NUL.
+    const bool oddText = c.type == regtype::kSz && c.stored.size() % 2 != 0;
+    EXPECT_EQ(HexOf(op.data), oddText ? "41,00,00,00" : HexOf(c.stored));
   }
 }
 
 TEST_F(RegScriptTest, ExportFormLikeTheSystemEditor) {
-  EXPECT_EQ(ExportValueLines("s", regtype::kSz, B("a\"b\\c\r\n\0"sv)),
-            TextList{R"("s"="a\"b\\c\r\n")"});
-  EXPECT_EQ(ExportValueLines("", regtype::kDword, {10, 0, 0, 0}), TextList{"@=dword:0000000a"});
-  EXPECT_EQ(ExportValueLines("x", regtype::kExpandSz, B("%A%\0"sv)),
-            TextList{R"("x"=hex(2):25,00,41,00,25,00,00,00)"});
-  EXPECT_EQ(ExportValueLines("b", regtype::kBinary, {}), TextList{R"("b"=hex:)"});
-  EXPECT_EQ(ExportValueLines("n", 0x1234, {0xAB}), TextList{R"("n"=hex(1234):ab)"});
+  EXPECT_EQ(ExportValueLines(u"s", regtype::kSz, S(u"a\"b\\c\r\n\u03A9\0"sv)),
+            WideList{uR"("s"="a\"b\\c\r\n)" + std::u16string(u"\u03A9\"")});
+  EXPECT_EQ(ExportValueLines(u"", regtype::kDword, {10, 0, 0, 0}), WideList{u"@=dword:0000000a"});
+  EXPECT_EQ(ExportValueLines(u"x", regtype::kExpandSz, S(u"%A%\0"sv)),
+            WideList{uR"("x"=hex(2):25,00,41,00,25,00,00,00)"});
+  EXPECT_EQ(ExportValueLines(u"b", regtype::kBinary, {}), WideList{uR"("b"=hex:)"});
+  EXPECT_EQ(ExportValueLines(u"n", 0x1234, {0xAB}), WideList{uR"("n"=hex(1234):ab)"});
   Bytes fifty;
   for (uint8_t i = 0; i < 50; ++i) fifty.push_back(i);
   // 23 bytes after "bin"=hex:, then 25 per line: every line stays within 80 columns.
   EXPECT_EQ(
-      ExportValueLines("bin", regtype::kBinary, fifty),
-      (TextList{
-          R"("bin"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\)",
-          R"(  17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f,\)",
-          "  30,31"}));
+      ExportValueLines(u"bin", regtype::kBinary, fifty),
+      (WideList{
+          uR"("bin"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\)",
+          uR"(  17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f,\)",
+          u"  30,31"}));
 }
 
 TEST_F(RegScriptTest, ParsesEveryLineForm) {
@@ -181,33 +190,41 @@ TEST_F(RegScriptTest, ParsesEveryLineForm) {
   };
   const ParsedScript script = ParseScript(JoinCrlf(lines), ScriptEncoding::Utf16);
   EXPECT_EQ(script.version, ScriptVersion::Regedit5);
-  EXPECT_EQ(Describe(script), (std::vector<std::string>{
-                                  "key HKEY_CURRENT_USER\\Software\\T",
-                                  "set HKEY_CURRENT_USER\\Software\\T [] 1: 64,65,66,00",
-                                  "set HKEY_CURRENT_USER\\Software\\T [a\"q] 1: 78,5c,79,00",
-                                  "set HKEY_CURRENT_USER\\Software\\T [d] 4: 1f,00,00,00",
-                                  "set HKEY_CURRENT_USER\\Software\\T [h] 3: 01,02,03,ff",
-                                  "set HKEY_CURRENT_USER\\Software\\T [e] 2: 41,00",
-                                  "delete HKEY_CURRENT_USER\\Software\\T [z]",
-                                  "delete HKEY_CURRENT_USER\\Software\\T []",
-                                  "set HKEY_CURRENT_USER\\Software\\T [esc] 1: 61,71,62,0a,00",
-                                  "delete key HKEY_CURRENT_USER\\Software\\Old",
-                                  "key HKEY_LOCAL_MACHINE\\Software\\K",
-                                  "set HKEY_LOCAL_MACHINE\\Software\\K [t] 7: 61,00,00",
-                                  "set HKEY_LOCAL_MACHINE\\Software\\K [bare] 2: 41,00",
-                              }));
+  EXPECT_EQ(Describe(script),
+            (std::vector<std::string>{
+                "key HKEY_CURRENT_USER\\Software\\T",
+                "set HKEY_CURRENT_USER\\Software\\T [] 1: 64,00,65,00,66,00,00,00",
+                "set HKEY_CURRENT_USER\\Software\\T [a\"q] 1: 78,00,5c,00,79,00,00,00",
+                "set HKEY_CURRENT_USER\\Software\\T [d] 4: 1f,00,00,00",
+                "set HKEY_CURRENT_USER\\Software\\T [h] 3: 01,02,03,ff",
+                "set HKEY_CURRENT_USER\\Software\\T [e] 2: 41,00,00,00",
+                "delete HKEY_CURRENT_USER\\Software\\T [z]",
+                "delete HKEY_CURRENT_USER\\Software\\T []",
+                "set HKEY_CURRENT_USER\\Software\\T [esc] 1: 61,00,71,00,62,00,0a,00,00,00",
+                "delete key HKEY_CURRENT_USER\\Software\\Old",
+                "key HKEY_LOCAL_MACHINE\\Software\\K",
+                "set HKEY_LOCAL_MACHINE\\Software\\K [t] 7: 61,00,00,00,00,00",
+                "set HKEY_LOCAL_MACHINE\\Software\\K [bare] 2: 41,00,00,00",
+            }));
   EXPECT_EQ(script.skippedLines, (std::vector<size_t>{3, 14, 15, 18, 19, 20, 24}));
 }
 
 TEST_F(RegScriptTest, FilesAreReadAsTheEditorReadsThem) {
-  const std::string body = "\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"\xE9\"\r\n";
+  const std::string body =
+      "\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"\xE9\"\r\n\"x\"=hex(2):25,41,25,00\r\n";
   // REGEDIT4 in the ANSI code page.
   ParsedScript ansi = ParseScriptFile(B("REGEDIT4" + body));
   EXPECT_EQ(ansi.version, ScriptVersion::Regedit4);
-  EXPECT_EQ(Describe(ansi), (std::vector<std::string>{"key HKEY_CURRENT_USER\\T",
-                                                      "set HKEY_CURRENT_USER\\T [v] 1: e9,00"}));
+  // Its text, quoted or as hex bytes of the code page, is stored as UTF-16.
+  EXPECT_EQ(Describe(ansi),
+            (std::vector<std::string>{"key HKEY_CURRENT_USER\\T",
+                                      "set HKEY_CURRENT_USER\\T [v] 1: e9,00,00,00",
+                                      "set HKEY_CURRENT_USER\\T [x] 2: 25,00,41,00,25,00,00,00"}));
   // 5.00 in UTF-16LE with its byte-order mark.
-  EXPECT_EQ(Describe(ParseScriptFile(Utf16File(Wide(std::string(kRegedit5Header) + body)))),
+  const std::string wideBody =
+      "\r\n[HKEY_CURRENT_USER\\T]\r\n\"v\"=\"\xE9\"\r\n"
+      "\"x\"=hex(2):25,00,41,00,25,00,00,00\r\n";
+  EXPECT_EQ(Describe(ParseScriptFile(Utf16File(Wide(std::string(kRegedit5Header) + wideBody)))),
             Describe(ansi));
   // UTF-8 with a byte-order mark: the header does not match, nothing is imported.
   const ParsedScript utf8 =

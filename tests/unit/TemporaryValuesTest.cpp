@@ -49,7 +49,8 @@ class TemporaryValuesTest : public EngineTest {
   // first, as the simulated registry names keys in its calls).
   bool UndoFileRestores(const std::string& key, const std::string& name) const {
     const std::string below = key.substr(key.find('\\') + 1);
-    const std::optional<SimValue> value = sim.registry.GetValue(kCU, below, name);
+    const std::optional<SimValue> value =
+        sim.registry.GetStoredValue(kCU, Ansi().ToWide(below), Ansi().ToWide(name));
     if (!value || !sim.files.Exists(UndoPath())) return false;
     const std::string text = sim.files.FileText(UndoPath());
     const Bytes file(text.begin(), text.end());

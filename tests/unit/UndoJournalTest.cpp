@@ -268,7 +268,7 @@ TEST_F(UndoJournalTest, EditorExportAndImportFiles) {
           "[HKEY_CURRENT_USER\\Software\\U]\r\n");
   ASSERT_TRUE(RunRegedit(" /s \"C:\\ansi.reg\" \"C:\\utf8.reg\""));
   EXPECT_EQ(sim.registry.Dump(RootKey::CurrentUser, "Software\\A"),
-            "[HKEY_CURRENT_USER\\Software\\A]\n\"s\"=1:e9,00\n\"e\"=2:41,00\n");
+            "[HKEY_CURRENT_USER\\Software\\A]\n\"s\"=1:e9,00,00,00\n\"e\"=2:41,00,00,00\n");
   EXPECT_FALSE(sim.registry.HasKey(RootKey::CurrentUser, "Software\\E"));
   EXPECT_FALSE(sim.registry.HasKey(RootKey::CurrentUser, "Software\\U"));
 }

@@ -10,11 +10,11 @@
 #include "platform/sim/SimShell.h"
 
 struct SimPlatform {
-  SimRegistry registry;
+  SimCodePage codePage;  // first: the registry converts through it
+  SimRegistry registry{codePage};
   SimFiles files;
   SimProcess process;
   SimShell shell;
-  SimCodePage codePage;
 
   void Install() { UsePlatform({&registry, &files, &process, &shell, &codePage}); }
 };

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
 #include "platform/Roots.h"
+#include "platform/TextFile.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace {
@@ -38,18 +39,21 @@ std::string NextWord(const std::string& text, size_t& i) {
   return word;
 }
 
-void ExportTree(RegHandle key, const std::string& fullName, TextList& lines) {
+void ExportTree(RegHandle key, const std::string& fullName, WideList& lines) {
   RegistryApi& registry = Registry();
   RegKeyInfo info;
   registry.QueryInfo(key, info);
-  lines.push_back("[" + fullName + "]");
+  lines.push_back(Ansi().ToWide("[" + fullName + "]"));
   std::string name;
   for (uint32_t i = 0; i < info.values; ++i) {
     if (registry.EnumValue(key, i, name) != status::kSuccess) continue;
+    const std::u16string wideName = Ansi().ToWide(name);
     uint32_t type = 0;
     Bytes data;
-    if (registry.QueryValue(key, name, type, data) != status::kSuccess) continue;
-    for (std::string& line : ExportValueLines(name, type, data)) lines.push_back(std::move(line));
+    if (registry.QueryValueW(key, wideName, type, data) != status::kSuccess) continue;
+    for (std::u16string& line : ExportValueLines(wideName, type, data)) {
+      lines.push_back(std::move(line));
+    }
   }
   lines.emplace_back();
   TextList subKeys;
@@ -72,17 +76,10 @@ void Export(const std::string& file, const std::string& keyName) {
   const std::string path = slash == std::string::npos ? "" : keyName.substr(slash + 1);
   RegHandle key = 0;
   if (Registry().Open(RootHandle(*root), path, keyaccess::kRead, key) != status::kSuccess) return;
-  TextList lines = {std::string(kRegedit5Header), ""};
+  WideList lines = {Ansi().ToWide(std::string(kRegedit5Header)), u""};
   ExportTree(key, std::string(RootKeyName(*root)) + (path.empty() ? "" : "\\" + path), lines);
   Registry().Close(key);
-  Bytes data = {0xFF, 0xFE};
-  for (const std::string& line : lines) {
-    for (char16_t c : Ansi().ToWide(line) + u"\r\n") {
-      data.push_back(static_cast<uint8_t>(c & 0xFF));
-      data.push_back(static_cast<uint8_t>(c >> 8));
-    }
-  }
-  Files().WriteAll(file, data);
+  Files().WriteAll(file, Utf16LeFile(lines));
 }
 
 void Import(const std::string& file) {
@@ -133,7 +130,7 @@ void ApplyScript(const ParsedScript& script) {
         registry.DeleteTree(RootHandle(op.root), op.path);
         break;
       case ScriptOp::Kind::SetValue:
-        if (current != 0) registry.SetValue(current, op.name, op.type, op.data);
+        if (current != 0) registry.SetValueW(current, Ansi().ToWide(op.name), op.type, op.data);
         break;
       case ScriptOp::Kind::DeleteValue:
         if (current != 0) registry.DeleteValue(current, op.name);

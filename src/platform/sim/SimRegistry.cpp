@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Roots.h"
+#include "platform/TextFile.h"
 #include "platform/sim/SimCodePage.h"
 
 struct SimRegistry::Node {
@@ -47,18 +48,8 @@ std::vector<std::u16string> SplitWide(const std::u16string& path) {
   return parts;
 }
 
-std::string Narrow(const std::u16string& wide) {
-  bool lossy = false;
-  return WideToCp1252(wide, lossy);
-}
-
-std::string JoinNarrow(RootKey root, const std::vector<std::u16string>& path) {
-  std::string text(RootKeyName(root));
-  for (const std::u16string& part : path) {
-    text += '\\';
-    text += Narrow(part);
-  }
-  return text;
+bool IsText(uint32_t type) {
+  return type == regtype::kSz || type == regtype::kExpandSz || type == regtype::kMultiSz;
 }
 
 bool SameName(const std::u16string& a, const std::u16string& b) {
@@ -84,10 +75,41 @@ bool StartsWith(const std::vector<std::u16string>& path, const std::u16string& a
 }
 }  // namespace
 
-SimRegistry::SimRegistry()
-    : currentUser_(std::make_unique<Node>()), localMachine_(std::make_unique<Node>()) {}
+SimRegistry::SimRegistry(SimCodePage& codePage)
+    : codePage_(codePage),
+      currentUser_(std::make_unique<Node>()),
+      localMachine_(std::make_unique<Node>()) {}
 
 SimRegistry::~SimRegistry() = default;
+
+// Names the code page cannot hold come out as RegEnumValueA would print them, with '?'.
+std::string SimRegistry::Narrow(const std::u16string& wide) const {
+  std::string ansi;
+  codePage_.FromWide(wide, 0, nullptr, ansi);
+  return ansi;
+}
+
+std::string SimRegistry::JoinNarrow(RootKey root, const Path& path) const {
+  std::string text(RootKeyName(root));
+  for (const std::u16string& part : path) {
+    text += '\\';
+    text += Narrow(part);
+  }
+  return text;
+}
+
+Bytes SimRegistry::StoredForm(uint32_t type, const Bytes& ansi) const {
+  if (!IsText(type)) return ansi;
+  return Utf16LeBytes(Wide(std::string(ansi.begin(), ansi.end())));
+}
+
+// What RegQueryValueExA hands back: the text converted, characters the code page cannot hold
+// replaced by its default character.
+Bytes SimRegistry::AnsiForm(uint32_t type, const Bytes& stored) const {
+  if (!IsText(type)) return stored;
+  const std::string ansi = Narrow(Utf16LeText(stored));
+  return Bytes(ansi.begin(), ansi.end());
+}
 
 // HKEY_CLASSES_ROOT is two places: the user's classes first, then the machine's.
 std::vector<SimRegistry::Location> SimRegistry::Locations(RootKey root, const Path& path) const {
@@ -201,7 +223,7 @@ long SimRegistry::Resolve(RegHandle parent, const std::string& path, RootKey& ro
   } else {
     return status::kInvalidHandle;
   }
-  for (std::u16string& part : SplitWide(Cp1252ToWide(rest))) full.push_back(std::move(part));
+  for (std::u16string& part : SplitWide(Wide(rest))) full.push_back(std::move(part));
   return status::kSuccess;
 }
 
@@ -306,9 +328,9 @@ long SimRegistry::QueryInfo(RegHandle key, RegKeyInfo& info) {
 }
 
 namespace {
-long ToAnsiName(const std::u16string& wide, std::string& name) {
+long ToAnsiName(CodePage& codePage, const std::u16string& wide, std::string& name) {
   bool lossy = false;
-  std::string ansi = WideToCp1252(wide, lossy);
+  std::string ansi = codePage.ToAnsi(wide, lossy);
   // A name the code page cannot hold would name another key: refuse it, as the Win32 backend does.
   if (lossy) return status::kNoUnicodeTranslation;
   name = std::move(ansi);
@@ -327,7 +349,7 @@ long SimRegistry::EnumKey(RegHandle key, uint32_t index, std::string& name) {
   if (nodes.empty()) return status::kKeyDeleted;
   std::vector<const Node*> children = MergedChildren(nodes);
   if (index >= children.size()) return status::kNoMoreItems;
-  return ToAnsiName(children[index]->name, name);
+  return ToAnsiName(codePage_, children[index]->name, name);
 }
 
 long SimRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
@@ -341,29 +363,40 @@ long SimRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
   if (nodes.empty()) return status::kKeyDeleted;
   std::vector<const SimValue*> values = MergedValues(nodes);
   if (index >= values.size()) return status::kNoMoreItems;
-  return ToAnsiName(values[index]->name, name);
+  return ToAnsiName(codePage_, values[index]->name, name);
 }
 
-long SimRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) {
+long SimRegistry::QueryStored(RegHandle key, const std::u16string& name, uint32_t& type,
+                              Bytes& data) const {
   RootKey root;
   Path path;
   if (long result = Target(key, kQueryRight, root, path); result != status::kSuccess) {
     return result;
   }
-  if (long result = Injected("QueryValue", root, path, name); result != status::kSuccess) {
+  if (long result = Injected("QueryValue", root, path, Narrow(name)); result != status::kSuccess) {
     return result;
   }
   std::vector<Node*> nodes = Resolve(root, path);
   if (nodes.empty()) return status::kKeyDeleted;
-  const std::u16string wide = Cp1252ToWide(name);
   for (Node* node : nodes) {
-    if (const SimValue* value = node->Value(wide)) {
+    if (const SimValue* value = node->Value(name)) {
       type = value->type;
       data = value->data;
       return status::kSuccess;
     }
   }
   return status::kFileNotFound;
+}
+
+long SimRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) {
+  const long result = QueryStored(key, Wide(name), type, data);
+  if (result == status::kSuccess) data = AnsiForm(type, data);
+  return result;
+}
+
+long SimRegistry::QueryValueW(RegHandle key, const std::u16string& name, uint32_t& type,
+                              Bytes& data) {
+  return QueryStored(key, name, type, data);
 }
 
 // The key whose values a call on an open handle changes, once the handle grants the right and
@@ -383,20 +416,30 @@ long SimRegistry::NodeToChange(RegHandle key, const char* call, const std::strin
   return WriteBlocked(target.root, target.path);
 }
 
-long SimRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type,
-                           const Bytes& data) {
+long SimRegistry::SetStored(RegHandle key, const std::string& call, const std::u16string& name,
+                            uint32_t type, Bytes data) {
   Node* node = nullptr;
-  if (long result = NodeToChange(key, "SetValue", name, node); result != status::kSuccess) {
+  if (long result = NodeToChange(key, call.c_str(), Narrow(name), node);
+      result != status::kSuccess) {
     return result;
   }
-  const std::u16string wide = Cp1252ToWide(name);
-  if (SimValue* value = node->Value(wide)) {
+  if (SimValue* value = node->Value(name)) {
     value->type = type;
-    value->data = data;
+    value->data = std::move(data);
   } else {
-    node->values.push_back(SimValue{wide, type, data});
+    node->values.push_back(SimValue{name, type, std::move(data)});
   }
   return status::kSuccess;
+}
+
+long SimRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type,
+                           const Bytes& data) {
+  return SetStored(key, "SetValue", Wide(name), type, StoredForm(type, data));
+}
+
+long SimRegistry::SetValueW(RegHandle key, const std::u16string& name, uint32_t type,
+                            const Bytes& data) {
+  return SetStored(key, "SetValue", name, type, data);
 }
 
 long SimRegistry::DeleteValue(RegHandle key, const std::string& name) {
@@ -404,7 +447,7 @@ long SimRegistry::DeleteValue(RegHandle key, const std::string& name) {
   if (long result = NodeToChange(key, "DeleteValue", name, node); result != status::kSuccess) {
     return result;
   }
-  const std::u16string folded = FoldWide(Cp1252ToWide(name));
+  const std::u16string folded = FoldWide(Wide(name));
   auto it = std::find_if(node->values.begin(), node->values.end(),
                          [&](const SimValue& value) { return FoldWide(value.name) == folded; });
   if (it == node->values.end()) return status::kFileNotFound;
@@ -416,7 +459,7 @@ long SimRegistry::DeleteTree(RegHandle parent, const std::string& path) {
   RootKey root{};
   Path full;
   if (long result = Resolve(parent, path, root, full); result != status::kSuccess) return result;
-  if (full.empty() || SplitWide(Cp1252ToWide(path)).empty()) return kInvalidParameter;
+  if (full.empty() || SplitWide(Wide(path)).empty()) return kInvalidParameter;
   if (long result = Injected("DeleteTree", root, full, ""); result != status::kSuccess) {
     return result;
   }
@@ -435,7 +478,7 @@ long SimRegistry::DeleteTree(RegHandle parent, const std::string& path) {
 }
 
 void SimRegistry::StageKey(RootKey root, const std::string& path) {
-  StageKeyWide(root, Cp1252ToWide(path));
+  StageKeyWide(root, Wide(path));
 }
 
 void SimRegistry::StageKeyWide(RootKey root, const std::u16string& path) {
@@ -445,19 +488,35 @@ void SimRegistry::StageKeyWide(RootKey root, const std::u16string& path) {
 
 void SimRegistry::StageValue(RootKey root, const std::string& path, const std::string& name,
                              uint32_t type, const Bytes& data) {
-  StageValueWide(root, Cp1252ToWide(path), Cp1252ToWide(name), type, data);
+  StageValueWide(root, Wide(path), Wide(name), type, data);
 }
 
-void SimRegistry::StageValueWide(RootKey root, const std::u16string& path,
-                                 const std::u16string& name, uint32_t type, const Bytes& data) {
+void SimRegistry::Stage(RootKey root, const std::u16string& path, const std::u16string& name,
+                        uint32_t type, Bytes data) {
   long ignored = status::kSuccess;
   Node* node = MakeNodes(WriteTarget(root, SplitWide(path)), false, ignored);
   if (SimValue* value = node->Value(name)) {
     value->type = type;
-    value->data = data;
+    value->data = std::move(data);
   } else {
-    node->values.push_back(SimValue{name, type, data});
+    node->values.push_back(SimValue{name, type, std::move(data)});
   }
+}
+
+void SimRegistry::StageValueWide(RootKey root, const std::u16string& path,
+                                 const std::u16string& name, uint32_t type, const Bytes& data) {
+  Stage(root, path, name, type, StoredForm(type, data));
+}
+
+void SimRegistry::StageStoredValue(RootKey root, const std::u16string& path,
+                                   const std::u16string& name, uint32_t type, const Bytes& data) {
+  Stage(root, path, name, type, data);
+}
+
+void SimRegistry::StageWideString(RootKey root, const std::u16string& path,
+                                  const std::u16string& name, const std::u16string& text,
+                                  uint32_t type) {
+  Stage(root, path, name, type, Utf16LeBytes(text + u'\0'));
 }
 
 void SimRegistry::StageString(RootKey root, const std::string& path, const std::string& name,
@@ -476,23 +535,35 @@ void SimRegistry::StageDword(RootKey root, const std::string& path, const std::s
 
 void SimRegistry::SetReadOnly(RootKey root, const std::string& path, bool readOnly) {
   long ignored = status::kSuccess;
-  MakeNodes(WriteTarget(root, SplitWide(Cp1252ToWide(path))), false, ignored)->readOnly = readOnly;
+  MakeNodes(WriteTarget(root, SplitWide(Wide(path))), false, ignored)->readOnly = readOnly;
 }
 
 void SimRegistry::FailWritesBelow(RootKey root, const std::string& path, long result) {
-  for (Location& location : Locations(root, SplitWide(Cp1252ToWide(path)))) {
+  for (Location& location : Locations(root, SplitWide(Wide(path)))) {
     failingWrites_.emplace_back(std::move(location), result);
   }
 }
 
 bool SimRegistry::HasKey(RootKey root, const std::string& path) const {
-  return !Resolve(root, SplitWide(Cp1252ToWide(path))).empty();
+  return !Resolve(root, SplitWide(Wide(path))).empty();
 }
 
 std::optional<SimValue> SimRegistry::GetValue(RootKey root, const std::string& path,
                                               const std::string& name) const {
-  for (Node* node : Resolve(root, SplitWide(Cp1252ToWide(path)))) {
-    if (const SimValue* value = node->Value(Cp1252ToWide(name))) return *value;
+  for (Node* node : Resolve(root, SplitWide(Wide(path)))) {
+    if (const SimValue* value = node->Value(Wide(name))) {
+      SimValue seen = *value;
+      seen.data = AnsiForm(seen.type, seen.data);
+      return seen;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<SimValue> SimRegistry::GetStoredValue(RootKey root, const std::u16string& path,
+                                                    const std::u16string& name) const {
+  for (Node* node : Resolve(root, SplitWide(path))) {
+    if (const SimValue* value = node->Value(name)) return *value;
   }
   return std::nullopt;
 }
@@ -504,7 +575,7 @@ void SimRegistry::DumpNode(const Node& node, const std::string& name, std::strin
   out += "]\n";
   for (const SimValue& value : node.values) {
     out += '"';
-    out += Narrow(value.name);
+    out += WideToUtf8(value.name);
     out += "\"=";
     out += std::to_string(value.type);
     out += ':';
@@ -517,12 +588,12 @@ void SimRegistry::DumpNode(const Node& node, const std::string& name, std::strin
     out += "\n";
   }
   for (const auto& [folded, child] : node.children) {
-    DumpNode(*child, name + "\\" + Narrow(child->name), out);
+    DumpNode(*child, name + "\\" + WideToUtf8(child->name), out);
   }
 }
 
 std::string SimRegistry::Dump(RootKey root, const std::string& path) const {
-  const Path parts = SplitWide(Cp1252ToWide(path));
+  const Path parts = SplitWide(Wide(path));
   std::string out;
   // The classes root dumps the place its writes go, which is what a test staged.
   if (Node* node = Walk(WriteTarget(root, parts))) DumpNode(*node, JoinNarrow(root, parts), out);

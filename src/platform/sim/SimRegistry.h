@@ -5,7 +5,8 @@
 // redirected class keys (CLSID, Interface...) and reaches the shared ones (TypeLib, extensions,
 // program identifiers) in Classes itself; HKLM\SOFTWARE\Wow6432Node holds the 32-bit copy of the
 // rest of SOFTWARE as ordinary keys.
-// Names are held in UTF-16, so a test can stage names that Windows-1252 cannot hold.
+// Names and text data are held in UTF-16, as Windows stores them, so a test can stage text that
+// the code page cannot hold; the single-byte calls convert through the simulated code page.
 #pragma once
 
 #include <functional>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "platform/RegistryApi.h"
+#include "platform/sim/SimCodePage.h"
 
 namespace status {
 inline constexpr long kBadPathName = 161;
@@ -26,7 +28,7 @@ inline constexpr long kKeyDeleted = 1018;
 struct SimValue {
   std::u16string name;
   uint32_t type = regtype::kNone;
-  Bytes data;
+  Bytes data;  // as stored: text types in UTF-16LE
 };
 
 // One call about to change or read the registry, offered to SimRegistry::failWhen.
@@ -39,7 +41,7 @@ struct SimRegCall {
 
 class SimRegistry : public RegistryApi {
  public:
-  SimRegistry();
+  explicit SimRegistry(SimCodePage& codePage);
   ~SimRegistry() override;
 
   long Open(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) override;
@@ -49,7 +51,10 @@ class SimRegistry : public RegistryApi {
   long EnumKey(RegHandle key, uint32_t index, std::string& name) override;
   long EnumValue(RegHandle key, uint32_t index, std::string& name) override;
   long QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) override;
+  long QueryValueW(RegHandle key, const std::u16string& name, uint32_t& type, Bytes& data) override;
   long SetValue(RegHandle key, const std::string& name, uint32_t type, const Bytes& data) override;
+  long SetValueW(RegHandle key, const std::u16string& name, uint32_t type,
+                 const Bytes& data) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long DeleteTree(RegHandle parent, const std::string& path) override;
 
@@ -59,8 +64,15 @@ class SimRegistry : public RegistryApi {
   void StageKeyWide(RootKey root, const std::u16string& path);
   void StageValue(RootKey root, const std::string& path, const std::string& name, uint32_t type,
                   const Bytes& data);
+  // data as the single-byte calls take it (text types converted through the code page).
   void StageValueWide(RootKey root, const std::u16string& path, const std::u16string& name,
                       uint32_t type, const Bytes& data);
+  // data exactly as stored (text types in UTF-16LE), as RegSetValueExW takes it.
+  void StageStoredValue(RootKey root, const std::u16string& path, const std::u16string& name,
+                        uint32_t type, const Bytes& data);
+  // A string value holding text, with its terminating NUL, whatever characters it has.
+  void StageWideString(RootKey root, const std::u16string& path, const std::u16string& name,
+                       const std::u16string& text, uint32_t type = regtype::kSz);
   // REG_SZ (or another string type) with its terminating NUL.
   void StageString(RootKey root, const std::string& path, const std::string& name,
                    const std::string& text, uint32_t type = regtype::kSz);
@@ -70,10 +82,15 @@ class SimRegistry : public RegistryApi {
 
   // --- Inspection.
   bool HasKey(RootKey root, const std::string& path) const;
+  // The value as the single-byte calls see it (text types converted to the code page).
   std::optional<SimValue> GetValue(RootKey root, const std::string& path,
                                    const std::string& name) const;
+  // The value exactly as stored.
+  std::optional<SimValue> GetStoredValue(RootKey root, const std::u16string& path,
+                                         const std::u16string& name) const;
   // The tree below root\path as text, one "[key]" line per key and one "name"=type:hex line per
-  // value, subkeys sorted and values in stored order: for whole-state comparisons.
+  // value (the stored bytes), subkeys sorted and values in stored order: for whole-state
+  // comparisons.
   std::string Dump(RootKey root, const std::string& path) const;
   size_t OpenHandleCount() const { return handles_.size(); }
 
@@ -115,6 +132,19 @@ class SimRegistry : public RegistryApi {
   std::vector<const Node*> MergedChildren(const std::vector<Node*>& nodes) const;
   RegHandle NewHandle(RootKey root, Path path, uint32_t access);
   void DumpNode(const Node& node, const std::string& name, std::string& out) const;
+  std::u16string Wide(const std::string& ansi) const { return codePage_.ToWide(ansi); }
+  std::string Narrow(const std::u16string& wide) const;
+  std::string JoinNarrow(RootKey root, const Path& path) const;
+  // Text data between the stored form and the single-byte calls' form.
+  Bytes StoredForm(uint32_t type, const Bytes& ansi) const;
+  Bytes AnsiForm(uint32_t type, const Bytes& stored) const;
+  long SetStored(RegHandle key, const std::string& call, const std::u16string& name, uint32_t type,
+                 Bytes data);
+  long QueryStored(RegHandle key, const std::u16string& name, uint32_t& type, Bytes& data) const;
+  void Stage(RootKey root, const std::u16string& path, const std::u16string& name, uint32_t type,
+             Bytes data);
+
+  SimCodePage& codePage_;
 
   std::unique_ptr<Node> currentUser_;
   std::unique_ptr<Node> localMachine_;

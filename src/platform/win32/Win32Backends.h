@@ -21,7 +21,10 @@ class Win32Registry : public RegistryApi {
   long EnumKey(RegHandle key, uint32_t index, std::string& name) override;
   long EnumValue(RegHandle key, uint32_t index, std::string& name) override;
   long QueryValue(RegHandle key, const std::string& name, uint32_t& type, Bytes& data) override;
+  long QueryValueW(RegHandle key, const std::u16string& name, uint32_t& type, Bytes& data) override;
   long SetValue(RegHandle key, const std::string& name, uint32_t type, const Bytes& data) override;
+  long SetValueW(RegHandle key, const std::u16string& name, uint32_t type,
+                 const Bytes& data) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long DeleteTree(RegHandle parent, const std::string& path) override;
 };
@@ -58,7 +61,9 @@ class Win32Shell : public ShellApi {
 
 class Win32CodePage : public CodePage {
  public:
+  uint32_t Identifier() override;
   std::u16string ToWide(const std::string& ansi) override;
-  std::string ToAnsi(const std::u16string& wide, bool& lossy) override;
+  long FromWide(const std::u16string& wide, uint32_t flags, bool* usedDefault,
+                std::string& ansi) override;
   std::string Upper(const std::string& text) override;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/win32/Win32Backends.h"
 
+uint32_t Win32CodePage::Identifier() { return GetACP(); }
+
 std::u16string Win32CodePage::ToWide(const std::string& ansi) {
   if (ansi.empty()) return {};
   const int size = static_cast<int>(ansi.size());
@@ -12,21 +14,22 @@ std::u16string Win32CodePage::ToWide(const std::string& ansi) {
   return wide;
 }
 
-// Without best-fit letters, so "Ā" never silently becomes "A"; the round trip catches the rest
-// (code pages where the default character itself is not reported).
-std::string Win32CodePage::ToAnsi(const std::u16string& wide, bool& lossy) {
-  lossy = false;
-  if (wide.empty()) return {};
+long Win32CodePage::FromWide(const std::u16string& wide, uint32_t flags, bool* usedDefault,
+                             std::string& ansi) {
+  ansi.clear();
+  if (usedDefault != nullptr) *usedDefault = false;
+  if (wide.empty()) return ERROR_SUCCESS;
   const auto* source = reinterpret_cast<const wchar_t*>(wide.data());
   const int size = static_cast<int>(wide.size());
-  BOOL usedDefault = FALSE;
-  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, source, size, nullptr, 0,
-                                         nullptr, &usedDefault);
-  std::string ansi(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, source, size, ansi.data(), length, nullptr,
-                      &usedDefault);
-  lossy = usedDefault != FALSE || length == 0 || ToWide(ansi) != wide;
-  return ansi;
+  BOOL used = FALSE;
+  BOOL* usedPointer = usedDefault != nullptr ? &used : nullptr;
+  const int length =
+      WideCharToMultiByte(CP_ACP, flags, source, size, nullptr, 0, nullptr, usedPointer);
+  if (length == 0) return static_cast<long>(GetLastError());
+  ansi.assign(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, flags, source, size, ansi.data(), length, nullptr, usedPointer);
+  if (usedDefault != nullptr) *usedDefault = used != FALSE;
+  return ERROR_SUCCESS;
 }
 
 std::string Win32CodePage::Upper(const std::string& text) {

@@ -85,17 +85,19 @@ long Win32Registry::EnumValue(RegHandle key, uint32_t index, std::string& name) 
   return ToAnsiName(buffer.data(), length, name);
 }
 
-long Win32Registry::QueryValue(RegHandle key, const std::string& name, uint32_t& type,
-                               Bytes& data) {
+namespace {
+// RegQueryValueExA or W, asked first for the size. The value may grow between the calls: ask
+// again with the size the system reports.
+template <typename Query>
+long QueryWhole(Query query, uint32_t& type, Bytes& data) {
   DWORD valueType = 0;
   DWORD size = 0;
-  LONG result = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType, nullptr, &size);
+  LONG result = query(&valueType, nullptr, &size);
   if (result != ERROR_SUCCESS) return result;
-  // The value may grow between the calls: ask again with the size the system reports.
   for (int attempt = 0; attempt < 8; ++attempt) {
     data.assign(size == 0 ? 1 : size, 0);
     size = static_cast<DWORD>(data.size());
-    result = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType, data.data(), &size);
+    result = query(&valueType, data.data(), &size);
     if (result != ERROR_MORE_DATA) break;
   }
   if (result != ERROR_SUCCESS) {
@@ -107,9 +109,38 @@ long Win32Registry::QueryValue(RegHandle key, const std::string& name, uint32_t&
   return ERROR_SUCCESS;
 }
 
+const wchar_t* WideName(const std::u16string& name) {
+  return reinterpret_cast<const wchar_t*>(name.c_str());
+}
+}  // namespace
+
+long Win32Registry::QueryValue(RegHandle key, const std::string& name, uint32_t& type,
+                               Bytes& data) {
+  return QueryWhole(
+      [&](DWORD* valueType, BYTE* buffer, DWORD* size) {
+        return RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, valueType, buffer, size);
+      },
+      type, data);
+}
+
+long Win32Registry::QueryValueW(RegHandle key, const std::u16string& name, uint32_t& type,
+                                Bytes& data) {
+  return QueryWhole(
+      [&](DWORD* valueType, BYTE* buffer, DWORD* size) {
+        return RegQueryValueExW(ToHkey(key), WideName(name), nullptr, valueType, buffer, size);
+      },
+      type, data);
+}
+
 long Win32Registry::SetValue(RegHandle key, const std::string& name, uint32_t type,
                              const Bytes& data) {
   return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+                        static_cast<DWORD>(data.size()));
+}
+
+long Win32Registry::SetValueW(RegHandle key, const std::u16string& name, uint32_t type,
+                              const Bytes& data) {
+  return RegSetValueExW(ToHkey(key), WideName(name), 0, type, data.empty() ? nullptr : data.data(),
                         static_cast<DWORD>(data.size()));
 }
 

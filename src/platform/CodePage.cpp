@@ -1,0 +1,16 @@
+#include "platform/CodePage.h"
+
+// Without best-fit letters, so "Ā" never silently becomes "A"; the round trip catches the rest
+// (code pages where the default character itself is not reported). Under UTF-8 Windows refuses
+// both the flag and the used-default pointer, and only the round trip can tell a loss.
+std::string CodePage::ToAnsi(const std::u16string& wide, bool& lossy) {
+  lossy = false;
+  if (wide.empty()) return {};
+  std::string ansi;
+  bool usedDefault = false;
+  const long result = Identifier() == codepage::kUtf8
+                          ? FromWide(wide, 0, nullptr, ansi)
+                          : FromWide(wide, codepage::kNoBestFitChars, &usedDefault, ansi);
+  lossy = result != 0 || usedDefault || ToWide(ansi) != wide;
+  return ansi;
+}
