@@ -7,15 +7,29 @@
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
 #include "platform/RegistryOps.h"
+#include "platform/TextFile.h"
 #include "support/ContractBackend.h"
 
 namespace {
 constexpr RootKey kUser = RootKey::CurrentUser;
 
-class RegistryContract : public ::testing::Test {
+// Every test runs on a Western code page and on UTF-8; a backend runs those it can provide
+// (natively both, under Wine the one the process was started with).
+class RegistryContract : public ::testing::TestWithParam<uint32_t> {
  protected:
-  void SetUp() override { scratch = ContractBegin(); }
-  void TearDown() override { ContractEnd(); }
+  void SetUp() override {
+    if (!ContractOffersCodePage(GetParam())) GTEST_SKIP() << "code page " << GetParam();
+    scratch = ContractBegin(GetParam());
+  }
+  void TearDown() override {
+    if (!scratch.empty()) ContractEnd();
+  }
+  static bool Utf8() { return Ansi().Identifier() == codepage::kUtf8; }
+  // Text as the code page spells it (the tests use only text that every code page here holds).
+  static std::string Narrow(const std::u16string& text) {
+    bool lossy = false;
+    return Ansi().ToAnsi(text, lossy);
+  }
 
   // "\" + scratch + "\" + sub: written as the callers write key paths.
   std::string Key(const std::string& sub = {}) const {
@@ -43,7 +57,10 @@ class RegistryContract : public ::testing::Test {
   std::string scratch;
 };
 
-TEST_F(RegistryContract, ListSubKeysOfAMissingKeyEmptiesTheList) {
+INSTANTIATE_TEST_SUITE_P(CodePages, RegistryContract, ::testing::Values(1252u, 65001u),
+                         [](const auto& param) { return "Cp" + std::to_string(param.param); });
+
+TEST_P(RegistryContract, ListSubKeysOfAMissingKeyEmptiesTheList) {
   TextList list{"left over"};
   EXPECT_EQ(ListSubKeys(kUser, Key("missing"), list), 0);
   EXPECT_TRUE(list.empty());
@@ -52,7 +69,7 @@ TEST_F(RegistryContract, ListSubKeysOfAMissingKeyEmptiesTheList) {
   EXPECT_TRUE(list.empty());
 }
 
-TEST_F(RegistryContract, SubKeysComeInSortedOrderWhateverTheSpelling) {
+TEST_P(RegistryContract, SubKeysComeInSortedOrderWhateverTheSpelling) {
   for (const char* name : {"delta", "Bravo", "alpha", "CHARLIE"}) MakeKey(name);
   const TextList expected{"alpha", "Bravo", "CHARLIE", "delta"};
   TextList list;
@@ -63,7 +80,7 @@ TEST_F(RegistryContract, SubKeysComeInSortedOrderWhateverTheSpelling) {
   }
 }
 
-TEST_F(RegistryContract, ValueNamesIncludeTheDefaultAsEmptyName) {
+TEST_P(RegistryContract, ValueNamesIncludeTheDefaultAsEmptyName) {
   SetText("", "", "default");
   SetText("", "Second", "2");
   SetText("", "first", "1");
@@ -73,7 +90,7 @@ TEST_F(RegistryContract, ValueNamesIncludeTheDefaultAsEmptyName) {
   EXPECT_EQ(Sorted(list), (TextList{"", "Second", "first"}));
 }
 
-TEST_F(RegistryContract, ClassesRootListsItsTopLevelKeysForAnEmptyPathOrALoneBackslash) {
+TEST_P(RegistryContract, ClassesRootListsItsTopLevelKeysForAnEmptyPathOrALoneBackslash) {
   TextList empty;
   TextList backslash;
   EXPECT_GT(ListSubKeys(RootKey::ClassesRoot, "", empty), 0);
@@ -82,7 +99,7 @@ TEST_F(RegistryContract, ClassesRootListsItsTopLevelKeysForAnEmptyPathOrALoneBac
   EXPECT_NE(std::find(empty.begin(), empty.end(), ".txt"), empty.end());
 }
 
-TEST_F(RegistryContract, ReadOnlyKeyReadsButNeverEnumeratesOrChanges) {
+TEST_P(RegistryContract, ReadOnlyKeyReadsButNeverEnumeratesOrChanges) {
   MakeKey("locked\\child");
   SetText("locked", "name", "c:\\tools\\x.exe");
   ContractMarkReadOnly(kUser, Key("locked").substr(1));
@@ -102,11 +119,10 @@ TEST_F(RegistryContract, ReadOnlyKeyReadsButNeverEnumeratesOrChanges) {
   EXPECT_EQ(ReadStringUpper(kUser, locked, "new"), "");
 }
 
-TEST_F(RegistryContract, ReadStringUpperCountsOnlyStringTypes) {
+TEST_P(RegistryContract, ReadStringUpperCountsOnlyStringTypes) {
   SetText("", "", "default text");
-  SetText("", "sz",
-          "c:\\B\xFC"
-          "cher\\x.exe");
+  const std::string buecher = Narrow(u"c:\\B\u00FCcher\\x.exe");
+  SetText("", "sz", buecher);
   SetText("", "expand", "%SystemRoot%\\system32\\x.dll", regtype::kExpandSz);
   SetText("", "digits", "1");
   SetRaw("", "emptySz", regtype::kSz, {});
@@ -125,9 +141,7 @@ TEST_F(RegistryContract, ReadStringUpperCountsOnlyStringTypes) {
   } cases[] = {
       {"", "DEFAULT TEXT"},
       // The non-ASCII letter keeps its byte: upper-casing is a-z only.
-      {"sz",
-       "C:\\B\xFC"
-       "CHER\\X.EXE"},
+      {"sz", UpperAscii(buecher)},
       {"expand", "%SYSTEMROOT%\\SYSTEM32\\X.DLL"},
       {"digits", "1"},
       {"emptySz", ""},
@@ -148,7 +162,7 @@ TEST_F(RegistryContract, ReadStringUpperCountsOnlyStringTypes) {
   EXPECT_EQ(ReadStringUpper(kUser, Key("missing key"), "sz"), "");
 }
 
-TEST_F(RegistryContract, ReadDwordCountsOnlyDwords) {
+TEST_P(RegistryContract, ReadDwordCountsOnlyDwords) {
   SetRaw("", "minusOne", regtype::kDword, {0xFF, 0xFF, 0xFF, 0xFF});
   SetRaw("", "one", regtype::kDword, {1, 0, 0, 0});
   SetRaw("", "big", regtype::kDword, {0x78, 0x56, 0x34, 0x12});
@@ -163,7 +177,7 @@ TEST_F(RegistryContract, ReadDwordCountsOnlyDwords) {
   EXPECT_EQ(ReadDword(kUser, Key("missing key"), "one"), 0);
 }
 
-TEST_F(RegistryContract, ReadDwordOfOversizedDataRaises) {
+TEST_P(RegistryContract, ReadDwordOfOversizedDataRaises) {
   SetRaw("", "wide", regtype::kDword, {1, 0, 0, 0, 0, 0, 0, 0});
   try {
     ReadDword(kUser, Key(), "wide");
@@ -173,7 +187,7 @@ TEST_F(RegistryContract, ReadDwordOfOversizedDataRaises) {
   }
 }
 
-TEST_F(RegistryContract, WriteStringValueCreatesTheMissingKeysAndStoresTheTerminator) {
+TEST_P(RegistryContract, WriteStringValueCreatesTheMissingKeysAndStoresTheTerminator) {
   const std::string deep = Key("a\\b\\c");
   ASSERT_FALSE(KeyExists(kUser, Key("a")));
   WriteStringValue(kUser, deep, "name", "Text");
@@ -192,7 +206,7 @@ TEST_F(RegistryContract, WriteStringValueCreatesTheMissingKeysAndStoresTheTermin
   EXPECT_EQ(data, Bytes{0});
 }
 
-TEST_F(RegistryContract, DeleteValueIfExistsDeletesOnlyWhatIsThere) {
+TEST_P(RegistryContract, DeleteValueIfExistsDeletesOnlyWhatIsThere) {
   SetText("", "keep", "1");
   SetText("", "gone", "2");
   EXPECT_FALSE(DeleteValueIfExists(kUser, Key(), "missing"));
@@ -204,7 +218,7 @@ TEST_F(RegistryContract, DeleteValueIfExistsDeletesOnlyWhatIsThere) {
   EXPECT_EQ(names, TextList{"keep"});
 }
 
-TEST_F(RegistryContract, KeyNamesMatchWithoutRegardToCase) {
+TEST_P(RegistryContract, KeyNamesMatchWithoutRegardToCase) {
   MakeKey("MixedCase");
   EXPECT_TRUE(KeyExists(kUser, Key("mixedcase")));
   EXPECT_TRUE(CanOpenFullAccess(kUser, Key("MIXEDCASE")));
@@ -214,7 +228,7 @@ TEST_F(RegistryContract, KeyNamesMatchWithoutRegardToCase) {
 
 // Names the code page cannot hold would come back as '?' or as a best-fit twin that opens
 // another key; they are left out so that nothing is judged or repaired under a wrong name.
-TEST_F(RegistryContract, NamesOutsideTheCodePageAreLeftOut) {
+TEST_P(RegistryContract, NamesOutsideTheCodePageAreLeftOut) {
   MakeKey("AbAc");
   MakeKey("Plain");
   for (const std::u16string& name :
@@ -223,13 +237,72 @@ TEST_F(RegistryContract, NamesOutsideTheCodePageAreLeftOut) {
     ContractSetWideValue(kUser, scratch, name);
   }
   SetText("", "AbAc", "twin");
-  SetText("", "caf\xE9", "1252 holds it");
+  const std::string cafe = Narrow(u"caf\u00E9");
+  SetText("", cafe, "both code pages hold it");
 
   TextList keys;
-  EXPECT_EQ(ListSubKeys(kUser, Key(), keys), 2);
-  EXPECT_EQ(keys, (TextList{"AbAc", "Plain"}));
   TextList values;
-  EXPECT_EQ(ListValueNames(kUser, Key(), values), 2);
-  EXPECT_EQ(Sorted(values), (TextList{"AbAc", "caf\xE9"}));
+  ListSubKeys(kUser, Key(), keys);
+  ListValueNames(kUser, Key(), values);
+  if (Utf8()) {
+    // UTF-8 holds every name: all are listed, as their UTF-8 bytes.
+    const std::string greek = Narrow(u"Ελληνικά");
+    const std::string chinese = Narrow(u"中文键");
+    const std::string latin = Narrow(u"AbĀc");
+    EXPECT_EQ(Sorted(keys), Sorted({"AbAc", "Plain", greek, chinese, latin}));
+    EXPECT_EQ(Sorted(values), Sorted({"AbAc", cafe, greek, chinese, latin}));
+  } else {
+    EXPECT_EQ(keys, (TextList{"AbAc", "Plain"}));
+    EXPECT_EQ(Sorted(values), (TextList{"AbAc", cafe}));
+  }
+}
+
+// Value data read as stored keeps every character; read as the code page's text it is judged
+// only when it survives the round trip, as names are.
+TEST_P(RegistryContract, TextDataReadsExactlyAndIsJudgedOnlyWhenTheCodePageHoldsIt) {
+  MakeKey("data");
+  RegKey key = RegKey::Create(kUser, Key("data"));
+  const struct {
+    const char16_t* name;
+    std::u16string text;
+    bool onlyUtf8;  // survives only the UTF-8 round trip
+  } cases[] = {
+      {u"latin", u"C:\\Caf\u00E9\\x.exe", false},
+      {u"greek", u"C:\\\u03A9mega\\x.exe", true},
+      {u"cyrillic", u"http://\u043F\u0440\u0438\u043C\u0435\u0440.\u0440\u0444/", true},
+      {u"hebrew", u"C:\\\u05D1\u05D9\u05EA\\x.exe", true},
+      {u"cjk", u"C:\\\u4E2D\u6587\\x.exe", true},
+      {u"emoji", u"C:\\\U0001F600\\x.exe", true},
+  };
+  for (const auto& c : cases) {
+    const std::u16string name = c.name;
+    SCOPED_TRACE(std::string(name.begin(), name.end()));
+    const Bytes stored = Utf16LeBytes(c.text + u'\0');
+    ASSERT_EQ(Registry().SetValueW(key.Handle(), name, regtype::kSz, stored), status::kSuccess);
+    uint32_t type = 0;
+    Bytes data;
+    ASSERT_EQ(key.QueryStored(std::string(name.begin(), name.end()), type, data), status::kSuccess);
+    EXPECT_EQ(type, regtype::kSz);
+    EXPECT_EQ(data, stored);
+    std::string text;
+    const long read = key.QueryText(std::string(name.begin(), name.end()), type, text);
+    const std::string path = Key("data");
+    if (c.onlyUtf8 && !Utf8()) {
+      EXPECT_EQ(read, status::kNoUnicodeTranslation);
+      EXPECT_THROW(ReadStringUpper(kUser, path, std::string(name.begin(), name.end())),
+                   UnreadableText);
+    } else {
+      EXPECT_EQ(read, status::kSuccess);
+      EXPECT_EQ(Ansi().ToWide(text), c.text);
+      EXPECT_EQ(ReadStringUpper(kUser, path, std::string(name.begin(), name.end())),
+                UpperAscii(text));
+    }
+  }
+  // Text written through the code page is stored as UTF-16.
+  SetText("data", "ansi", Narrow(u"caf\u00E9"));
+  uint32_t type = 0;
+  Bytes data;
+  ASSERT_EQ(key.QueryStored("ansi", type, data), status::kSuccess);
+  EXPECT_EQ(data, Utf16LeBytes(std::u16string(u"caf\u00E9") + u'\0'));
 }
 }  // namespace

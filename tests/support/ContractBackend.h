@@ -7,9 +7,12 @@
 
 #include "platform/Types.h"
 
-// Installs the backend and returns a private, empty scratch key below HKEY_CURRENT_USER (a path
-// without a leading backslash). Call once per test, then ContractEnd.
-std::string ContractBegin();
+// Whether the backend can run with that ANSI code page (1252 or 65001): the simulation always,
+// the Win32 calls only with the one the process was started with.
+bool ContractOffersCodePage(uint32_t codePage);
+// Installs the backend with that code page and returns a private, empty scratch key below
+// HKEY_CURRENT_USER (a path without a leading backslash). Call once per test, then ContractEnd.
+std::string ContractBegin(uint32_t codePage = 1252);
 // Removes the scratch key and everything below it.
 void ContractEnd();
 // The user may read root\path but not change it (full-access opens and writes fail with 5).

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "platform/Paths.h"
+#include "platform/TextFile.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimRegedit.h"
 
@@ -31,10 +32,8 @@ inline constexpr char kShellFolders[] =
 // The bytes of a UTF-16LE text file with its byte-order mark, as undo files are written.
 inline Bytes Utf16File(std::u16string_view text) {
   Bytes data = {0xFF, 0xFE};
-  for (char16_t c : text) {
-    data.push_back(static_cast<uint8_t>(c & 0xFF));
-    data.push_back(static_cast<uint8_t>(c >> 8));
-  }
+  const Bytes bytes = Utf16LeBytes(text);
+  data.insert(data.end(), bytes.begin(), bytes.end());
   return data;
 }
 

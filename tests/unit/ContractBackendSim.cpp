@@ -9,8 +9,11 @@ namespace {
 std::unique_ptr<SimPlatform> platform;
 }
 
-std::string ContractBegin() {
+bool ContractOffersCodePage(uint32_t) { return true; }
+
+std::string ContractBegin(uint32_t codePage) {
   platform = std::make_unique<SimPlatform>();
+  platform->codePage.identifier = codePage;
   platform->Install();
   // A few classes, as every Windows machine has them.
   platform->registry.StageString(RootKey::LocalMachine, "SOFTWARE\\Classes\\.txt", "", "txtfile");
@@ -31,9 +34,10 @@ void ContractMarkReadOnly(RootKey root, const std::string& path) {
 }
 
 void ContractCreateWideKey(RootKey root, const std::string& path, const std::u16string& name) {
-  platform->registry.StageKeyWide(root, Cp1252ToWide(path) + u"\\" + name);
+  platform->registry.StageKeyWide(root, platform->codePage.ToWide(path) + u"\\" + name);
 }
 
 void ContractSetWideValue(RootKey root, const std::string& path, const std::u16string& name) {
-  platform->registry.StageValueWide(root, Cp1252ToWide(path), name, regtype::kSz, {'x', 0});
+  platform->registry.StageValueWide(root, platform->codePage.ToWide(path), name, regtype::kSz,
+                                    {'x', 0});
 }

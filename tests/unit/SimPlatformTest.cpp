@@ -180,3 +180,42 @@ TEST(SimCodePageTest, Windows1252BothWaysAndItsUpperCase) {
             "AZ\xC0\xF7\xDE\xDF\x8A\x8C\x8E\x9F\xB5");
 }
 }  // namespace
+
+// Windows documents that WideCharToMultiByte under UTF-8 refuses WC_NO_BEST_FIT_CHARS and a
+// used-default pointer; the code page's own conversion never asks for either there.
+TEST(SimCodePageTest, Utf8RefusesWhatWindowsRefusesAndHoldsEveryWellFormedText) {
+  SimCodePage codePage;
+  codePage.identifier = codepage::kUtf8;
+  std::string ansi = "left over";
+  bool usedDefault = false;
+  EXPECT_EQ(codePage.FromWide(u"x", codepage::kNoBestFitChars, nullptr, ansi),
+            codepage::kInvalidFlags);
+  EXPECT_EQ(codePage.FromWide(u"x", 0, &usedDefault, ansi), codepage::kInvalidParameter);
+  EXPECT_EQ(codePage.FromWide(u"\u00E9\u4E2D\U0001F600", 0, nullptr, ansi), 0);
+  EXPECT_EQ(ansi, "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+  EXPECT_EQ(codePage.ToWide(ansi), u"\u00E9\u4E2D\U0001F600");
+  EXPECT_EQ(codePage.ToWide("a\xFF"
+                            "b"),
+            u"a\uFFFD"
+            "b");
+
+  const struct {
+    std::u16string wide;
+    bool lossy;
+  } cases[] = {
+      {u"", false},
+      {u"caf\u00E9 \u0391\u03B2 \u05D0 \u4E2D \U0001F600", false},
+      {std::u16string(u"a\0b", 3), false},
+      {std::u16string(u"lone \xD800 high"), true},
+      {std::u16string(u"lone \xDC00 low"), true},
+  };
+  for (const auto& c : cases) {
+    bool lossy = !c.lossy;
+    const std::string text = codePage.ToAnsi(c.wide, lossy);
+    EXPECT_EQ(lossy, c.lossy) << text;
+    if (!c.lossy) {
+      EXPECT_EQ(codePage.ToWide(text), c.wide);
+    }
+  }
+  EXPECT_EQ(codePage.Upper("caf\xC3\xA9"), "CAF\xC3\xA9");
+}

@@ -20,7 +20,9 @@ std::wstring Widen(const std::string& text) {
 }
 }  // namespace
 
-std::string ContractBegin() {
+bool ContractOffersCodePage(uint32_t codePage) { return GetACP() == codePage; }
+
+std::string ContractBegin(uint32_t) {
   UseWin32Platform();
   std::random_device random;
   scratch = "Software\\KlarvexTest\\" + std::to_string(random());
@@ -33,6 +35,8 @@ std::string ContractBegin() {
 }
 
 void ContractEnd() {
+  // Never the whole of HKEY_CURRENT_USER.
+  if (scratch.empty()) return;
   RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
   RegDeleteKeyA(HKEY_CURRENT_USER, scratch.c_str());
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KlarvexTest");  // only when empty
