@@ -38,6 +38,19 @@ set_target_properties(win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BI
 add_test(NAME win_tests COMMAND win_tests --gtest_color=no)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
 
+# The same platform with the process's code page UTF-8 (the manifest's activeCodePage): the
+# registry contract tests and the clean of text outside the code page.
+add_executable(win_tests_utf8 ${PROJECT_SOURCE_DIR}/tests/contract/RegistryContractTest.cpp
+               ${PROJECT_SOURCE_DIR}/tests/win/ContractBackendWin32.cpp
+               ${PROJECT_SOURCE_DIR}/tests/win/TextOutsideCodePageWineTest.cpp
+               ${PROJECT_SOURCE_DIR}/tests/win/utf8/CodePageUtf8.rc)
+klarvex_target(win_tests_utf8)
+target_include_directories(win_tests_utf8 PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(win_tests_utf8 PRIVATE kvx_engine kvx_platform_win32 gtest gtest_main)
+set_target_properties(win_tests_utf8 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+add_test(NAME win_tests_utf8 COMMAND win_tests_utf8 --gtest_color=no)
+set_tests_properties(win_tests_utf8 PROPERTIES TIMEOUT 900)
+
 # The end-to-end test driver: finds Klarvex's window, clicks, reads texts.
 file(GLOB e2e_driver CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/driver/*.cpp)
 if(e2e_driver)

@@ -84,12 +84,12 @@ inline std::string Differences(const Snapshot& a, const Snapshot& b) {
   return std::string(out.begin(), out.end());
 }
 
-// Creates HKLM\path with every missing parent and, when name is given, sets one value.
-inline bool Put(const std::wstring& path, const wchar_t* name = nullptr, DWORD type = REG_NONE,
-                const std::vector<BYTE>& data = {}) {
+// Creates root\path with every missing parent and, when name is given, sets one value.
+inline bool PutIn(HKEY root, const std::wstring& path, const wchar_t* name = nullptr,
+                  DWORD type = REG_NONE, const std::vector<BYTE>& data = {}) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS) {
     return false;
   }
   LONG status = ERROR_SUCCESS;
@@ -97,6 +97,12 @@ inline bool Put(const std::wstring& path, const wchar_t* name = nullptr, DWORD t
     status = RegSetValueExW(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
   RegCloseKey(key);
   return status == ERROR_SUCCESS;
+}
+
+// The same below HKEY_LOCAL_MACHINE.
+inline bool Put(const std::wstring& path, const wchar_t* name = nullptr, DWORD type = REG_NONE,
+                const std::vector<BYTE>& data = {}) {
+  return PutIn(HKEY_LOCAL_MACHINE, path, name, type, data);
 }
 
 // REG_SZ / REG_EXPAND_SZ data: the text and its terminating NUL as UTF-16.
@@ -111,9 +117,9 @@ inline std::vector<BYTE> Dword(DWORD value) {
   return std::vector<BYTE>(bytes, bytes + sizeof value);
 }
 
-inline void Remove(const std::wstring& path) {
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str());
-  RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
+inline void Remove(const std::wstring& path, HKEY root = HKEY_LOCAL_MACHINE) {
+  RegDeleteTreeW(root, path.c_str());
+  RegDeleteKeyW(root, path.c_str());
 }
 
 }  // namespace winereg
