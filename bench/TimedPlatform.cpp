@@ -262,8 +262,14 @@ class TimedProcess : public ProcessApi {
   uint32_t OsMajorVersion() override {
     return Timed([&] { return inner_.OsMajorVersion(); });
   }
+  std::string OsVersionText() override {
+    return Timed([&] { return inner_.OsVersionText(); });
+  }
   LocalDate Today() override {
     return Timed([&] { return inner_.Today(); });
+  }
+  bool HoldNamedLock(const std::string& name) override {
+    return Timed([&] { return inner_.HoldNamedLock(name); });
   }
   std::string ErrorText(long status) override {
     return Timed([&] { return inner_.ErrorText(status); });

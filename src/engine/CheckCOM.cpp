@@ -51,10 +51,13 @@ void CleanEngine::CheckCOM(const RegistryView& view) {
         const int line = index->Find(file);
         if (line >= 0 && ReachedAt(index->FolderOf(line) + file, view)) {
           // The server moved: point the registration at the first folder that holds the file.
-          const std::string value = "@=\"" + EscapeBackslashes(index->FolderOf(line)) + file + "\"";
-          RepairKey(kComActiveX, kRoot, c, {KeyLine(kRoot, serverKey), value, ""}, detail);
+          const std::string moved = index->FolderOf(line) + file;
+          const std::string value = "@=\"" + EscapeBackslashes(moved) + "\"";
+          RepairKey(kComActiveX, kRoot, c, {KeyLine(kRoot, serverKey), value, ""}, detail,
+                    {"server moved", server, serverKey, moved});
         } else {
-          RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""}, detail);
+          RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""}, detail,
+                    {"server file missing", server, serverKey});
         }
       }
     }
@@ -62,7 +65,8 @@ void CleanEngine::CheckCOM(const RegistryView& view) {
     if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
       const std::string typeLibKey = c + "\\TypeLib";
       RepairKey(kComActiveX, kRoot, typeLibKey, {DeleteKeyLine(kRoot, typeLibKey), ""},
-                DetailLine(view, kRoot, shown + "\\TypeLib=" + typeLib, "deleted"));
+                DetailLine(view, kRoot, shown + "\\TypeLib=" + typeLib, "deleted"),
+                {"type library not registered", typeLib});
     }
   });
 }

@@ -43,16 +43,16 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
     const std::string c = view.KeyPath(kRoot, shown);
     if (!CanOpenFullAccess(kRoot, c)) return;
 
-    auto removeWhole = [&] {
+    auto removeWhole = [&](const Rule& rule) {
       RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, c), ""},
-                DetailLine(view, kRoot, shown, "deleted"));
+                DetailLine(view, kRoot, shown, "deleted"), rule);
     };
     TreeValueCount = 0;
     CountTreeValues(kRoot, c + "\\");
     // A walk that a stop cut short has not shown the key to be empty.
     if (!Running) return;
     if (TreeValueCount == 0) {
-      removeWhole();
+      removeWhole({"empty key", ""});
       return;
     }
 
@@ -60,7 +60,7 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
     const std::string proxyStub = ReadStringUpper(kRoot, c + "\\ProxyStubClsid", "");
     const std::string proxyStub32 = ReadStringUpper(kRoot, c + "\\ProxyStubClsid32", "");
     if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
-      removeWhole();
+      removeWhole({"type library not registered", typeLib});
       return;
     }
     const std::pair<const std::string*, const char*> proxies[] = {
@@ -70,7 +70,8 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
       if (clsid->empty() || KeyExists(kRoot, view.KeyPath(kRoot, "\\CLSID\\" + *clsid))) continue;
       const std::string key = c + subkey;
       RepairKey(kComActiveX, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
-                DetailLine(view, kRoot, shown + subkey + "=" + *clsid, "deleted"));
+                DetailLine(view, kRoot, shown + subkey + "=" + *clsid, "deleted"),
+                {"proxy/stub class not registered", *clsid});
     }
   });
 }

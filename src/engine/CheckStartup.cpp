@@ -33,8 +33,9 @@ void CleanEngine::CheckStartup(RootKey root, const RegistryView& view) {
   ForEachItem(names, [&](const std::string& name) {
     // The key's default value starts nothing.
     if (name.empty()) return;
-    if (!ProgramIsMissing(ReadStringUpper(root, runKey, name), view.programs)) return;
+    const std::string command = ReadStringUpper(root, runKey, name);
+    if (!ProgramIsMissing(command, view.programs)) return;
     RepairValue(kStartup, root, runKey, name, {KeyLine(root, runKey), DeleteValueLine(name), ""},
-                DetailLine(view, root, kRunKey + name, "deleted"));
+                DetailLine(view, root, kRunKey + name, "deleted"), {"program missing", command});
   });
 }

@@ -31,7 +31,7 @@ void CleanEngine::CheckTypeLib() {
     if (!Running) return;
     if (TreeValueCount == 0) {
       RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, c), ""},
-                DetailLine(kRoot, c, "deleted"));
+                DetailLine(kRoot, c, "deleted"), {"empty key", ""});
       return;
     }
 
@@ -40,6 +40,6 @@ void CleanEngine::CheckTypeLib() {
     if (!KeyExists(kRoot, helpDir)) return;
     if (!ReadStringUpper(kRoot, helpDir, "").empty()) return;
     RepairKey(kComActiveX, kRoot, helpDir, {DeleteKeyLine(kRoot, helpDir), ""},
-              DetailLine(kRoot, helpDir, "deleted"));
+              DetailLine(kRoot, helpDir, "deleted"), {"empty help folder", ""});
   });
 }

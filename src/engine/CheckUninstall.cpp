@@ -46,6 +46,7 @@ void CleanEngine::CheckUninstall(const RegistryView& view) {
     const std::string key = list + name;
     if (IsLeftAlone(key)) return;
     RepairKey(kUninstall, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
-              DetailLine(view, kRoot, kUninstallList + name, "deleted"));
+              DetailLine(view, kRoot, kUninstallList + name, "deleted"),
+              {"no uninstall command", ""});
   });
 }

@@ -14,6 +14,7 @@
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/Roots.h"
 #include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"
 
@@ -41,11 +42,11 @@ constexpr std::array<std::string_view, 18> kHistoryPaths = {
     "\\SOFTWARE\\Far\\SavedDialogHistory\\SearchText",
 };
 
-// "Summary:" + blanks + count + " items fixed." The run's total has two blanks after the colon,
-// a category's summary one.
-std::string SummaryText(int64_t count, const char* blanks) {
+// "Summary:" + blanks + count + " items fixed." (a scan's: " problems found."). The run's total
+// has two blanks after the colon, a category's summary one.
+std::string SummaryText(int64_t count, const char* blanks, RunMode mode) {
   return LanguageText("Fix", "Summary", "Summary") + ":" + blanks + std::to_string(count) + " " +
-         LanguageText("Fix", "items fixed", "items fixed") + ".";
+         CountText(mode) + ".";
 }
 
 std::string ScriptPath() { return UndoDir() + kFixScriptName; }
@@ -67,7 +68,8 @@ class CleanRun {
  public:
   explicit CleanRun(CleanEngine& engine) : e_(engine) {}
 
-  void Execute() {
+  void Execute(RunMode mode) {
+    e_.lastRun_ = mode;
     try {
       Prepare();
       Categories();
@@ -80,7 +82,9 @@ class CleanRun {
           runmsg::Join(problems_, runmsg::RunInterrupted(ErrorReason(std::current_exception())));
     }
     problems_ = runmsg::Join(problems_, runmsg::NotBackedUp(e_.leftWithoutBackup_));
-    SaveAndImport();
+    // A scan has nothing to save and nothing to import.
+    if (mode == RunMode::Clean) SaveAndImport();
+    problems_ = runmsg::Join(problems_, BadExclusionLines());
     Finish();
     if (!problems_.empty()) e_.ShowInformation(problems_);
   }
@@ -91,6 +95,10 @@ class CleanRun {
     UndoJournal.clear();
     e_.journalLinesOnDisk_ = 0;
     e_.leftWithoutBackup_.clear();
+    e_.findings_.clear();
+    e_.undoFileWritten_.clear();
+    // Read at every run, so that an edit of the file counts from the next run on.
+    e_.exclusions_ = Exclusions::Load(UndoDir() + kExclusionsFileName);
     for (int k = 1; k <= kCategoryCount; ++k) {
       e_.CategoryLog(k).clear();
       e_.CategoryCount(k) = 0;
@@ -98,12 +106,14 @@ class CleanRun {
     }
     e_.ShowButtonCaption(LanguageText("Buttons", "Stop", "Stop"));
     e_.EnableCloseButton(false);
-    BeginUndoJournal();
-    // A script left by an earlier run must never be mistaken for this run's.
-    if (FileExists(ScriptPath())) Files().RemoveFile(ScriptPath());
     FixScript.clear();
-    FixScript.push_back("REGEDIT4");
-    FixScript.push_back("");
+    if (e_.lastRun_ == RunMode::Clean) {
+      BeginUndoJournal();
+      // A script left by an earlier run must never be mistaken for this run's.
+      if (FileExists(ScriptPath())) Files().RemoveFile(ScriptPath());
+      FixScript.push_back("REGEDIT4");
+      FixScript.push_back("");
+    }
     e_.ShowProgressLabel("");
     e_.ResetGauge();
     e_.gaugeVisible_ = true;
@@ -184,7 +194,7 @@ class CleanRun {
   void Close(int category) {
     const int32_t count = e_.CategoryCount(category);
     e_.CategoryLog(category).push_back("");
-    e_.CategoryLog(category).push_back(SummaryText(count, " "));
+    e_.CategoryLog(category).push_back(SummaryText(count, " ", e_.lastRun_));
     e_.ShowCounterLabel(category, std::to_string(count));
   }
 
@@ -213,6 +223,7 @@ class CleanRun {
                                   : Saved(
                                         path, [&] { return SaveUndoFile(path, UndoJournal); },
                                         runmsg::UndoFileNotCompleted);
+      if (FileExists(path)) e_.undoFileWritten_ = path;
       if (!backupsOnDisk) {
         if (onDisk == 0) {
           // The name was free when the run began: what a failed save left there is only a torn
@@ -224,6 +235,7 @@ class CleanRun {
           SaveUndoFile(path, WideList(UndoJournal.begin(),
                                       UndoJournal.begin() + static_cast<ptrdiff_t>(onDisk)));
         }
+        if (!FileExists(path)) e_.undoFileWritten_.clear();
       }
     }
     if (FixScript.size() <= 2) return;
@@ -235,7 +247,7 @@ class CleanRun {
         Saved(
             path, [&] { return SaveFixScript(path, FixScript); }, runmsg::ScriptNotSaved);
     FixScript.clear();
-    if (!importable) return;
+    if (!importable) return LeaveScriptItems(runmsg::kNotImported);
     Process().Sleep(1000);
     bool started = false;
     try {
@@ -245,10 +257,34 @@ class CleanRun {
     }
     if (!started) {
       problems_ = runmsg::Join(problems_, runmsg::EditorNotStarted(WindowsDir() + "regedit.exe"));
-      return;
+      return LeaveScriptItems(runmsg::kNotImported);
     }
     // The editor's exit says nothing about its work: each scheduled removal is read back.
-    problems_ = runmsg::Join(problems_, runmsg::NotRemoved(ItemsNotInEffectOfFile(path)));
+    const TextList notRemoved = ItemsNotInEffectOfFile(path);
+    problems_ = runmsg::Join(problems_, runmsg::NotRemoved(notRemoved));
+    for (const std::string& name : notRemoved) LeaveScriptItems(runmsg::kNotChanged, &name);
+  }
+
+  // The findings the deletion script was to remove or rewrite stay where they are: all of them,
+  // or those the read-back named (a key also by the values below it that the script set).
+  void LeaveScriptItems(const char* reason, const std::string* name = nullptr) {
+    for (Finding& f : e_.findings_) {
+      if (!f.viaScript || f.action == Action::LeftInPlace) continue;
+      const bool named =
+          !name || *name == ItemName(f) ||
+          (!f.isValue && name->starts_with(KeyDisplayName(f.root, f.keyPath) + ", "));
+      if (named) e_.LeftInPlace(f, reason);
+    }
+  }
+
+  std::string BadExclusionLines() const {
+    std::vector<size_t> numbers;
+    TextList lines;
+    for (const Exclusions::Line& line : e_.exclusions_.BadLines()) {
+      numbers.push_back(line.number);
+      lines.push_back(line.text);
+    }
+    return runmsg::BadExclusionLines(UndoDir() + kExclusionsFileName, numbers, lines);
   }
 
   template <typename Save, typename Message>
@@ -268,7 +304,7 @@ class CleanRun {
   void Finish() {
     int64_t total = 0;
     for (int k = 1; k <= kCategoryCount; ++k) total += e_.CategoryCount(k);
-    e_.ShowProgressLabel(SummaryText(total, "  "));
+    e_.ShowProgressLabel(SummaryText(total, "  ", e_.lastRun_));
     e_.GaugeAdd(100 - e_.gauge_);
     e_.gaugeVisible_ = false;
     e_.ShowGauge(e_.gauge_, false);
@@ -290,8 +326,17 @@ void CleanEngine::OnCleanClicked() {
     if (answer != 2) Running = false;
     return;
   }
+  // After the preview's scan the button cleans.
+  if (Run(nextRun_)) nextRun_ = RunMode::Clean;
+}
+
+bool CleanEngine::Run(RunMode mode) {
   // A stopped run still visits its remaining items and pumps; a click then starts nothing.
-  if (runActive_) return;
+  if (runActive_) return false;
+  if (!Process().HoldNamedLock(kRunLockName)) {
+    ShowInformation(runmsg::AnotherRun());
+    return false;
+  }
   runActive_ = true;
   struct Reset {
     CleanEngine& engine;
@@ -301,5 +346,11 @@ void CleanEngine::OnCleanClicked() {
       engine.runActive_ = false;
     }
   } reset{*this};
-  CleanRun(*this).Execute();
+  CleanRun(*this).Execute(mode);
+  return true;
+}
+
+std::string CountText(RunMode mode) {
+  return mode == RunMode::Scan ? LanguageText("Fix", "problems found", "problems found")
+                               : LanguageText("Fix", "items fixed", "items fixed");
 }

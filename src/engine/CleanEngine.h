@@ -5,7 +5,10 @@
 #include <array>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
+#include "engine/Exclusions.h"
+#include "engine/Finding.h"
 #include "engine/RegistryView.h"
 #include "engine/SystemFileIndex.h"
 #include "engine/SystemFileIndexBuild.h"
@@ -23,12 +26,27 @@ enum Category : int {
 };
 inline constexpr int kCategoryCount = 5;
 
+// A clean repairs what it finds; a scan runs the same checks and changes nothing.
+enum class RunMode { Clean, Scan };
+
+// Held by a window and by a report run, so that two runs never share the undo folder.
+inline constexpr const char* kRunLockName = "Klarvex.RunLock";
+
+// "items fixed" after a clean, "problems found" after a scan (as the language file has them).
+std::string CountText(RunMode mode);
+
 class CleanEngine {
  public:
   virtual ~CleanEngine() = default;
 
   // The Clean/Stop button: a whole run when idle, a stop request during a run.
   void OnCleanClicked();
+  // The next click of the button scans instead of cleaning (the preview window).
+  void BeginPreview() { nextRun_ = RunMode::Scan; }
+  RunMode NextRun() const { return nextRun_; }
+  // One whole run without a click. False when it could not start: a run is going on here, or
+  // another window or report run holds the run lock (the user is told).
+  bool Run(RunMode mode);
 
   // The system file index: every file below folder, walked on the index build's thread (or the
   // caller's); it ends at the next entry once a stop is asked for.
@@ -64,6 +82,12 @@ class CleanEngine {
   const TextList& CategoryLog(int category) const { return logs_[category - 1]; }
   int32_t CategoryCount(int category) const { return counts_[category - 1]; }
   int GaugePercent() const { return gauge_; }
+  // The last run: its mode, every item it judged a problem in order, the exclusions it applied,
+  // and the undo file it left on disk ("" when none).
+  RunMode LastRun() const { return lastRun_; }
+  const std::vector<Finding>& Findings() const { return findings_; }
+  const ::Exclusions& AppliedExclusions() const { return exclusions_; }
+  const std::string& UndoFileWritten() const { return undoFileWritten_; }
 
  protected:
   // What a run needs from its window.
@@ -117,16 +141,19 @@ class CleanEngine {
   // The four steps of a key repair in their order: backup of backupPath into the undo journal,
   // the FixScript lines, the count, the detail line. A repair whose backup did not reach the
   // journal cannot be undone, so it is not scheduled at all; it is named to the user at the end
-  // of the run. Returns whether it was scheduled.
+  // of the run. Returns whether it was scheduled. rule says why the check judged it a problem.
+  // An excluded item is not judged at all; a scan only counts and lists what it found.
   bool RepairKey(int category, RootKey root, const std::string& backupPath,
-                 std::initializer_list<std::string> scriptLines, const std::string& detail);
+                 std::initializer_list<std::string> scriptLines, const std::string& detail,
+                 const Rule& rule);
   // The same for one value removed through the FixScript (the startup list).
   bool RepairValue(int category, RootKey root, const std::string& keyPath, const std::string& name,
-                   std::initializer_list<std::string> scriptLines, const std::string& detail);
+                   std::initializer_list<std::string> scriptLines, const std::string& detail,
+                   const Rule& rule);
   // Category 5's direct deletion of a value of an open key: the backup reaches the undo file
   // on disk first; the value is counted and listed only when it was deleted.
   bool RemoveValueNow(RootKey root, const std::string& keyPath, const RegKey& key,
-                      const std::string& name, const std::string& detail);
+                      const std::string& name, const std::string& detail, const Rule& rule);
 
  private:
   // One run of the driver, from its preparation to its final steps.
@@ -135,10 +162,15 @@ class CleanEngine {
   // Starts the index build over the Windows and Program Files folders, in that order.
   void StartSystemFileIndex();
 
+  // The finding a recording call describes; nullptr when an exclusion keeps the item.
+  Finding* Judge(int category, RootKey root, const std::string& keyPath, const std::string* name,
+                 const Rule& rule);
+  // A scan's finding: counted and listed with its line ending in "found".
+  bool Found(Finding& finding, const std::string& detail);
   // Names a problem that stays for want of a backup, for the end of the run; returns false.
-  bool LeftInPlace(const std::string& item);
+  bool LeftInPlace(Finding& finding, const std::string& reason);
   // Counts a repair in its category and adds its detail line.
-  void Record(int category, const std::string& detail);
+  void Record(Finding& finding, const std::string& detail);
 
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};
@@ -153,4 +185,9 @@ class CleanEngine {
   // The problems found but left in place because no backup of them could be made.
   TextList leftWithoutBackup_;
   SystemFileIndexBuild indexBuild_;
+  RunMode nextRun_ = RunMode::Clean;
+  RunMode lastRun_ = RunMode::Clean;
+  std::vector<Finding> findings_;
+  ::Exclusions exclusions_;
+  std::string undoFileWritten_;
 };

@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "engine/CleanEngine.h"
+#include "engine/RunMessages.h"
+#include "platform/LanguageFile.h"
 #include "platform/Roots.h"
 #include "undo/UndoJournal.h"
 
@@ -27,33 +29,91 @@ void CleanEngine::StepProgress(int i, int n) {
   if (p != gauge_) GaugeAdd(1);
 }
 
+namespace {
+
+// A scan's Details line: the clean's line with its last word, "fixed" or "deleted", replaced
+// by "found" (each as the language file has it).
+std::string FoundLine(const std::string& detail) {
+  for (const char* verb : {"fixed", "deleted"}) {
+    const std::string ending = " ... " + LanguageText("Fix", verb, verb);
+    if (detail.ends_with(ending)) {
+      return detail.substr(0, detail.size() - ending.size()) + " ... " +
+             LanguageText("Fix", "found", "found");
+    }
+  }
+  return detail;
+}
+
+}  // namespace
+
+Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPath,
+                            const std::string* name, const Rule& rule) {
+  if (exclusions_.Keeps(root, keyPath, name)) return nullptr;
+  Finding finding;
+  finding.category = category;
+  finding.root = root;
+  finding.keyPath = keyPath;
+  finding.isValue = name != nullptr;
+  if (name) finding.valueName = *name;
+  finding.data = rule.data;
+  finding.rule = std::string(rule.name);
+  finding.newPath = rule.newPath;
+  findings_.push_back(std::move(finding));
+  return &findings_.back();
+}
+
 bool CleanEngine::RepairKey(int category, RootKey root, const std::string& backupPath,
                             std::initializer_list<std::string> scriptLines,
-                            const std::string& detail) {
-  if (!BackupKey(root, backupPath)) return LeftInPlace(KeyDisplayName(root, backupPath));
+                            const std::string& detail, const Rule& rule) {
+  Finding* finding =
+      Judge(category, root, rule.item.empty() ? backupPath : rule.item, nullptr, rule);
+  if (!finding) return false;
+  if (lastRun_ == RunMode::Scan) return Found(*finding, detail);
+  if (!BackupKey(root, backupPath)) {
+    leftWithoutBackup_.push_back(KeyDisplayName(root, backupPath));
+    return LeftInPlace(*finding, runmsg::kNoBackup);
+  }
   FixScript.insert(FixScript.end(), scriptLines);
-  Record(category, detail);
+  finding->viaScript = true;
+  Record(*finding, detail);
   return true;
 }
 
 bool CleanEngine::RepairValue(int category, RootKey root, const std::string& keyPath,
                               const std::string& name,
                               std::initializer_list<std::string> scriptLines,
-                              const std::string& detail) {
+                              const std::string& detail, const Rule& rule) {
+  Finding* finding = Judge(category, root, keyPath, &name, rule);
+  if (!finding) return false;
+  if (lastRun_ == RunMode::Scan) return Found(*finding, detail);
   if (!BackupValue(root, keyPath, name)) {
-    return LeftInPlace(ValueDisplayName(root, keyPath, name));
+    leftWithoutBackup_.push_back(ValueDisplayName(root, keyPath, name));
+    return LeftInPlace(*finding, runmsg::kNoBackup);
   }
   FixScript.insert(FixScript.end(), scriptLines);
-  Record(category, detail);
+  finding->viaScript = true;
+  Record(*finding, detail);
   return true;
 }
 
-bool CleanEngine::LeftInPlace(const std::string& item) {
-  leftWithoutBackup_.push_back(item);
+bool CleanEngine::Found(Finding& finding, const std::string& detail) {
+  finding.action = Action::Found;
+  finding.detail = FoundLine(detail);
+  ++CategoryCount(finding.category);
+  CategoryLog(finding.category).push_back(finding.detail);
+  return true;
+}
+
+bool CleanEngine::LeftInPlace(Finding& finding, const std::string& reason) {
+  finding.action = Action::LeftInPlace;
+  finding.reason = reason;
   return false;
 }
 
-void CleanEngine::Record(int category, const std::string& detail) {
-  ++CategoryCount(category);
-  CategoryLog(category).push_back(detail);
+void CleanEngine::Record(Finding& finding, const std::string& detail) {
+  const std::string deleted = " ... " + LanguageText("Fix", "deleted", "deleted");
+  finding.action = detail.ends_with(deleted) ? Action::Deleted : Action::Fixed;
+  finding.detail = detail;
+  ++CategoryCount(finding.category);
+  CategoryLog(finding.category).push_back(detail);
 }

@@ -81,6 +81,23 @@ std::string NotDeleted(const TextList& names) {
          "\nThey may be open in another program, read-only, or the user may lack the right to.";
 }
 
+std::string BadExclusionLines(const std::string& path, const std::vector<size_t>& numbers,
+                              const TextList& lines) {
+  if (lines.empty()) return {};
+  TextList named;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    named.push_back("line " + std::to_string(numbers[i]) + ": " + lines[i]);
+  }
+  return ItemList(named, "ignored in the exclusions file \"" + path + "\"") +
+         "\nA line names a key (HKEY_CURRENT_USER\\Software\\Example) or a value "
+         "(HKEY_CURRENT_USER\\Software\\Example, value \"Name\").";
+}
+
+std::string AnotherRun() {
+  return "Another Klarvex window or report run is using the undo folder.\nClose it, or wait for "
+         "it to end, and try again.";
+}
+
 std::string Join(const std::string& first, const std::string& second) {
   if (first.empty()) return second;
   if (second.empty()) return first;

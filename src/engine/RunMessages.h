@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -30,6 +31,18 @@ std::string NotRestored(const TextList& items);
 
 // Undo files that the undo page could not delete.
 std::string NotDeleted(const TextList& names);
+
+// Why an item the run found stays where it is (the report's reasons).
+inline constexpr const char* kNoBackup = "no backup could be made";
+inline constexpr const char* kNotDeleted = "the value could not be deleted";
+inline constexpr const char* kNotImported = "the deletion script was not imported";
+inline constexpr const char* kNotChanged = "the registry editor did not change it";
+
+// Lines of the exclusions file that name no key or value; they were ignored.
+std::string BadExclusionLines(const std::string& path, const std::vector<size_t>& numbers,
+                              const TextList& lines);
+// Another Klarvex window or report run holds the run lock.
+std::string AnotherRun();
 
 // Several problems of one run, shown together in one dialog.
 std::string Join(const std::string& first, const std::string& second);

@@ -53,7 +53,8 @@ void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path)
     // A path on drive A: goes untested; other data that merely begin with "A" ("Archive C:\...")
     // are tested like the rest.
     if (!data.starts_with("A:") && NamesSomethingThatExists(data)) return;
-    RemoveValueNow(root, path, key, name, DetailLine(tagRoot, path + name, "deleted"));
+    RemoveValueNow(root, path, key, name, DetailLine(tagRoot, path + name, "deleted"),
+                   {"file missing", data});
   });
   for (const std::string& subKey : subKeys) {
     if (!subKey.empty()) ScanApplicationsHistory(root, path + subKey + "\\");

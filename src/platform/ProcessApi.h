@@ -25,7 +25,12 @@ class ProcessApi {
   virtual std::string ExePath() = 0;
   // The major version from GetVersionExA; 0 when the query fails.
   virtual uint32_t OsMajorVersion() = 0;
+  // "major.minor.build" and the service pack, if any; "" when the query fails.
+  virtual std::string OsVersionText() = 0;
   virtual LocalDate Today() = 0;
   // The system's reason for a status code, for messages to the user (FormatMessageA).
   virtual std::string ErrorText(long status) = 0;
+  // Takes the system-wide lock of this name for the rest of the process. True when this process
+  // holds it, also when it took it before; false while another process holds it.
+  virtual bool HoldNamedLock(const std::string& name) = 0;
 };

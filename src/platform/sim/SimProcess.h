@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,16 @@ class SimProcess : public ProcessApi {
   std::string WindowsDirectory() override { return windowsDirectory; }
   std::string ExePath() override { return exePath; }
   uint32_t OsMajorVersion() override { return osMajorVersion; }
+  std::string OsVersionText() override { return osVersionText; }
   LocalDate Today() override { return today; }
+  // Held by this process, or by another one when a test put the name in heldElsewhere.
+  bool HoldNamedLock(const std::string& name) override {
+    if (heldElsewhere.count(name)) return false;
+    heldLocks.insert(name);
+    return true;
+  }
+  std::set<std::string> heldLocks;
+  std::set<std::string> heldElsewhere;
   std::string ErrorText(long status) override {
     switch (status) {
       case 5:
@@ -48,6 +58,7 @@ class SimProcess : public ProcessApi {
   std::string windowsDirectory = "C:\\WINDOWS";
   std::string exePath = "C:\\Program Files\\Klarvex\\Klarvex.exe";
   uint32_t osMajorVersion = 10;
+  std::string osVersionText = "10.0.19045";
   LocalDate today{2026, 12, 7};
 
  private:

@@ -50,8 +50,10 @@ class Win32Process : public ProcessApi {
   std::string WindowsDirectory() override;
   std::string ExePath() override;
   uint32_t OsMajorVersion() override;
+  std::string OsVersionText() override;
   LocalDate Today() override;
   std::string ErrorText(long status) override;
+  bool HoldNamedLock(const std::string& name) override;
 };
 
 class Win32Shell : public ShellApi {

@@ -68,6 +68,38 @@ uint32_t Win32Process::OsMajorVersion() {
   return ok ? info.dwMajorVersion : 0;
 }
 
+std::string Win32Process::OsVersionText() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&info)) return {};
+#pragma GCC diagnostic pop
+  std::string text = std::to_string(info.dwMajorVersion) + "." +
+                     std::to_string(info.dwMinorVersion) + "." +
+                     std::to_string(info.dwBuildNumber);
+  if (info.szCSDVersion[0] != '\0') text += std::string(" ") + info.szCSDVersion;
+  return text;
+}
+
+// The mutex is never closed: the lock lasts as long as the process, and the system frees it
+// when the process ends, however it ends.
+bool Win32Process::HoldNamedLock(const std::string& name) {
+  static std::vector<std::string> held;
+  for (const std::string& h : held) {
+    if (h == name) return true;
+  }
+  HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+  if (mutex == nullptr) return false;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Opened, not created: another process holds it (one that ended would have freed it).
+    CloseHandle(mutex);
+    return false;
+  }
+  held.push_back(name);
+  return true;
+}
+
 LocalDate Win32Process::Today() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
