@@ -3,6 +3,7 @@
 // on disk give back when they are imported.
 #pragma once
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -36,6 +37,43 @@ class SafetyMachine : public EngineTest {
       }
     }
     return items;
+  }
+
+  // The whole simulated machine: both hives' dumps and every file with its bytes.
+  struct Snapshot {
+    std::string registry;
+    std::map<std::string, SimFiles::Entry> files;
+    bool operator==(const Snapshot&) const = default;
+  };
+  Snapshot Take() const {
+    return {
+        sim.registry.Dump(RootKey::LocalMachine, "") + sim.registry.Dump(RootKey::CurrentUser, ""),
+        sim.files.Entries()};
+  }
+
+  // A scan changes nothing, and a clean of the same machine then judges the same items by the
+  // same rules in the same order, with the same Details lines but for their last word.
+  void ScanThenCleanAgree(const std::string& trace) {
+    SCOPED_TRACE(trace);
+    const Snapshot before = Take();
+    const size_t starts = sim.process.runs.size();
+    ASSERT_TRUE(engine.Run(RunMode::Scan));
+    EXPECT_TRUE(Take() == before) << "the scan changed the machine";
+    EXPECT_EQ(sim.process.runs.size(), starts) << "the scan started a program";
+    const std::vector<Finding> scan = engine.Findings();
+    engine.OnCleanClicked();
+    const std::vector<Finding>& clean = engine.Findings();
+    ASSERT_EQ(scan.size(), clean.size());
+    for (size_t i = 0; i < scan.size(); ++i) {
+      const Finding &s = scan[i], &c = clean[i];
+      EXPECT_EQ(ItemName(s) + " " + s.rule + " " + s.data + " " + s.newPath,
+                ItemName(c) + " " + c.rule + " " + c.data + " " + c.newPath);
+      EXPECT_EQ(s.action, Action::Found);
+      EXPECT_TRUE(s.detail.ends_with(" ... found")) << s.detail;
+      if (c.action == Action::LeftInPlace) continue;
+      EXPECT_EQ(s.detail.substr(0, s.detail.rfind(" ... ")),
+                c.detail.substr(0, c.detail.rfind(" ... ")));
+    }
   }
 
   // The undo files in UndoDir: everything but the deletion script and the scratch export.

@@ -63,7 +63,10 @@ class SimFiles : public FileApi {
     std::string path;  // full path as spelt
     uint32_t attributes = 0;
     Bytes data;
+    bool operator==(const Entry&) const = default;
   };
+  // Every file and folder, for tests that prove a run changed nothing.
+  const std::map<std::string, Entry>& Entries() const { return entries_; }
 
  private:
   // "C:\Dir\x" with separators cleaned; its key is the upper-cased text.

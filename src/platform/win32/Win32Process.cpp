@@ -76,8 +76,7 @@ std::string Win32Process::OsVersionText() {
   if (!GetVersionExA(&info)) return {};
 #pragma GCC diagnostic pop
   std::string text = std::to_string(info.dwMajorVersion) + "." +
-                     std::to_string(info.dwMinorVersion) + "." +
-                     std::to_string(info.dwBuildNumber);
+                     std::to_string(info.dwMinorVersion) + "." + std::to_string(info.dwBuildNumber);
   if (info.szCSDVersion[0] != '\0') text += std::string(" ") + info.szCSDVersion;
   return text;
 }
