@@ -2,6 +2,13 @@
 add_link_options(-static -Wl,--nxcompat -Wl,--dynamicbase)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
+# The JSON library is header-only (Debian's nlohmann-json3-dev). Only its own folder goes on the
+# cross compiler's include path: /usr/include holds the Linux C library's headers.
+set(KLARVEX_JSON_INCLUDE ${PROJECT_BINARY_DIR}/json-include)
+file(MAKE_DIRECTORY ${KLARVEX_JSON_INCLUDE})
+file(CREATE_LINK /usr/include/nlohmann ${KLARVEX_JSON_INCLUDE}/nlohmann SYMBOLIC)
+target_include_directories(kvx_engine SYSTEM PRIVATE ${KLARVEX_JSON_INCLUDE})
+
 klarvex_layer(kvx_platform_win32 platform/win32 kvx_platform)
 target_link_libraries(kvx_platform_win32 PUBLIC advapi32 shell32 kernel32)
 

@@ -78,8 +78,9 @@ class CleanRun {
       e_.BuiltSystemFileIndex();
     } catch (...) {
       e_.indexBuild_.Abandon();
-      problems_ =
-          runmsg::Join(problems_, runmsg::RunInterrupted(ErrorReason(std::current_exception())));
+      const std::string reason = ErrorReason(std::current_exception());
+      e_.runError_ = reason.empty() ? "unknown error." : reason;
+      problems_ = runmsg::Join(problems_, runmsg::RunInterrupted(reason));
     }
     problems_ = runmsg::Join(problems_, runmsg::NotBackedUp(e_.leftWithoutBackup_));
     // A scan has nothing to save and nothing to import.
@@ -97,6 +98,7 @@ class CleanRun {
     e_.leftWithoutBackup_.clear();
     e_.findings_.clear();
     e_.undoFileWritten_.clear();
+    e_.runError_.clear();
     // Read at every run, so that an edit of the file counts from the next run on.
     e_.exclusions_ = Exclusions::Load(UndoDir() + kExclusionsFileName);
     for (int k = 1; k <= kCategoryCount; ++k) {

@@ -88,6 +88,8 @@ class CleanEngine {
   const std::vector<Finding>& Findings() const { return findings_; }
   const ::Exclusions& AppliedExclusions() const { return exclusions_; }
   const std::string& UndoFileWritten() const { return undoFileWritten_; }
+  // Why the last run broke off; "" when it went through.
+  const std::string& RunError() const { return runError_; }
 
  protected:
   // What a run needs from its window.
@@ -190,4 +192,5 @@ class CleanEngine {
   std::vector<Finding> findings_;
   ::Exclusions exclusions_;
   std::string undoFileWritten_;
+  std::string runError_;
 };

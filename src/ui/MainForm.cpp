@@ -49,12 +49,6 @@ constexpr std::array<Caption, 22> kCaptions{{
     {Ctl::UndoBackButton, "Buttons", "Back", "Back", ""},
 }};
 
-std::string FixScriptPath() { return UndoDir() + kFixScriptName; }
-
-void DeleteLeftoverFixScript() {
-  if (FileExists(FixScriptPath())) Files().RemoveFile(FixScriptPath());
-}
-
 template <typename List>
 void Free(List& list) {
   List().swap(list);
@@ -69,8 +63,9 @@ Position PlaceAtCursor(const ScreenMetrics& s) {
 }
 
 void MainForm::CreateForm() {
-  InitPaths();
-  ::OsMajorVersion = Process().OsMajorVersion();
+  PrepareProgram();
+  // Held while the window is open: a report run meanwhile would share the undo folder.
+  Process().HoldNamedLock(kRunLockName);
   if (::OsMajorVersion == 6) {
     // A refused write of this one setting must not keep the program from starting.
     try {
@@ -83,15 +78,18 @@ void MainForm::CreateForm() {
   view_.MoveTo(at.left, at.top);
   view_.MakeTopmost();
   advertisedAddress_ = kAdvertisedAddress;
-  OpenLanguageFile(ExeDir() + "\\English.ini");
   SetCaptions();
   UndoJournal.clear();
-  StartDate = Process().Today();
   SystemFileIndex.Clear();
   FixScript.clear();
   for (int k = 1; k <= kCategoryCount; ++k) CategoryLog(k).clear();
   Running = false;
   if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "UNDO") OpenUndoPage();
+  if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "SCAN") {
+    // The preview: the button scans first; after the scan it reads Clean and cleans.
+    BeginPreview();
+    view_.SetText(Ctl::CleanButton, LanguageText("Buttons", "Scan", "Scan"));
+  }
 }
 
 void MainForm::SetCaptions() {
@@ -114,7 +112,7 @@ void MainForm::CloseForm(bool& canClose) {
     return;
   }
   FreeLists();
-  DeleteLeftoverFixScript();
+  RemoveLeftoverFixScript();
   ReleaseLanguageFile();
 }
 
@@ -129,8 +127,8 @@ void MainForm::DetailsLinkClick(int category) {
     return;
   }
   view_.FillDetails(CategoryLog(category));
-  view_.SetText(Ctl::DetailsFooter, std::to_string(CategoryCount(category)) + " " +
-                                        LanguageText("Fix", "items fixed", "items fixed") + ".");
+  view_.SetText(Ctl::DetailsFooter,
+                std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
   view_.BringToFront(Page::Details);
 }
 

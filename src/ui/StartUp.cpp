@@ -1,6 +1,11 @@
 #include "ui/StartUp.h"
 
+#include "engine/Exclusions.h"
+#include "platform/LanguageFile.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
 #include "platform/RegistryOps.h"
+#include "undo/UndoJournal.h"
 
 StartUp gStartUp;
 
@@ -12,6 +17,25 @@ StartAction DecideStart(const std::string& commandArgument, bool instanceFound) 
   if (commandArgument == "CLEAN") return StartAction::PostClean;
   if (commandArgument == "UNDO") return StartAction::PostUndo;
   return StartAction::End;
+}
+
+ReportRequest ReportOf(const std::vector<std::string>& arguments) {
+  ReportRequest request;
+  if (arguments.size() < 2 || UpperAscii(arguments[1]) != "/REPORT") return request;
+  const std::string command = CommandArgument(arguments[0]);
+  if (command != "SCAN" && command != "CLEAN") return request;
+  request.wanted = true;
+  request.mode = command == "SCAN" ? RunMode::Scan : RunMode::Clean;
+  if (arguments.size() > 2) request.path = arguments[2];
+  return request;
+}
+
+void PrepareProgram() {
+  InitPaths();
+  ::OsMajorVersion = Process().OsMajorVersion();
+  OpenLanguageFile(ExeDir() + "\\English.ini");
+  StartDate = Process().Today();
+  CreateExclusionsFile(UndoDir() + kExclusionsFileName);
 }
 
 Request RequestOf(const StartUp& startUp, uint32_t message, uintptr_t wParam) {

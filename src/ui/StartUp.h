@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "engine/CleanEngine.h"
 
 inline constexpr const char* kCleanMessageName = "KVXCLEAN";
 inline constexpr const char* kUndoMessageName = "KVXUNDO";
@@ -30,6 +33,20 @@ enum class StartAction {
   OpenWindow,  // become the running instance
 };
 StartAction DecideStart(const std::string& commandArgument, bool instanceFound);
+
+// A run without a window: "SCAN /report FILE" or "CLEAN /report FILE" (case ignored), whether
+// a window is open or not. path is "" when the file name is missing.
+struct ReportRequest {
+  bool wanted = false;
+  RunMode mode = RunMode::Scan;
+  std::string path;
+};
+// arguments: the command line's arguments after the program's name.
+ReportRequest ReportOf(const std::vector<std::string>& arguments);
+
+// What every start that runs the engine prepares: the folders, the Windows version, the
+// language file, the date of the undo file names and the exclusions file's example.
+void PrepareProgram();
 
 // What a message means to the running instance.
 enum class Request { None, Clean, Undo };

@@ -128,3 +128,8 @@ long SaveFixScript(const std::string& path, const TextList& lines) {
   }
   return Files().WriteAll(path, data);
 }
+
+void RemoveLeftoverFixScript() {
+  const std::string path = UndoDir() + kFixScriptName;
+  if (FileExists(path)) Files().RemoveFile(path);
+}

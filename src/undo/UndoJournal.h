@@ -27,6 +27,9 @@ bool BackupKey(RootKey root, const std::string& path);
 // Starts WindowsDir + "regedit.exe" with the argument text and waits for its end.
 bool RunRegedit(const std::string& arguments);
 
+// Removes the deletion script a run left in UndoDir, if any.
+void RemoveLeftoverFixScript();
+
 // Saves the journal as UTF-16LE with a byte-order mark and CRLF line ends. Win32 status.
 long SaveUndoFile(const std::string& path, const WideList& lines);
 // Saves the script as ANSI with CRLF line ends and no byte-order mark. Win32 status.

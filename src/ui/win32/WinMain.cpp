@@ -5,9 +5,12 @@
 // clang-format on
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "platform/win32/Win32Platform.h"
 #include "ui/Layout.h"
+#include "ui/ReportRun.h"
 #include "ui/StartUp.h"
 #include "ui/win32/Dialogs.h"
 #include "ui/win32/MainWindow.h"
@@ -21,6 +24,12 @@ void InitCommonControls32() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // A report run has no window and hands nothing to a running instance.
+  const ReportRequest report = ReportOf(std::vector<std::string>(__argv + 1, __argv + __argc));
+  if (report.wanted) {
+    UseWin32Platform();
+    return RunReport(report.mode, report.path);
+  }
   gStartUp.cleanMessage = RegisterWindowMessageA(kCleanMessageName);
   gStartUp.undoMessage = RegisterWindowMessageA(kUndoMessageName);
   gStartUp.commandArgument = CommandArgument(__argc > 1 ? __argv[1] : "");

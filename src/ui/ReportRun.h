@@ -1,0 +1,11 @@
+// "Klarvex.exe SCAN /report FILE" and "CLEAN /report FILE": one run through the headless host,
+// its JSON report written to FILE.
+#pragma once
+
+#include <string>
+
+#include "engine/CleanEngine.h"
+
+// Returns the exit code: 0 nothing found or all fixed, 1 problems found by a scan, 2 the run
+// could not be completed (or its report could not be written).
+int RunReport(RunMode mode, const std::string& reportPath);

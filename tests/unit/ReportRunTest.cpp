@@ -1,0 +1,158 @@
+// The report run: its arguments, its JSON report, its exit codes, and the lock it shares with
+// the window.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/RunMessages.h"
+#include "engine/RunReport.h"
+#include "ui/ReportRun.h"
+#include "ui/StartUp.h"
+#include "unit/SafetyMachine.h"
+
+namespace {
+
+using nlohmann::json;
+
+TEST(ReportArguments, OnlyScanOrCleanWithReportAskForOne) {
+  struct Case {
+    std::vector<std::string> arguments;
+    bool wanted;
+    RunMode mode;
+    const char* path;
+  };
+  const Case cases[] = {
+      {{"SCAN", "/report", "out.json"}, true, RunMode::Scan, "out.json"},
+      {{"clean", "/REPORT", "C:\\r.json"}, true, RunMode::Clean, "C:\\r.json"},
+      {{"Scan", "/report"}, true, RunMode::Scan, ""},
+      {{"SCAN"}, false, RunMode::Scan, ""},
+      {{"UNDO", "/report", "x"}, false, RunMode::Scan, ""},
+      {{"SCAN", "report", "x"}, false, RunMode::Scan, ""},
+      {{}, false, RunMode::Scan, ""},
+  };
+  for (const Case& c : cases) {
+    const ReportRequest r = ReportOf(c.arguments);
+    EXPECT_EQ(r.wanted, c.wanted) << ::testing::PrintToString(c.arguments);
+    if (!c.wanted) continue;
+    EXPECT_EQ(r.mode, c.mode);
+    EXPECT_EQ(r.path, c.path);
+  }
+  // For a running instance SCAN is another argument: nothing is handed to it.
+  EXPECT_EQ(DecideStart("SCAN", true), StartAction::End);
+  EXPECT_EQ(DecideStart("SCAN", false), StartAction::OpenWindow);
+}
+
+class ReportRunTest : public SafetyMachine {
+ protected:
+  void SetUp() override {
+    SafetyMachine::SetUp();
+    StageEveryCategory();
+    // Written by the first start; here before the snapshots.
+    CreateExclusionsFile(UndoDir() + kExclusionsFileName);
+    PutFolder("C:\\Reports");
+  }
+  json Report() const { return json::parse(sim.files.FileText(kPath)); }
+  static std::vector<std::string> Actions(const json& report) {
+    std::vector<std::string> actions;
+    for (const json& category : report["categories"]) {
+      for (const json& item : category["items"]) actions.push_back(item["action"]);
+    }
+    return actions;
+  }
+
+  const std::string kPath = "C:\\Reports\\klarvex.json";
+};
+
+TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
+  const Snapshot before = Take();
+  EXPECT_EQ(RunReport(RunMode::Scan, kPath), kExitProblemsFound);
+  Snapshot after = Take();
+  after.files.erase(UpperAscii(kPath));
+  EXPECT_TRUE(after == before);
+  const json report = Report();
+  EXPECT_EQ(report["mode"], "scan");
+  EXPECT_EQ(report["exitCode"], 1);
+  EXPECT_EQ(report["windows"], "10.0.19045");
+  EXPECT_TRUE(report["undoFile"].is_null());
+  EXPECT_FALSE(report.contains("error"));
+  ASSERT_EQ(report["categories"].size(), 5u);
+  const json& moved = report["categories"][1]["items"][1];
+  EXPECT_EQ(moved["item"], "HKEY_CLASSES_ROOT\\CLSID\\{C0000002}\\InprocServer32");
+  EXPECT_EQ(moved["root"], "HKEY_CLASSES_ROOT");
+  EXPECT_EQ(moved["key"], "CLSID\\{C0000002}\\InprocServer32");
+  EXPECT_FALSE(moved.contains("value"));
+  EXPECT_EQ(moved["data"], "C:\\OLD\\KVXMOVED.DLL");
+  EXPECT_EQ(moved["rule"], "server moved");
+  EXPECT_EQ(moved["newPath"], "C:\\PROGRAM FILES\\Moved\\KVXMOVED.DLL");
+  EXPECT_EQ(moved["action"], "found");
+  EXPECT_EQ(moved["detail"], "[HKCR]\\CLSID\\{C0000002}\\InprocServer32=KVXMOVED.DLL ... found");
+  const json& run = report["categories"][2]["items"][0];
+  EXPECT_EQ(run["value"], "Kvx \"quoted\" \\ [x]");
+  for (const json& category : report["categories"]) {
+    EXPECT_EQ(category["count"], category["items"].size());
+  }
+  for (const std::string& action : Actions(report)) EXPECT_EQ(action, "found");
+}
+
+TEST_F(ReportRunTest, CleanReportsWhatWasDoneAndKeepsTheUndoFile) {
+  // The editor cannot export one entry: it has no backup.
+  sim.process.beforeRun = [](const SimProcess::Run& run) {
+    return run.arguments.find("KvxApp1") == std::string::npos;
+  };
+  EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitNotCompleted);
+  const json report = Report();
+  EXPECT_EQ(report["mode"], "clean");
+  ASSERT_TRUE(report["undoFile"].is_string());
+  EXPECT_TRUE(sim.files.Exists(report["undoFile"].get<std::string>()));
+  EXPECT_FALSE(sim.files.Exists(ScriptPath()));
+  // It stays and says why, and the window's message is in the report.
+  ASSERT_EQ(report["messages"].size(), 1u);
+  EXPECT_NE(report["messages"][0].get<std::string>().find(" left in place:"), std::string::npos);
+  EXPECT_EQ(report["error"], "1 item was left in place; the messages say why");
+  int left = 0;
+  for (const std::string& action : Actions(report)) {
+    EXPECT_TRUE(action == "fixed" || action == "deleted" || action == "left in place") << action;
+    left += action == "left in place";
+  }
+  EXPECT_EQ(left, 1);
+  const json& entry = report["categories"][3]["items"][1];
+  EXPECT_EQ(entry["key"], "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1");
+  EXPECT_EQ(entry["reason"], runmsg::kNoBackup);
+  EXPECT_EQ(entry["detail"], "");
+}
+
+TEST_F(ReportRunTest, CleanOfEverythingEndsWithZeroAndAnExcludedItemStays) {
+  const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  PutFile(UndoDir() + kExclusionsFileName,
+          "HKEY_CURRENT_USER\\" + run + ", value \"Kvx \"quoted\" \\ [x]\"\r\nnonsense\r\n");
+  EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitClean);
+  const json report = Report();
+  EXPECT_EQ(report["exclusions"]["lines"][0]["kept"], 1);
+  EXPECT_EQ(report["exclusions"]["badLines"][0]["line"], 2);
+  EXPECT_EQ(report["exclusions"]["badLines"][0]["text"], "nonsense");
+  EXPECT_EQ(ReadStringUpper(RootKey::CurrentUser, run, "Kvx \"quoted\" \\ [x]"),
+            "C:\\GONE\\START1.EXE");
+  EXPECT_EQ(RunReport(RunMode::Scan, kPath), kExitClean);
+}
+
+TEST_F(ReportRunTest, AnotherRunMeansNoRunAndCodeTwo) {
+  sim.process.heldElsewhere.insert(kRunLockName);
+  const Snapshot before = Take();
+  EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitNotCompleted);
+  Snapshot after = Take();
+  after.files.erase(UpperAscii(kPath));
+  EXPECT_TRUE(after == before);
+  const json report = Report();
+  EXPECT_EQ(report["error"], runmsg::AnotherRun());
+  EXPECT_EQ(report["exitCode"], 2);
+}
+
+TEST_F(ReportRunTest, AReportThatCannotBeWrittenEndsWithCodeTwo) {
+  sim.files.failWhen = [this](const SimFileCall& call) {
+    return call.call == "WriteAll" && UpperAscii(call.path) == UpperAscii(kPath) ? 5L : 0L;
+  };
+  EXPECT_EQ(RunReport(RunMode::Scan, kPath), kExitNotCompleted);
+  EXPECT_EQ(RunReport(RunMode::Scan, ""), kExitNotCompleted);
+}
+
+}  // namespace
