@@ -286,7 +286,7 @@ class CleanRun {
       numbers.push_back(line.number);
       lines.push_back(line.text);
     }
-    return runmsg::BadExclusionLines(UndoDir() + kExclusionsFileName, numbers, lines);
+    return runmsg::BadExclusionLines(numbers, lines);
   }
 
   template <typename Save, typename Message>

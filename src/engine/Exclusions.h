@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/RunMessages.h"
 #include "platform/Types.h"
 
-inline constexpr const char* kExclusionsFileName = "Exclusions.txt";
+inline constexpr const char* kExclusionsFileName = runmsg::kExclusionsFile;
 
 class Exclusions {
  public:

@@ -20,14 +20,19 @@ const char* const kNothingRemoved = "Nothing was removed from the registry.";
 // Enough names to recognise the entries without turning the dialog into a list.
 constexpr size_t kNamedItems = 5;
 
-std::string ItemList(const TextList& items, const std::string& what) {
-  std::string text = std::to_string(items.size()) +
-                     (items.size() == 1 ? " item was " : " items were ") + what + ":";
+// The heading, then the first few entries, one a line.
+std::string Listed(std::string text, const TextList& items) {
   for (size_t i = 0; i < items.size() && i < kNamedItems; ++i) text += "\n" + items[i];
   if (items.size() > kNamedItems) {
     text += "\nand " + std::to_string(items.size() - kNamedItems) + " more.";
   }
   return text;
+}
+
+std::string ItemList(const TextList& items, const std::string& what) {
+  return Listed(std::to_string(items.size()) + (items.size() == 1 ? " item was " : " items were ") +
+                    what + ":",
+                items);
 }
 }  // namespace
 
@@ -81,16 +86,17 @@ std::string NotDeleted(const TextList& names) {
          "\nThey may be open in another program, read-only, or the user may lack the right to.";
 }
 
-std::string BadExclusionLines(const std::string& path, const std::vector<size_t>& numbers,
-                              const TextList& lines) {
+std::string BadExclusionLines(const std::vector<size_t>& numbers, const TextList& lines) {
   if (lines.empty()) return {};
   TextList named;
   for (size_t i = 0; i < lines.size(); ++i) {
     named.push_back("line " + std::to_string(numbers[i]) + ": " + lines[i]);
   }
-  return ItemList(named, "ignored in the exclusions file \"" + path + "\"") +
-         "\nA line names a key (HKEY_CURRENT_USER\\Software\\Example) or a value "
-         "(HKEY_CURRENT_USER\\Software\\Example, value \"Name\").";
+  const bool one = lines.size() == 1;
+  return Listed(std::to_string(lines.size()) + (one ? " line of " : " lines of ") +
+                    kExclusionsFile + " named no key or value and " + (one ? "was" : "were") +
+                    " ignored:",
+                named);
 }
 
 std::string AnotherRun() {

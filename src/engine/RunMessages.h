@@ -38,9 +38,9 @@ inline constexpr const char* kNotDeleted = "the value could not be deleted";
 inline constexpr const char* kNotImported = "the deletion script was not imported";
 inline constexpr const char* kNotChanged = "the registry editor did not change it";
 
+inline constexpr const char* kExclusionsFile = "Exclusions.txt";
 // Lines of the exclusions file that name no key or value; they were ignored.
-std::string BadExclusionLines(const std::string& path, const std::vector<size_t>& numbers,
-                              const TextList& lines);
+std::string BadExclusionLines(const std::vector<size_t>& numbers, const TextList& lines);
 // Another Klarvex window or report run holds the run lock.
 std::string AnotherRun();
 

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Report runs and the preview window with the real Klarvex.exe and the system's editor: on the
+# safety scenario's machine SCAN /report lists every planted problem with its rule and changes
+# nothing; CLEAN /report removes exactly those, the undo file gives everything back; an excluded
+# problem stays through both; a report run while a window is open ends with code 2; the preview
+# window scans first and cleans after.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+here=$root/tests/e2e
+source "$here/helpers.bash"
+e2e_begin report 900
+
+export_all() {
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
+}
+compare() {
+  local k=$WINEPREFIX/drive_c/klarvex status=0
+  for branch in lm cu; do
+    python3 "$here/regdiff.py" "$k/$1-$branch.reg" "$k/$2-$branch.reg" ${3:+"$3"} || status=1
+  done
+  return $status
+}
+# report MODE NAME: a report run; prints its exit code.
+report() {
+  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "C:\\klarvex\\$2.json" >/dev/null 2>&1
+  echo $?
+}
+
+echo "=== base prefix"
+rm -rf "$work"
+mkdir -p "$work"
+make_base "$work/base"
+planted=$work/planted.reg
+{ printf '\xff\xfe'; sed 's/$/\r/' "$here/safety-planted.txt" | iconv -f UTF-8 -t UTF-16LE; } >"$planted"
+use_prefix report "$planted"
+k=$WINEPREFIX/drive_c/klarvex
+undo=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Ostrawin/Klarvex/Undo
+mkdir -p "$undo"
+# One planted problem is excluded; the rest are expected as in the safety scenario.
+excluded='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxApp1'
+printf '# kept on purpose\r\n%s\r\nnot a key\r\n' "$excluded" >"$undo/Exclusions.txt"
+grep -vF "$excluded" "$here/safety-expected.txt" >"$work/expected.txt"
+cp "$work/expected.txt" "$k/expected.txt"
+ls "$undo" >"$work/undo-before.txt"
+
+echo "=== SCAN /report"
+export_all before
+expect "scan exit code (problems found)" "$(report SCAN scan)" "1"
+export_all scanned
+ok "the scan changed no key or value" compare before scanned
+ls "$undo" >"$work/undo-after-scan.txt"
+ok "the scan wrote no file in the undo folder" cmp -s "$work/undo-before.txt" "$work/undo-after-scan.txt"
+ok "every expected problem listed with its rule, nothing else" \
+  python3 "$here/reportcheck.py" "$k/scan.json" "$work/expected.txt" scan
+kept=$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print(r["exclusions"]["lines"][0]["kept"], r["exclusions"]["badLines"][0]["line"])' "$k/scan.json")
+expect "the exclusion kept its entry; the bad line is named" "$kept" "1 3"
+
+echo "=== CLEAN /report"
+expect "clean exit code (all fixed)" "$(report CLEAN clean)" "0"
+export_all cleaned
+ok "exactly the expected items are gone (the excluded one stays)" \
+  compare before cleaned "$work/expected.txt"
+ok "the clean fixed the scan's items in the scan's order" \
+  python3 "$here/reportcheck.py" "$k/clean.json" "$work/expected.txt" clean "$k/scan.json"
+undofile=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["undoFile"])' "$k/clean.json")
+echo "  undo file: $undofile"
+timeout 60 wine regedit /s "$undofile"
+export_all restored
+ok "the undo file gives back the registry as it was" compare before restored
+
+echo "=== a report run while a window is open"
+start CLEAN
+ok "window opens" drv wait-window 30000
+expect "report exit code (another run)" "$(report SCAN busy)" "2"
+busy=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["error"].splitlines()[0])' "$k/busy.json")
+expect "the report says why" "$busy" "Another Klarvex window or report run is using the undo folder."
+drv close
+ok "window closes" drv wait-gone 20000
+
+echo "=== the preview window"
+start SCAN
+ok "window opens" drv wait-window 30000
+expect "button reads Scan" "$(drv text CleanButton)" "Scan"
+shot report-preview-before
+drv click CleanButton
+drv wait-text ProgressLabel "problems found" 600000 >/dev/null
+echo "  summary: $(drv text ProgressLabel)"
+expect "the bad exclusion line is named" "$(drv dialog Information 60000 | grep -c 'line 3: not a key')" "1"
+shot report-preview-bad-line
+drv press Information 1
+expect "button reads Clean after the scan" "$(drv text CleanButton)" "Clean"
+echo "  counts: $(counts)"
+shot report-preview-after-scan
+drv click DetailsLink2
+details=$(drv text DetailsList)
+ok "Details lines end in found" grep -q ' \.\.\. found' <<<"$details"
+ok "no Details line was fixed" bash -c "! grep -q ' \.\.\. fixed\| \.\.\. deleted' <<<\"\$1\"" _ "$details"
+shot report-preview-details
+drv click DetailsBackButton
+export_all previewed
+ok "the preview's scan changed nothing" compare restored previewed
+drv click CleanButton
+drv dialog Information 600000 >/dev/null
+drv press Information 1
+expect "Clean after the preview cleans" "$(drv text ProgressLabel)" "Summary:  25 items fixed."
+shot report-preview-after-clean
+drv close
+ok "window closes" drv wait-gone 20000
+export_all preview-cleaned
+ok "Clean after the preview removes exactly the expected items" \
+  compare restored preview-cleaned "$work/expected.txt"
+finish_prefix
+
+echo
+if [ "$failures" -eq 0 ]; then echo "report: all checks passed"; else echo "report: $failures checks failed"; fi
+[ "$failures" -eq 0 ]
