@@ -75,3 +75,16 @@ use_prefix() {
   fi
   wineserver -p 60
 }
+# export_all NAME: both software branches, as the system's editor writes them.
+export_all() {
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
+}
+# compare A B [EXPECTED]: both branches' exports item by item.
+compare() {
+  local k=$WINEPREFIX/drive_c/klarvex status=0
+  for branch in lm cu; do
+    python3 "$root/tests/e2e/regdiff.py" "$k/$1-$branch.reg" "$k/$2-$branch.reg" ${3:+"$3"} || status=1
+  done
+  return $status
+}

@@ -10,17 +10,6 @@ here=$root/tests/e2e
 source "$here/helpers.bash"
 e2e_begin report 900
 
-export_all() {
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
-}
-compare() {
-  local k=$WINEPREFIX/drive_c/klarvex status=0
-  for branch in lm cu; do
-    python3 "$here/regdiff.py" "$k/$1-$branch.reg" "$k/$2-$branch.reg" ${3:+"$3"} || status=1
-  done
-  return $status
-}
 # report MODE NAME: a report run; prints its exit code.
 report() {
   timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "C:\\klarvex\\$2.json" >/dev/null 2>&1

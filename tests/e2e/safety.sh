@@ -9,20 +9,6 @@ here=$root/tests/e2e
 source "$here/helpers.bash"
 e2e_begin safety 600
 
-# export_all NAME: both software branches, as the system's editor writes them.
-export_all() {
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
-}
-# compare A B [EXPECTED]: both branches' exports item by item.
-compare() {
-  local k=$WINEPREFIX/drive_c/klarvex status=0
-  for branch in lm cu; do
-    python3 "$here/regdiff.py" "$k/$1-$branch.reg" "$k/$2-$branch.reg" ${3:+"$3"} || status=1
-  done
-  return $status
-}
-
 echo "=== base prefix"
 rm -rf "$work"
 mkdir -p "$work"
