@@ -1,5 +1,6 @@
 // The undo page over the simulated platform: listing, showing by byte-order mark, Undo, Delete,
 // the links and the Running guards.
+#include "engine/Exclusions.h"
 #include "platform/LanguageFile.h"
 #include "platform/RegistryOps.h"
 #include "support/RecordingView.h"
@@ -150,7 +151,8 @@ TEST_F(UndoPageTest, DeleteRemovesTickedFilesRefreshesAndReports) {
   EXPECT_FALSE(view.enabled[Ctl::UndoButton]);
   EXPECT_FALSE(view.enabled[Ctl::DeleteButton]);
   EXPECT_EQ(dialogs.information.shown.back(), "1 undo-files deleted!");
-  EXPECT_TRUE(sim.files.List(UndoDir()).empty());
+  // Only the exclusions file, written at start, is left.
+  EXPECT_EQ(sim.files.List(UndoDir()), std::vector<std::string>{UndoDir() + kExclusionsFileName});
 }
 
 TEST_F(UndoPageTest, AFileThatCannotBeDeletedIsNamedAndStaysListed) {
@@ -177,7 +179,7 @@ TEST_F(UndoPageTest, DeleteAnsweredNoKeepsEveryFile) {
   form.OnSelectAllClicked();
   dialogs.confirmation.presses = {2};
   form.OnDeleteClicked();
-  EXPECT_EQ(sim.files.List(UndoDir()).size(), 2u);
+  EXPECT_EQ(sim.files.List(UndoDir()).size(), 3u);  // with the exclusions file
   EXPECT_TRUE(dialogs.information.shown.empty());
 }
 
