@@ -9,7 +9,7 @@
 // A text file decoded by its byte-order mark: FF FE UTF-16LE, FE FF UTF-16BE, EF BB BF UTF-8,
 // anything else the ANSI code page. False when the file cannot be read.
 bool ReadTextFile(const std::string& path, std::u16string& text);
-// UTF-16 (unpaired surrogates as U+FFFD) to UTF-8.
+// UTF-16 to UTF-8, as WideCharToMultiByte(CP_UTF8, 0): a lone surrogate becomes U+FFFD.
 std::string WideToUtf8(const std::u16string& text);
 // The text split into lines; a line break at the very end starts no further line.
 WideList SplitLines(const std::u16string& text);

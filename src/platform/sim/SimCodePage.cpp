@@ -31,45 +31,7 @@ bool WideToByte(char16_t c, unsigned char& byte) {
 }
 
 bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-void AppendUtf8(char32_t c, std::string& utf8) {
-  const auto byte = [&](char32_t b) { utf8 += static_cast<char>(b); };
-  if (c < 0x80) {
-    byte(c);
-  } else if (c < 0x800) {
-    byte(0xC0 | c >> 6);
-    byte(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    byte(0xE0 | c >> 12);
-    byte(0x80 | (c >> 6 & 0x3F));
-    byte(0x80 | (c & 0x3F));
-  } else {
-    byte(0xF0 | c >> 18);
-    byte(0x80 | (c >> 12 & 0x3F));
-    byte(0x80 | (c >> 6 & 0x3F));
-    byte(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
-
-std::string WideToUtf8(const std::u16string& wide) {
-  std::string utf8;
-  for (size_t i = 0; i < wide.size(); ++i) {
-    char32_t c = wide[i];
-    if (IsHighSurrogate(wide[i]) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
-    } else if (IsSurrogate(wide[i])) {
-      c = kReplacement;
-    }
-    AppendUtf8(c, utf8);
-  }
-  return utf8;
-}
 
 std::u16string SimCodePage::ToWide(const std::string& ansi) {
   return identifier == codepage::kUtf8 ? Utf8Text(Bytes(ansi.begin(), ansi.end()))

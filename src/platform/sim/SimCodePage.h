@@ -5,14 +5,13 @@
 #include <string>
 
 #include "platform/CodePage.h"
+#include "platform/TextFile.h"
 
 // The conversions themselves, shared with the simulated registry's name handling.
 std::u16string Cp1252ToWide(const std::string& ansi);
 // Characters outside Windows-1252 become '?' and set lossy.
 std::string WideToCp1252(const std::u16string& wide, bool& lossy);
 std::string Cp1252Upper(const std::string& text);
-// WideCharToMultiByte(CP_UTF8, 0): a lone surrogate becomes U+FFFD.
-std::string WideToUtf8(const std::u16string& wide);
 // Upper-casing of one UTF-16 unit for case-insensitive names (Latin, Greek and Cyrillic).
 char16_t FoldWide(char16_t c);
 std::u16string FoldWide(const std::u16string& text);
