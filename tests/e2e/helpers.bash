@@ -54,6 +54,45 @@ run_clean() {
   drv click CleanButton
   drv wait-text ProgressLabel "items fixed" 600000 >/dev/null
 }
+# export_all NAME: both software branches, as the system's editor writes them, into C:\klarvex.
+export_all() {
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
+  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
+}
+# compare A B [EXPECTED]: both branches' exports item by item.
+compare() {
+  local k=$WINEPREFIX/drive_c/klarvex status=0
+  for branch in lm cu; do
+    python3 "$here/regdiff.py" "$k/$1-$branch.reg" "$k/$2-$branch.reg" ${3:+"$3"} || status=1
+  done
+  return $status
+}
+# has_line FILE TEXT: the editor's script FILE (UTF-16) holds the line TEXT; lacks_line the opposite.
+has_line() { iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | grep -xF -- "$2" >/dev/null; }
+lacks_line() { ! has_line "$@"; }
+# clean_in_window: starts the program, runs Clean, reports the counts per category in $found
+# and the summary, and closes the window.
+clean_in_window() {
+  start clean
+  ok "window opens" drv wait-window 30000
+  run_clean
+  found=$(counts)
+  local c1 c2 c3 c4 c5
+  read -r c1 c2 c3 c4 c5 <<<"$found"
+  echo "  found: file associations $c1, COM/ActiveX $c2, startup $c3, uninstall $c4, temporary $c5"
+  echo "  $(drv text ProgressLabel)"
+  ok "no failure reported" drv no-dialog Information
+  drv close
+  ok "window closes" drv wait-gone 20000
+}
+# import_undo_file: the run's only undo file, copied to C:\klarvex\undo.reg and imported with the
+# system's editor.
+import_undo_file() {
+  local files=("$(undo_dir)"/Undo*.reg)
+  expect "one undo file" "${#files[@]}" "1"
+  cp "${files[0]}" "$WINEPREFIX/drive_c/klarvex/undo.reg"
+  timeout 60 wine regedit /s 'C:\klarvex\undo.reg'
+}
 finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 # make_base DIR: a fresh prefix with the program, its driver and the fonts.
 make_base() {

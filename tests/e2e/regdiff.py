@@ -8,7 +8,10 @@ the items gone must be exactly those at or below the EXPECTED lines ("KEY" for a
 """
 import sys
 
+# Wine's own keys, and the user's shell folder values, which Wine rewrites to its own paths
+# whenever a program asks where a folder is.
 NOISE = ("HKEY_CURRENT_USER\\Software\\Wine", "HKEY_LOCAL_MACHINE\\Software\\Wine",
+         "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags",
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib")
 
