@@ -28,6 +28,21 @@ set_target_properties(Klarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINA
 add_custom_command(TARGET Klarvex POST_BUILD COMMAND ${CMAKE_COMMAND} -E copy_if_different
                    ${PROJECT_SOURCE_DIR}/resources/English.ini ${PROJECT_BINARY_DIR}/English.ini)
 
+# The same program with UTF-8 as its code page (the manifest's activeCodePage), as a system with
+# "Use Unicode UTF-8 for worldwide language support" runs it: for one end-to-end run.
+file(READ ${PROJECT_SOURCE_DIR}/resources/Klarvex.manifest klarvex_manifest)
+string(REPLACE "</windowsSettings>" "  <activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>
+    </windowsSettings>" klarvex_manifest "${klarvex_manifest}")
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/utf8/KlarvexUtf8.manifest CONTENT "${klarvex_manifest}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/Klarvex.manifest)
+add_executable(KlarvexUtf8 WIN32 ${PROJECT_SOURCE_DIR}/src/ui/win32/WinMain.cpp
+               ${PROJECT_SOURCE_DIR}/resources/Klarvex.rc)
+klarvex_target(KlarvexUtf8)
+target_compile_definitions(KlarvexUtf8 PRIVATE KLARVEX_UTF8)
+target_include_directories(KlarvexUtf8 PRIVATE ${PROJECT_BINARY_DIR}/utf8)
+target_link_libraries(KlarvexUtf8 PRIVATE kvx_ui_win32)
+set_target_properties(KlarvexUtf8 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+
 # GoogleTest from Debian's sources, built with our cross compiler.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

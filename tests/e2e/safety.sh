@@ -14,7 +14,7 @@ rm -rf "$work"
 mkdir -p "$work"
 make_base "$work/base"
 planted=$work/planted.reg
-{ printf '\xff\xfe'; sed 's/$/\r/' "$here/safety-planted.txt" | iconv -f UTF-8 -t UTF-16LE; } >"$planted"
+reg_from_text "$here/safety-planted.txt" "$planted"
 
 echo "=== planted problems of every category"
 use_prefix safety "$planted"
