@@ -29,12 +29,17 @@ const wchar_t kUni[] = L"Software\\KvxUni";
 const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kClsid[] = L"SOFTWARE\\Classes\\CLSID\\";
 const wchar_t kFiles[] = L"C:\\kvxuni\\";
+const wchar_t kClasses[] = L"SOFTWARE\\Classes\\";
+const wchar_t kUninstall[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // Greek, Cyrillic, Hebrew, CJK and emoji folder names: Windows-1252 holds none of them.
 const wchar_t* const kFolders[] = {L"\u0391\u03B8\u03AE\u03BD\u03B1", L"\u041C\u043E\u0438",
                                    L"\u05D1\u05D9\u05EA", L"\u4E2D\u6587", L"Apps \U0001F600"};
 
 bool Utf8() { return GetACP() == CP_UTF8; }
+
+std::wstring ProgIdOf(size_t i) { return L"KvxUniProg" + std::to_wstring(i); }
+std::wstring AppOf(size_t i) { return L"KvxUniApp" + std::to_wstring(i); }
 
 std::wstring ClsidOf(size_t i) {
   return L"{6B1A2C3D-0000-4000-8000-0000000000" + std::to_wstring(10 + i) + L"}";
@@ -66,6 +71,8 @@ class TextOutsideCodePageWine : public ::testing::Test {
         RegCloseKey(run);
       }
       winereg::Remove(kClsid + ClsidOf(i));
+      winereg::Remove(kClasses + ProgIdOf(i));
+      winereg::Remove(kUninstall + AppOf(i));
     }
   }
 
@@ -80,7 +87,10 @@ class TextOutsideCodePageWine : public ::testing::Test {
       }
     }
     for (size_t i = 0; i < std::size(kFolders) * 2; ++i) {
-      for (auto& entry : Tree(HKEY_LOCAL_MACHINE, kClsid + ClsidOf(i))) state.insert(entry);
+      for (const std::wstring& key :
+           {kClsid + ClsidOf(i), kClasses + ProgIdOf(i), kUninstall + AppOf(i)}) {
+        for (auto& entry : Tree(HKEY_LOCAL_MACHINE, key)) state.insert(entry);
+      }
     }
     return state;
   }
@@ -166,6 +176,49 @@ TEST_F(TextOutsideCodePageWine, CleanAndUndoGiveBackEveryByteAndJudgeOnlyWhatCan
   }
   // Nothing unjudged is listed; under UTF-8 each missing file is, once per check.
   EXPECT_EQ(Listed(engine).size(), Utf8() ? 1 + 3 * missingRun.size() : 0u);
+
+  ASSERT_TRUE(RunRegedit(" /s \"" + UndoDir() + UndoFileName + "\""));
+  const Snapshot restored = State();
+  EXPECT_TRUE(restored == before) << winereg::Differences(before, restored);
+}
+
+// Icons, open commands and uninstall strings: read upper-cased through the code page, so text it
+// cannot spell must leave the whole item alone, never read as empty (an entry without an uninstall
+// string goes) nor as a '?' path (a file that exists would be judged missing).
+TEST_F(TextOutsideCodePageWine, IconsCommandsAndUninstallStringsAreJudgedOnlyWhenReadable) {
+  size_t n = 0;
+  for (const wchar_t* folder : kFolders) {
+    for (bool exists : {true, false}) {
+      const std::wstring tag = std::to_wstring(n);
+      const std::wstring path = exists ? MakeFile(folder, L"tool" + tag + L".exe")
+                                       : kFiles + std::wstring(folder) + L"\\gone" + tag + L".exe";
+      const std::wstring progId = kClasses + ProgIdOf(n);
+      PutIn(HKEY_LOCAL_MACHINE, progId + L"\\DefaultIcon", L"", REG_SZ, Wide(path + L",0"));
+      PutIn(HKEY_LOCAL_MACHINE, progId + L"\\shell\\open\\command", L"", REG_SZ,
+            Wide(L"\"" + path + L"\" \"%1\""));
+      PutIn(HKEY_LOCAL_MACHINE, kUninstall + AppOf(n), L"DisplayName", REG_SZ, Wide(L"Kvx " + tag));
+      PutIn(HKEY_LOCAL_MACHINE, kUninstall + AppOf(n), L"UninstallString", REG_SZ,
+            Wide(L"\"" + path + L"\" /uninstall"));
+      ++n;
+    }
+  }
+  const Snapshot before = State();
+
+  HeadlessEngine engine;
+  engine.OnCleanClicked();
+  ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();
+
+  for (size_t i = 0; i < n; ++i) {
+    const bool exists = i % 2 == 0;
+    const std::wstring progId = kClasses + ProgIdOf(i);
+    SCOPED_TRACE(i);
+    EXPECT_EQ(HasValue(HKEY_LOCAL_MACHINE, progId + L"\\DefaultIcon", L""), exists || !Utf8());
+    EXPECT_EQ(HasValue(HKEY_LOCAL_MACHINE, progId + L"\\shell\\open\\command", L""),
+              exists || !Utf8());
+    // An uninstall string counts by its presence, whatever it names.
+    EXPECT_TRUE(HasValue(HKEY_LOCAL_MACHINE, kUninstall + AppOf(i), L"UninstallString"));
+  }
+  EXPECT_EQ(Listed(engine).size(), Utf8() ? n : 0u);
 
   ASSERT_TRUE(RunRegedit(" /s \"" + UndoDir() + UndoFileName + "\""));
   const Snapshot restored = State();
