@@ -54,19 +54,6 @@ run_clean() {
   drv click CleanButton
   drv wait-text ProgressLabel "items fixed" 600000 >/dev/null
 }
-# export_all NAME: both software branches, as the system's editor writes them, into C:\klarvex.
-export_all() {
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
-}
-# compare A B [EXPECTED]: both branches' exports item by item.
-compare() {
-  local k=$WINEPREFIX/drive_c/klarvex status=0
-  for branch in lm cu; do
-    python3 "$here/regdiff.py" "$k/$1-$branch.reg" "$k/$2-$branch.reg" ${3:+"$3"} || status=1
-  done
-  return $status
-}
 # reg_from_text TEXT OUT: a registry script written as UTF-8 text (its header included) turned
 # into the editor's own form, UTF-16LE with a byte-order mark and CRLF.
 reg_from_text() { { printf '\xff\xfe'; sed 's/$/\r/' "$1" | iconv -f UTF-8 -t UTF-16LE; } >"$2"; }
