@@ -21,7 +21,7 @@ rm -rf "$work"
 mkdir -p "$work"
 make_base "$work/base"
 planted=$work/planted.reg
-{ printf '\xff\xfe'; sed 's/$/\r/' "$here/safety-planted.txt" | iconv -f UTF-8 -t UTF-16LE; } >"$planted"
+reg_from_text "$here/safety-planted.txt" "$planted"
 use_prefix report "$planted"
 k=$WINEPREFIX/drive_c/klarvex
 undo=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Ostrawin/Klarvex/Undo
