@@ -57,6 +57,8 @@ run_clean() {
 # reg_from_text TEXT OUT: a registry script written as UTF-8 text (its header included) turned
 # into the editor's own form, UTF-16LE with a byte-order mark and CRLF.
 reg_from_text() { { printf '\xff\xfe'; sed 's/$/\r/' "$1" | iconv -f UTF-8 -t UTF-16LE; } >"$2"; }
+# kfile NAME: the Linux path of C:\klarvex\NAME in the current prefix.
+kfile() { echo "$WINEPREFIX/drive_c/klarvex/$1"; }
 # has_line FILE TEXT: the editor's script FILE (UTF-16) holds the line TEXT; lacks_line the opposite.
 has_line() { iconv -f UTF-16 -t UTF-8 "$1" | tr -d '\r' | grep -xF -- "$2" >/dev/null; }
 lacks_line() { ! has_line "$@"; }

@@ -15,7 +15,6 @@ here=$root/tests/e2e
 source "$here/helpers.bash"
 e2e_begin hive 600
 
-k() { echo "$WINEPREFIX/drive_c/klarvex/$1"; }
 # The history list goes whatever it holds; the path outside the code page is not judged.
 history=('"url2"="http://пример.рф/"' '"url3"="http://example.com/Ωmega"')
 unjudged='"Doc"="C:\\Документы\\отчёт.doc"'
@@ -31,15 +30,15 @@ make_base "$work/base"
 use_prefix hive "$work/hive.reg"
 export_all before
 for line in "${history[@]}" "$unjudged" '[HKEY_CURRENT_USER\Software\7-Zip]'; do
-  ok "imported: $line" has_line "$(k before-cu.reg)" "$line"
+  ok "imported: $line" has_line "$(kfile before-cu.reg)" "$line"
 done
 
 echo "=== clean in the window"
 clean_in_window
 export_all cleaned
-for line in "${history[@]}"; do ok "cleaned away: $line" lacks_line "$(k cleaned-cu.reg)" "$line"; done
-ok "left alone: $unjudged" has_line "$(k cleaned-cu.reg)" "$unjudged"
-python3 "$here/regdiff.py" "$(k before-cu.reg)" "$(k cleaned-cu.reg)" >"$work/cleaned.diff"
+for line in "${history[@]}"; do ok "cleaned away: $line" lacks_line "$(kfile cleaned-cu.reg)" "$line"; done
+ok "left alone: $unjudged" has_line "$(kfile cleaned-cu.reg)" "$unjudged"
+python3 "$here/regdiff.py" "$(kfile before-cu.reg)" "$(kfile cleaned-cu.reg)" >"$work/cleaned.diff"
 # The planted history values aside, what went from the user's branch was the hive's own.
 from_hive=$(grep -c '^  gone, not expected: HKEY_CURRENT_USER' "$work/cleaned.diff")
 from_hive=$((from_hive - ${#history[@]}))
@@ -49,7 +48,7 @@ ok "nothing appeared in the user's branch" bash -c "! grep -q '^  appeared' '$wo
 
 echo "=== the undo file imported with the system's editor"
 import_undo_file
-for line in "${history[@]}"; do ok "undo file holds: $line" has_line "$(k undo.reg)" "$line"; done
+for line in "${history[@]}"; do ok "undo file holds: $line" has_line "$(kfile undo.reg)" "$line"; done
 export_all restored
 ok "every removed or changed item is back, same type and bytes" compare before restored
 finish_prefix

@@ -17,7 +17,6 @@ here=$root/tests/e2e
 source "$here/helpers.bash"
 e2e_begin utf8 600
 
-k() { echo "$WINEPREFIX/drive_c/klarvex/$1"; }
 gone=('"url1"="http://пример.рф/"' '"url2"="http://example.com/Ωmega"'
       '"Doc"="C:\\Документы\\отчёт.doc"' '"Αρχείο"="C:\\中文\\😀 gone.txt"'
       '"בית"=hex(2):43,00,3a,00,5c,00,d7,05,d3,05,e9,05,5c,00,6e,00,6f,00,6e,00,65,00,\')
@@ -35,13 +34,13 @@ touch "$work/base/drive_c/Мои/есть.txt"
 reg_from_text "$here/utf8-planted.txt" "$work/planted.reg"
 use_prefix utf8 "$work/planted.reg"
 export_all before
-for line in "${gone[@]}" "$kept"; do ok "planted: $line" has_line "$(k before-cu.reg)" "$line"; done
+for line in "${gone[@]}" "$kept"; do ok "planted: $line" has_line "$(kfile before-cu.reg)" "$line"; done
 
 echo "=== clean in the window"
 clean_in_window
 export_all cleaned
-for line in "${gone[@]}"; do ok "cleaned away: $line" lacks_line "$(k cleaned-cu.reg)" "$line"; done
-ok "its file exists, so it stays: $kept" has_line "$(k cleaned-cu.reg)" "$kept"
+for line in "${gone[@]}"; do ok "cleaned away: $line" lacks_line "$(kfile cleaned-cu.reg)" "$line"; done
+ok "its file exists, so it stays: $kept" has_line "$(kfile cleaned-cu.reg)" "$kept"
 
 echo "=== the undo file imported with the system's editor"
 import_undo_file
