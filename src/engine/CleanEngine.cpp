@@ -83,6 +83,7 @@ class CleanRun {
       problems_ = runmsg::Join(problems_, runmsg::RunInterrupted(reason));
     }
     problems_ = runmsg::Join(problems_, runmsg::NotBackedUp(e_.leftWithoutBackup_));
+    problems_ = runmsg::Join(problems_, runmsg::DeletionRefused(e_.deletionRefused_));
     // A scan has nothing to save and nothing to import.
     if (mode == RunMode::Clean) SaveAndImport();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
@@ -96,6 +97,7 @@ class CleanRun {
     UndoJournal.clear();
     e_.journalLinesOnDisk_ = 0;
     e_.leftWithoutBackup_.clear();
+    e_.deletionRefused_.clear();
     e_.findings_.clear();
     e_.undoFileWritten_.clear();
     e_.runError_.clear();

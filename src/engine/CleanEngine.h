@@ -153,7 +153,8 @@ class CleanEngine {
                    std::initializer_list<std::string> scriptLines, const std::string& detail,
                    const Rule& rule);
   // Category 5's direct deletion of a value of an open key: the backup reaches the undo file
-  // on disk first; the value is counted and listed only when it was deleted.
+  // on disk first; the value is counted and listed only when it was deleted, and named to the
+  // user at the end of the run when the registry refused the deletion.
   bool RemoveValueNow(RootKey root, const std::string& keyPath, const RegKey& key,
                       const std::string& name, const std::string& detail, const Rule& rule);
 
@@ -186,6 +187,8 @@ class CleanEngine {
   size_t journalLinesOnDisk_ = 0;
   // The problems found but left in place because no backup of them could be made.
   TextList leftWithoutBackup_;
+  // The values whose direct deletion the registry refused.
+  TextList deletionRefused_;
   SystemFileIndexBuild indexBuild_;
   RunMode nextRun_ = RunMode::Clean;
   RunMode lastRun_ = RunMode::Clean;

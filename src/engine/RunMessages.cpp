@@ -68,6 +68,12 @@ std::string NotBackedUp(const TextList& items) {
          "editor could not run, starting Klarvex as administrator may help.";
 }
 
+std::string DeletionRefused(const TextList& items) {
+  if (items.empty()) return {};
+  return ItemList(items, "left in place") +
+         "\nThe registry refused to delete them; the user may lack the right to.";
+}
+
 std::string NotRemoved(const TextList& items) {
   if (items.empty()) return {};
   return ItemList(items, "not removed from the registry") +

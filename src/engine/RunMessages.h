@@ -23,6 +23,8 @@ std::string EditorNotStarted(const std::string& editorPath);
 
 // Problems found but left in place because no backup of them could be made.
 std::string NotBackedUp(const TextList& items);
+// Values that the registry refused to delete directly (their backups stay in the undo file).
+std::string DeletionRefused(const TextList& items);
 // Items that the deletion script's import left in place (or did not rewrite), named by
 // ItemsNotInEffect: the first few, then how many more.
 std::string NotRemoved(const TextList& items);

@@ -32,7 +32,10 @@ bool CleanEngine::RemoveValueNow(RootKey root, const std::string& keyPath, const
     return LeftInPlace(*finding, runmsg::kNoBackup);
   }
   journalLinesOnDisk_ = UndoJournal.size();
-  if (key.Delete(name) != status::kSuccess) return LeftInPlace(*finding, runmsg::kNotDeleted);
+  if (key.Delete(name) != status::kSuccess) {
+    deletionRefused_.push_back(ValueDisplayName(root, keyPath, name));
+    return LeftInPlace(*finding, runmsg::kNotDeleted);
+  }
   Record(*finding, detail);
   return true;
 }

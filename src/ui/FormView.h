@@ -16,6 +16,7 @@ struct ScreenMetrics {
   int screenHeight = 0;
   int workAreaWidth = 0;
   int windowWidth = 0;  // the whole window, frame included
+  int dpi = 96;         // the window's; the layout table's numbers are at 96
 };
 
 class FormView {

@@ -68,6 +68,19 @@ const std::array<ControlSpec, kControlCount> kLayout{{
     Row(UndoBackButton, P3, Button, 310, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
 }};
 
+int ScaleToDpi(int length, int dpi) {
+  const long long scaled = static_cast<long long>(length) * dpi;
+  const long long half = kBaseDpi / 2;
+  return static_cast<int>(scaled >= 0 ? (scaled + half) / kBaseDpi : (scaled - half) / kBaseDpi);
+}
+
+Bounds ScaleBounds(const Bounds& at96, int dpi) {
+  const int left = ScaleToDpi(at96.left, dpi);
+  const int top = ScaleToDpi(at96.top, dpi);
+  return {left, top, ScaleToDpi(at96.left + at96.width, dpi) - left,
+          ScaleToDpi(at96.top + at96.height, dpi) - top};
+}
+
 const ControlSpec* FindSpec(std::string_view name) {
   for (const ControlSpec& entry : kLayout) {
     if (name == ControlName(entry.ctl)) return &entry;

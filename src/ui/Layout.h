@@ -39,5 +39,21 @@ inline constexpr Font kDefaultFont{"Arial", 11, false, false};
 extern const std::array<ControlSpec, kControlCount> kLayout;
 
 inline const ControlSpec& LayoutOf(Ctl c) { return kLayout[static_cast<size_t>(c)]; }
+
+// The table's numbers are pixels at 96 DPI; a window shown at another DPI scales them.
+inline constexpr int kBaseDpi = 96;
+// A position or length of the table at dpi, to the nearest pixel (halves away from zero).
+int ScaleToDpi(int length, int dpi);
+
+struct Bounds {
+  int left, top, width, height;
+  bool operator==(const Bounds&) const = default;
+};
+// A box of the table at dpi. Its edges are scaled, not its width, so that boxes that touch or
+// stand apart at 96 DPI never overlap through rounding.
+Bounds ScaleBounds(const Bounds& at96, int dpi);
+inline Bounds BoundsOf(const ControlSpec& entry) {
+  return {entry.left, entry.top, entry.width, entry.height};
+}
 // The control with this name, or nullptr.
 const ControlSpec* FindSpec(std::string_view name);

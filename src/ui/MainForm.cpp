@@ -8,6 +8,7 @@
 #include "platform/RegistryOps.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/InfoDialog.h"
+#include "ui/Layout.h"
 #include "ui/StartUp.h"
 #include "undo/UndoJournal.h"
 
@@ -55,10 +56,13 @@ void Free(List& list) {
 }
 }  // namespace
 
+// The fixed numbers are the window's own size and margins at 96 DPI, and scale with it.
 Position PlaceAtCursor(const ScreenMetrics& s) {
   Position p{s.cursorX, s.cursorY};
-  if (s.screenWidth - s.windowWidth < p.left) p.left = (s.workAreaWidth - 400) / 2;
-  if (s.screenHeight / 2 - 200 < p.top) p.top = 140;
+  if (s.screenWidth - s.windowWidth < p.left) {
+    p.left = (s.workAreaWidth - ScaleToDpi(kClientWidth, s.dpi)) / 2;
+  }
+  if (s.screenHeight / 2 - ScaleToDpi(200, s.dpi) < p.top) p.top = ScaleToDpi(140, s.dpi);
   return p;
 }
 

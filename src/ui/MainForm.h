@@ -69,8 +69,9 @@ class MainForm : public CleanEngine {
   void SetCaptions();
   void FreeLists();
   // Undo and Delete share their first steps: nothing while busy or with an empty list; the count
-  // of ticked entries (at least 1, the selected one ticked when none was); the question. Returns
-  // that count once the user answered Yes, else 0.
+  // of ticked entries (at least 1, the selected one ticked when none was; with none ticked and
+  // none selected, only a message saying so); the question. Returns that count once the user
+  // answered Yes, else 0.
   int ConfirmTicked(const std::string& question);
 
   FormView& view_;

@@ -66,10 +66,16 @@ int MainForm::ConfirmTicked(const std::string& question) {
   int n = 0;
   for (int i = 0; i < view_.UndoListCount(); ++i) n += view_.UndoListTicked(i) ? 1 : 0;
   if (n == 0) {
+    // A click on the list's blank area clears the selection, as in any list view; the entry the
+    // user last looked at is not taken for one he chose.
+    const int selected = view_.UndoListSelected();
+    if (selected < 0) {
+      ShowInformation(LanguageText("Undo", "Message5", "Check or select an undo file first."));
+      return 0;
+    }
     n = 1;
     // The tick stays even when the question is then answered No.
-    const int selected = view_.UndoListSelected();
-    if (selected >= 0) view_.UndoListTick(selected, true);
+    view_.UndoListTick(selected, true);
   }
   return AskConfirmation(question) == 2 ? 0 : n;
 }

@@ -250,6 +250,37 @@ TEST_F(CleanRunTest, ProblemsWithoutABackupStayAndAreNamed) {
                                       "starting Klarvex as administrator may help."}));
 }
 
+TEST_F(CleanRunTest, TemporaryValuesWhoseDeletionIsRefusedAreNamedAtTheEnd) {
+  const std::string mru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+  const std::string vendor = "Software\\Vendor\\App";
+  PutString(kCU, mru, "a", "notepad\\1");
+  PutString(kCU, mru, "b", "cmd\\1");
+  PutString(kCU, vendor, "Locked", "C:\\Gone\\1.txt");
+  sim.registry.failWhen = [](const SimRegCall& call) {
+    const bool refused = call.call == "DeleteValue" && call.value != "b";
+    return refused ? status::kAccessDenied : status::kSuccess;
+  };
+  engine.OnCleanClicked();
+
+  ExpectFinished();
+  EXPECT_EQ(engine.CategoryCount(kTemporary), 1);
+  EXPECT_EQ(
+      engine.informations,
+      (std::vector<std::string>{
+          "2 items were left in place:\n"
+          "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU, "
+          "value \"a\"\n"
+          "HKEY_CURRENT_USER\\Software\\Vendor\\App, value \"Locked\"\n"
+          "The registry refused to delete them; the user may lack the right to."}));
+
+  // The next run names only what it met itself.
+  sim.registry.failWhen = nullptr;
+  engine.informations.clear();
+  engine.OnCleanClicked();
+  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_EQ(engine.CategoryCount(kTemporary), 2);
+}
+
 TEST_F(CleanRunTest, AnUndoFileThatCannotBeSavedImportsNothing) {
   StageProblems();
   const std::string before = MachineState();

@@ -61,6 +61,7 @@ constexpr Text kTexts[] = {
     {"Undo", "Message2", "undo applyed!"},
     {"Undo", "Message3", "Are you sure to delete checked undo?"},
     {"Undo", "Message4", "undo-files deleted!"},
+    {"Undo", "Message5", "Check or select an undo file first."},
 };
 
 std::string Template() {

@@ -130,8 +130,11 @@ TEST(PlaceAtCursor, MovesTheWindowBackOnScreen) {
     ScreenMetrics screen;
     Position expected;
   };
-  // cursor x, y; screen width, height; work area width; window width.
+  // cursor x, y; screen width, height; work area width; window width; DPI.
   const Case cases[] = {
+      // At 192 DPI the window is twice as large and so are the margins.
+      {{1200, 185, 1920, 1080, 1920, 812, 192}, {560, 280}},
+      {{1100, 139, 1920, 1080, 1920, 812, 192}, {1100, 139}},
       {{100, 50, 1024, 768, 1024, 406}, {100, 50}},
       {{618, 184, 1024, 768, 1024, 406}, {618, 184}},  // exactly at both limits: kept
       {{619, 185, 1024, 768, 1024, 406}, {312, 140}},  // past both: centred, top 140
@@ -280,6 +283,34 @@ TEST_F(MainFormTest, ARunGreysTheDetailsLinksAndRestoresThemAfterwards) {
   EXPECT_FALSE(view.gaugeVisible);
 }
 }  // namespace
+
+TEST(Layout, ScalingKeepsTheTableAt96AndAddsNoOverlapAtAnyScale) {
+  for (const ControlSpec& entry : kLayout) {
+    EXPECT_EQ(ScaleBounds(BoundsOf(entry), kBaseDpi), BoundsOf(entry));
+  }
+  const auto overlap = [](const Bounds& a, const Bounds& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+  };
+  for (int dpi : {120, 144, 168, 192, 240}) {
+    SCOPED_TRACE(dpi);
+    const int width = ScaleToDpi(kClientWidth, dpi);
+    const int height = ScaleToDpi(kClientHeight, dpi);
+    for (const ControlSpec& a : kLayout) {
+      const Bounds scaled = ScaleBounds(BoundsOf(a), dpi);
+      EXPECT_LE(scaled.left + scaled.width, width) << ControlName(a.ctl);
+      EXPECT_LE(scaled.top + scaled.height, height) << ControlName(a.ctl);
+      for (const ControlSpec& b : kLayout) {
+        if (&a == &b || a.page != b.page || overlap(BoundsOf(a), BoundsOf(b))) continue;
+        EXPECT_FALSE(overlap(scaled, ScaleBounds(BoundsOf(b), dpi)))
+            << ControlName(a.ctl) << " and " << ControlName(b.ctl);
+      }
+    }
+  }
+  EXPECT_EQ(ScaleToDpi(13, 120), 16);  // 16.25
+  EXPECT_EQ(ScaleToDpi(11, 144), 17);  // 16.5 rounds up
+  EXPECT_EQ(ScaleToDpi(-13, 144), -20);
+}
 
 TEST(Layout, RowsFollowTheControlOrderAndStayInsideTheClientArea) {
   for (int i = 0; i < kControlCount; ++i) {

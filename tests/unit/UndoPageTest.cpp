@@ -114,6 +114,31 @@ TEST_F(UndoPageTest, UndoWithNothingTickedAppliesTheSelectedFile) {
   EXPECT_EQ(view.UndoListCount(), 2);  // no refresh
 }
 
+TEST_F(UndoPageTest, NothingTickedAndNothingSelectedAsksNothingAndSaysSo) {
+  struct Case {
+    const char* button;
+    void (MainForm::*handler)();
+  };
+  const Case cases[] = {{"Undo", &MainForm::OnUndoClicked}, {"Delete", &MainForm::OnDeleteClicked}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+    form.OpenUndoPage();
+    view.selected = -1;  // a click on the list's blank area
+    dialogs.confirmation.shown.clear();
+    dialogs.information.shown.clear();
+    dialogs.confirmation.presses = {1};
+    (form.*c.handler)();
+    EXPECT_TRUE(dialogs.confirmation.shown.empty());
+    EXPECT_EQ(dialogs.information.shown,
+              std::vector<std::string>{"Check or select an undo file first."});
+    EXPECT_FALSE(view.undoList[0].ticked || view.undoList[1].ticked);
+    EXPECT_TRUE(sim.process.runs.empty());
+    EXPECT_EQ(sim.files.List(UndoDir()).size(), 2u);
+    EXPECT_FALSE(form.Running);
+  }
+}
+
 TEST_F(UndoPageTest, UndoAppliesEveryTickedFileInListOrderAndRestoresTheRegistry) {
   PutUndo("a.reg",
           u"Windows Registry Editor Version 5.00\r\n\r\n"

@@ -1,35 +1,41 @@
 #include "ui/win32/Dialogs.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
+#include <string>
 
 #include "ui/ConfirmDialog.h"
 #include "ui/InfoDialog.h"
+#include "ui/win32/Dpi.h"
 
 namespace {
 
 constexpr char kClassName[] = "KlarvexDialog";
-constexpr int kClientWidth = 280;
-constexpr int kClientHeight = 140;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
-struct ControlRow {
-  int id;
-  const char* className;
-  DWORD style;
-  int left, top, width, height;
-};
+using ControlRow = DialogControl;
 
 // The InfoLabel is drawn by the dialog itself: a static control cannot centre wrapped text
-// vertically.
-constexpr ControlRow kInfoLabel{kDialogInfoLabelId, "STATIC", SS_OWNERDRAW, 18, 12, 248, 70};
+// vertically. A text too long for the screen is shown in a scrolling box in its place.
+constexpr ControlRow kInfoLabel{kDialogInfoLabelId, "STATIC", SS_OWNERDRAW, kDialogTextBox};
+constexpr ControlRow kScrollingText{
+    kDialogScrollingTextId, "EDIT",
+    ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, kDialogTextBox};
 constexpr ControlRow kInformationButtons[] = {
-    {kDialogButton1Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 104, 104, 75, 25},
+    {kDialogButton1Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kInformationButton},
 };
 constexpr ControlRow kConfirmationButtons[] = {
-    {kDialogButton1Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 56, 104, 75, 25},
-    {kDialogButton2Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 152, 104, 75, 25},
+    {kDialogButton1Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kYesButton},
+    {kDialogButton2Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kNoButton},
 };
+// The dialogs' fonts at 96 DPI; MS Sans Serif is asked for in the ANSI character set.
+constexpr Font kDialogFont{"MS Sans Serif", 11, false, false};
+constexpr Font kLabelFont{"Arial", 12, true, false};
+
+// Long words break at the box's edge rather than run past it.
+constexpr UINT kTextFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
 void RegisterDialogClass(HINSTANCE instance) {
   WNDCLASSEXA wc{};
@@ -43,20 +49,34 @@ void RegisterDialogClass(HINSTANCE instance) {
   RegisterClassExA(&wc);
 }
 
-HWND CreateControl(HWND parent, const ControlRow& row, HFONT font) {
-  HWND control = CreateWindowExA(
-      0, row.className, "", WS_CHILD | WS_VISIBLE | row.style, row.left, row.top, row.width,
-      row.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-      reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return control;
+// Created at its 96-DPI place; Layout puts it where the dialog's DPI and text want it.
+HWND CreateControl(HWND parent, const ControlRow& row, bool visible = true) {
+  return CreateWindowExA(0, row.className, "", WS_CHILD | (visible ? WS_VISIBLE : 0) | row.style,
+                         row.at96.left, row.at96.top, row.at96.width, row.at96.height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
+                         nullptr);
 }
 
-// Fonts by pixel height, independent of the system's DPI setting.
-HFONT PixelFont(int height, int weight, const char* face) {
-  return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face);
+void MoveControl(HWND control, const Bounds& b) {
+  SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::string TextOf(HWND hwnd) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// An edit box breaks lines only at CR LF.
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n' && (out.empty() || out.back() != '\r')) out += '\r';
+    out += c;
+  }
+  return out;
 }
 
 std::unique_ptr<Win32Dialog> information;
@@ -69,18 +89,14 @@ Win32Dialog::Win32Dialog(HWND owner, DialogKind kind, DialogEvents& events)
     : owner_(owner), events_(events) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterDialogClass(instance);
-  dialogFont_ = PixelFont(11, FW_NORMAL, "MS Sans Serif");
-  labelFont_ = PixelFont(12, FW_BOLD, "Arial");
 
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  hwnd_ = CreateWindowExA(kExStyle, kClassName, "", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                          frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                          instance, nullptr);
+  const SIZE frame =
+      FrameSizeForClient(kDialogClientWidth, kDialogClientHeight, kStyle, kExStyle, kBaseDpi);
+  hwnd_ = CreateWindowExA(kExStyle, kClassName, "", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
+                          frame.cy, owner, nullptr, instance, nullptr);
   if (hwnd_ == nullptr) return;
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_), FALSE);
 
   // Only the close box: no minimise, maximise, size or restore in the system menu either.
   if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
@@ -88,12 +104,82 @@ Win32Dialog::Win32Dialog(HWND owner, DialogKind kind, DialogEvents& events)
       DeleteMenu(menu, command, MF_BYCOMMAND);
   }
 
-  CreateControl(hwnd_, kInfoLabel, labelFont_);
+  CreateControl(hwnd_, kInfoLabel);
+  CreateControl(hwnd_, kScrollingText, false);
   if (kind == DialogKind::Information) {
-    for (const ControlRow& row : kInformationButtons) CreateControl(hwnd_, row, dialogFont_);
+    buttons_.assign(std::begin(kInformationButtons), std::end(kInformationButtons));
   } else {
-    for (const ControlRow& row : kConfirmationButtons) CreateControl(hwnd_, row, dialogFont_);
+    buttons_.assign(std::begin(kConfirmationButtons), std::end(kConfirmationButtons));
   }
+  for (const ControlRow& row : buttons_) CreateControl(hwnd_, row);
+  Layout(WindowDpi(owner_ != nullptr ? owner_ : hwnd_));
+}
+
+void Win32Dialog::SetFonts(UINT dpi) {
+  HFONT dialogFont = CreateFontForDpi(kDialogFont, dpi, ANSI_CHARSET);
+  HFONT labelFont = CreateFontForDpi(kLabelFont, dpi, ANSI_CHARSET);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), FALSE);
+  for (const ControlRow& row : buttons_) {
+    SendDlgItemMessageA(hwnd_, row.id, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), TRUE);
+  }
+  for (int id : {kDialogInfoLabelId, kDialogScrollingTextId}) {
+    SendDlgItemMessageA(hwnd_, id, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), TRUE);
+  }
+  if (dialogFont_ != nullptr) DeleteObject(dialogFont_);
+  if (labelFont_ != nullptr) DeleteObject(labelFont_);
+  dialogFont_ = dialogFont;
+  labelFont_ = labelFont;
+  dpi_ = dpi;
+}
+
+TextSize Win32Dialog::MeasureInfoText(int wrapWidth) const {
+  const std::string text = TextOf(GetDlgItem(hwnd_, kDialogInfoLabelId));
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ oldFont = SelectObject(dc, labelFont_);
+  TextSize size;
+  RECT box{0, 0, wrapWidth, 0};
+  // Breaking only between words tells how wide the widest word or line is...
+  DrawTextA(dc, text.c_str(), -1, &box,
+            DT_CALCRECT | DT_NOPREFIX | (wrapWidth > 0 ? DT_WORDBREAK : 0));
+  size.width = box.right - box.left;
+  // ...breaking long words too, how tall the text is drawn.
+  box = {0, 0, wrapWidth, 0};
+  DrawTextA(dc, text.c_str(), -1, &box, DT_CALCRECT | (wrapWidth > 0 ? kTextFormat : DT_NOPREFIX));
+  size.height = box.bottom - box.top;
+  SelectObject(dc, oldFont);
+  ReleaseDC(hwnd_, dc);
+  return size;
+}
+
+void Win32Dialog::Layout(UINT dpi) {
+  if (dpi != dpi_ || labelFont_ == nullptr) SetFonts(dpi);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(owner_ != nullptr ? owner_ : hwnd_, MONITOR_DEFAULTTOPRIMARY),
+                  &monitor);
+  const RECT& work = monitor.rcWork;
+  const int scale = static_cast<int>(dpi);
+  fit_ = FitDialogText([this](int wrapWidth) { return MeasureInfoText(wrapWidth); }, scale,
+                       work.right - work.left, work.bottom - work.top);
+
+  HWND label = GetDlgItem(hwnd_, kDialogInfoLabelId);
+  HWND scrolling = GetDlgItem(hwnd_, kDialogScrollingTextId);
+  MoveControl(label, fit_.text);
+  MoveControl(scrolling, fit_.text);
+  SetWindowTextA(scrolling, fit_.scrolls ? WithCrLf(TextOf(label)).c_str() : "");
+  ShowWindow(label, fit_.scrolls ? SW_HIDE : SW_SHOWNA);
+  ShowWindow(scrolling, fit_.scrolls ? SW_SHOWNA : SW_HIDE);
+  for (const ControlRow& row : buttons_) {
+    MoveControl(GetDlgItem(hwnd_, row.id), PlaceDialogButton(row.at96, fit_, scale));
+  }
+  const SIZE frame = FrameSizeForClient(fit_.clientWidth, fit_.clientHeight, kStyle, kExStyle, dpi);
+  RECT now{};
+  GetWindowRect(hwnd_, &now);
+  if (now.right - now.left == frame.cx && now.bottom - now.top == frame.cy) return;
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A dialog that changed its size is centred over the main window again.
+  placed_ = false;
 }
 
 Win32Dialog::~Win32Dialog() {
@@ -115,6 +201,7 @@ void Win32Dialog::SetButtonCaption(int button, const std::string& text) {
 void Win32Dialog::SetInfoText(const std::string& text) {
   HWND label = GetDlgItem(hwnd_, kDialogInfoLabelId);
   SetWindowTextA(label, text.c_str());
+  Layout(WindowDpi(owner_ != nullptr ? owner_ : hwnd_));
   InvalidateRect(label, nullptr, TRUE);
 }
 
@@ -126,8 +213,18 @@ void Win32Dialog::PlaceFirstTime() {
   GetWindowRect(hwnd_, &self);
   const int width = self.right - self.left;
   const int height = self.bottom - self.top;
-  const int left = own.left + ((own.right - own.left) - width) / 2;
-  const int top = own.top + ((own.bottom - own.top) - height) / 2;
+  int left = own.left + ((own.right - own.left) - width) / 2;
+  int top = own.top + ((own.bottom - own.top) - height) / 2;
+  // A grown dialog stays on its screen even when the main window is near an edge.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromRect(&own, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    left =
+        std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - width));
+    top =
+        std::max(static_cast<int>(work.top), std::min(top, static_cast<int>(work.bottom) - height));
+  }
   SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   placed_ = true;
 }
@@ -176,20 +273,21 @@ void Win32Dialog::Close() {
 }
 
 void Win32Dialog::DrawInfoLabel(const DRAWITEMSTRUCT& item) const {
-  char text[4096];
-  const int length = GetWindowTextA(item.hwndItem, text, sizeof text);
+  const std::string text = TextOf(item.hwndItem);
+  const int length = static_cast<int>(text.size());
   RECT box = item.rcItem;
   FillRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNFACE));
   HGDIOBJ oldFont = SelectObject(item.hDC, labelFont_);
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, RGB(0, 0, 0));
-  constexpr UINT kFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+  // A grown dialog holds a list of names: it reads from the left.
+  const UINT format = kTextFormat | (fit_.grown ? DT_LEFT : DT_CENTER);
   RECT measured = box;
-  DrawTextA(item.hDC, text, length, &measured, kFormat | DT_CALCRECT);
+  DrawTextA(item.hDC, text.c_str(), length, &measured, format | DT_CALCRECT);
   const int textHeight = measured.bottom - measured.top;
-  // Centred vertically when it fits; a longer text starts at the top and is clipped below.
+  // Centred vertically when it fits.
   if (textHeight < box.bottom - box.top) box.top += ((box.bottom - box.top) - textHeight) / 2;
-  DrawTextA(item.hDC, text, length, &box, kFormat);
+  DrawTextA(item.hDC, text.c_str(), length, &box, format);
   SelectObject(item.hDC, oldFont);
 }
 
@@ -218,6 +316,17 @@ LRESULT Win32Dialog::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    }
+    case kDpiChangedMessage: {
+      // Moved to a screen of another scale: the same place, the layout at the new DPI.
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      const bool placed = placed_;
+      Layout(HIWORD(wParam));
+      placed_ = placed;
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
     }
     case WM_CLOSE:
       // The close box hides the dialog for reuse; Answer keeps what activation set (No).

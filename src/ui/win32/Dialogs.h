@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "ui/DialogLayout.h"
 #include "ui/DialogView.h"
 
 enum class DialogKind { Information, Confirmation };
@@ -15,6 +17,16 @@ enum class DialogKind { Information, Confirmation };
 inline constexpr int kDialogInfoLabelId = 100;
 inline constexpr int kDialogButton1Id = 101;
 inline constexpr int kDialogButton2Id = 102;
+// Shown instead of the InfoLabel (which keeps the text) when the text is too long to fit.
+inline constexpr int kDialogScrollingTextId = 103;
+
+// One child control of a dialog: its id, class, style and place at 96 DPI.
+struct DialogControl {
+  int id;
+  const char* className;
+  DWORD style;
+  Bounds at96;
+};
 
 class Win32Dialog : public DialogView {
  public:
@@ -38,12 +50,19 @@ class Win32Dialog : public DialogView {
   LRESULT Route(UINT msg, WPARAM wParam, LPARAM lParam);
   void DrawInfoLabel(const DRAWITEMSTRUCT& item) const;
   void PlaceFirstTime();
+  // Sizes the text box, the buttons and the window for the text and dpi.
+  void Layout(UINT dpi);
+  void SetFonts(UINT dpi);
+  TextSize MeasureInfoText(int wrapWidth) const;
 
   HWND owner_;
   DialogEvents& events_;
   HWND hwnd_ = nullptr;
   HFONT dialogFont_ = nullptr;
   HFONT labelFont_ = nullptr;
+  UINT dpi_ = 0;
+  DialogFit fit_;
+  std::vector<DialogControl> buttons_;
   bool showing_ = false;
   bool placed_ = false;
 };

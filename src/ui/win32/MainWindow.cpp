@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/Layout.h"
+#include "ui/win32/Dpi.h"
 
 namespace {
 constexpr const char* kFormClass = "KlarvexForm";
@@ -42,12 +43,6 @@ constexpr Click kClicks[] = {
 // is read from memory the system keeps current, so the test itself costs no system call; its
 // resolution (10-16 ms on Windows) still keeps the window well within a frame or two.
 constexpr ULONGLONG kPumpIntervalMs = 4;
-
-HFONT MakeFont(const Font& font) {
-  return CreateFontA(-font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                     font.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, font.face);
-}
 
 DWORD EditStyle() {
   return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
@@ -90,13 +85,13 @@ bool MainWindow::Create(HINSTANCE instance) {
   RegisterClassA(&page);
   RegisterWidgetClasses(instance);
 
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  const SIZE frame =
+      FrameSizeForClient(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, kBaseDpi);
   hwnd_ = CreateWindowExA(kFormExStyle, kFormClass, kWindowTitle, kFormStyle, CW_USEDEFAULT,
-                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                          nullptr, nullptr, instance, this);
+                          CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance, this);
   if (hwnd_ == nullptr) return false;
   CreateControls(instance);
+  ApplyDpi(WindowDpi(hwnd_));
   form_.CreateForm();
   return true;
 }
@@ -115,16 +110,51 @@ void MainWindow::CreateControls(HINSTANCE instance) {
   BringToFront(Page::Start);
 }
 
+// Every position, size and font of the table at dpi; the client area keeps the window's own
+// place on the screen.
+void MainWindow::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  const int scale = static_cast<int>(dpi);
+  const SIZE frame =
+      FrameSizeForClient(ScaleToDpi(kClientWidth, scale), ScaleToDpi(kClientHeight, scale),
+                         kFormStyle, kFormExStyle, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (HWND page : pages_) {
+    SetWindowPos(page, nullptr, 0, 0, ScaleToDpi(kClientWidth, scale),
+                 ScaleToDpi(kClientHeight, scale), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (const ControlSpec& entry : kLayout) {
+    const auto index = static_cast<size_t>(entry.ctl);
+    HWND hwnd = controls_[index];
+    HFONT old = fonts_[index];
+    fonts_[index] = CreateFontForDpi(entry.font, dpi);
+    labels_[index].font = fonts_[index];
+    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index]), TRUE);
+    if (old != nullptr) DeleteObject(old);
+    const Bounds b = ScaleBounds(BoundsOf(entry), scale);
+    SetWindowPos(hwnd, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (entry.autoSize) {
+      const SIZE size = MeasureLabel(hwnd);
+      SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    if (entry.kind == Kind::CheckList) {
+      const int column = b.width - MetricForDpi(SM_CXVSCROLL, dpi) - ScaleToDpi(4, scale);
+      SendMessageA(hwnd, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(column, 0));
+    }
+  }
+}
+
 HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
   const auto index = static_cast<size_t>(entry.ctl);
   HWND parent = pages_[static_cast<size_t>(entry.page)];
   auto* id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(entry.ctl)));
-  fonts_[index] = MakeFont(entry.font);
+  // Placed and given their fonts by ApplyDpi.
   HWND hwnd = nullptr;
   switch (entry.kind) {
     case Kind::Label:
     case Kind::Link:
-      labels_[index] = {&entry, fonts_[index], entry.colour,
+      labels_[index] = {&entry, nullptr, entry.colour,
                         entry.kind == Kind::Link ? Cursor::Hand : Cursor::Arrow};
       hwnd = CreateWindowExA(0, kLabelClass, entry.caption, WS_CHILD | WS_VISIBLE, entry.left,
                              entry.top, entry.width, entry.height, parent, id, instance,
@@ -156,15 +186,9 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
       SendMessageA(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
       LVCOLUMNA column{};
       column.mask = LVCF_WIDTH;
-      column.cx = entry.width - GetSystemMetrics(SM_CXVSCROLL) - 4;
       SendMessageA(hwnd, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
       break;
     }
-  }
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index]), FALSE);
-  if (entry.autoSize) {
-    const SIZE size = MeasureLabel(hwnd);
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
   }
   return hwnd;
 }
@@ -213,6 +237,16 @@ LRESULT MainWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(dc, RGB(255, 255, 255));
       SetTextColor(dc, RGB(0, 0, 0));
       return reinterpret_cast<LRESULT>(white_);
+    }
+    case kDpiChangedMessage: {
+      // Moved to a screen of another scale, or the scale changed: the window keeps the place
+      // the system suggests and lays itself out again at the new DPI.
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      ApplyDpi(HIWORD(wParam));
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
     }
     case WM_CLOSE:
       OnClose();
@@ -404,6 +438,7 @@ ScreenMetrics MainWindow::Screen() {
   RECT frame{0, 0, 0, 0};
   GetWindowRect(hwnd_, &frame);
   s.windowWidth = frame.right - frame.left;
+  s.dpi = static_cast<int>(dpi_);
   return s;
 }
 

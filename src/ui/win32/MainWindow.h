@@ -55,6 +55,7 @@ class MainWindow : public FormView {
   LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls(HINSTANCE instance);
   HWND CreateControl(HINSTANCE instance, const ControlSpec& entry);
+  void ApplyDpi(UINT dpi);
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
   void OnClose();
@@ -69,6 +70,7 @@ class MainWindow : public FormView {
   std::array<HFONT, kControlCount> fonts_{};
   std::array<LabelState, kControlCount> labels_{};
   HBRUSH white_ = nullptr;
+  UINT dpi_ = kBaseDpi;
   bool selecting_ = false;  // a selection made by the program raises no click
   ULONGLONG lastPump_ = 0;
 };

@@ -23,7 +23,9 @@ constexpr int kDialogFirstButtonId = 101;
 int Usage() {
   std::fputs(
       "usage: kvxdriver wait-window|wait-gone [ms]\n"
-      "       kvxdriver text|visible|enabled|click|list|wide-text CONTROL\n"
+      "       kvxdriver text|visible|enabled|click|list|wide-text|size CONTROL\n"
+      "       kvxdriver click-at CONTROL X Y (a mouse click at that point of the control)\n"
+      "       kvxdriver client-size\n"
       "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
       "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
       "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
@@ -217,6 +219,24 @@ void Click(HWND control) {
   }
 }
 
+// A click of the mouse itself, as a user makes it: the pointer moves there and the button goes
+// down and up, so the control sees the click where the system delivers it.
+bool ClickAt(HWND control, int x, int y) {
+  POINT at{x, y};
+  ClientToScreen(control, &at);
+  if (!SetCursorPos(at.x, at.y)) return false;
+  INPUT inputs[2] = {};
+  inputs[0].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].type = INPUT_MOUSE;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  return SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
+std::string SizeText(const RECT& r) {
+  return std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
 int Wait(int argc, char** argv, int index) { return argc > index ? std::atoi(argv[index]) : 10000; }
 
 int ControlCommand(const std::string& command, int argc, char** argv) {
@@ -230,6 +250,14 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
   if (command == "visible") return std::printf("%d\n", IsWindowVisible(control) ? 1 : 0) < 0;
   if (command == "enabled") return std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0) < 0;
   if (command == "list") return ListItems(control);
+  if (command == "size") {
+    RECT r{};
+    GetWindowRect(control, &r);
+    return std::printf("%s\n", SizeText(r).c_str()) < 0;
+  }
+  if (command == "click-at" && argc >= 5) {
+    return ClickAt(control, std::atoi(argv[3]), std::atoi(argv[4])) ? 0 : 1;
+  }
   if (command == "click") {
     Click(control);
     return 0;
@@ -277,6 +305,8 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Sizes and points in the window's own pixels, whatever the display scale.
+  SetProcessDPIAware();
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command == "wait-window") {
@@ -288,6 +318,10 @@ int main(int argc, char** argv) {
   if (command == "close") {
     HWND main = MainWindow();
     return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  if (command == "client-size") {
+    RECT r{};
+    return GetClientRect(MainWindow(), &r) && std::printf("%s\n", SizeText(r).c_str()) >= 0 ? 0 : 1;
   }
   if (argc < 3) return Usage();
   if (command == "dialog" || command == "press" || command == "dismiss" || command == "no-dialog") {
