@@ -1,12 +1,13 @@
 # Shared by the end-to-end scripts: a prefix per scenario, the driver, and pass/fail counting.
 # Expects $root; e2e_begin sets the rest.
 
-# e2e_begin NAME SECONDS: runs the calling script again on a virtual display of its own (never
-# the developer's), under a time limit; then sets what every scenario uses: $exe and $driver
+# e2e_begin NAME SECONDS [SCREEN]: runs the calling script again on a virtual display of its own
+# (never the developer's; SCREEN as Xvfb takes it, 1024x768x24 unless given), under a time
+# limit; then sets what every scenario uses: $exe and $driver
 # from the win64 build, $work for its prefixes, $shots for its screenshots.
 e2e_begin() {
   if [ -z "${KVX_E2E_XVFB:-}" ]; then
-    exec timeout "$2" xvfb-run -a -s "-screen 0 1024x768x24" env KVX_E2E_XVFB=1 bash "$0"
+    exec timeout "$2" xvfb-run -a -s "-screen 0 ${3:-1024x768x24}" env KVX_E2E_XVFB=1 bash "$0"
   fi
   source "$root/scripts/wine-env.sh"
   local bin=${KLARVEX_WIN64_BUILD:-$root/build/win64}

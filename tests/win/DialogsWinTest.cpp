@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/RunMessages.h"
 #include "platform/LanguageFile.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/ConfirmDialog.h"
@@ -265,6 +266,78 @@ TEST_F(DialogsWin, FrameControlsAndFontsFollowTheLayout) {
     EXPECT_EQ(label.lfWeight, FW_BOLD);
     EXPECT_STREQ(label.lfFaceName, "Arial");
   }
+}
+
+// The longest report each kind of trouble gives: five long names and how many more.
+TEST_F(DialogsWin, LongReportsGrowTheDialogOrScrollAndNameEveryItem) {
+  TextList names;
+  for (int i = 1; i <= 7; ++i) {
+    names.push_back(
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+        "Kvx Vendor Application With A Long Name " +
+        std::to_string(i));
+  }
+  const TextList files = {"Undo 26-12-07-11.reg", "Undo 26-12-07-12.reg", "Undo 26-12-07-13.reg",
+                          "Undo 26-12-07-14.reg", "Undo 26-12-07-15.reg", "Undo 26-12-07-16.reg"};
+  struct Case {
+    const char* screenshot;
+    std::string text;
+    bool scrolls;
+  };
+  const Case cases[] = {
+      {"report-not-removed", runmsg::NotRemoved(names), false},
+      {"report-not-restored", "7 undo applyed!\n\n" + runmsg::NotRestored(names), false},
+      {"report-left-in-place", runmsg::NotBackedUp(names), false},
+      {"report-deletion-refused", runmsg::DeletionRefused(names), false},
+      {"report-not-deleted", "6 undo-files deleted!\n\n" + runmsg::NotDeleted(files), false},
+      {"report-everything",
+       runmsg::Join(runmsg::Join(runmsg::NotBackedUp(names), runmsg::DeletionRefused(names)),
+                    runmsg::Join(runmsg::NotRemoved(names), runmsg::NotRestored(names))),
+       true},
+  };
+  CreateDialogs(owner);
+  HWND dialog = InformationDialog()->Handle();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.screenshot);
+    RECT client{};
+    RECT text{};
+    RECT button{};
+    bool labelShown = false;
+    bool scrollShown = false;
+    std::string scrollText;
+    WhileShown(
+        dialog, [&] { InfoBox.Inform(c.text); },
+        [&](HWND d) {
+          GetClientRect(d, &client);
+          labelShown = IsWindowVisible(GetDlgItem(d, kDialogInfoLabelId)) != FALSE;
+          scrollShown = IsWindowVisible(GetDlgItem(d, kDialogScrollingTextId)) != FALSE;
+          text = ClientRectOf(d, c.scrolls ? kDialogScrollingTextId : kDialogInfoLabelId);
+          button = ClientRectOf(d, kDialogButton1Id);
+          char buffer[8192] = {};
+          GetDlgItemTextA(d, kDialogScrollingTextId, buffer, sizeof buffer);
+          scrollText = buffer;
+          Click(d, kDialogButton1Id);
+        },
+        c.screenshot);
+    EXPECT_EQ(labelShown, !c.scrolls);
+    EXPECT_EQ(scrollShown, c.scrolls);
+    EXPECT_GT(client.bottom, 140);
+    EXPECT_LE(client.right, GetSystemMetrics(SM_CXSCREEN) * kDialogScreenShare / 100);
+    EXPECT_LE(client.bottom, GetSystemMetrics(SM_CYSCREEN) * kDialogScreenShare / 100);
+    EXPECT_EQ(button.top, text.bottom + 22) << "the button stays below the text";
+    EXPECT_EQ(Text(GetDlgItem(dialog, kDialogInfoLabelId)).substr(0, 20), c.text.substr(0, 20));
+    if (c.scrolls) EXPECT_NE(scrollText.find("\r\nand 2 more."), std::string::npos);
+  }
+  // A short message afterwards looks as it always did.
+  WhileShown(
+      dialog, [] { InfoBox.Inform("You have nothing to view!"); },
+      [](HWND d) { Click(d, kDialogButton1Id); });
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, 280);
+  EXPECT_EQ(client.bottom, 140);
+  EXPECT_EQ(ClientRectOf(dialog, kDialogInfoLabelId).bottom, 82);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kDialogInfoLabelId)));
 }
 
 TEST_F(DialogsWin, TextsComeFromTheLanguageFile) {
