@@ -254,6 +254,13 @@ for dpi in 144 192; do
   expect "short report at $dpi DPI" "$(drv dialog Information)" "You have nothing to view!"
   shot "dialog-short-$dpi-dpi"
   drv press Information 1
+  run_clean
+  note_report
+  drv click DetailsLink1
+  sleep 1
+  expect "Details page in front at $dpi DPI" "$(drv visible DetailsList)" "1"
+  shot "details-$dpi-dpi"
+  drv click DetailsBackButton
   # Six undo files that cannot be deleted (no write permission: read-only to Wine) give the undo
   # page's longest report: five names and how many more.
   mkdir -p "$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Ostrawin/Klarvex/Undo"

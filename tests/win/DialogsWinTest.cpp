@@ -326,7 +326,9 @@ TEST_F(DialogsWin, LongReportsGrowTheDialogOrScrollAndNameEveryItem) {
     EXPECT_LE(client.bottom, GetSystemMetrics(SM_CYSCREEN) * kDialogScreenShare / 100);
     EXPECT_EQ(button.top, text.bottom + 22) << "the button stays below the text";
     EXPECT_EQ(Text(GetDlgItem(dialog, kDialogInfoLabelId)).substr(0, 20), c.text.substr(0, 20));
-    if (c.scrolls) EXPECT_NE(scrollText.find("\r\nand 2 more."), std::string::npos);
+    if (c.scrolls) {
+      EXPECT_NE(scrollText.find("\r\nand 2 more."), std::string::npos);
+    }
   }
   // A short message afterwards looks as it always did.
   WhileShown(
@@ -337,7 +339,7 @@ TEST_F(DialogsWin, LongReportsGrowTheDialogOrScrollAndNameEveryItem) {
   EXPECT_EQ(client.right, 280);
   EXPECT_EQ(client.bottom, 140);
   EXPECT_EQ(ClientRectOf(dialog, kDialogInfoLabelId).bottom, 82);
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kDialogInfoLabelId)));
+  EXPECT_TRUE(GetWindowLongA(GetDlgItem(dialog, kDialogInfoLabelId), GWL_STYLE) & WS_VISIBLE);
 }
 
 TEST_F(DialogsWin, TextsComeFromTheLanguageFile) {

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "ui/Layout.h"
 #include "ui/win32/Dpi.h"
 
@@ -134,10 +136,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
     if (old != nullptr) DeleteObject(old);
     const Bounds b = ScaleBounds(BoundsOf(entry), scale);
     SetWindowPos(hwnd, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (entry.autoSize) {
-      const SIZE size = MeasureLabel(hwnd);
-      SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-    }
+    FitToText(entry);
     if (entry.kind == Kind::CheckList) {
       const int column = b.width - MetricForDpi(SM_CXVSCROLL, dpi) - ScaleToDpi(4, scale);
       SendMessageA(hwnd, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(column, 0));
@@ -290,13 +289,28 @@ void MainWindow::OnClose() {
   if (canClose) DestroyWindow(hwnd_);
 }
 
+// Labels sized to their text follow it. At a scale other than 96 DPI a one-line label that
+// reads from the left is also never narrower than its text: a font's letters do not grow exactly
+// with its height, so a heading that just fits at 96 DPI could lose its last letter.
+void MainWindow::FitToText(const ControlSpec& entry) {
+  HWND hwnd = Control(entry.ctl);
+  if (entry.autoSize) {
+    const SIZE size = MeasureLabel(hwnd);
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    return;
+  }
+  if (dpi_ == kBaseDpi || entry.kind != Kind::Label || entry.wordWrap || entry.align != Align::Left)
+    return;
+  const Bounds box = ScaleBounds(BoundsOf(entry), static_cast<int>(dpi_));
+  const SIZE size = MeasureLabel(hwnd);
+  SetWindowPos(hwnd, nullptr, 0, 0, std::max(static_cast<int>(size.cx), box.width), box.height,
+               SWP_NOMOVE | SWP_NOZORDER);
+}
+
 void MainWindow::SetText(Ctl control, const std::string& text) {
   HWND hwnd = Control(control);
   SetWindowTextA(hwnd, text.c_str());
-  if (LayoutOf(control).autoSize) {
-    const SIZE size = MeasureLabel(hwnd);
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-  }
+  FitToText(LayoutOf(control));
   UpdateWindow(hwnd);
 }
 

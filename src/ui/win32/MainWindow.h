@@ -56,6 +56,7 @@ class MainWindow : public FormView {
   void CreateControls(HINSTANCE instance);
   HWND CreateControl(HINSTANCE instance, const ControlSpec& entry);
   void ApplyDpi(UINT dpi);
+  void FitToText(const ControlSpec& entry);
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
   void OnClose();
