@@ -8,6 +8,7 @@
 #include "ui/ConfirmDialog.h"
 #include "ui/InfoDialog.h"
 #include "ui/win32/Dpi.h"
+#include "ui/win32/Widgets.h"
 
 namespace {
 
@@ -15,18 +16,16 @@ constexpr char kClassName[] = "KlarvexDialog";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
-using ControlRow = DialogControl;
-
 // The InfoLabel is drawn by the dialog itself: a static control cannot centre wrapped text
 // vertically. A text too long for the screen is shown in a scrolling box in its place.
-constexpr ControlRow kInfoLabel{kDialogInfoLabelId, "STATIC", SS_OWNERDRAW, kDialogTextBox};
-constexpr ControlRow kScrollingText{
+constexpr DialogControl kInfoLabel{kDialogInfoLabelId, "STATIC", SS_OWNERDRAW, kDialogTextBox};
+constexpr DialogControl kScrollingText{
     kDialogScrollingTextId, "EDIT",
     ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, kDialogTextBox};
-constexpr ControlRow kInformationButtons[] = {
+constexpr DialogControl kInformationButtons[] = {
     {kDialogButton1Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kInformationButton},
 };
-constexpr ControlRow kConfirmationButtons[] = {
+constexpr DialogControl kConfirmationButtons[] = {
     {kDialogButton1Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kYesButton},
     {kDialogButton2Id, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kNoButton},
 };
@@ -50,7 +49,7 @@ void RegisterDialogClass(HINSTANCE instance) {
 }
 
 // Created at its 96-DPI place; Layout puts it where the dialog's DPI and text want it.
-HWND CreateControl(HWND parent, const ControlRow& row, bool visible = true) {
+HWND CreateControl(HWND parent, const DialogControl& row, bool visible = true) {
   return CreateWindowExA(0, row.className, "", WS_CHILD | (visible ? WS_VISIBLE : 0) | row.style,
                          row.at96.left, row.at96.top, row.at96.width, row.at96.height, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
@@ -60,13 +59,6 @@ HWND CreateControl(HWND parent, const ControlRow& row, bool visible = true) {
 
 void MoveControl(HWND control, const Bounds& b) {
   SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::string TextOf(HWND hwnd) {
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 // An edit box breaks lines only at CR LF.
@@ -111,7 +103,7 @@ Win32Dialog::Win32Dialog(HWND owner, DialogKind kind, DialogEvents& events)
   } else {
     buttons_.assign(std::begin(kConfirmationButtons), std::end(kConfirmationButtons));
   }
-  for (const ControlRow& row : buttons_) CreateControl(hwnd_, row);
+  for (const DialogControl& row : buttons_) CreateControl(hwnd_, row);
   Layout(WindowDpi(owner_ != nullptr ? owner_ : hwnd_));
 }
 
@@ -119,7 +111,7 @@ void Win32Dialog::SetFonts(UINT dpi) {
   HFONT dialogFont = CreateFontForDpi(kDialogFont, dpi, ANSI_CHARSET);
   HFONT labelFont = CreateFontForDpi(kLabelFont, dpi, ANSI_CHARSET);
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), FALSE);
-  for (const ControlRow& row : buttons_) {
+  for (const DialogControl& row : buttons_) {
     SendDlgItemMessageA(hwnd_, row.id, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), TRUE);
   }
   for (int id : {kDialogInfoLabelId, kDialogScrollingTextId}) {
@@ -133,7 +125,7 @@ void Win32Dialog::SetFonts(UINT dpi) {
 }
 
 TextSize Win32Dialog::MeasureInfoText(int wrapWidth) const {
-  const std::string text = TextOf(GetDlgItem(hwnd_, kDialogInfoLabelId));
+  const std::string text = WindowText(GetDlgItem(hwnd_, kDialogInfoLabelId));
   HDC dc = GetDC(hwnd_);
   HGDIOBJ oldFont = SelectObject(dc, labelFont_);
   TextSize size;
@@ -166,10 +158,10 @@ void Win32Dialog::Layout(UINT dpi) {
   HWND scrolling = GetDlgItem(hwnd_, kDialogScrollingTextId);
   MoveControl(label, fit_.text);
   MoveControl(scrolling, fit_.text);
-  SetWindowTextA(scrolling, fit_.scrolls ? WithCrLf(TextOf(label)).c_str() : "");
+  SetWindowTextA(scrolling, fit_.scrolls ? WithCrLf(WindowText(label)).c_str() : "");
   ShowWindow(label, fit_.scrolls ? SW_HIDE : SW_SHOWNA);
   ShowWindow(scrolling, fit_.scrolls ? SW_SHOWNA : SW_HIDE);
-  for (const ControlRow& row : buttons_) {
+  for (const DialogControl& row : buttons_) {
     MoveControl(GetDlgItem(hwnd_, row.id), PlaceDialogButton(row.at96, fit_, scale));
   }
   const SIZE frame = FrameSizeForClient(fit_.clientWidth, fit_.clientHeight, kStyle, kExStyle, dpi);
@@ -273,7 +265,7 @@ void Win32Dialog::Close() {
 }
 
 void Win32Dialog::DrawInfoLabel(const DRAWITEMSTRUCT& item) const {
-  const std::string text = TextOf(item.hwndItem);
+  const std::string text = WindowText(item.hwndItem);
   const int length = static_cast<int>(text.size());
   RECT box = item.rcItem;
   FillRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNFACE));

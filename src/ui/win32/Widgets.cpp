@@ -7,13 +7,6 @@ LabelState* StateOf(HWND hwnd) {
   return reinterpret_cast<LabelState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-std::string TextOf(HWND hwnd) {
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  text.resize(
-      static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 UINT DrawFormat(const ControlSpec& entry) {
   UINT format = DT_NOPREFIX;
   if (entry.align == Align::Centre) format |= DT_CENTER;
@@ -28,7 +21,7 @@ void PaintLabel(HWND hwnd, HDC dc) {
   GetClientRect(hwnd, &rect);
   FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
   if (state == nullptr) return;
-  const std::string text = TextOf(hwnd);
+  const std::string text = WindowText(hwnd);
   HGDIOBJ old = SelectObject(dc, state->font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorRef(state->colour));
@@ -159,9 +152,16 @@ SIZE MeasureLabel(HWND label) {
   const LabelState* state = StateOf(label);
   HDC dc = GetDC(label);
   HGDIOBJ old = SelectObject(dc, state != nullptr ? state->font : nullptr);
-  const std::string text = TextOf(label);
+  const std::string text = WindowText(label);
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
   return size;
+}
+
+std::string WindowText(HWND hwnd) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(
+      static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/Layout.h"
 
 inline constexpr const char* kLabelClass = "KlarvexLabel";
@@ -24,5 +26,7 @@ inline COLORREF ToColorRef(Colour c) { return RGB((c >> 16) & 0xFF, (c >> 8) & 0
 // Sets the gauge's percentage and repaints it at once.
 void SetGaugePercent(HWND gauge, int percent);
 int GaugePercent(HWND gauge);
+// A window's whole text.
+std::string WindowText(HWND hwnd);
 // The size a label's text needs in its font (for the labels sized to their text).
 SIZE MeasureLabel(HWND label);
