@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/PlantedWineTest.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
 
@@ -68,7 +69,7 @@ TextList PlantedLines(const TextList& log) {
   return lines;
 }
 
-class CleanRunWineTest : public ::testing::Test {
+class CleanRunWineTest : public PlantedWineTest {
  protected:
   // Planted keys, each removed before and after the test.
   const std::vector<std::wstring> planted = {
@@ -81,18 +82,7 @@ class CleanRunWineTest : public ::testing::Test {
       std::wstring(kUninstallList) + L"KvxSystemEntry",
   };
 
-  void SetUp() override {
-    UseWin32Platform();
-    InitPaths();
-    RemovePlanted();
-  }
-
-  void TearDown() override {
-    RemovePlanted();
-    for (const std::string& file : created) Files().RemoveFile(file);
-  }
-
-  void RemovePlanted() {
+  void RemovePlanted() override {
     for (const std::wstring& key : planted) {
       RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
       RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
@@ -119,8 +109,6 @@ class CleanRunWineTest : public ::testing::Test {
         Wide(L"C:\\gone\\unins000.exe"));
     Put(std::wstring(kUninstallList) + L"KvxSystemEntry", L"SystemComponent", REG_DWORD, Dword(1));
   }
-
-  std::vector<std::string> created;
 };
 
 TEST_F(CleanRunWineTest, PlantedOrphansAreRemovedAndTheUndoFileRestoresThem) {

@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/PlantedWineTest.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
 
@@ -31,19 +32,8 @@ std::wstring Id(int n) {
   return text;
 }
 
-class ComChecksWineTest : public ::testing::Test {
+class ComChecksWineTest : public PlantedWineTest {
  protected:
-  void SetUp() override {
-    UseWin32Platform();
-    InitPaths();
-    RemovePlanted();
-  }
-  void TearDown() override {
-    RemovePlanted();
-    for (const std::string& file : created) Files().RemoveFile(file);
-    for (const std::string& folder : folders) RemoveDirectoryA(folder.c_str());
-  }
-
   std::vector<std::wstring> PlantedKeys() const {
     std::vector<std::wstring> keys;
     for (int n = 1; n <= 0x0F; ++n) {
@@ -56,12 +46,9 @@ class ComChecksWineTest : public ::testing::Test {
     }
     return keys;
   }
-  void RemovePlanted() {
+  void RemovePlanted() override {
     for (const std::wstring& key : PlantedKeys()) winereg::Remove(key);
   }
-
-  std::vector<std::string> created;
-  std::vector<std::string> folders;
 };
 
 TEST_F(ComChecksWineTest, PlantedProblemsAreRepairedAndTheUndoFileRestoresThem) {

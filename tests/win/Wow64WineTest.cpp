@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/PlantedWineTest.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
 
@@ -46,19 +47,9 @@ winereg::Snapshot PlantedTrees() {
   return all;
 }
 
-class Wow64WineTest : public ::testing::Test {
+class Wow64WineTest : public PlantedWineTest {
  protected:
-  void SetUp() override {
-    UseWin32Platform();
-    InitPaths();
-    RemovePlanted();
-  }
-  void TearDown() override {
-    RemovePlanted();
-    for (const std::string& file : created) Files().RemoveFile(file);
-    for (const std::string& folder : folders) RemoveDirectoryA(folder.c_str());
-  }
-  void RemovePlanted() {
+  void RemovePlanted() override {
     for (int n = 1; n <= 6; ++n) {
       for (const std::wstring& list : {kClasses32 + L"CLSID\\", kClasses32 + L"Interface\\",
                                        std::wstring(L"SOFTWARE\\Classes\\TypeLib\\")}) {
@@ -80,9 +71,6 @@ class Wow64WineTest : public ::testing::Test {
     ASSERT_EQ(Files().WriteAll(path, {'M', 'Z'}), status::kSuccess) << path;
     created.push_back(path);
   }
-
-  std::vector<std::string> created;
-  std::vector<std::string> folders;
 };
 
 TEST_F(Wow64WineTest, APrefixHasBothViewsAndItsOwn32BitCopiesHoldNoFinding) {
