@@ -1,9 +1,11 @@
 // Category 2, COM classes: each class's server file and type library under HKCR\CLSID.
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
+#include "engine/RunMessages.h"
 #include "engine/WindowsFolders.h"
 #include "platform/Paths.h"
 #include "platform/RegistryOps.h"
+#include "undo/UndoJournal.h"
 
 namespace {
 
@@ -17,7 +19,46 @@ bool ReachedAt(const std::string& path, const RegistryView& view) {
   return !view.Is32Bit() || FileExists(RedirectedFor32Bit(path));
 }
 
+constexpr std::string_view kServerMissing = "server file missing";
+constexpr std::string_view kServerMoved = "server moved";
+
+// Where a missing server moved: the first folder of the index that holds its file, when the
+// view's programs reach it there; "" when it is gone.
+std::string MovedServer(const SystemFileIndex& index, const std::string& file,
+                        const RegistryView& view) {
+  const int line = index.Find(file);
+  if (line < 0 || !ReachedAt(index.FolderOf(line) + file, view)) return {};
+  return index.FolderOf(line) + file;
+}
+
 }  // namespace
+
+void CleanEngine::SettleServerRepairs(const ::SystemFileIndex* index) {
+  // From the last: a moved server's repair has one script line more than a removal, so the
+  // lines of the repairs before it stay where they are.
+  const auto named = static_cast<ptrdiff_t>(serversNotSearched_.size());
+  for (; !waitingServers_.empty(); waitingServers_.pop_back()) {
+    const ServerRepair& repair = waitingServers_.back();
+    Finding& finding = findings_[repair.finding];
+    const bool scripted = repair.scriptLine != kNoScriptLine;
+    const auto script =
+        FixScript.begin() + static_cast<ptrdiff_t>(scripted ? repair.scriptLine : 0);
+    if (index == nullptr) {
+      LeftInPlace(finding, runmsg::kNotSearched);
+      serversNotSearched_.insert(serversNotSearched_.begin() + named, ItemName(finding));
+      if (scripted) FixScript.erase(script, script + 2);
+      continue;
+    }
+    const std::string moved = MovedServer(*index, repair.file, repair.view);
+    if (moved.empty()) continue;
+    // The server moved: the registration points at the first folder that holds the file.
+    finding.rule = std::string(kServerMoved);
+    finding.newPath = moved;
+    if (!scripted) continue;
+    *script = KeyLine(kRoot, repair.serverKey);
+    FixScript.insert(script + 1, "@=\"" + EscapeBackslashes(moved) + "\"");
+  }
+}
 
 void CleanEngine::CheckCOM(const RegistryView& view) {
   TextList names;
@@ -42,23 +83,24 @@ void CleanEngine::CheckCOM(const RegistryView& view) {
     if (!server.empty()) {
       const std::string path = CommandToFilePath(server, view.programs);
       if (!ReferencedFileIsSound(server, path, view.programs)) {
+        // While the walk goes on, the class is repaired as a removal now and its moved file is
+        // looked for once the index is whole; the check goes on beside the walk meanwhile.
+        const bool built = indexBuild_.Ended();
+        const ::SystemFileIndex* index = built ? BuiltSystemFileIndex() : nullptr;
+        // A stop cut the index short: nothing is judged by a partial index.
+        if (built && index == nullptr) return;
         const std::string file = FileNamePart(path);
         const std::string serverKey = c + "\\" + kind;
-        const std::string detail =
-            DetailLine(view, kRoot, shown + "\\" + kind + "=" + file, "fixed");
-        const ::SystemFileIndex* index = BuiltSystemFileIndex();
-        if (index == nullptr) return;
-        const int line = index->Find(file);
-        if (line >= 0 && ReachedAt(index->FolderOf(line) + file, view)) {
-          // The server moved: point the registration at the first folder that holds the file.
-          const std::string moved = index->FolderOf(line) + file;
-          const std::string value = "@=\"" + EscapeBackslashes(moved) + "\"";
-          RepairKey(kComActiveX, kRoot, c, {KeyLine(kRoot, serverKey), value, ""}, detail,
-                    {"server moved", server, serverKey, moved});
-        } else {
-          RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""}, detail,
-                    {"server file missing", server, serverKey});
+        const size_t finding = findings_.size();
+        const size_t scriptLine = lastRun_ == RunMode::Scan ? kNoScriptLine : FixScript.size();
+        const bool repaired =
+            RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""},
+                      DetailLine(view, kRoot, shown + "\\" + kind + "=" + file, "fixed"),
+                      {kServerMissing, server, serverKey});
+        if (repaired) {
+          waitingServers_.push_back({view, file, serverKey, finding, scriptLine});
         }
+        if (built) SettleServerRepairs(index);
       }
     }
 

@@ -73,15 +73,17 @@ class CleanRun {
     try {
       Prepare();
       Categories();
-      // The run ends with the index whole (or cut short by a stop); a walk that failed and was
-      // never waited for is reported here.
-      e_.BuiltSystemFileIndex();
+      // The run ends with the index whole (or cut short by a stop), and the repairs of missing
+      // servers that waited for it settled; a walk that failed is reported here.
+      e_.SettleServerRepairs(e_.BuiltSystemFileIndex());
     } catch (...) {
       e_.indexBuild_.Abandon();
+      e_.SettleServerRepairs(nullptr);
       const std::string reason = ErrorReason(std::current_exception());
       e_.runError_ = reason.empty() ? "unknown error." : reason;
       problems_ = runmsg::Join(problems_, runmsg::RunInterrupted(reason));
     }
+    problems_ = runmsg::Join(problems_, runmsg::ServerNotSearched(e_.serversNotSearched_));
     problems_ = runmsg::Join(problems_, runmsg::NotBackedUp(e_.leftWithoutBackup_));
     problems_ = runmsg::Join(problems_, runmsg::DeletionRefused(e_.deletionRefused_));
     // A scan has nothing to save and nothing to import.
@@ -97,6 +99,8 @@ class CleanRun {
     UndoJournal.clear();
     e_.journalLinesOnDisk_ = 0;
     e_.leftWithoutBackup_.clear();
+    e_.waitingServers_.clear();
+    e_.serversNotSearched_.clear();
     e_.deletionRefused_.clear();
     e_.findings_.clear();
     e_.undoFileWritten_.clear();
@@ -134,7 +138,8 @@ class CleanRun {
     }
     e_.ShowProgressLabel(LanguageText("Items", "Item0", "Scan system folders.") + " " +
                          LanguageText("Messages", "PleaseWait", "Please wait..."));
-    // The folders are walked on their own thread while the checks go on; the first lookup waits.
+    // The folders are walked on their own thread while the checks go on; the classes whose
+    // server file is missing are looked up in the index once it is whole.
     e_.StartSystemFileIndex();
     e_.PumpMessages();
 

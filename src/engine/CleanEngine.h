@@ -164,6 +164,20 @@ class CleanEngine {
 
   // Starts the index build over the Windows and Program Files folders, in that order.
   void StartSystemFileIndex();
+  // A class whose server file is missing, repaired as a removal (backup, script lines, count and
+  // line in their places) before the index could say whether the file moved.
+  struct ServerRepair {
+    RegistryView view;
+    std::string file;       // the server's file name
+    std::string serverKey;  // the physical server key
+    size_t finding;         // in findings_
+    size_t scriptLine;      // its first FixScript line; kNoScriptLine in a scan
+  };
+  static constexpr size_t kNoScriptLine = static_cast<size_t>(-1);
+  // With the whole index, points each waiting repair at the first folder that holds its file,
+  // where there is one. Without it (a stop or an error cut the walk short), the waiting repairs
+  // are taken back and left in place, to be named to the user.
+  void SettleServerRepairs(const ::SystemFileIndex* index);
 
   // The finding a recording call describes; nullptr when an exclusion keeps the item.
   Finding* Judge(int category, RootKey root, const std::string& keyPath, const std::string* name,
@@ -190,6 +204,10 @@ class CleanEngine {
   // The values whose direct deletion the registry refused.
   TextList deletionRefused_;
   SystemFileIndexBuild indexBuild_;
+  // Repairs waiting for the index, in the order they were made.
+  std::vector<ServerRepair> waitingServers_;
+  // The server keys left in place because the index never became whole.
+  TextList serversNotSearched_;
   RunMode nextRun_ = RunMode::Clean;
   RunMode lastRun_ = RunMode::Clean;
   std::vector<Finding> findings_;

@@ -74,6 +74,13 @@ std::string DeletionRefused(const TextList& items) {
          "\nThe registry refused to delete them; the user may lack the right to.";
 }
 
+std::string ServerNotSearched(const TextList& items) {
+  if (items.empty()) return {};
+  return ItemList(items, "left in place") +
+         "\nTheir server files are missing, and the search for where they moved did not end: "
+         "the run was stopped or interrupted first.";
+}
+
 std::string NotRemoved(const TextList& items) {
   if (items.empty()) return {};
   return ItemList(items, "not removed from the registry") +

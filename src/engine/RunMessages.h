@@ -25,6 +25,9 @@ std::string EditorNotStarted(const std::string& editorPath);
 std::string NotBackedUp(const TextList& items);
 // Values that the registry refused to delete directly (their backups stay in the undo file).
 std::string DeletionRefused(const TextList& items);
+// Classes whose server file is missing, left in place because the search for the moved file
+// was stopped or failed before its end.
+std::string ServerNotSearched(const TextList& items);
 // Items that the deletion script's import left in place (or did not rewrite), named by
 // ItemsNotInEffect: the first few, then how many more.
 std::string NotRemoved(const TextList& items);
@@ -39,6 +42,7 @@ inline constexpr const char* kNoBackup = "no backup could be made";
 inline constexpr const char* kNotDeleted = "the value could not be deleted";
 inline constexpr const char* kNotImported = "the deletion script was not imported";
 inline constexpr const char* kNotChanged = "the registry editor did not change it";
+inline constexpr const char* kNotSearched = "the search for the moved server file did not end";
 
 inline constexpr const char* kExclusionsFile = "Exclusions.txt";
 // Lines of the exclusions file that name no key or value; they were ignored.

@@ -32,6 +32,11 @@ void SystemFileIndexBuild::Start(std::function<void()> walk) {
   });
 }
 
+bool SystemFileIndexBuild::Ended() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return finished_;
+}
+
 bool SystemFileIndexBuild::Await(const std::function<void()>& pump) {
   for (;;) {
     {

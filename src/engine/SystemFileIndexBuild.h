@@ -24,6 +24,8 @@ class SystemFileIndexBuild {
   void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
   // What the walk tests between its entries.
   bool StopRequested() const { return stop_.load(std::memory_order_relaxed); }
+  // True once the walk has ended (or none was started): Await then returns without waiting.
+  bool Ended();
   // Waits for the walk's end, calling pump between short waits, and joins it. Throws the walk's
   // error (once). True when the index is whole: the walk went to its end, or none was started.
   bool Await(const std::function<void()>& pump);

@@ -216,7 +216,10 @@ int RunWithWalkFault(int k, bool stop) {
     EXPECT_TRUE(e.informations.size() == 1 &&
                 e.informations[0].find("the folder cannot be read") != std::string::npos);
   } else {
-    EXPECT_TRUE(e.informations.empty());
+    // A stop is no error; classes whose moved server was still being searched for are named.
+    for (const std::string& told : e.informations) {
+      EXPECT_NE(told.find("the search for where they moved did not end"), std::string::npos);
+    }
   }
   EXPECT_TRUE(!e.Running && e.buttonCaption == "Clean" && e.closeEnabled && !e.gaugeVisible);
   m.ApplyUndoFiles();

@@ -1,10 +1,12 @@
 // The index is built on its own thread while the checks go on. A slow disk is staged by holding
 // the simulated finds: the walk then stays at its first folder until the test lets it go, so
 // what the run does meanwhile is seen at chosen pumps, whatever the threads' timing.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "engine/RunMessages.h"
 #include "platform/RegistryOps.h"
 #include "unit/EngineTest.h"
 
@@ -36,10 +38,20 @@ class SystemFileIndexBuildTest : public EngineTest {
     return !engine.progressLabels.empty() &&
            engine.progressLabels.back() == kProgress[static_cast<size_t>(category - 1)];
   }
-  // Pumps in category 2 before its first repair: the class's own item step, then the lookup's
-  // wait.
-  bool BeforeTheLookupsRepair() const {
-    return InCategory(kComActiveX) && engine.CategoryCount(kComActiveX) == 0;
+  // Pumps after the last category, while the run waits for the walk's end.
+  bool AfterTheLastCategory() const {
+    const TextList& log = engine.CategoryLog(kTemporary);
+    return !log.empty() && log.back().starts_with("Summary:");
+  }
+  // Holds the walk until the run has pumped n times after the last category.
+  void HoldTheWalkUntilTheEndWait(int n, const std::function<void(int)>& atEndPump = {}) {
+    sim.files.HoldFinds();
+    engine.onPump = [this, n, atEndPump, endPumps = 0](int) mutable {
+      if (!AfterTheLastCategory() || endPumps >= n) return;
+      ++endPumps;
+      if (atEndPump) atEndPump(endPumps);
+      if (endPumps == n) sim.files.ReleaseFinds();
+    };
   }
 
   // The lines a walk on this thread makes, for comparison with the run's.
@@ -54,7 +66,7 @@ class SystemFileIndexBuildTest : public EngineTest {
 
   // A run whose walk throws when it reaches Program Files: told as an interrupted run, with
   // category 1's repair done and the run ended.
-  void RunWithAFailingWalk() {
+  void RunWithAFailingWalk(const std::string& alsoTold = "") {
     StageProblems();
     sim.files.failWhen = [](const SimFileCall& call) -> long {
       if (call.call == "Find" && UpperAscii(call.path).starts_with("C:\\PROGRAM FILES\\")) {
@@ -67,28 +79,48 @@ class SystemFileIndexBuildTest : public EngineTest {
     ASSERT_EQ(engine.informations.size(), 1u);
     EXPECT_EQ(engine.informations[0],
               "The clean run was interrupted by an error: the drive is not ready\n"
-              "The entries found before the error were handled as usual.");
+              "The entries found before the error were handled as usual." +
+                  alsoTold);
     EXPECT_EQ(engine.CategoryCount(kAssociations), 2);
     EXPECT_TRUE(Idle());
   }
+
+  const std::string kServerLeft =
+      "1 item was left in place:\nHKEY_CLASSES_ROOT\\CLSID\\{C0000002}\\InprocServer32\n"
+      "Their server files are missing, and the search for where they moved did not end: the run "
+      "was stopped or interrupted first.";
 };
 
-TEST_F(SystemFileIndexBuildTest, TheLookupWaitsForAHeldWalkPumpingAndFindsTheMovedServer) {
+TEST_F(SystemFileIndexBuildTest, MissingServersAreRepairedBesideAHeldWalkAndSettledAtItsEnd) {
   StageProblems();
   StageMovedServer();
-  sim.files.HoldFinds();
-  int waitPumps = 0;
-  engine.onPump = [&](int) {
-    if (BeforeTheLookupsRepair() && ++waitPumps == 12) sim.files.ReleaseFinds();
-  };
+  // Between two moved servers, one that is gone: each waiting repair keeps its own script lines.
+  const std::string goneServer = "\\CLSID\\{C0000003}\\InprocServer32";
+  const std::string alsoMoved = "\\CLSID\\{C0000004}\\InprocServer32";
+  PutString(kCR, goneServer, "", "C:\\OLD\\KVXGONE.DLL");
+  PutString(kCR, alsoMoved, "", "C:\\ELSEWHERE\\KVXMOVED.DLL");
+  int countedBeforeTheEnd[3] = {};
+  int endPumps = 0;
+  HoldTheWalkUntilTheEndWait(12, [&](int endPump) {
+    endPumps = endPump;
+    if (endPump > 1) return;
+    for (int k : {kAssociations, kComActiveX, kStartup}) {
+      countedBeforeTheEnd[k - 1] = engine.CategoryCount(k);
+    }
+  });
   engine.OnCleanClicked();
 
-  // Category 1 was done while the walk was held; the lookup kept the window pumping until the
-  // walk could go on, then used the whole index.
-  EXPECT_EQ(engine.CategoryCount(kAssociations), 2);
-  EXPECT_GE(waitPumps, 12);
-  EXPECT_EQ(engine.CategoryCount(kComActiveX), 1);
+  // Every category was done while the walk was held; the run then kept the window pumping
+  // until the walk could go on, and pointed the server at the file the whole index found.
+  EXPECT_THAT(countedBeforeTheEnd, testing::ElementsAre(2, 3, 1));
+  EXPECT_EQ(endPumps, 12);
   EXPECT_EQ(ReadStringUpper(kCR, kServer, ""), "C:\\PROGRAM FILES\\MOVED\\KVXMOVED.DLL");
+  EXPECT_EQ(ReadStringUpper(kCR, alsoMoved, ""), "C:\\PROGRAM FILES\\MOVED\\KVXMOVED.DLL");
+  EXPECT_FALSE(KeyExists(kCR, goneServer));
+  EXPECT_TRUE(KeyExists(kCR, "\\CLSID\\{C0000003}"));
+  const Finding& moved = engine.Findings()[2];
+  EXPECT_EQ(moved.rule, "server moved");
+  EXPECT_EQ(UpperAscii(moved.newPath), "C:\\PROGRAM FILES\\MOVED\\KVXMOVED.DLL");
   EXPECT_EQ(engine.SystemFileIndex.Lines(), WalkedHere());
   EXPECT_TRUE(engine.informations.empty());
   EXPECT_TRUE(Idle());
@@ -114,30 +146,26 @@ TEST_F(SystemFileIndexBuildTest, ARunWithoutAMissingServerNeverWaitsUntilItsEnd)
   EXPECT_TRUE(Idle());
 }
 
-TEST_F(SystemFileIndexBuildTest, AStopWhileTheLookupWaitsEndsTheWalkAndJudgesNothingByIt) {
+TEST_F(SystemFileIndexBuildTest, AStopWhileTheRunWaitsLeavesTheWaitingServerInPlaceAndNamesIt) {
   StageProblems();
   StageMovedServer();
-  sim.files.HoldFinds();
   engine.answers = {1};
-  int waitPumps = 0;
-  engine.onPump = [&](int) {
-    if (!InCategory(kComActiveX)) return;
-    ++waitPumps;
-    if (waitPumps == 3) engine.OnCleanClicked();  // Stop, confirmed
-    // Let go only after the stop: the walk must end at its next entry, not run to its end.
-    if (waitPumps == 4) sim.files.ReleaseFinds();
-  };
+  // Let go only after the stop: the walk must end at its next entry, not run to its end.
+  HoldTheWalkUntilTheEndWait(4, [&](int endPump) {
+    if (endPump == 3) engine.OnCleanClicked();  // Stop, confirmed
+  });
   engine.OnCleanClicked();
 
   EXPECT_EQ(engine.questions.size(), 1u);
   EXPECT_EQ(engine.SystemFileIndex.Count(), 0u);
   // The server is neither rewritten nor deleted from a partial index.
-  EXPECT_EQ(engine.CategoryCount(kComActiveX), 0);
   EXPECT_EQ(ReadStringUpper(kCR, kServer, ""), kOldServer);
-  // What category 1 found before the stop is repaired as in any stopped run.
-  EXPECT_EQ(engine.CategoryCount(kAssociations), 2);
-  EXPECT_EQ(engine.CategoryCount(kStartup), 0);
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_EQ(engine.Findings()[2].action, Action::LeftInPlace);
+  EXPECT_EQ(engine.Findings()[2].reason, runmsg::kNotSearched);
+  // What the categories found before the stop is repaired as in any stopped run.
+  EXPECT_FALSE(KeyExists(RootKey::LocalMachine, "SOFTWARE\\Classes\\.kvx1"));
+  EXPECT_EQ(engine.CategoryCount(kStartup), 1);
+  EXPECT_THAT(engine.informations, testing::ElementsAre(kServerLeft));
   EXPECT_TRUE(Idle());
 }
 
@@ -160,13 +188,14 @@ TEST_F(SystemFileIndexBuildTest, AStopInCategoryOneEndsAHeldWalkWithoutAnyLookup
   EXPECT_TRUE(Idle());
 }
 
-// An error in the walk reaches the run's error handling on the window's thread: at the lookup
-// when there is one (category 2 stops there), else at the end of the categories.
-TEST_F(SystemFileIndexBuildTest, AWalkThatFailsInterruptsTheRunAtTheLookup) {
+// An error in the walk reaches the run's error handling on the window's thread, at the end of
+// the categories; a server that waited for the index stays.
+TEST_F(SystemFileIndexBuildTest, AWalkThatFailsInterruptsTheRunAndLeavesTheWaitingServer) {
   StageMovedServer();
-  RunWithAFailingWalk();
+  HoldTheWalkUntilTheEndWait(1);
+  RunWithAFailingWalk("\n\n" + kServerLeft);
   EXPECT_EQ(ReadStringUpper(kCR, kServer, ""), kOldServer);
-  EXPECT_EQ(engine.CategoryCount(kStartup), 0);
+  EXPECT_EQ(engine.CategoryCount(kStartup), 1);
 }
 
 TEST_F(SystemFileIndexBuildTest, AWalkThatFailsWithoutALookupInterruptsTheRunAtItsEnd) {
