@@ -77,7 +77,8 @@ long Win32Registry::EnumKey(RegHandle key, uint32_t index, std::string& name) {
 
 long Win32Registry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
   name.clear();
-  std::wstring buffer(kMaxValueName + 1, L'\0');
+  // The longest name fits; kept between calls (a list enumerates many).
+  thread_local std::wstring buffer(kMaxValueName + 1, L'\0');
   DWORD length = kMaxValueName + 1;
   const LONG result =
       RegEnumValueW(ToHkey(key), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
@@ -86,19 +87,21 @@ long Win32Registry::EnumValue(RegHandle key, uint32_t index, std::string& name) 
 }
 
 namespace {
-// RegQueryValueExA or W, asked first for the size. The value may grow between the calls: ask
-// again with the size the system reports.
+// RegQueryValueExA or W. Most values fit a small buffer and take one call; a larger one reports
+// its size and is asked again. The value may grow between the calls: ask again with the size the
+// system reports.
+constexpr DWORD kFirstBuffer = 512;
+
 template <typename Query>
 long QueryWhole(Query query, uint32_t& type, Bytes& data) {
   DWORD valueType = 0;
-  DWORD size = 0;
-  LONG result = query(&valueType, nullptr, &size);
-  if (result != ERROR_SUCCESS) return result;
-  for (int attempt = 0; attempt < 8; ++attempt) {
+  data.resize(kFirstBuffer);
+  DWORD size = kFirstBuffer;
+  LONG result = query(&valueType, data.data(), &size);
+  for (int attempt = 0; result == ERROR_MORE_DATA && attempt < 8; ++attempt) {
     data.assign(size == 0 ? 1 : size, 0);
     size = static_cast<DWORD>(data.size());
     result = query(&valueType, data.data(), &size);
-    if (result != ERROR_MORE_DATA) break;
   }
   if (result != ERROR_SUCCESS) {
     data.clear();
