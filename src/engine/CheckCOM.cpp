@@ -1,5 +1,6 @@
 // Category 2, COM classes: each class's server file and type library under HKCR\CLSID.
 #include "engine/CleanEngine.h"
+#include "engine/FileFacts.h"
 #include "engine/RepairLines.h"
 #include "engine/RunMessages.h"
 #include "engine/WindowsFolders.h"
@@ -16,7 +17,7 @@ constexpr const char* kExcludedTypeLib = "{D63E0CE2-A0A2-11D0-9C02-00C04FC99C8E}
 // The index lists what this 64-bit program sees; a 32-bit server is only pointed at a file that
 // a 32-bit program reaches at that path (a 64-bit-only System32 file is none).
 bool ReachedAt(const std::string& path, const RegistryView& view) {
-  return !view.Is32Bit() || FileExists(RedirectedFor32Bit(path));
+  return !view.Is32Bit() || NamedFileExists(RedirectedFor32Bit(path));
 }
 
 constexpr std::string_view kServerMissing = "server file missing";

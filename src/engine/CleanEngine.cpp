@@ -5,10 +5,12 @@
 
 #include <array>
 #include <exception>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "engine/Categories.h"
+#include "engine/FileFacts.h"
 #include "engine/RunMessages.h"
 #include "platform/FileApi.h"
 #include "platform/LanguageFile.h"
@@ -142,6 +144,9 @@ class CleanRun {
     // server file is missing are looked up in the index once it is whole.
     e_.StartSystemFileIndex();
     e_.PumpMessages();
+    // Categories 1 to 4 judge files that nothing in the run changes; category 5 also judges
+    // paths in the user's own data, which may name the undo folder's files.
+    std::optional<FileFactsKept> fileFacts(std::in_place);
 
     Start(kAssociations);
     e_.CheckExtensions(RootKey::ClassesRoot, "\\");
@@ -187,6 +192,7 @@ class CleanRun {
     Close(kUninstall);
     if (!GoOn()) return;
 
+    fileFacts.reset();
     Start(kTemporary);
     for (std::string_view path : kHistoryPaths) e_.ScanReg(std::string(path));
     e_.ScanApplicationsHistory(RootKey::CurrentUser, "\\Software\\");

@@ -1,5 +1,6 @@
 #include "engine/FileJudgement.h"
 
+#include "engine/FileFacts.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
@@ -11,7 +12,7 @@ bool OnDriveThatCannotBeJudged(const std::string& path) {
   if (path.rfind("\\\\", 0) == 0) return true;
   const bool hasDrive = path.size() >= 2 && path[1] == ':' &&
                         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return hasDrive && Files().DriveOf(path) != DriveKind::Fixed;
+  return hasDrive && NamedDriveKind(path) != DriveKind::Fixed;
 }
 
 }  // namespace
@@ -21,7 +22,8 @@ bool MayStillExist(const std::string& rawText, bool foldersCount, ProgramKind ki
   // Files variables are put in first.
   const std::string text = kind == ProgramKind::k32Bit ? ExpandPathVars(rawText, kind) : rawText;
   const std::string expanded = CommandToFilePath(Process().ExpandEnvironment(text), kind);
-  if (!expanded.empty() && (FileExists(expanded) || (foldersCount && FolderExists(expanded)))) {
+  if (!expanded.empty() &&
+      (NamedFileExists(expanded) || (foldersCount && NamedFolderExists(expanded)))) {
     return true;
   }
   return OnDriveThatCannotBeJudged(CommandToFilePath(rawText, kind)) ||

@@ -216,8 +216,7 @@ bool FileExists(const std::string& path) {
   // Without wildcards a find-first search on the path finds the path itself, exactly what its
   // attributes tell for a fraction of the cost.
   if (path.find_first_of("*?<>") == std::string::npos) {
-    const uint32_t attributes = Files().Attributes(path);
-    return attributes != fileattr::kInvalid && (attributes & fileattr::kDirectory) == 0;
+    return fileattr::NameAFile(Files().Attributes(path));
   }
   std::unique_ptr<FileSearch> search = Files().Find(path);
   FindEntry entry;
@@ -225,6 +224,5 @@ bool FileExists(const std::string& path) {
 }
 
 bool FolderExists(const std::string& path) {
-  const uint32_t attributes = Files().Attributes(path);
-  return attributes != fileattr::kInvalid && (attributes & fileattr::kDirectory) != 0;
+  return fileattr::NameAFolder(Files().Attributes(path));
 }

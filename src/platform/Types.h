@@ -60,4 +60,11 @@ inline constexpr uint32_t kSystem = 0x04;
 inline constexpr uint32_t kDirectory = 0x10;
 inline constexpr uint32_t kArchive = 0x20;
 inline constexpr uint32_t kInvalid = 0xFFFFFFFFu;
+// What a path's attributes (kInvalid when they could not be read) say it names.
+inline bool NameAFile(uint32_t attributes) {
+  return attributes != kInvalid && (attributes & kDirectory) == 0;
+}
+inline bool NameAFolder(uint32_t attributes) {
+  return attributes != kInvalid && (attributes & kDirectory) != 0;
+}
 }  // namespace fileattr

@@ -156,6 +156,7 @@ std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
 
 uint32_t SimFiles::Attributes(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (onQuestion) onQuestion(SimFileCall{"Attributes", Normalise(path)});
   const Entry* entry = Lookup(path);
   return entry ? entry->attributes : fileattr::kInvalid;
 }
@@ -230,6 +231,7 @@ long SimFiles::WriteAll(const std::string& path, const Bytes& data) {
 DriveKind SimFiles::DriveOf(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
+  if (onQuestion) onQuestion(SimFileCall{"DriveOf", normalised});
   if (IsUnc(normalised)) return DriveKind::Remote;
   auto it = drives_.find(normalised[0]);
   return it == drives_.end() ? DriveKind::Missing : it->second;
@@ -295,6 +297,7 @@ bool SimFiles::Exists(const std::string& path) const {
 
 std::string SimFiles::FileText(const std::string& path) const {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (onQuestion) onQuestion(SimFileCall{"Attributes", Normalise(path)});
   const Entry* entry = Lookup(path);
   return entry ? std::string(entry->data.begin(), entry->data.end()) : std::string();
 }

@@ -58,6 +58,9 @@ class SimFiles : public FileApi {
   // status, e.g. status::kDiskFull). Called with the file system locked, on the thread that
   // makes the call.
   std::function<long(const SimFileCall&)> failWhen;
+  // --- Observation: called for every question that changes nothing ("Attributes", "DriveOf"),
+  // on the thread that asks, with the file system locked.
+  std::function<void(const SimFileCall&)> onQuestion;
 
   struct Entry {
     std::string path;  // full path as spelt
