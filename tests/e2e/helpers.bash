@@ -4,7 +4,7 @@
 # e2e_begin NAME SECONDS [SCREEN]: runs the calling script again on a virtual display of its own
 # (never the developer's; SCREEN as Xvfb takes it, 1024x768x24 unless given), under a time
 # limit; then sets what every scenario uses: $exe and $driver
-# from the win64 build, $work for its prefixes, $shots for its screenshots.
+# from the win64 build, $work (emptied) for its prefixes, $shots for its screenshots.
 e2e_begin() {
   if [ -z "${KVX_E2E_XVFB:-}" ]; then
     exec timeout "$2" xvfb-run -a -s "-screen 0 ${3:-1024x768x24}" env KVX_E2E_XVFB=1 bash "$0"
@@ -18,6 +18,8 @@ e2e_begin() {
   done
   work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-$1}
   shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
+  # Every scenario starts from an empty work folder.
+  rm -rf "$work"
   mkdir -p "$work" "$shots"
 }
 

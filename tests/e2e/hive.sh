@@ -20,8 +20,6 @@ history=('"url2"="http://пример.рф/"' '"url3"="http://example.com/Ωmega
 unjudged='"Doc"="C:\\Документы\\отчёт.doc"'
 
 echo "=== the hive's Software branch, with the planted values"
-rm -rf "$work"
-mkdir -p "$work"
 xz -dc "$root/tests/data/hives/NTUSER_BAGMRU.DAT.xz" >"$work/NTUSER.DAT"
 perl -CO "$(command -v hivexregedit)" --export --prefix HKEY_CURRENT_USER "$work/NTUSER.DAT" '\' \
   >"$work/ntuser.txt" || { echo "hivexregedit failed"; exit 1; }

@@ -17,8 +17,6 @@ report() {
 }
 
 echo "=== base prefix"
-rm -rf "$work"
-mkdir -p "$work"
 make_base "$work/base"
 planted=$work/planted.reg
 reg_from_text "$here/safety-planted.txt" "$planted"

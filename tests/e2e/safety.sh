@@ -10,8 +10,6 @@ source "$here/helpers.bash"
 e2e_begin safety 600
 
 echo "=== base prefix"
-rm -rf "$work"
-mkdir -p "$work"
 make_base "$work/base"
 planted=$work/planted.reg
 reg_from_text "$here/safety-planted.txt" "$planted"

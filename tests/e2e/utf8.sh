@@ -23,8 +23,6 @@ gone=('"url1"="http://пример.рф/"' '"url2"="http://example.com/Ωmega"'
 kept='"Есть"="C:\\Мои\\есть.txt"'
 
 echo "=== base prefix, the UTF-8 program in it"
-rm -rf "$work"
-mkdir -p "$work"
 make_base "$work/base"
 utf8_exe=$(dirname "$exe")/KlarvexUtf8.exe
 [ -f "$utf8_exe" ] || { echo "missing $utf8_exe: build the win64 preset first"; exit 1; }

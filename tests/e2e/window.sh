@@ -31,8 +31,6 @@ reg_has() { timeout 60 wine reg query "$1" /v "$2" >/dev/null 2>&1; }
 reg_sz() { timeout 60 wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*  *REG_SZ  *//p'; }
 
 echo "=== base prefix"
-rm -rf "$work"
-mkdir -p "$work"
 make_base "$work/base"
 
 # A run of many problems, so that it lasts while the test knocks.

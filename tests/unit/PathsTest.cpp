@@ -22,6 +22,15 @@ struct PathCase {
   const char* expected;
 };
 
+// Each case's input, given to convert, gives its expected text.
+template <size_t N, typename Convert>
+void ExpectEach(const PathCase (&cases)[N], Convert convert) {
+  for (const PathCase& c : cases) {
+    SCOPED_TRACE(c.input);
+    EXPECT_EQ(convert(c.input), c.expected);
+  }
+}
+
 TEST_F(PathsTest, CommandToFilePathExamples) {
   UseExampleFolders();
   const PathCase cases[] = {
@@ -59,10 +68,7 @@ TEST_F(PathsTest, CommandToFilePathExamples) {
        "C:\\B\xDC"
        "CHER\\\xC9T\xC9.EXE"},
   };
-  for (const PathCase& c : cases) {
-    SCOPED_TRACE(c.input);
-    EXPECT_EQ(CommandToFilePath(c.input), c.expected);
-  }
+  ExpectEach(cases, [](const char* input) { return CommandToFilePath(input); });
 }
 
 TEST_F(PathsTest, InsertedWindowsFolderKeepsItsCase) {
@@ -87,10 +93,7 @@ TEST_F(PathsTest, ExpandPathVarsReplacesEveryOccurrenceInOrder) {
        "B\xFC"
        "CHER"},
   };
-  for (const PathCase& c : cases) {
-    SCOPED_TRACE(c.input);
-    EXPECT_EQ(ExpandPathVars(c.input), c.expected);
-  }
+  ExpectEach(cases, [](const char* input) { return ExpandPathVars(input); });
 }
 
 TEST_F(PathsTest, TwoDigitsAndEscapeBackslashes) {
