@@ -41,9 +41,10 @@ void MainForm::RefreshUndoList() {
 
 void MainForm::OnUndoListClicked() {
   if (Running || view_.UndoListCount() == 0) return;
+  // With nothing selected (a click on the list's blank area) no file is shown.
+  view_.SetUndoText(u"");
   const int selected = view_.UndoListSelected();
   if (selected < 0) return;
-  view_.SetUndoText(u"");
   const std::string path = UndoDir() + view_.UndoListItem(selected);
   std::u16string text;
   if (FileExists(path) && ReadTextFile(path, text)) view_.SetUndoText(text);

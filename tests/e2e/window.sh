@@ -165,6 +165,7 @@ shot undo-page
 drv click-at UndoFileList 60 200
 sleep 1
 expect "blank click clears the selection" "$(drv list UndoFileList | cut -f1,2)" $'0\t0'
+expect "and the file shown" "$(drv wide-text UndoFileText)" ""
 shot undo-page-blank-click
 for button in UndoButton DeleteButton; do
   drv click "$button"

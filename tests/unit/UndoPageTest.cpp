@@ -125,6 +125,8 @@ TEST_F(UndoPageTest, NothingTickedAndNothingSelectedAsksNothingAndSaysSo) {
     for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
     form.OpenUndoPage();
     view.selected = -1;  // a click on the list's blank area
+    form.OnUndoListClicked();
+    EXPECT_TRUE(view.undoText.empty());
     dialogs.confirmation.shown.clear();
     dialogs.information.shown.clear();
     dialogs.confirmation.presses = {1};

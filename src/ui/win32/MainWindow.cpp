@@ -278,7 +278,8 @@ void MainWindow::OnListNotify(const NMHDR& header) {
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
   const bool nowSelected = (change.uNewState & LVIS_SELECTED) != 0;
   const bool wasSelected = (change.uOldState & LVIS_SELECTED) != 0;
-  if ((change.uChanged & LVIF_STATE) != 0 && nowSelected && !wasSelected) {
+  // A selection made or lost by the user: the text box follows it.
+  if ((change.uChanged & LVIF_STATE) != 0 && nowSelected != wasSelected) {
     form_.OnUndoListClicked();
   }
 }
