@@ -184,8 +184,14 @@ class CleanEngine {
                  const Rule& rule);
   // A scan's finding: counted and listed with its line ending in "found".
   bool Found(Finding& finding, const std::string& detail);
-  // Names a problem that stays for want of a backup, for the end of the run; returns false.
+  // Marks a problem that stays where it is, with the reason why; returns false.
   bool LeftInPlace(Finding& finding, const std::string& reason);
+  // LeftInPlace for want of a backup; item names it in the message at the end of the run.
+  bool LeftWithoutBackup(Finding& finding, const std::string& item);
+  // A judged repair through the deletion script: its script lines, count and detail line when
+  // its backup reached the journal, else left without a backup.
+  bool Schedule(Finding& finding, bool backedUp, const std::string& item,
+                std::initializer_list<std::string> scriptLines, const std::string& detail);
   // Counts a repair in its category and adds its detail line.
   void Record(Finding& finding, const std::string& detail);
 

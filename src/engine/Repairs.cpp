@@ -69,14 +69,8 @@ bool CleanEngine::RepairKey(int category, RootKey root, const std::string& backu
       Judge(category, root, rule.item.empty() ? backupPath : rule.item, nullptr, rule);
   if (!finding) return false;
   if (lastRun_ == RunMode::Scan) return Found(*finding, detail);
-  if (!BackupKey(root, backupPath)) {
-    leftWithoutBackup_.push_back(KeyDisplayName(root, backupPath));
-    return LeftInPlace(*finding, runmsg::kNoBackup);
-  }
-  FixScript.insert(FixScript.end(), scriptLines);
-  finding->viaScript = true;
-  Record(*finding, detail);
-  return true;
+  return Schedule(*finding, BackupKey(root, backupPath), KeyDisplayName(root, backupPath),
+                  scriptLines, detail);
 }
 
 bool CleanEngine::RepairValue(int category, RootKey root, const std::string& keyPath,
@@ -86,14 +80,23 @@ bool CleanEngine::RepairValue(int category, RootKey root, const std::string& key
   Finding* finding = Judge(category, root, keyPath, &name, rule);
   if (!finding) return false;
   if (lastRun_ == RunMode::Scan) return Found(*finding, detail);
-  if (!BackupValue(root, keyPath, name)) {
-    leftWithoutBackup_.push_back(ValueDisplayName(root, keyPath, name));
-    return LeftInPlace(*finding, runmsg::kNoBackup);
-  }
+  return Schedule(*finding, BackupValue(root, keyPath, name), ValueDisplayName(root, keyPath, name),
+                  scriptLines, detail);
+}
+
+bool CleanEngine::Schedule(Finding& finding, bool backedUp, const std::string& item,
+                           std::initializer_list<std::string> scriptLines,
+                           const std::string& detail) {
+  if (!backedUp) return LeftWithoutBackup(finding, item);
   FixScript.insert(FixScript.end(), scriptLines);
-  finding->viaScript = true;
-  Record(*finding, detail);
+  finding.viaScript = true;
+  Record(finding, detail);
   return true;
+}
+
+bool CleanEngine::LeftWithoutBackup(Finding& finding, const std::string& item) {
+  leftWithoutBackup_.push_back(item);
+  return LeftInPlace(finding, runmsg::kNoBackup);
 }
 
 bool CleanEngine::Found(Finding& finding, const std::string& detail) {

@@ -28,8 +28,7 @@ bool CleanEngine::RemoveValueNow(RootKey root, const std::string& keyPath, const
   if (lastRun_ == RunMode::Scan) return Found(*finding, detail);
   if (!BackupValue(root, keyPath, name) ||
       SaveUndoFile(UndoDir() + UndoFileName, UndoJournal) != status::kSuccess) {
-    leftWithoutBackup_.push_back(ValueDisplayName(root, keyPath, name));
-    return LeftInPlace(*finding, runmsg::kNoBackup);
+    return LeftWithoutBackup(*finding, ValueDisplayName(root, keyPath, name));
   }
   journalLinesOnDisk_ = UndoJournal.size();
   if (key.Delete(name) != status::kSuccess) {

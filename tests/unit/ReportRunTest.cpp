@@ -52,6 +52,12 @@ class ReportRunTest : public SafetyMachine {
     PutFolder("C:\\Reports");
   }
   json Report() const { return json::parse(sim.files.FileText(kPath)); }
+  // Whether the machine is as before but for the report file.
+  bool OnlyTheReportWritten(const Snapshot& before) {
+    Snapshot after = Take();
+    after.files.erase(UpperAscii(kPath));
+    return after == before;
+  }
   static std::vector<std::string> Actions(const json& report) {
     std::vector<std::string> actions;
     for (const json& category : report["categories"]) {
@@ -66,9 +72,7 @@ class ReportRunTest : public SafetyMachine {
 TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
   const Snapshot before = Take();
   EXPECT_EQ(RunReport(RunMode::Scan, kPath), kExitProblemsFound);
-  Snapshot after = Take();
-  after.files.erase(UpperAscii(kPath));
-  EXPECT_TRUE(after == before);
+  EXPECT_TRUE(OnlyTheReportWritten(before));
   const json report = Report();
   EXPECT_EQ(report["mode"], "scan");
   EXPECT_EQ(report["exitCode"], 1);
@@ -139,9 +143,7 @@ TEST_F(ReportRunTest, AnotherRunMeansNoRunAndCodeTwo) {
   sim.process.heldElsewhere.insert(kRunLockName);
   const Snapshot before = Take();
   EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitNotCompleted);
-  Snapshot after = Take();
-  after.files.erase(UpperAscii(kPath));
-  EXPECT_TRUE(after == before);
+  EXPECT_TRUE(OnlyTheReportWritten(before));
   const json report = Report();
   EXPECT_EQ(report["error"], runmsg::AnotherRun());
   EXPECT_EQ(report["exitCode"], 2);
