@@ -31,11 +31,12 @@ std::string FolderPart(const std::string& path) {
 
 // A folder setting whose text the code page cannot hold names no folder the program can use:
 // it reads as "" and readable is cleared.
-std::string FolderSetting(RootKey root, const char* key, const char* name, bool& readable) {
+std::string FolderSetting(RootKey root, const char* key, const char* name,
+                          bool* readable = nullptr) {
   try {
     return ReadStringUpper(root, key, name);
   } catch (const UnreadableText&) {
-    readable = false;
+    if (readable != nullptr) *readable = false;
     return {};
   }
 }
@@ -105,22 +106,21 @@ void InitPaths() {
   std::string windows = Process().WindowsDirectory();
   windows.resize(windows.find('\0') == std::string::npos ? windows.size() : windows.find('\0'));
   folders.windowsDir = WithBackslash(windows);
-  bool readable = true;
   folders.programFilesDir =
-      WithBackslash(FolderSetting(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir", readable));
+      WithBackslash(FolderSetting(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir"));
   folders.commonFilesDir =
-      WithBackslash(FolderSetting(RootKey::LocalMachine, kVersionKey, "CommonFilesDir", readable));
+      WithBackslash(FolderSetting(RootKey::LocalMachine, kVersionKey, "CommonFilesDir"));
   const std::string programFilesX86 =
-      FolderSetting(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir (x86)", readable);
+      FolderSetting(RootKey::LocalMachine, kVersionKey, "ProgramFilesDir (x86)");
   folders.programFilesX86Dir =
       programFilesX86.empty() ? folders.programFilesDir : WithBackslash(programFilesX86);
   const std::string commonFilesX86 =
-      FolderSetting(RootKey::LocalMachine, kVersionKey, "CommonFilesDir (x86)", readable);
+      FolderSetting(RootKey::LocalMachine, kVersionKey, "CommonFilesDir (x86)");
   folders.commonFilesX86Dir =
       commonFilesX86.empty() ? folders.commonFilesDir : WithBackslash(commonFilesX86);
-  readable = true;
+  bool readable = true;
   const std::string appData =
-      FolderSetting(RootKey::CurrentUser, kShellFoldersKey, "AppData", readable);
+      FolderSetting(RootKey::CurrentUser, kShellFoldersKey, "AppData", &readable);
   const size_t last = appData.rfind('\\');
   folders.profileDir =
       WithBackslash(last == std::string::npos ? std::string() : appData.substr(0, last + 1));

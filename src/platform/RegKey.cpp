@@ -96,9 +96,7 @@ long RegKey::QueryText(const std::string& name, uint32_t& type, std::string& tex
   if (result != status::kSuccess || (type != regtype::kSz && type != regtype::kExpandSz)) {
     return result;
   }
-  std::u16string wide = Utf16LeText(stored);
-  // Stored strings need not end in a NUL, and may hold more than one.
-  if (size_t nul = wide.find(u'\0'); nul != std::u16string::npos) wide.resize(nul);
+  const std::u16string wide = TextUpToNul(stored);
   bool lossy = false;
   std::string ansi = Ansi().ToAnsi(wide, lossy);
   if (lossy) return status::kNoUnicodeTranslation;

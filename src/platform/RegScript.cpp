@@ -75,13 +75,6 @@ bool IsPlainString(const Bytes& stored) {
   return text.find_first_of(std::u16string_view(u"\0\r\n", 3)) == text.size() - 1;
 }
 
-// The characters of stored text up to its first NUL.
-std::u16string TextUpToNul(const Bytes& stored) {
-  std::u16string text = Utf16LeText(stored);
-  if (size_t nul = text.find(u'\0'); nul != std::u16string::npos) text.resize(nul);
-  return text;
-}
-
 // Backslash doubled, double quote as backslash + double quote; with exportControls, CR and LF
 // as \r and \n, as Wine's editor writes them in exported strings and reads them back.
 template <typename Char>
@@ -126,14 +119,6 @@ std::string DeleteKeyLine(RootKey root, std::string_view path) {
 }
 
 std::string ValueNameText(std::string_view name) { return NameText(name); }
-
-std::string StringValueLine(std::string_view name, std::string_view text) {
-  return ValueNameText(name) + "=\"" + EscapeScriptText(text) + "\"";
-}
-
-std::string DwordValueLine(std::string_view name, uint32_t value) {
-  return ValueNameText(name) + "=dword:" + HexNumber(value, 8, true);
-}
 
 std::string DeleteValueLine(std::string_view name) { return ValueNameText(name) + "=-"; }
 

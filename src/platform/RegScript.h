@@ -25,10 +25,6 @@ std::string KeyLine(RootKey root, std::string_view path);
 std::string DeleteKeyLine(RootKey root, std::string_view path);
 // "@" for the default value (empty name), otherwise the escaped name in double quotes.
 std::string ValueNameText(std::string_view name);
-// name="text" (a REG_SZ value).
-std::string StringValueLine(std::string_view name, std::string_view text);
-// name=dword:0000000A
-std::string DwordValueLine(std::string_view name, uint32_t value);
 // name=- (on import deletes the value).
 std::string DeleteValueLine(std::string_view name);
 

@@ -155,3 +155,9 @@ std::string WideToUtf8(const std::u16string& wide) {
   }
   return utf8;
 }
+
+std::u16string TextUpToNul(const Bytes& stored) {
+  std::u16string text = Utf16LeText(stored);
+  if (size_t nul = text.find(u'\0'); nul != std::u16string::npos) text.resize(nul);
+  return text;
+}

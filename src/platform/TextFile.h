@@ -18,6 +18,9 @@ WideList SplitLines(const std::u16string& text);
 std::u16string Utf8Text(const Bytes& data, size_t start = 0);
 // UTF-16LE bytes from start on; an odd last byte is no character and is left out.
 std::u16string Utf16LeText(const Bytes& data, size_t start = 0);
+// The characters of stored text up to its first NUL (stored strings need not end in one, and
+// may hold more than one).
+std::u16string TextUpToNul(const Bytes& stored);
 Bytes Utf16LeBytes(std::u16string_view text);
 // A UTF-16LE text file's bytes: the byte-order mark, then every line ended by CR LF.
 Bytes Utf16LeFile(const WideList& lines);

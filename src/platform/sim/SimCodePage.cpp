@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/RegistryOps.h"
 #include "platform/TextFile.h"
 
 namespace {
@@ -54,12 +55,7 @@ long SimCodePage::FromWide(const std::u16string& wide, uint32_t flags, bool* use
 }
 
 std::string SimCodePage::Upper(const std::string& text) {
-  if (identifier != codepage::kUtf8) return Cp1252Upper(text);
-  std::string result = text;
-  for (char& c : result) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return result;
+  return identifier == codepage::kUtf8 ? UpperAscii(text) : Cp1252Upper(text);
 }
 
 std::u16string Cp1252ToWide(const std::string& ansi) {

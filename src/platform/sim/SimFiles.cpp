@@ -297,7 +297,6 @@ bool SimFiles::Exists(const std::string& path) const {
 
 std::string SimFiles::FileText(const std::string& path) const {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
-  if (onQuestion) onQuestion(SimFileCall{"Attributes", Normalise(path)});
   const Entry* entry = Lookup(path);
   return entry ? std::string(entry->data.begin(), entry->data.end()) : std::string();
 }
