@@ -116,8 +116,7 @@ void MainForm::CloseForm(bool& canClose) {
     return;
   }
   FreeLists();
-  RemoveLeftoverFixScript();
-  ReleaseLanguageFile();
+  FinishProgram();
 }
 
 void MainForm::OnCloseClicked() {

@@ -22,8 +22,7 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   facts.ended = UtcNow();
   facts.messages = engine.informations;
   // As when the window closes: the imported deletion script is not kept.
-  RemoveLeftoverFixScript();
-  ReleaseLanguageFile();
+  FinishProgram();
   std::string why;
   const int code = ReportExitCode(engine, facts, why);
   const std::string text = RunReportJson(engine, facts, code, why);

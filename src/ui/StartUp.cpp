@@ -38,6 +38,11 @@ void PrepareProgram() {
   CreateExclusionsFile(UndoDir() + kExclusionsFileName);
 }
 
+void FinishProgram() {
+  RemoveLeftoverFixScript();
+  ReleaseLanguageFile();
+}
+
 Request RequestOf(const StartUp& startUp, uint32_t message, uintptr_t wParam) {
   // A failed registration leaves 0, which must not turn WM_NULL into a request.
   if (message == 0) return Request::None;

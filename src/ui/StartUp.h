@@ -47,6 +47,8 @@ ReportRequest ReportOf(const std::vector<std::string>& arguments);
 // What every start that runs the engine prepares: the folders, the Windows version, the
 // language file, the date of the undo file names and the exclusions file's example.
 void PrepareProgram();
+// What every such start leaves behind it: no deletion script, the language file released.
+void FinishProgram();
 
 // What a message means to the running instance.
 enum class Request { None, Clean, Undo };
