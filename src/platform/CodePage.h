@@ -31,4 +31,7 @@ class CodePage {
   // The code page's text for wide. lossy is set when it is not the same text: characters the
   // code page cannot hold (they become '?'), and ill-formed UTF-16 under UTF-8.
   std::string ToAnsi(const std::u16string& wide, bool& lossy);
+  // A registry name in the code page: status::kNoUnicodeTranslation when it does not survive
+  // the conversion, since the single-byte calls would then name another key or value.
+  long ToAnsiName(const std::u16string& wide, std::string& name);
 };

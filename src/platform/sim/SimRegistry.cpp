@@ -327,17 +327,6 @@ long SimRegistry::QueryInfo(RegHandle key, RegKeyInfo& info) {
   return status::kSuccess;
 }
 
-namespace {
-long ToAnsiName(CodePage& codePage, const std::u16string& wide, std::string& name) {
-  bool lossy = false;
-  std::string ansi = codePage.ToAnsi(wide, lossy);
-  // A name the code page cannot hold would name another key: refuse it, as the Win32 backend does.
-  if (lossy) return status::kNoUnicodeTranslation;
-  name = std::move(ansi);
-  return status::kSuccess;
-}
-}  // namespace
-
 long SimRegistry::EnumKey(RegHandle key, uint32_t index, std::string& name) {
   name.clear();
   RootKey root;
@@ -349,7 +338,7 @@ long SimRegistry::EnumKey(RegHandle key, uint32_t index, std::string& name) {
   if (nodes.empty()) return status::kKeyDeleted;
   std::vector<const Node*> children = MergedChildren(nodes);
   if (index >= children.size()) return status::kNoMoreItems;
-  return ToAnsiName(codePage_, children[index]->name, name);
+  return codePage_.ToAnsiName(children[index]->name, name);
 }
 
 long SimRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
@@ -363,7 +352,7 @@ long SimRegistry::EnumValue(RegHandle key, uint32_t index, std::string& name) {
   if (nodes.empty()) return status::kKeyDeleted;
   std::vector<const SimValue*> values = MergedValues(nodes);
   if (index >= values.size()) return status::kNoMoreItems;
-  return ToAnsiName(codePage_, values[index]->name, name);
+  return codePage_.ToAnsiName(values[index]->name, name);
 }
 
 long SimRegistry::QueryStored(RegHandle key, const std::u16string& name, uint32_t& type,

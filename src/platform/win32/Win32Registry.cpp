@@ -23,15 +23,10 @@ RegHandle FromHkey(HKEY key) { return reinterpret_cast<RegHandle>(key); }
 constexpr DWORD kMaxKeyName = 256;
 constexpr DWORD kMaxValueName = 16384;
 
+// The ANSI calls would hand back '?' or a best-fit twin that opens another key.
 long ToAnsiName(const wchar_t* wide, DWORD length, std::string& name) {
   Win32CodePage codePage;
-  bool lossy = false;
-  std::string ansi =
-      codePage.ToAnsi(std::u16string(reinterpret_cast<const char16_t*>(wide), length), lossy);
-  // The ANSI calls would hand back '?' or a best-fit twin that opens another key.
-  if (lossy && length > 0) return status::kNoUnicodeTranslation;
-  name = std::move(ansi);
-  return status::kSuccess;
+  return codePage.ToAnsiName(std::u16string(reinterpret_cast<const char16_t*>(wide), length), name);
 }
 }  // namespace
 
