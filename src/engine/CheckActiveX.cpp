@@ -40,7 +40,7 @@ void CleanEngine::CheckActiveX() {
   TextList names;
   ListSubKeys(kRoot, "\\", names);
   ForEachItem(names, [&](const std::string& name) {
-    if (name.empty() || name[0] == '.' || UpperAscii(name) == "CLSID") return;
+    if (name.empty() || name[0] == '.' || UpperAscii(name) == "CLSID" || IsViewNode(name)) return;
     const std::string p = "\\" + name;
     if (!CanOpenFullAccess(kRoot, p)) return;
 

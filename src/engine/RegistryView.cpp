@@ -32,3 +32,5 @@ std::string RegistryView::Tag(RootKey root) const {
   tag.pop_back();
   return tag + " " + LanguageText("Fix", "32-bit", "32-bit") + "]";
 }
+
+bool IsViewNode(const std::string& name) { return UpperAscii(name) == "WOW6432NODE"; }

@@ -29,5 +29,9 @@ struct RegistryView {
   std::string Tag(RootKey root) const;
 };
 
+// Whether a key at the root of the classes keys is the 32-bit view's own node. It holds that
+// view's copy of the classes and is never a class key, program identifier or extension itself.
+bool IsViewNode(const std::string& name);
+
 inline constexpr RegistryView k64BitView{"", ProgramKind::k64Bit};
 inline constexpr RegistryView k32BitView{"Wow6432Node", ProgramKind::k32Bit};

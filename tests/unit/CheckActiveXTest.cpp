@@ -24,6 +24,9 @@ TEST_F(CheckActiveXTest, JudgesClassIconAndVerbsOfEveryEntry) {
   Entry("AClass.1", "C:\\Gone\\a.dll,0", "C:\\Gone\\a.exe", "");
   PutDefault("AClass.1\\CLSID", "{nope}");
   Entry("CLSIDX", "C:\\Gone\\x.dll", "", "");
+  // The 32-bit view's node, whatever its default values say: never an entry of its own.
+  Entry("wow6432node", "C:\\Gone\\w.dll,0", "C:\\Gone\\w.exe %1", "");
+  PutDefault("wow6432node\\CLSID", "{nope}");
   // The excluded class, in lower case: left alone with all its missing files.
   Entry("Excluded.1", "C:\\Gone\\e.dll", "C:\\Gone\\e.exe", "");
   PutDefault("Excluded.1\\CLSID", "{d63e0ce2-a0a2-11d0-9c02-00c04fc99c8e}");
