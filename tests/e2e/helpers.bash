@@ -86,7 +86,7 @@ import_undo_file() {
   local files=("$(undo_dir)"/Undo*.reg)
   expect "one undo file" "${#files[@]}" "1"
   cp "${files[0]}" "$WINEPREFIX/drive_c/klarvex/undo.reg"
-  timeout 60 wine regedit /s 'C:\klarvex\undo.reg'
+  timeout 60 "$wine64" regedit /s 'C:\klarvex\undo.reg'
 }
 finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 # make_base DIR: a fresh prefix with the program, its driver and the fonts.
@@ -95,7 +95,7 @@ make_base() {
   mkdir -p "$1/drive_c/klarvex"
   cp "$exe" "$driver" "$1/drive_c/klarvex/"
   cp "$root/tests/e2e/wine-fonts.reg" "$1/drive_c/klarvex/"
-  (cd "$1/drive_c" && WINEPREFIX=$1 HOME=$1/home timeout 60 wine regedit /s 'C:\klarvex\wine-fonts.reg')
+  (cd "$1/drive_c" && WINEPREFIX=$1 HOME=$1/home timeout 60 "$wine64" regedit /s 'C:\klarvex\wine-fonts.reg')
   WINEPREFIX=$1 wineserver -w
 }
 # use_prefix NAME [REGFILE]: a scenario's copy of the base prefix, with REGFILE imported.
@@ -105,14 +105,14 @@ use_prefix() {
   cd "$WINEPREFIX/drive_c" || exit 1
   if [ -n "${2:-}" ]; then
     cp "$2" "$WINEPREFIX/drive_c/klarvex/planted.reg"
-    timeout 60 wine regedit /s 'C:\klarvex\planted.reg'
+    timeout 60 "$wine64" regedit /s 'C:\klarvex\planted.reg'
   fi
   wineserver -p 60
 }
 # export_all NAME: both software branches, as the system's editor writes them.
 export_all() {
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
-  timeout 60 wine regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
+  timeout 60 "$wine64" regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
+  timeout 60 "$wine64" regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
 }
 # compare A B [EXPECTED]: both branches' exports item by item.
 compare() {

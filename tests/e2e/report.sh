@@ -52,7 +52,7 @@ ok "the clean fixed the scan's items in the scan's order" \
   python3 "$here/reportcheck.py" "$k/clean.json" "$work/expected.txt" clean "$k/scan.json"
 undofile=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["undoFile"])' "$k/clean.json")
 echo "  undo file: $undofile"
-timeout 60 wine regedit /s "$undofile"
+timeout 60 "$wine64" regedit /s "$undofile"
 export_all restored
 ok "the undo file gives back the registry as it was" compare before restored
 

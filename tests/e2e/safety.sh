@@ -16,7 +16,7 @@ reg_from_text "$here/safety-planted.txt" "$planted"
 
 echo "=== planted problems of every category"
 use_prefix safety "$planted"
-ok "planted" bash -c "timeout 60 wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1' >/dev/null"
+ok "planted" bash -c "timeout 60 $wine64 reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1' >/dev/null"
 export_all before
 start clean
 ok "window opens" drv wait-window 30000

@@ -26,9 +26,9 @@ note_report() {
 }
 # expect_has DESCRIPTION TEXT PART
 expect_has() { if [[ "$2" == *"$3"* ]]; then pass "$1"; else fail "$1: '$3' not in '$2'"; fi; }
-reg_has() { timeout 60 wine reg query "$1" /v "$2" >/dev/null 2>&1; }
+reg_has() { timeout 60 "$wine64" reg query "$1" /v "$2" >/dev/null 2>&1; }
 # reg_sz KEY NAME: the data of a string value, as reg query shows it.
-reg_sz() { timeout 60 wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*  *REG_SZ  *//p'; }
+reg_sz() { timeout 60 "$wine64" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*  *REG_SZ  *//p'; }
 
 echo "=== base prefix"
 make_base "$work/base"
@@ -54,6 +54,9 @@ ok "window opens" drv wait-window 30000
 run_clean
 baseline=$(counts)
 echo "  baseline counts: $baseline"
+# A whole 64-bit prefix: Wine's 32-bit classes and interfaces, and the 32-bit view's own node at
+# the root of the classes, give no finding; only the prefix's orphan extensions do.
+expect "a fresh prefix finds nothing beyond category 1" "$(cut -d' ' -f2- <<<"$baseline")" "0 0 0 0"
 drv close
 ok "window closes" drv wait-gone 20000
 
@@ -70,7 +73,7 @@ finish_prefix
 echo "=== clean: start page, run, Details, undo page, Undo, Delete"
 use_prefix main "$here/planted.reg"
 # What category 1 must find, read from the prefix itself by the program's rule.
-timeout 60 wine regedit /e 'C:\klarvex\classes.reg' 'HKEY_LOCAL_MACHINE\SOFTWARE\Classes'
+timeout 60 "$wine64" regedit /e 'C:\klarvex\classes.reg' 'HKEY_LOCAL_MACHINE\SOFTWARE\Classes'
 python3 "$here/orphan-extensions.py" "$WINEPREFIX/drive_c/klarvex/classes.reg" >"$work/orphans-expected.txt"
 start clean
 ok "window opens" drv wait-window 30000
@@ -131,8 +134,8 @@ sleep 1
 expect "button back to Clean" "$(drv text CleanButton)" "Clean"
 expect "gauge hidden again" "$(drv visible ProgressGauge)" "0"
 shot start-after-run
-ok "uninstall entry removed" bash -c "! timeout 60 wine reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxLeftover' >/dev/null 2>&1"
-ok "Run value removed" bash -c "! timeout 60 wine reg query 'HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run' /v KvxGhost >/dev/null 2>&1"
+ok "uninstall entry removed" bash -c "! timeout 60 $wine64 reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxLeftover' >/dev/null 2>&1"
+ok "Run value removed" bash -c "! timeout 60 $wine64 reg query 'HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run' /v KvxGhost >/dev/null 2>&1"
 ok "deletion script left after the run" test -f "$(undo_dir)/RegistryCleaner.reg"
 
 drv click DetailsLink4
@@ -190,7 +193,7 @@ expect "uninstall entry restored" "$(reg_sz 'HKLM\SOFTWARE\Microsoft\Windows\Cur
 expect "Run value restored" "$(reg_sz 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run' KvxGhost)" '"C:\Program Files\KvxGhost\ghost.exe" /minimized'
 
 ok "MRU value restored" reg_has 'HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\RunMRU' a
-expect_has "orphan extension restored" "$(timeout 60 wine reg query 'HKLM\SOFTWARE\Classes\.kvxorphan' /ve 2>/dev/null)" "KvxMissing.Document"
+expect_has "orphan extension restored" "$(timeout 60 "$wine64" reg query 'HKLM\SOFTWARE\Classes\.kvxorphan' /ve 2>/dev/null)" "KvxMissing.Document"
 
 drv click SelectAllLink
 sleep 1
