@@ -1,5 +1,10 @@
 # Windows build (MinGW-w64): the real Win32 backends, Klarvex.exe, and the tests that run under Wine.
 add_link_options(-static -Wl,--nxcompat -Wl,--dynamicbase)
+# The same sources give the same bytes in any folder at any time: no build paths in the objects
+# and no link time in the executable's header.
+add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>
+                    $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>)
+add_link_options(-Wl,--no-insert-timestamp)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 # The JSON library is header-only (Debian's nlohmann-json3-dev). Only its own folder goes on the
@@ -23,6 +28,14 @@ add_executable(Klarvex WIN32 ${PROJECT_SOURCE_DIR}/src/ui/win32/WinMain.cpp
 klarvex_target(Klarvex)
 target_link_libraries(Klarvex PRIVATE kvx_ui_win32)
 set_target_properties(Klarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+# The link map names every library linked into the program, for the third-party notices' test.
+target_link_options(Klarvex PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Klarvex.map)
+# The version resource takes the project's version from a header made here; the packaging reads
+# version.txt.
+configure_file(${PROJECT_SOURCE_DIR}/resources/Version.h.in ${PROJECT_BINARY_DIR}/version/Version.h
+               @ONLY)
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/version.txt CONTENT "@PROJECT_VERSION@\n")
+target_include_directories(Klarvex PRIVATE ${PROJECT_BINARY_DIR}/version)
 # The translator's template ships beside the program; it holds the built-in texts, so the
 # program looks the same with it and without it.
 add_custom_command(TARGET Klarvex POST_BUILD COMMAND ${CMAKE_COMMAND} -E copy_if_different
@@ -39,7 +52,7 @@ add_executable(KlarvexUtf8 WIN32 ${PROJECT_SOURCE_DIR}/src/ui/win32/WinMain.cpp
                ${PROJECT_SOURCE_DIR}/resources/Klarvex.rc)
 klarvex_target(KlarvexUtf8)
 target_compile_definitions(KlarvexUtf8 PRIVATE KLARVEX_UTF8)
-target_include_directories(KlarvexUtf8 PRIVATE ${PROJECT_BINARY_DIR}/utf8)
+target_include_directories(KlarvexUtf8 PRIVATE ${PROJECT_BINARY_DIR}/utf8 ${PROJECT_BINARY_DIR}/version)
 target_link_libraries(KlarvexUtf8 PRIVATE kvx_ui_win32)
 set_target_properties(KlarvexUtf8 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
