@@ -274,6 +274,7 @@ class TimedProcess : public ProcessApi {
   std::string ErrorText(long status) override {
     return Timed([&] { return inner_.ErrorText(status); });
   }
+  void SayOnConsole(const std::string& line) override { inner_.SayOnConsole(line); }
 };
 
 }  // namespace

@@ -33,4 +33,8 @@ class ProcessApi {
   // Takes the system-wide lock of this name for the rest of the process. True when this process
   // holds it, also when it took it before; false while another process holds it.
   virtual bool HoldNamedLock(const std::string& name) = 0;
+  // Writes one line to the console of the program that started this one, or to where that
+  // program sent this one's error output (a file, a pipe); nothing when there is neither, as
+  // for a start from the desktop.
+  virtual void SayOnConsole(const std::string& line) = 0;
 };

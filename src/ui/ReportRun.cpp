@@ -3,13 +3,35 @@
 #include "engine/HeadlessEngine.h"
 #include "engine/RunReport.h"
 #include "platform/LanguageFile.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "ui/StartUp.h"
 #include "undo/UndoJournal.h"
 
+namespace {
+
+// The folder the report goes into, with its closing separator; "" for a bare file name, which
+// goes into the current folder.
+std::string ReportFolder(const std::string& reportPath) {
+  const size_t last = reportPath.find_last_of("\\/");
+  return last == std::string::npos ? std::string() : reportPath.substr(0, last + 1);
+}
+
+// Ends a run that cannot even start: the one line the console of its starter gets.
+int NotCompleted(const std::string& why) {
+  Process().SayOnConsole("Klarvex: " + why);
+  return kExitNotCompleted;
+}
+
+}  // namespace
+
 int RunReport(RunMode mode, const std::string& reportPath) {
-  // Without a file name there is nowhere to say why nothing ran.
-  if (reportPath.empty()) return kExitNotCompleted;
+  // Nothing is prepared, scanned or written before the report is known to have a place.
+  if (reportPath.empty()) return NotCompleted("no report file is named after /report.");
+  const std::string folder = ReportFolder(reportPath);
+  if (!folder.empty() && !FolderExists(folder)) {
+    return NotCompleted("the report's folder " + folder + " does not exist.");
+  }
   PrepareProgram();
   ReportFacts facts;
   facts.mode = mode;
@@ -25,9 +47,12 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   FinishProgram();
   std::string why;
   const int code = ReportExitCode(engine, facts, why);
+  if (!facts.ran) Process().SayOnConsole("Klarvex: " + why.substr(0, why.find('\n')));
   const std::string text = RunReportJson(engine, facts, code, why);
-  if (Files().WriteAll(reportPath, Bytes(text.begin(), text.end())) != status::kSuccess) {
-    return kExitNotCompleted;
+  const long status = Files().WriteAll(reportPath, Bytes(text.begin(), text.end()));
+  if (status != status::kSuccess) {
+    return NotCompleted("the report could not be written to " + reportPath + ": " +
+                        Process().ErrorText(status));
   }
   return code;
 }

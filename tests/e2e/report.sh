@@ -2,8 +2,9 @@
 # Report runs and the preview window with the real Klarvex.exe and the system's editor: on the
 # safety scenario's machine SCAN /report lists every planted problem with its rule and changes
 # nothing; CLEAN /report removes exactly those, the undo file gives everything back; an excluded
-# problem stays through both; a report run while a window is open ends with code 2; the preview
-# window scans first and cleans after.
+# problem stays through both; a report run without a file name, with a missing folder or while a
+# window is open says why on its console and ends with code 2; the preview window scans first
+# and cleans after.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
@@ -14,6 +15,13 @@ e2e_begin report 900
 report() {
   timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "C:\\klarvex\\$2.json" >/dev/null 2>&1
   echo $?
+}
+# said ARGUMENTS...: what a report run wrote to its console, then its exit code.
+said() {
+  local text code
+  text=$(timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" 2>&1 >/dev/null)
+  code=$?
+  printf '%s | %s' "$(tr -d '\r' <<<"$text")" "$code"
 }
 
 echo "=== base prefix"
@@ -30,6 +38,16 @@ printf '# kept on purpose\r\n%s\r\nnot a key\r\n' "$excluded" >"$undo/Exclusions
 grep -vF "$excluded" "$here/safety-expected.txt" >"$work/expected.txt"
 cp "$work/expected.txt" "$k/expected.txt"
 ls "$undo" >"$work/undo-before.txt"
+
+echo "=== a report run with nowhere to write"
+while IFS='|' read -r mode path line; do
+  expect "$mode /report $path: its line, code 2" "$(said "$mode" /report $path)" "$line | 2"
+done <<'EOF'
+SCAN||Klarvex: no report file is named after /report.
+CLEAN|C:\nowhere\r.json|Klarvex: the report's folder C:\nowhere\ does not exist.
+EOF
+ls "$undo" >"$work/undo-after-refusals.txt"
+ok "nothing was cleaned or written" cmp -s "$work/undo-before.txt" "$work/undo-after-refusals.txt"
 
 echo "=== SCAN /report"
 export_all before
@@ -59,7 +77,8 @@ ok "the undo file gives back the registry as it was" compare before restored
 echo "=== a report run while a window is open"
 start CLEAN
 ok "window opens" drv wait-window 30000
-expect "report exit code (another run)" "$(report SCAN busy)" "2"
+expect "a report run during a window: its line, code 2" "$(said SCAN /report 'C:\klarvex\busy.json')" \
+  "Klarvex: Another Klarvex window or report run is using the undo folder. | 2"
 busy=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["error"].splitlines()[0])' "$k/busy.json")
 expect "the report says why" "$busy" "Another Klarvex window or report run is using the undo folder."
 drv close

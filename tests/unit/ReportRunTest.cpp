@@ -96,6 +96,7 @@ TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
     EXPECT_EQ(category["count"], category["items"].size());
   }
   for (const std::string& action : Actions(report)) EXPECT_EQ(action, "found");
+  EXPECT_TRUE(sim.process.consoleLines.empty());
 }
 
 TEST_F(ReportRunTest, CleanReportsWhatWasDoneAndKeepsTheUndoFile) {
@@ -147,6 +148,29 @@ TEST_F(ReportRunTest, AnotherRunMeansNoRunAndCodeTwo) {
   const json report = Report();
   EXPECT_EQ(report["error"], runmsg::AnotherRun());
   EXPECT_EQ(report["exitCode"], 2);
+  EXPECT_EQ(sim.process.consoleLines,
+            std::vector<std::string>{
+                "Klarvex: Another Klarvex window or report run is using the undo folder."});
+}
+
+TEST_F(ReportRunTest, AReportWithNowhereToGoSaysSoBeforeAnythingIsCleaned) {
+  const struct {
+    std::string path;
+    const char* line;
+  } cases[] = {
+      {"", "Klarvex: no report file is named after /report."},
+      {"C:\\Missing\\r.json", "Klarvex: the report's folder C:\\Missing\\ does not exist."},
+      {"C:\\Reports\\klarvex.json\\r.json",
+       "Klarvex: the report's folder C:\\Reports\\klarvex.json\\ does not exist."},
+  };
+  PutFile(kPath, "a file, not a folder");
+  for (const auto& c : cases) {
+    sim.process.consoleLines.clear();
+    const Snapshot before = Take();
+    EXPECT_EQ(RunReport(RunMode::Clean, c.path), kExitNotCompleted) << c.path;
+    EXPECT_TRUE(Take() == before) << c.path;
+    EXPECT_EQ(sim.process.consoleLines, std::vector<std::string>{c.line});
+  }
 }
 
 TEST_F(ReportRunTest, AReportThatCannotBeWrittenEndsWithCodeTwo) {
@@ -154,7 +178,10 @@ TEST_F(ReportRunTest, AReportThatCannotBeWrittenEndsWithCodeTwo) {
     return call.call == "WriteAll" && UpperAscii(call.path) == UpperAscii(kPath) ? 5L : 0L;
   };
   EXPECT_EQ(RunReport(RunMode::Scan, kPath), kExitNotCompleted);
-  EXPECT_EQ(RunReport(RunMode::Scan, ""), kExitNotCompleted);
+  EXPECT_EQ(sim.process.consoleLines,
+            std::vector<std::string>{
+                "Klarvex: the report could not be written to C:\\Reports\\klarvex.json: "
+                "Access is denied."});
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ class SimProcess : public ProcessApi {
   }
   std::set<std::string> heldLocks;
   std::set<std::string> heldElsewhere;
+  void SayOnConsole(const std::string& line) override { consoleLines.push_back(line); }
+  std::vector<std::string> consoleLines;
   std::string ErrorText(long status) override {
     switch (status) {
       case 5:

@@ -54,6 +54,7 @@ class Win32Process : public ProcessApi {
   LocalDate Today() override;
   std::string ErrorText(long status) override;
   bool HoldNamedLock(const std::string& name) override;
+  void SayOnConsole(const std::string& line) override;
 };
 
 class Win32Shell : public ShellApi {

@@ -118,3 +118,31 @@ std::string Win32Process::ErrorText(long status) {
   }
   return message;
 }
+
+void Win32Process::SayOnConsole(const std::string& line) {
+  // A program of the window subsystem gets no console of its own. Access denied means the
+  // process already has one (Wine gives a program started from a terminal that terminal's).
+  const bool console =
+      AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD written = 0;
+  HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+  const DWORD type =
+      errors != nullptr && errors != INVALID_HANDLE_VALUE ? GetFileType(errors) : FILE_TYPE_UNKNOWN;
+  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+    const std::string text = line + "\r\n";
+    WriteFile(errors, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
+  }
+  if (!console) return;
+  HANDLE screen =
+      CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (screen == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\r\n";
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  WriteConsoleW(screen, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  CloseHandle(screen);
+}
