@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The release as a user gets it. scripts/package runs once; then: the zip holds exactly the five
+# files, SHA256SUMS verifies, the executable's version resource, its report and the zip's name
+# carry one version, THIRD-PARTY-NOTICES.txt names every library the link map shows linked; and
+# the same sources packed again in another folder, later, give the same bytes.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tests/e2e/helpers.bash"
+source "$root/scripts/wine-env.sh"
+work=$root/build/release-test
+rm -rf "$work"
+mkdir -p "$work"
+cd "$root" || exit 1
+
+echo "=== scripts/package"
+"$root/scripts/package" || exit 1
+build=$root/build/release
+version=$(cat "$build/version.txt")
+zip=$root/dist/Klarvex-$version-win64.zip
+expect "the zip's files, in order" "$(unzip -Z1 "$zip" | paste -sd' ')" \
+  "Klarvex.exe English.ini README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt"
+ok "SHA256SUMS verifies the zip" bash -c "cd '$root/dist' && sha256sum --quiet -c SHA256SUMS"
+unzip -q "$zip" -d "$work/unpacked"
+ok "README.txt is the README's Windows part" grep -q '^## Three ways to run' "$work/unpacked/README.txt"
+
+echo "=== one version: $version"
+expect "the version resource (fixed, file, product)" \
+  "$(python3 "$root/tests/release/versions.py" "$work/unpacked/Klarvex.exe" | tr -d '\r' | sort -u)" \
+  "$version"
+# The report's version, from a scan of a fresh prefix by the zip's own program.
+export WINEPREFIX=$work/prefix HOME=$work/prefix/home
+kvx_make_prefix "$WINEPREFIX"
+mkdir -p "$WINEPREFIX/drive_c/klarvex"
+cp "$work/unpacked/Klarvex.exe" "$WINEPREFIX/drive_c/klarvex/"
+(cd "$WINEPREFIX/drive_c" && timeout 600 wine 'C:\klarvex\Klarvex.exe' SCAN /report 'C:\klarvex\r.json' >/dev/null 2>&1)
+expect "the report's version" \
+  "$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["version"])' "$WINEPREFIX/drive_c/klarvex/r.json")" \
+  "$version"
+finish_prefix
+
+echo "=== third-party notices"
+# Every archive a member was taken from, and every object file from outside this build.
+linked=$(
+  sed -n '1,/^Discarded input sections/p' "$build/Klarvex.map" | grep -o '^[^ (]*\.a(' | tr -d '('
+  grep -o '^LOAD /.*\.o$' "$build/Klarvex.map" | cut -d' ' -f2
+)
+missing=()
+for lib in $(printf '%s\n' "$linked" | xargs -n1 basename | grep -v '^libkvx_' | sort -u); do
+  grep -qF "$lib" "$work/unpacked/THIRD-PARTY-NOTICES.txt" || missing+=("$lib")
+done
+expect "the notices name every library linked in" "${missing[*]}" ""
+ok "the link map shows the runtime libraries" grep -q 'libstdc++\.a(' "$build/Klarvex.map"
+
+echo "=== the same bytes from another folder"
+copy=$work/copy
+mkdir -p "$copy/src"
+git ls-files -co --exclude-standard -z | tar --null -T - -cf - | tar -xf - -C "$copy/src"
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) KLARVEX_RELEASE_BUILD=$copy/build \
+  KLARVEX_DIST=$copy/dist "$copy/src/scripts/package" >"$work/copy.log" 2>&1 ||
+  { cat "$work/copy.log"; exit 1; }
+ok "Klarvex.exe is byte for byte the same" cmp "$build/Klarvex.exe" "$copy/build/Klarvex.exe"
+ok "the zip is byte for byte the same" cmp "$zip" "$copy/dist/$(basename "$zip")"
+
+echo
+if [ "$failures" -eq 0 ]; then echo "release: all checks passed"; else echo "release: $failures checks failed"; fi
+[ "$failures" -eq 0 ]
