@@ -27,8 +27,8 @@ echo "=== one version: $version"
 expect "the version resource (fixed, file, product)" \
   "$(python3 "$root/tests/release/versions.py" "$work/unpacked/Klarvex.exe" | tr -d '\r' | sort -u)" \
   "$version"
-# The report's version, from a scan of a fresh prefix by the zip's own program.
-export WINEPREFIX=$work/prefix HOME=$work/prefix/home
+# The report's version, from a scan by the zip's own program (in a prefix kept between runs).
+export WINEPREFIX=$root/build/wine/release-prefix HOME=$root/build/wine/release-prefix/home
 kvx_make_prefix "$WINEPREFIX"
 mkdir -p "$WINEPREFIX/drive_c/klarvex"
 cp "$work/unpacked/Klarvex.exe" "$WINEPREFIX/drive_c/klarvex/"
