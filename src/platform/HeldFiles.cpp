@@ -13,9 +13,23 @@ bool IsPlainFile(const HeldFacts& facts) {
          facts.links == 1;
 }
 
+namespace {
+// What the attributes of the name itself say: a system that opens a link's target even when
+// asked not to (Wine) still shows the link there.
+bool NameIsLink(const std::string& path) {
+  const uint32_t attributes = Files().Attributes(path);
+  return attributes != fileattr::kInvalid && (attributes & fileattr::kReparsePoint) != 0;
+}
+}  // namespace
+
 std::unique_ptr<HeldFile> HoldPlainFile(const std::string& path, HoldMode mode, long& status) {
+  // Asked first as well, so that a link is not opened (or its target created) at all.
+  if (NameIsLink(path)) {
+    status = status::kAccessDenied;
+    return nullptr;
+  }
   std::unique_ptr<HeldFile> file = Files().Hold(path, mode, status);
-  if (file && !IsPlainFile(file->Facts())) {
+  if (file && (!IsPlainFile(file->Facts()) || NameIsLink(path))) {
     status = status::kAccessDenied;
     return nullptr;
   }
@@ -73,6 +87,8 @@ long ReadOwnFile(const std::string& path, Bytes& data) {
 }
 
 bool RemoveOwnFile(const std::string& path) {
+  // DeleteFileA removes a link itself, never what it leads to.
+  if (NameIsLink(path)) return Files().RemoveFile(path);
   long status = status::kSuccess;
   std::unique_ptr<HeldFile> file = Files().Hold(path, HoldMode::ReadToDelete, status);
   if (!file || file->Delete() != status::kSuccess) return false;

@@ -37,7 +37,9 @@ UndoFolderCheck CheckUndoFolder() {
     const std::unique_ptr<HeldFile> held = Files().Hold(folder, HoldMode::Folder, status);
     if (!held) return {UndoFolderState::Unavailable, folder};
     facts = held->Facts();
-    if ((facts.attributes & fileattr::kReparsePoint) != 0) {
+    // The name's own attributes too: Wine opens a folder link's target even when asked not to,
+    // while its attributes show the link.
+    if (((facts.attributes | Files().Attributes(folder)) & fileattr::kReparsePoint) != 0) {
       return {UndoFolderState::ReparsePoint, folder};
     }
     if (end >= undo.size()) break;

@@ -184,6 +184,9 @@ void MainForm::OnDeleteClicked() {
   const int n =
       ConfirmTicked(LanguageText("Undo", "Message3", "Are you sure to delete checked undo?"));
   if (n == 0) return;
+  if (const UndoFolderCheck folder = CheckUndoFolder(); !folder.Usable()) {
+    return ShowInformation(runmsg::UndoFolderUnusable(folder));
+  }
   Running = true;
   TextList kept;
   for (int i = 0; i < view_.UndoListCount(); ++i) {

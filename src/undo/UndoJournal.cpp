@@ -10,6 +10,7 @@
 #include "platform/RegistryOps.h"
 #include "platform/Roots.h"
 #include "platform/TextFile.h"
+#include "platform/UndoFolderTrust.h"
 
 WideList UndoJournal;
 std::string UndoFileName;
@@ -92,9 +93,10 @@ bool TakeExport(const std::string& exportFile, WideList& lines) {
   long status = 0;
   std::unique_ptr<HeldFile> file = HoldPlainFile(exportFile, HoldMode::ReadToDelete, status);
   if (!file) return false;
+  // Found elsewhere, it is no file of the program's to read or to delete.
+  if (!LiesIn(file->Facts(), UndoDir())) return false;
   Bytes data;
-  const bool read =
-      LiesIn(file->Facts(), UndoDir()) && file->Read(data, kMaxReadBack) == status::kSuccess;
+  const bool read = file->Read(data, kMaxReadBack) == status::kSuccess;
   file->Delete();
   if (read) lines = SplitLines(DecodeText(data));
   return read;
@@ -164,5 +166,6 @@ long SaveFixScript(const std::string& path, const TextList& lines) {
 
 void RemoveLeftoverFixScript() {
   const std::string path = UndoDir() + kFixScriptName;
-  if (PathExists(path)) RemoveOwnFile(path);
+  // Only in a folder that passes its check: through a junction the name could be anyone's file.
+  if (PathExists(path) && CheckUndoFolder().Usable()) RemoveOwnFile(path);
 }
