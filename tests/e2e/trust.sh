@@ -11,10 +11,7 @@ source "$here/helpers.bash"
 e2e_begin trust 600
 
 # report MODE NAME: a report run into C:\klarvex\NAME; prints its exit code.
-report() {
-  timeout 300 wine 'C:\klarvex\Klarvex.exe' "$1" /report "C:\\klarvex\\$2" >/dev/null 2>&1
-  echo $?
-}
+report() { report_run "$1" "C:\\klarvex\\$2"; }
 error_of() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["error"].splitlines()[0])' "$1"; }
 
 echo "=== base prefix"
@@ -43,7 +40,7 @@ expect "a second name is refused" "$(report SCAN hard.json)" "2"
 expect "a symbolic link is refused" "$(report SCAN soft.json)" "2"
 expect "the file they lead to is unchanged" "$(cat "$k/victim.txt")" "mine"
 expect "an undo file as report is refused" \
-  "$(timeout 300 wine 'C:\klarvex\Klarvex.exe' SCAN /report "$(winepath -w "$undo/Undo 26-01-01-01.reg")" >/dev/null 2>&1; echo $?)" "2"
+  "$(report_run SCAN "$(winepath -w "$undo/Undo 26-01-01-01.reg")")" "2"
 expect "the undo file is unchanged" "$(cat "$undo/Undo 26-01-01-01.reg")" "backup"
 finish_prefix
 
