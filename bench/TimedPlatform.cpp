@@ -149,6 +149,41 @@ class TimedSearch : public FileSearch {
   Tracker& t_;
 };
 
+// A held file whose reads and writes count as file time; writes of an undo file also as such.
+class TimedHeldFile : public HeldFile {
+  template <typename Call>
+  auto Timed(Call call) {
+    const uint64_t start = Ticks();
+    auto result = call();
+    Add(t_.profile.files, start, Ticks());
+    return result;
+  }
+
+ public:
+  TimedHeldFile(std::unique_ptr<HeldFile> inner, std::string path, Tracker& tracker)
+      : inner_(std::move(inner)), path_(std::move(path)), t_(tracker) {}
+  HeldFacts Facts() override {
+    return Timed([&] { return inner_->Facts(); });
+  }
+  long Read(Bytes& data, size_t limit) override {
+    return Timed([&] { return inner_->Read(data, limit); });
+  }
+  long Replace(const Bytes& data) override {
+    const uint64_t start = Ticks();
+    const long result = Timed([&] { return inner_->Replace(data); });
+    if (Contains(path_, "\\Undo ")) Add(t_.profile.undoWrites, start, Ticks());
+    return result;
+  }
+  long Delete() override {
+    return Timed([&] { return inner_->Delete(); });
+  }
+
+ private:
+  std::unique_ptr<HeldFile> inner_;
+  std::string path_;
+  Tracker& t_;
+};
+
 class TimedFiles : public FileApi {
  private:
   template <typename Call>
@@ -209,6 +244,11 @@ class TimedFiles : public FileApi {
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override {
     return Timed(path, [&] { return inner_.ReadProfileString(path, section, key, fallback); });
+  }
+  std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override {
+    std::unique_ptr<HeldFile> held = Timed(path, [&] { return inner_.Hold(path, mode, status); });
+    if (!held) return held;
+    return std::make_unique<TimedHeldFile>(std::move(held), path, t_);
   }
 };
 

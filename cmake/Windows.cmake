@@ -27,6 +27,9 @@ add_executable(Klarvex WIN32 ${PROJECT_SOURCE_DIR}/src/ui/win32/WinMain.cpp
                ${PROJECT_SOURCE_DIR}/resources/Klarvex.rc)
 klarvex_target(Klarvex)
 target_link_libraries(Klarvex PRIVATE kvx_ui_win32)
+# Terminal-server aware: on a Remote Desktop host Windows then gives the program the real
+# Windows folder, not a per-user one where a regedit.exe of anyone's choosing could lie.
+target_link_options(Klarvex PRIVATE -Wl,--tsaware)
 set_target_properties(Klarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 # The link map names every library linked into the program, for the third-party notices' test.
 target_link_options(Klarvex PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Klarvex.map)
@@ -54,6 +57,7 @@ klarvex_target(KlarvexUtf8)
 target_compile_definitions(KlarvexUtf8 PRIVATE KLARVEX_UTF8)
 target_include_directories(KlarvexUtf8 PRIVATE ${PROJECT_BINARY_DIR}/utf8 ${PROJECT_BINARY_DIR}/version)
 target_link_libraries(KlarvexUtf8 PRIVATE kvx_ui_win32)
+target_link_options(KlarvexUtf8 PRIVATE -Wl,--tsaware)
 set_target_properties(KlarvexUtf8 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
 # GoogleTest from Debian's sources, built with our cross compiler.

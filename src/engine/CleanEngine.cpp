@@ -13,10 +13,12 @@
 #include "engine/FileFacts.h"
 #include "engine/RunMessages.h"
 #include "platform/FileApi.h"
+#include "platform/HeldFiles.h"
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Roots.h"
+#include "platform/UndoFolderTrust.h"
 #include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"
 
@@ -120,7 +122,7 @@ class CleanRun {
     if (e_.lastRun_ == RunMode::Clean) {
       BeginUndoJournal();
       // A script left by an earlier run must never be mistaken for this run's.
-      if (FileExists(ScriptPath())) Files().RemoveFile(ScriptPath());
+      RemoveLeftoverFixScript();
       FixScript.push_back("REGEDIT4");
       FixScript.push_back("");
     }
@@ -243,7 +245,7 @@ class CleanRun {
         if (onDisk == 0) {
           // The name was free when the run began: what a failed save left there is only a torn
           // copy that the undo page would otherwise offer.
-          Files().RemoveFile(path);
+          RemoveOwnFile(path);
         } else {
           // Values already deleted have their backups in this file: it goes back to the last
           // state they were saved in, and stays even when that fails too.
@@ -255,12 +257,22 @@ class CleanRun {
     }
     if (FixScript.size() <= 2) return;
     const std::string path = ScriptPath();
+    // The script is created new and held until the editor has ended: no other program can
+    // change, replace or delete it between its check and the import, and the read-back
+    // compares the registry with the script as written, never with the file.
+    const Bytes script = FixScriptBytes(FixScript);
+    std::unique_ptr<HeldFile> held;
     // Every scheduled removal has its backup in the journal; without a saved journal (or with
     // none at all) the script would remove what cannot be given back.
-    const bool importable =
-        backupsOnDisk && UndoJournal.size() > 2 &&
-        Saved(
-            path, [&] { return SaveFixScript(path, FixScript); }, runmsg::ScriptNotSaved);
+    const bool importable = backupsOnDisk && UndoJournal.size() > 2 &&
+                            Saved(
+                                path,
+                                [&] {
+                                  long status = 0;
+                                  held = WriteNewAndHold(path, script, status);
+                                  return status;
+                                },
+                                runmsg::ScriptNotSaved);
     FixScript.clear();
     if (!importable) return LeaveScriptItems(runmsg::kNotImported);
     Process().Sleep(1000);
@@ -270,12 +282,13 @@ class CleanRun {
     } catch (...) {
       started = false;
     }
+    held.reset();
     if (!started) {
       problems_ = runmsg::Join(problems_, runmsg::EditorNotStarted(WindowsDir() + "regedit.exe"));
       return LeaveScriptItems(runmsg::kNotImported);
     }
     // The editor's exit says nothing about its work: each scheduled removal is read back.
-    const TextList notRemoved = ItemsNotInEffectOfFile(path);
+    const TextList notRemoved = ItemsNotInEffectOfScript(script);
     problems_ = runmsg::Join(problems_, runmsg::NotRemoved(notRemoved));
     for (const std::string& name : notRemoved) LeaveScriptItems(runmsg::kNotChanged, &name);
   }
@@ -350,6 +363,11 @@ bool CleanEngine::Run(RunMode mode) {
   if (runActive_) return false;
   if (!Process().HoldNamedLock(kRunLockName)) {
     ShowInformation(runmsg::AnotherRun());
+    return false;
+  }
+  // Checked before every run: the folder may have been replaced since the start.
+  if (const UndoFolderCheck folder = CheckUndoFolder(); !folder.Usable()) {
+    ShowInformation(runmsg::UndoFolderUnusable(folder));
     return false;
   }
   runActive_ = true;

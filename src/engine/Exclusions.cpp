@@ -133,8 +133,11 @@ bool Exclusions::Keeps(RootKey root, const std::string& keyPath, const std::stri
   return false;
 }
 
+// Created new, never over what is at that name already (a link included).
 void CreateExclusionsFile(const std::string& path) {
-  if (FileExists(path)) return;
-  const std::string_view text = kExample;
-  Files().WriteAll(path, Bytes(text.begin(), text.end()));
+  long status = 0;
+  if (std::unique_ptr<HeldFile> file = Files().Hold(path, HoldMode::CreateNew, status)) {
+    const std::string_view text = kExample;
+    if (file->Replace(Bytes(text.begin(), text.end())) != status::kSuccess) file->Delete();
+  }
 }

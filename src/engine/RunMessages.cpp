@@ -112,6 +112,41 @@ std::string BadExclusionLines(const std::vector<size_t>& numbers, const TextList
                 named);
 }
 
+std::string UndoFolderUnusable(const UndoFolderCheck& check) {
+  std::string why;
+  switch (check.state) {
+    case UndoFolderState::Usable:
+      return {};
+    case UndoFolderState::NoAppData:
+      why = "the user's application-data folder is not known";
+      break;
+    case UndoFolderState::Unavailable:
+      why = "\"" + check.folder + "\" does not exist or cannot be opened";
+      break;
+    case UndoFolderState::ReparsePoint:
+      why = "\"" + check.folder + "\" is a link or junction to another place";
+      break;
+    case UndoFolderState::ForeignOwner:
+      why = "\"" + check.folder + "\" belongs to another user";
+      break;
+  }
+  return "Klarvex cannot keep its undo files safely: " + why +
+         ".\nNothing was changed. Remove what is in the way, or start Klarvex as the user whose "
+         "application-data folder it is.";
+}
+
+std::string UndoFileRefused(const std::string& path, bool tooLarge) {
+  return "The undo file \"" + path + "\" was not shown or applied: " +
+         (tooLarge ? "it is larger than 64 MB, far larger than any undo file Klarvex writes."
+                   : "it is a link, has a second name, or could not be read.");
+}
+
+std::string ReportFileRefused(const std::string& path) {
+  return "The report file \"" + path +
+         "\" was refused: it is a link, has a second name, lies in the undo folder, or could not "
+         "be opened.";
+}
+
 std::string AnotherRun() {
   return "Another Klarvex window or report run is using the undo folder.\nClose it, or wait for "
          "it to end, and try again.";

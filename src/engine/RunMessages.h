@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "platform/UndoFolderTrust.h"
 
 namespace runmsg {
 
@@ -47,6 +48,13 @@ inline constexpr const char* kNotSearched = "the search for the moved server fil
 inline constexpr const char* kExclusionsFile = "Exclusions.txt";
 // Lines of the exclusions file that name no key or value; they were ignored.
 std::string BadExclusionLines(const std::vector<size_t>& numbers, const TextList& lines);
+// The undo folder failed its check: nothing was run, nothing was changed.
+std::string UndoFolderUnusable(const UndoFolderCheck& check);
+// An undo file too large to be one of the program's own, or one that is not a plain file.
+std::string UndoFileRefused(const std::string& path, bool tooLarge);
+// The report file is a link, has a second name or lies in the undo folder.
+std::string ReportFileRefused(const std::string& path);
+
 // Another Klarvex window or report run holds the run lock.
 std::string AnotherRun();
 

@@ -32,7 +32,10 @@ void CleanEngine::ScanSystemFolder(const std::string& folder) {
     if (indexBuild_.StopRequested()) return;
     if ((entry.attributes & fileattr::kDirectory) == 0) {
       SystemFileIndex.Add(codePage.Upper(entry.name), folder);
-    } else if (entry.name != "." && entry.name != "..") {
+    } else if (entry.name != "." && entry.name != ".." &&
+               (entry.attributes & fileattr::kReparsePoint) == 0) {
+      // A junction or folder link is not entered: it may lead back up the tree (a loop that
+      // would grow the index without end) or anywhere a program without elevation chose.
       ScanSystemFolder(folder + entry.name + "\\");
     }
   }

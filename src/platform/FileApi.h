@@ -21,6 +21,41 @@ class FileSearch {
 
 enum class DriveKind { Missing, Fixed, Removable, Remote, Other };
 
+// What a handle says about the file or folder it holds, whatever its path says now.
+struct HeldFacts {
+  uint32_t attributes = 0;  // fileattr::kReparsePoint for a link or junction itself
+  uint32_t links = 0;       // hard links: names the file has
+  // Owned by the user running the program or by the Administrators group: no other account
+  // could have placed it or may change who can write it.
+  bool trustedOwner = false;
+  std::string finalPath;  // the path the system resolved for the handle
+};
+
+// A file or folder opened by handle, without following a link or junction in its last part;
+// closed when destroyed. Others may read it but not write, delete or rename it while it is held
+// (a folder: not delete or rename it).
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+  virtual HeldFacts Facts() = 0;
+  // The whole content from the start; kFileTooLarge beyond limit bytes. Win32 status.
+  virtual long Read(Bytes& data, size_t limit) = 0;
+  // Replaces the whole content and flushes it to disk. Win32 status.
+  virtual long Replace(const Bytes& data) = 0;
+  // Removes the file's name once the handle is closed. Win32 status.
+  virtual long Delete() = 0;
+};
+
+// How a file is held. Every file mode lets others read and nothing else.
+enum class HoldMode {
+  CreateNew,     // a new file (never one that exists) to write and delete
+  Read,          // an existing file to read
+  ReadToDelete,  // an existing file to read and then delete
+  Write,         // an existing file to write
+  WriteAlways,   // a file to write (and delete), created when missing
+  Folder,        // an existing folder, only to ask about it; others may do anything
+};
+
 class FileApi {
  public:
   virtual ~FileApi() = default;
@@ -44,4 +79,9 @@ class FileApi {
   // Windows; the portable reader of LanguageFile.h over the file's bytes in the simulation).
   virtual std::string ReadProfileString(const std::string& path, const std::string& section,
                                         const std::string& key, const std::string& fallback) = 0;
+
+  // --- Files held by handle (see HeldFile). nullptr with the Win32 status when it cannot be
+  // opened: kFileExists for CreateNew on an existing name, kSharingViolation while another
+  // holder forbids it.
+  virtual std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) = 0;
 };

@@ -125,10 +125,10 @@ void InitPaths() {
   folders.profileDir =
       WithBackslash(last == std::string::npos ? std::string() : appData.substr(0, last + 1));
   folders.undoDir = WithBackslash(appData) + kUndoSubFolder;
-  // An application-data folder the code page cannot spell cannot be created either.
-  if (!readable || (!FolderExists(folders.undoDir) && !Files().MakeFolders(folders.undoDir))) {
-    folders.undoDir = folders.exeDir + "\\";
-  }
+  // An application-data folder the code page cannot spell cannot be created either. There is
+  // no other place to fall back on: the program's own folder may be one that other users can
+  // write (Downloads, a shared tools folder). CheckUndoFolder tells when it cannot be used.
+  if (readable && !FolderExists(folders.undoDir)) Files().MakeFolders(folders.undoDir);
   gFolders = folders;
 }
 

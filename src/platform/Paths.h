@@ -32,7 +32,8 @@ inline const std::string& UndoDir() { return gFolders.undoDir; }
 // folder redirected and its own Program Files folders and variables.
 enum class ProgramKind { k64Bit, k32Bit };
 
-// Sets the folders and creates UndoDir (falling back to ExeDir + "\" when it cannot).
+// Sets the folders and creates UndoDir when it is missing (CheckUndoFolder says whether it can
+// be used).
 void InitPaths();
 
 std::string ExpandPathVars(const std::string& text, ProgramKind kind = ProgramKind::k64Bit);

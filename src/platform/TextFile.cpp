@@ -115,16 +115,17 @@ std::u16string Utf16BeText(const Bytes& data) {
 bool ReadTextFile(const std::string& path, std::u16string& text) {
   Bytes data;
   if (!Files().ReadAll(path, data)) return false;
-  if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
-    text = Utf16LeText(data, 2);
-  } else if (data.size() >= 2 && data[0] == 0xFE && data[1] == 0xFF) {
-    text = Utf16BeText(data);
-  } else if (data.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
-    text = Utf8Text(data, 3);
-  } else {
-    text = Ansi().ToWide(std::string(data.begin(), data.end()));
-  }
+  text = DecodeText(data);
   return true;
+}
+
+std::u16string DecodeText(const Bytes& data) {
+  if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xFE) return Utf16LeText(data, 2);
+  if (data.size() >= 2 && data[0] == 0xFE && data[1] == 0xFF) return Utf16BeText(data);
+  if (data.size() >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF) {
+    return Utf8Text(data, 3);
+  }
+  return Ansi().ToWide(std::string(data.begin(), data.end()));
 }
 
 WideList SplitLines(const std::u16string& text) {

@@ -26,9 +26,13 @@ inline constexpr long kPathNotFound = 3;
 inline constexpr long kAccessDenied = 5;
 inline constexpr long kInvalidHandle = 6;
 inline constexpr long kNotEnoughMemory = 8;
+inline constexpr long kSharingViolation = 32;
+inline constexpr long kFileExists = 80;
 inline constexpr long kDiskFull = 112;
 inline constexpr long kMoreData = 234;
 inline constexpr long kNoMoreItems = 259;
+inline constexpr long kFileTooLarge = 223;          // ERROR_FILE_TOO_LARGE
+inline constexpr long kCantResolveFilename = 1921;  // too many links in a row
 // A name that the ANSI code page cannot hold without change.
 inline constexpr long kNoUnicodeTranslation = 1113;
 }  // namespace status
@@ -59,6 +63,7 @@ inline constexpr uint32_t kHidden = 0x02;
 inline constexpr uint32_t kSystem = 0x04;
 inline constexpr uint32_t kDirectory = 0x10;
 inline constexpr uint32_t kArchive = 0x20;
+inline constexpr uint32_t kReparsePoint = 0x400;
 inline constexpr uint32_t kInvalid = 0xFFFFFFFFu;
 // What a path's attributes (kInvalid when they could not be read) say it names.
 inline bool NameAFile(uint32_t attributes) {

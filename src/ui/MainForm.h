@@ -73,7 +73,19 @@ class MainForm : public CleanEngine {
   // none selected, only a message saying so); the question. Returns that count once the user
   // answered Yes, else 0.
   int ConfirmTicked(const std::string& question);
+  // An undo file read once: what the page shows of it is what Undo imports.
+  struct UndoFileRead {
+    std::string name;
+    Bytes data;
+    long status = -1;  // the read's Win32 status; -1 before any read
+  };
+  UndoFileRead ReadUndoFile(const std::string& name) const;
+  // Imports the bytes through a private copy created new and held during the import; the items
+  // the registry does not show afterwards are added to missed. Returns why the copy could not
+  // be made, "" when it was imported.
+  std::string ImportUndoCopy(const Bytes& data, TextList& missed);
 
   FormView& view_;
+  UndoFileRead shown_;
   std::string advertisedAddress_;
 };

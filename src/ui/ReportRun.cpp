@@ -2,6 +2,7 @@
 
 #include "engine/HeadlessEngine.h"
 #include "engine/RunReport.h"
+#include "platform/HeldFiles.h"
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -33,6 +34,22 @@ int RunReport(RunMode mode, const std::string& reportPath) {
     return NotCompleted("the report's folder " + folder + " does not exist.");
   }
   PrepareProgram();
+  // Opened now and held to the end, so that nothing placed at its name during a long elevated
+  // run is written through: no link, no second name, and never one of the undo folder's files.
+  const bool existed = Files().Attributes(reportPath) != fileattr::kInvalid;
+  long status = 0;
+  std::unique_ptr<HeldFile> report = HoldPlainFile(reportPath, HoldMode::WriteAlways, status);
+  if (report && LiesIn(report->Facts(), UndoDir())) {
+    if (!existed) report->Delete();
+    report.reset();
+    status = status::kAccessDenied;
+  }
+  if (!report) {
+    FinishProgram();
+    return NotCompleted(
+        "the report cannot be written to " + reportPath +
+        " (a link, a second name or an undo file is refused): " + Process().ErrorText(status));
+  }
   ReportFacts facts;
   facts.mode = mode;
   facts.version = KLARVEX_VERSION;
@@ -49,7 +66,7 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   const int code = ReportExitCode(engine, facts, why);
   if (!facts.ran) Process().SayOnConsole("Klarvex: " + why.substr(0, why.find('\n')));
   const std::string text = RunReportJson(engine, facts, code, why);
-  const long status = Files().WriteAll(reportPath, Bytes(text.begin(), text.end()));
+  status = report->Replace(Bytes(text.begin(), text.end()));
   if (status != status::kSuccess) {
     return NotCompleted("the report could not be written to " + reportPath + ": " +
                         Process().ErrorText(status));

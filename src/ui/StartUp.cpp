@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
+#include "platform/UndoFolderTrust.h"
 #include "undo/UndoJournal.h"
 
 StartUp gStartUp;
@@ -35,7 +36,8 @@ void PrepareProgram() {
   ::OsMajorVersion = Process().OsMajorVersion();
   OpenLanguageFile(ExeDir() + "\\English.ini");
   StartDate = Process().Today();
-  CreateExclusionsFile(UndoDir() + kExclusionsFileName);
+  // Nothing is written into an undo folder that fails its check; each run checks it again.
+  if (CheckUndoFolder().Usable()) CreateExclusionsFile(UndoDir() + kExclusionsFileName);
 }
 
 void FinishProgram() {

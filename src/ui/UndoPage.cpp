@@ -1,17 +1,53 @@
 // The undo page of the main form: lists the undo files, shows one, applies or deletes the
 // ticked ones.
+#include <memory>
+
 #include "engine/RunMessages.h"
+#include "platform/HeldFiles.h"
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/RegistryOps.h"
 #include "platform/TextFile.h"
+#include "platform/UndoFolderTrust.h"
 #include "ui/MainForm.h"
 #include "undo/ImportCheck.h"
 #include "undo/UndoJournal.h"
 
+namespace {
+
+// The private copy an import runs on; its name is no undo file's.
+constexpr const char* kUndoCopyName = "Undo import.tmp";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// "Undo YY-MM-DD-NN.reg" in plain ASCII (letters in either case, NN of two digits or more):
+// the names the program gives its undo files. Anything else in the folder was put there by
+// someone else and is not offered for an elevated import.
+bool IsUndoFileName(const std::string& name) {
+  const std::string upper = UpperAscii(name);
+  if (upper.size() < 20 || !upper.starts_with("UNDO ") || !upper.ends_with(".REG")) return false;
+  const std::string_view middle = std::string_view(upper).substr(5, upper.size() - 9);
+  for (size_t i = 0; i < middle.size(); ++i) {
+    const bool dash = i == 2 || i == 5 || i == 8;
+    if (dash ? middle[i] != '-' : !IsDigit(middle[i])) return false;
+  }
+  return true;
+}
+
+// The whole text: a NUL would end a window's text there and hide what follows.
+std::u16string Shown(const Bytes& data) {
+  std::u16string text = DecodeText(data);
+  for (char16_t& c : text) {
+    if (c == u'\0') c = u'\x2400';  // the symbol for NUL
+  }
+  return text;
+}
+
+}  // namespace
+
 void MainForm::OpenUndoPage() {
-  const std::string script = UndoDir() + kFixScriptName;
-  if (FileExists(script)) Files().RemoveFile(script);
+  RemoveLeftoverFixScript();
   view_.BringToFront(Page::Undo);
   RefreshUndoList();
 }
@@ -25,7 +61,9 @@ void MainForm::RefreshUndoList() {
       FindEntry entry;
       while (search->Next(entry)) {
         PumpMessages();
-        view_.UndoListAdd(entry.name);
+        const bool plainFile =
+            (entry.attributes & (fileattr::kDirectory | fileattr::kReparsePoint)) == 0;
+        if (plainFile && IsUndoFileName(entry.name)) view_.UndoListAdd(entry.name);
       }
     }
   }
@@ -43,11 +81,38 @@ void MainForm::OnUndoListClicked() {
   if (Running || view_.UndoListCount() == 0) return;
   // With nothing selected (a click on the list's blank area) no file is shown.
   view_.SetUndoText(u"");
+  shown_ = {};
   const int selected = view_.UndoListSelected();
   if (selected < 0) return;
-  const std::string path = UndoDir() + view_.UndoListItem(selected);
-  std::u16string text;
-  if (FileExists(path) && ReadTextFile(path, text)) view_.SetUndoText(text);
+  shown_ = ReadUndoFile(view_.UndoListItem(selected));
+  if (shown_.status == status::kSuccess) {
+    view_.SetUndoText(Shown(shown_.data));
+  } else if (shown_.status != status::kFileNotFound) {
+    view_.SetUndoText(Ansi().ToWide(
+        runmsg::UndoFileRefused(UndoDir() + shown_.name, shown_.status == status::kFileTooLarge)));
+  }
+}
+
+MainForm::UndoFileRead MainForm::ReadUndoFile(const std::string& name) const {
+  UndoFileRead read{name, {}, status::kFileNotFound};
+  const std::string path = UndoDir() + name;
+  if (FileExists(path)) read.status = ReadOwnFile(path, read.data);
+  return read;
+}
+
+std::string MainForm::ImportUndoCopy(const Bytes& data, TextList& missed) {
+  const std::string copy = UndoDir() + kUndoCopyName;
+  RemoveOwnFile(copy);
+  long status = 0;
+  std::unique_ptr<HeldFile> held = WriteNewAndHold(copy, data, status);
+  if (!held) return runmsg::ScriptNotSaved(copy, Process().ErrorText(status));
+  RunRegedit(" /s \"" + UndoDir() + "/" + kUndoCopyName + "\"");
+  held.reset();
+  RemoveOwnFile(copy);
+  // The editor reports nothing: what the file held is read back from the registry.
+  const TextList notBack = ItemsNotInEffectOfScript(data);
+  missed.insert(missed.end(), notBack.begin(), notBack.end());
+  return {};
 }
 
 void MainForm::OnSelectAllClicked() {
@@ -85,36 +150,50 @@ void MainForm::OnUndoClicked() {
   const int n =
       ConfirmTicked(LanguageText("Undo", "Message1", "Are you sure to apply checked undo ?"));
   if (n == 0) return;
+  if (const UndoFolderCheck folder = CheckUndoFolder(); !folder.Usable()) {
+    return ShowInformation(runmsg::UndoFolderUnusable(folder));
+  }
   Running = true;
   TextList missed;
+  TextList refused;
   // The count is read at each step: the ticks stay open to the user during the loop.
   for (int i = 0; i < view_.UndoListCount(); ++i) {
     PumpMessages();
-    if (view_.UndoListTicked(i)) {
-      const std::string name = view_.UndoListItem(i);
-      RunRegedit(" /s \"" + UndoDir() + "/" + name + "\"");
-      // The editor reports nothing: what the file holds is read back from the registry.
-      const TextList notBack = ItemsNotInEffectOfFile(UndoDir() + name);
-      missed.insert(missed.end(), notBack.begin(), notBack.end());
+    if (!view_.UndoListTicked(i)) continue;
+    // The file shown is imported as it was shown; any other is read once, here.
+    const std::string name = view_.UndoListItem(i);
+    const UndoFileRead read = name == shown_.name ? shown_ : ReadUndoFile(name);
+    if (read.status == status::kSuccess) {
+      if (std::string problem = ImportUndoCopy(read.data, missed); !problem.empty()) {
+        refused.push_back(problem);
+      }
+    } else if (read.status != status::kFileNotFound) {
+      refused.push_back(
+          runmsg::UndoFileRefused(UndoDir() + name, read.status == status::kFileTooLarge));
     }
   }
   Running = false;
-  ShowInformation(
+  std::string message =
       runmsg::Join(std::to_string(n) + " " + LanguageText("Undo", "Message2", "undo applyed!"),
-                   runmsg::NotRestored(missed)));
+                   runmsg::NotRestored(missed));
+  for (const std::string& text : refused) message = runmsg::Join(message, text);
+  ShowInformation(message);
 }
 
 void MainForm::OnDeleteClicked() {
   const int n =
       ConfirmTicked(LanguageText("Undo", "Message3", "Are you sure to delete checked undo?"));
   if (n == 0) return;
+  if (const UndoFolderCheck folder = CheckUndoFolder(); !folder.Usable()) {
+    return ShowInformation(runmsg::UndoFolderUnusable(folder));
+  }
   Running = true;
   TextList kept;
   for (int i = 0; i < view_.UndoListCount(); ++i) {
     PumpMessages();
     const std::string name = view_.UndoListItem(i);
     const std::string path = UndoDir() + name;
-    if (view_.UndoListTicked(i) && FileExists(path) && !Files().RemoveFile(path)) {
+    if (view_.UndoListTicked(i) && FileExists(path) && !RemoveOwnFile(path)) {
       kept.push_back(name);
     }
   }

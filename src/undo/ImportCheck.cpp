@@ -1,8 +1,10 @@
 #include "undo/ImportCheck.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
+#include "platform/HeldFiles.h"
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
 #include "platform/Roots.h"
@@ -15,60 +17,88 @@ struct Expectation {
   enum class Kind { KeyPresent, KeyAbsent, ValuePresent, ValueAbsent };
   Kind kind;
   RootKey root;
-  std::string path;  // upper-cased for comparisons is done on the fly; spelling kept for names
+  std::string path;  // spelling kept for the names shown
   std::string name;
   uint32_t type = 0;
   Bytes data;
+  size_t order = 0;  // when the script last said it
 
   bool IsValue() const { return kind == Kind::ValuePresent || kind == Kind::ValueAbsent; }
 };
 
-bool SamePath(const std::string& a, const std::string& b) { return UpperAscii(a) == UpperAscii(b); }
+// The expectations by key: root, upper-cased path, then NUL and "K" for the key itself or "V"
+// and the upper-cased name for a value. A key's values and its subkeys then lie in two ranges
+// of the map, so a deletion of a tree drops what lay below it without a scan of the rest.
+class ExpectationMap {
+ public:
+  void Key(const ScriptOp& op) {
+    // Creating a key brings back the key and every key above it.
+    const std::string path = Slot(op.root, op.path);
+    for (size_t at = path.size(); at != std::string::npos && at > 1;
+         at = at > 0 ? path.rfind('\\', at - 1) : std::string::npos) {
+      auto it = map_.find(path.substr(0, at) + std::string(1, '\0') + "K");
+      if (it != map_.end() && it->second.kind == Expectation::Kind::KeyAbsent) map_.erase(it);
+    }
+    Put(path + std::string(1, '\0') + "K",
+        {Expectation::Kind::KeyPresent, op.root, op.path, {}, 0, {}, 0});
+  }
+  void DeleteKey(const ScriptOp& op) {
+    const std::string path = Slot(op.root, op.path);
+    Drop(path + std::string(1, '\0'), path + std::string(1, '\1'));
+    Drop(path + "\\", path + "]");  // ']' follows '\' in ASCII
+    Put(path + std::string(1, '\0') + "K",
+        {Expectation::Kind::KeyAbsent, op.root, op.path, {}, 0, {}, 0});
+  }
+  void Value(const ScriptOp& op) {
+    const bool set = op.kind == ScriptOp::Kind::SetValue;
+    Put(Slot(op.root, op.path) + std::string(1, '\0') + "V" + UpperAscii(op.name),
+        {set ? Expectation::Kind::ValuePresent : Expectation::Kind::ValueAbsent, op.root, op.path,
+         op.name, set ? op.type : 0, set ? op.data : Bytes{}, 0});
+  }
+  // In the order the script last named them.
+  std::vector<Expectation> InOrder() && {
+    std::vector<Expectation> list;
+    list.reserve(map_.size());
+    for (auto& [slot, e] : map_) list.push_back(std::move(e));
+    std::sort(list.begin(), list.end(),
+              [](const Expectation& a, const Expectation& b) { return a.order < b.order; });
+    return list;
+  }
 
-// Whether path names the key `top` or a key below it (names compared without regard to case).
-bool AtOrBelow(const std::string& path, const std::string& top) {
-  if (top.empty()) return true;
-  const std::string p = UpperAscii(path);
-  const std::string t = UpperAscii(top);
-  return p == t || (p.size() > t.size() && p.compare(0, t.size(), t) == 0 && p[t.size()] == '\\');
-}
+ private:
+  static std::string Slot(RootKey root, const std::string& path) {
+    return std::to_string(static_cast<uint32_t>(root)) + ":" + UpperAscii(path);
+  }
+  void Put(const std::string& slot, Expectation e) {
+    e.order = next_++;
+    map_.insert_or_assign(slot, std::move(e));
+  }
+  void Drop(const std::string& from, const std::string& to) {
+    map_.erase(map_.lower_bound(from), map_.lower_bound(to));
+  }
 
-// What the registry must look like after the script, in the order the script says it.
+  std::map<std::string, Expectation> map_;
+  size_t next_ = 0;
+};
+
+// What the registry must look like after the script: later lines win over earlier ones.
 std::vector<Expectation> Expectations(const ParsedScript& script) {
-  using Kind = Expectation::Kind;
-  std::vector<Expectation> list;
-  const auto drop = [&](auto pred) { std::erase_if(list, pred); };
+  ExpectationMap map;
   for (const ScriptOp& op : script.ops) {
     switch (op.kind) {
       case ScriptOp::Kind::Key:
-        // Creating a key brings back the key and every key above it.
-        drop([&](const Expectation& e) {
-          return e.root == op.root && e.kind == Kind::KeyAbsent && AtOrBelow(op.path, e.path);
-        });
-        drop([&](const Expectation& e) {
-          return e.root == op.root && e.kind == Kind::KeyPresent && SamePath(e.path, op.path);
-        });
-        list.push_back({Kind::KeyPresent, op.root, op.path, {}, 0, {}});
+        map.Key(op);
         break;
       case ScriptOp::Kind::DeleteKey:
-        drop([&](const Expectation& e) { return e.root == op.root && AtOrBelow(e.path, op.path); });
-        list.push_back({Kind::KeyAbsent, op.root, op.path, {}, 0, {}});
+        map.DeleteKey(op);
         break;
       case ScriptOp::Kind::SetValue:
       case ScriptOp::Kind::DeleteValue:
-        drop([&](const Expectation& e) {
-          return e.root == op.root && e.IsValue() && SamePath(e.path, op.path) &&
-                 SamePath(e.name, op.name);
-        });
-        if (op.kind == ScriptOp::Kind::SetValue) {
-          list.push_back({Kind::ValuePresent, op.root, op.path, op.name, op.type, op.data});
-        } else {
-          list.push_back({Kind::ValueAbsent, op.root, op.path, op.name, 0, {}});
-        }
+        map.Value(op);
         break;
     }
   }
-  return list;
+  return std::move(map).InOrder();
 }
 
 std::string ItemName(const Expectation& e) {
@@ -116,15 +146,18 @@ TextList ItemsNotInEffect(const ParsedScript& script) {
   return missed;
 }
 
-TextList ItemsNotInEffectOfFile(const std::string& path) {
-  Bytes data;
-  if (!Files().ReadAll(path, data)) return {};
+TextList ItemsNotInEffectOfScript(const Bytes& data) {
   const ParsedScript script = ParseScriptFile(data);
   if (script.version != ScriptVersion::Invalid) return ItemsNotInEffect(script);
   // The editor imports nothing from a file whose header it cannot read in that encoding (a
   // UTF-8 file with a byte-order mark): what the text names is then all missing.
-  std::u16string text;
-  if (!ReadTextFile(path, text)) return {};
   const bool wide = data.size() >= 2 && data[0] == 0xFE && data[1] == 0xFF;
-  return ItemsNotInEffect(ParseScript(text, wide ? ScriptEncoding::Utf16 : ScriptEncoding::Ansi));
+  return ItemsNotInEffect(
+      ParseScript(DecodeText(data), wide ? ScriptEncoding::Utf16 : ScriptEncoding::Ansi));
+}
+
+TextList ItemsNotInEffectOfFile(const std::string& path) {
+  Bytes data;
+  if (ReadOwnFile(path, data) != status::kSuccess) return {};
+  return ItemsNotInEffectOfScript(data);
 }

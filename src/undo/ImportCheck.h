@@ -11,5 +11,8 @@
 // keys that should be gone or present, values that should be gone or hold the script's type and
 // bytes. Later lines of the script win over earlier ones for the same key or value.
 TextList ItemsNotInEffect(const ParsedScript& script);
+// The same for a script's bytes as they were written or read once: what is checked is what was
+// imported, whatever the file on disk holds by now.
+TextList ItemsNotInEffectOfScript(const Bytes& data);
 // The same for a script file on disk. A file that cannot be read gives an empty list.
 TextList ItemsNotInEffectOfFile(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/HeldFiles.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
@@ -9,6 +10,7 @@
 #include "platform/RegistryOps.h"
 #include "platform/Roots.h"
 #include "platform/TextFile.h"
+#include "platform/UndoFolderTrust.h"
 
 WideList UndoJournal;
 std::string UndoFileName;
@@ -66,28 +68,57 @@ bool BackupValue(RootKey root, const std::string& path, const std::string& name)
 
 namespace {
 
+// Whether every key line of an export names the key or a key below it. A file that another
+// program wrote in the editor's place could carry any key (a machine-wide Run entry, say), and
+// the undo file would then bring that back as if it had been removed.
+bool OnlyKeysBelow(const WideList& lines, const std::u16string& keyName) {
+  const std::u16string below = keyName + u"\\";
+  for (size_t i = 2; i < lines.size(); ++i) {
+    const std::u16string& line = lines[i];
+    if (line.empty() || line[0] != u'[') continue;
+    if (line.back() != u']') return false;
+    const std::u16string_view name = std::u16string_view(line).substr(1, line.size() - 2);
+    if (!SameKeyName(name, keyName) &&
+        (name.size() <= below.size() || !SameKeyName(name.substr(0, below.size()), below))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The export as the editor left it: a plain file of one name in the undo folder, read and then
+// deleted through one handle, so what was checked is what is kept. A link, a second hard link or
+// a file elsewhere is refused: the editor may have written through it.
+bool TakeExport(const std::string& exportFile, WideList& lines) {
+  long status = 0;
+  std::unique_ptr<HeldFile> file = HoldPlainFile(exportFile, HoldMode::ReadToDelete, status);
+  if (!file) return false;
+  // Found elsewhere, it is no file of the program's to read or to delete.
+  if (!LiesIn(file->Facts(), UndoDir())) return false;
+  Bytes data;
+  const bool read = file->Read(data, kMaxReadBack) == status::kSuccess;
+  file->Delete();
+  if (read) lines = SplitLines(DecodeText(data));
+  return read;
+}
+
 // Appends the registry editor's export of one key (its full name) and its subtree.
 bool ExportKey(const std::string& keyName) {
   const std::string exportFile = UndoDir() + kExportFileName;
   // A file left behind by an earlier backup must never pass for this key's export.
-  if (PathExists(exportFile) && (!Files().RemoveFile(exportFile) || PathExists(exportFile))) {
-    return false;
-  }
+  if (PathExists(exportFile) && !RemoveOwnFile(exportFile)) return false;
   // The argument text is the whole command line, and its first word is taken for the program's
   // name: a leading blank keeps "/s" a switch, as in the import texts. Without it the editor
   // runs without "/s", twice as slow under Wine, and free to stop on a message box nobody sees.
   RunRegedit(" /s /e \"" + exportFile + "\" \"" + keyName + "\"");
-  if (!PathExists(exportFile)) return false;
-  std::u16string text;
-  const bool read = ReadTextFile(exportFile, text);
-  Files().RemoveFile(exportFile);
-  if (!read) return false;
-  const WideList lines = SplitLines(text);
+  WideList lines;
+  if (!PathExists(exportFile) || !TakeExport(exportFile, lines)) return false;
   // Only a real export of this key counts: its header, the empty line, then the key's own line.
   // A name the editor's command line took apart (a double quote in it) may have made it export
   // some other key, whose text must never pass for this key's backup.
+  const std::u16string wideName = Ansi().ToWide(keyName);
   if (lines.size() <= 2 || ScriptHeaderVersion(lines[0]) == ScriptVersion::Invalid ||
-      !SameKeyName(lines[2], u"[" + Ansi().ToWide(keyName) + u"]")) {
+      !SameKeyName(lines[2], u"[" + wideName + u"]") || !OnlyKeysBelow(lines, wideName)) {
     return false;
   }
   UndoJournal.insert(UndoJournal.end(), lines.begin() + 2, lines.end());
@@ -117,19 +148,24 @@ bool RunRegedit(const std::string& arguments) {
 }
 
 long SaveUndoFile(const std::string& path, const WideList& lines) {
-  return Files().WriteAll(path, Utf16LeFile(lines));
+  return WriteOwnFile(path, Utf16LeFile(lines));
 }
 
-long SaveFixScript(const std::string& path, const TextList& lines) {
+Bytes FixScriptBytes(const TextList& lines) {
   Bytes data;
   for (const std::string& line : lines) {
     data.insert(data.end(), line.begin(), line.end());
     data.insert(data.end(), {0x0D, 0x0A});
   }
-  return Files().WriteAll(path, data);
+  return data;
+}
+
+long SaveFixScript(const std::string& path, const TextList& lines) {
+  return WriteOwnFile(path, FixScriptBytes(lines));
 }
 
 void RemoveLeftoverFixScript() {
   const std::string path = UndoDir() + kFixScriptName;
-  if (FileExists(path)) Files().RemoveFile(path);
+  // Only in a folder that passes its check: through a junction the name could be anyone's file.
+  if (PathExists(path) && CheckUndoFolder().Usable()) RemoveOwnFile(path);
 }

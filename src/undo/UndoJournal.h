@@ -27,10 +27,13 @@ bool BackupKey(RootKey root, const std::string& path);
 // Starts WindowsDir + "regedit.exe" with the argument text and waits for its end.
 bool RunRegedit(const std::string& arguments);
 
-// Removes the deletion script a run left in UndoDir, if any.
+// Removes the deletion script a run left in UndoDir, if any, through a handle (a link at its
+// name is removed itself).
 void RemoveLeftoverFixScript();
 
 // Saves the journal as UTF-16LE with a byte-order mark and CRLF line ends. Win32 status.
 long SaveUndoFile(const std::string& path, const WideList& lines);
-// Saves the script as ANSI with CRLF line ends and no byte-order mark. Win32 status.
+// The script as ANSI with CRLF line ends and no byte-order mark.
+Bytes FixScriptBytes(const TextList& lines);
+// Saves the script in that form. Win32 status.
 long SaveFixScript(const std::string& path, const TextList& lines);

@@ -49,6 +49,11 @@ drv() {
   esac
 }
 start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
+# report_run MODE FILE: a report run into FILE (a Windows path); prints its exit code.
+report_run() {
+  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "$2" >/dev/null 2>&1
+  echo $?
+}
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
 undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
 counts() { for k in 1 2 3 4 5; do drv text "Counter${k}"; done | paste -sd' '; }

@@ -11,11 +11,8 @@ here=$root/tests/e2e
 source "$here/helpers.bash"
 e2e_begin report 900
 
-# report MODE NAME: a report run; prints its exit code.
-report() {
-  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "C:\\klarvex\\$2.json" >/dev/null 2>&1
-  echo $?
-}
+# report MODE NAME: a report run into C:\klarvex\NAME.json; prints its exit code.
+report() { report_run "$1" "C:\\klarvex\\$2.json"; }
 # said ARGUMENTS...: what a report run wrote to its console, then its exit code.
 said() {
   local text code

@@ -20,3 +20,5 @@ void ContractMarkReadOnly(RootKey root, const std::string& path);
 // A subkey or value whose UTF-16 name the ANSI code page may not hold.
 void ContractCreateWideKey(RootKey root, const std::string& path, const std::u16string& name);
 void ContractSetWideValue(RootKey root, const std::string& path, const std::u16string& name);
+// A second name for an existing file (CreateHardLinkA).
+void ContractHardLink(const std::string& path, const std::string& existing);

@@ -41,3 +41,7 @@ void ContractSetWideValue(RootKey root, const std::string& path, const std::u16s
   platform->registry.StageValueWide(root, platform->codePage.ToWide(path), name, regtype::kSz,
                                     {'x', 0});
 }
+
+void ContractHardLink(const std::string& path, const std::string& existing) {
+  platform->files.PutHardLink(path, existing);
+}

@@ -111,9 +111,9 @@ class UndoVerifyTest : public SimTest {
 
 TEST_F(UndoVerifyTest, UndoNamesWhatDidNotComeBack) {
   form.CreateForm();
-  sim.files.PutFileBytes(UndoDir() + "a.reg",
+  sim.files.PutFileBytes(UndoDir() + "Undo 26-12-07-01.reg",
                          Bytes{'R', 'E', 'G', 'E', 'D', 'I', 'T', '4', '\r', '\n', '\r', '\n'});
-  PutFile(UndoDir() + "b.reg",
+  PutFile(UndoDir() + "Undo 26-12-07-02.reg",
           "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Back]\r\n\"v\"=\"1\"\r\n\r\n"
           "[HKEY_CURRENT_USER\\Software\\Locked\\Sub]\r\n\"w\"=dword:00000002\r\n\r\n");
   PutKey(kCU, "Software\\Locked");

@@ -3,6 +3,7 @@
 
 #include "platform/Paths.h"
 #include "platform/RegKey.h"
+#include "platform/UndoFolderTrust.h"
 #include "support/SimFixture.h"
 
 namespace {
@@ -181,14 +182,15 @@ TEST_F(PathsTest, MissingOrNonStringFolderValuesGiveABackslash) {
   EXPECT_EQ(WindowsDir(), "C:\\WINDOWS\\");
 }
 
-TEST_F(PathsTest, UndoDirFallsBackToTheExecutablesFolderWhenItCannotBeCreated) {
+TEST_F(PathsTest, AnUndoDirThatCannotBeCreatedHasNoFallBack) {
   sim.files.Erase("C:\\Users");
   sim.files.failWhen = [](const SimFileCall& call) {
     return call.call == "MakeFolder" ? status::kAccessDenied : status::kSuccess;
   };
   InitPaths();
-  EXPECT_EQ(UndoDir(), "C:\\Program Files\\Klarvex\\");
+  EXPECT_EQ(UndoDir(), "C:\\USERS\\USER\\APPDATA\\ROAMING\\Ostrawin\\Klarvex\\Undo\\");
   EXPECT_FALSE(sim.files.Exists("C:\\Users"));
+  EXPECT_EQ(CheckUndoFolder().state, UndoFolderState::Unavailable);
 }
 
 TEST_F(PathsTest, ExistingUndoDirIsKeptWithoutCreatingAgain) {

@@ -43,6 +43,17 @@ TEST_F(SystemFileIndexTest, ListsEveryFileDepthFirstUnderTheFolderAsPassed) {
   EXPECT_EQ(engine.SystemFileIndex.Lines(), expected);
 }
 
+TEST_F(SystemFileIndexTest, JunctionsAreNotEnteredSoALoopEnds) {
+  StageTrees();
+  Scan();
+  const TextList withoutLinks = engine.SystemFileIndex.Lines();
+  sim.files.PutFolderLink(win + "system32\\Loop", win);
+  sim.files.PutFolderLink(prog + "Elsewhere", "C:\\WINDOWS");
+  engine.SystemFileIndex.Clear();
+  Scan();
+  EXPECT_EQ(engine.SystemFileIndex.Lines(), withoutLinks);
+}
+
 TEST_F(SystemFileIndexTest, LookupIgnoresCaseAndTakesTheFirstLine) {
   StageTrees();
   Scan();

@@ -1,6 +1,8 @@
 // The undo page over the simulated platform: listing, showing by byte-order mark, Undo, Delete,
 // the links and the Running guards.
 #include "engine/Exclusions.h"
+#include "engine/RunMessages.h"
+#include "platform/HeldFiles.h"
 #include "platform/LanguageFile.h"
 #include "platform/RegistryOps.h"
 #include "support/RecordingView.h"
@@ -9,6 +11,13 @@
 #include "ui/StartUp.h"
 
 namespace {
+// Names in the program's own undo-file pattern, the only ones the page lists.
+const std::string kA = "Undo 26-12-07-01.reg";
+const std::string kB = "Undo 26-12-07-02.reg";
+const std::string kC = "Undo 26-12-07-03.reg";
+// Every import runs on the page's private copy of the file.
+std::string ImportOfCopy() { return " /s \"" + UndoDir() + "/Undo import.tmp\""; }
+
 class UndoPageTest : public SimTest {
  protected:
   void SetUp() override {
@@ -39,6 +48,9 @@ TEST_F(UndoPageTest, EnterListsRegFilesSelectsTheFirstAndShowsIt) {
   PutUndo("Undo 26-12-07-02.reg", u"REGEDIT4\r\n");
   PutFile(UndoDir() + "notes.txt", "x");
   PutFile(UndoDir() + "RegistryCleaner.reg", "REGEDIT4\r\n");
+  // Not the program's own: another name, a folder link under an undo file's name.
+  PutFile(UndoDir() + "x.reg", "REGEDIT4\r\n");
+  sim.files.PutFolderLink(UndoDir() + "Undo 26-12-07-09.reg", "C:\\WINDOWS");
   form.OpenUndoPage();
   EXPECT_EQ(view.front, Page::Undo);
   EXPECT_EQ(view.Names(),
@@ -49,7 +61,7 @@ TEST_F(UndoPageTest, EnterListsRegFilesSelectsTheFirstAndShowsIt) {
   EXPECT_TRUE(view.enabled[Ctl::DeleteButton]);
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "RegistryCleaner.reg"));
   EXPECT_FALSE(form.Running);
-  EXPECT_EQ(view.pumps, 2);  // one per listed file
+  EXPECT_EQ(view.pumps, 4);  // one per file found
 }
 
 TEST_F(UndoPageTest, AMissingFolderGivesAnEmptyPageWithDisabledButtons) {
@@ -69,12 +81,15 @@ TEST_F(UndoPageTest, EachEncodingIsShownByItsByteOrderMark) {
   struct Case {
     const char* name;
     Bytes bytes;
+    std::u16string shown;
   };
   const Case cases[] = {
-      {"le.reg", {0xFF, 0xFE, 'A', 0, 0xC4, 0}},
-      {"be.reg", {0xFE, 0xFF, 0, 'A', 0, 0xC4}},
-      {"utf8.reg", {0xEF, 0xBB, 0xBF, 'A', 0xC3, 0x84}},
-      {"ansi.reg", {'A', 0xC4}},
+      {"Undo 26-12-07-01.reg", {0xFF, 0xFE, 'A', 0, 0xC4, 0}, u"A\u00C4"},
+      {"Undo 26-12-07-02.reg", {0xFE, 0xFF, 0, 'A', 0, 0xC4}, u"A\u00C4"},
+      {"Undo 26-12-07-03.reg", {0xEF, 0xBB, 0xBF, 'A', 0xC3, 0x84}, u"A\u00C4"},
+      // All of it: a NUL would end the window's text.
+      {"Undo 26-12-07-04.reg", {0xFF, 0xFE, 'A', 0, 0, 0, 'B', 0}, u"A\u2400B"},
+      {"undo 26-12-07-100.REG", {'A', 0xC4}, u"A\u00C4"},
   };
   for (const Case& c : cases) sim.files.PutFileBytes(UndoDir() + c.name, c.bytes);
   form.OpenUndoPage();
@@ -82,8 +97,13 @@ TEST_F(UndoPageTest, EachEncodingIsShownByItsByteOrderMark) {
     SCOPED_TRACE(view.UndoListItem(i));
     view.selected = i;
     form.OnUndoListClicked();
-    EXPECT_EQ(view.undoText, u"A\u00C4");
+    EXPECT_EQ(view.undoText, cases[i].shown);
   }
+  // Far larger than any undo file: not read, and said so.
+  sim.files.PutFileBytes(UndoDir() + cases[0].name, Bytes(kMaxReadBack + 1, 'A'));
+  view.selected = 0;
+  form.OnUndoListClicked();
+  EXPECT_EQ(view.undoText, Ansi().ToWide(runmsg::UndoFileRefused(UndoDir() + cases[0].name, true)));
   // A file gone since the listing leaves the box empty.
   sim.files.Erase(UndoDir() + view.UndoListItem(0));
   view.selected = 0;
@@ -92,8 +112,8 @@ TEST_F(UndoPageTest, EachEncodingIsShownByItsByteOrderMark) {
 }
 
 TEST_F(UndoPageTest, UndoWithNothingTickedAppliesTheSelectedFile) {
-  PutUndo("a.reg", u"REGEDIT4\r\n");
-  PutUndo("b.reg", u"REGEDIT4\r\n");
+  PutUndo(kA, u"REGEDIT4\r\n");
+  PutUndo(kB, u"REGEDIT4\r\n");
   form.OpenUndoPage();
   view.selected = 1;
 
@@ -107,7 +127,7 @@ TEST_F(UndoPageTest, UndoWithNothingTickedAppliesTheSelectedFile) {
   dialogs.confirmation.presses = {1};
   form.OnUndoClicked();
   EXPECT_EQ(dialogs.confirmation.shown.back(), "Are you sure to apply checked undo ?");
-  EXPECT_EQ(RegeditArguments(), std::vector<std::string>{" /s \"" + UndoDir() + "/b.reg\""});
+  EXPECT_EQ(RegeditArguments(), std::vector<std::string>{ImportOfCopy()});
   EXPECT_EQ(sim.process.runs[0].application, "C:\\WINDOWS\\regedit.exe");
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"1 undo applyed!"});
   EXPECT_FALSE(form.Running);
@@ -122,7 +142,7 @@ TEST_F(UndoPageTest, NothingTickedAndNothingSelectedAsksNothingAndSaysSo) {
   const Case cases[] = {{"Undo", &MainForm::OnUndoClicked}, {"Delete", &MainForm::OnDeleteClicked}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button);
-    for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+    for (const std::string& name : {kA, kB}) PutUndo(name, u"REGEDIT4\r\n");
     form.OpenUndoPage();
     view.selected = -1;  // a click on the list's blank area
     form.OnUndoListClicked();
@@ -136,17 +156,17 @@ TEST_F(UndoPageTest, NothingTickedAndNothingSelectedAsksNothingAndSaysSo) {
               std::vector<std::string>{"Check or select an undo file first."});
     EXPECT_FALSE(view.undoList[0].ticked || view.undoList[1].ticked);
     EXPECT_TRUE(sim.process.runs.empty());
-    EXPECT_TRUE(sim.files.Exists(UndoDir() + "a.reg") && sim.files.Exists(UndoDir() + "b.reg"));
+    EXPECT_TRUE(sim.files.Exists(UndoDir() + kA) && sim.files.Exists(UndoDir() + kB));
     EXPECT_FALSE(form.Running);
   }
 }
 
 TEST_F(UndoPageTest, UndoAppliesEveryTickedFileInListOrderAndRestoresTheRegistry) {
-  PutUndo("a.reg",
+  PutUndo(kA,
           u"Windows Registry Editor Version 5.00\r\n\r\n"
           u"[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n");
-  PutUndo("b.reg", u"REGEDIT4\r\n");
-  PutUndo("c.reg", u"REGEDIT4\r\n");
+  PutUndo(kB, u"REGEDIT4\r\n");
+  PutUndo(kC, u"REGEDIT4\r\n");
   form.OpenUndoPage();
   view.undoList[0].ticked = true;
   view.undoList[2].ticked = true;
@@ -155,21 +175,34 @@ TEST_F(UndoPageTest, UndoAppliesEveryTickedFileInListOrderAndRestoresTheRegistry
   view.onPump = [&](int) { runningDuringLoop = form.Running; };
   form.OnUndoClicked();
   EXPECT_TRUE(runningDuringLoop);
-  EXPECT_EQ(RegeditArguments(), (std::vector<std::string>{" /s \"" + UndoDir() + "/a.reg\"",
-                                                          " /s \"" + UndoDir() + "/c.reg\""}));
+  EXPECT_EQ(RegeditArguments(), (std::vector<std::string>{ImportOfCopy(), ImportOfCopy()}));
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"2 undo applyed!"});
   EXPECT_EQ(ReadStringUpper(RootKey::CurrentUser, "Software\\Restored", "v"), "1");
 }
 
+TEST_F(UndoPageTest, WhatIsImportedIsWhatWasShown) {
+  PutUndo(kA,
+          u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Shown]\r\n");
+  form.OpenUndoPage();
+  // Another program changes the file after it was shown.
+  PutUndo(kA,
+          u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Swap]\r\n");
+  dialogs.confirmation.presses = {1};
+  form.OnUndoClicked();
+  EXPECT_TRUE(sim.registry.HasKey(RootKey::CurrentUser, "Software\\Shown"));
+  EXPECT_FALSE(sim.registry.HasKey(RootKey::LocalMachine, "Software\\Swap"));
+  EXPECT_FALSE(sim.files.Exists(UndoDir() + "Undo import.tmp"));
+}
+
 TEST_F(UndoPageTest, DeleteRemovesTickedFilesRefreshesAndReports) {
-  for (const char* name : {"a.reg", "b.reg", "c.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  for (const std::string& name : {kA, kB, kC}) PutUndo(name, u"REGEDIT4\r\n");
   form.OpenUndoPage();
   view.undoList[0].ticked = true;
   view.undoList[2].ticked = true;
   dialogs.confirmation.presses = {1, 1};
   form.OnDeleteClicked();
   EXPECT_EQ(dialogs.confirmation.shown.back(), "Are you sure to delete checked undo?");
-  EXPECT_EQ(view.Names(), std::vector<std::string>{"b.reg"});
+  EXPECT_EQ(view.Names(), std::vector<std::string>{kB});
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"2 undo-files deleted!"});
   EXPECT_TRUE(view.enabled[Ctl::UndoButton]);
 
@@ -183,9 +216,9 @@ TEST_F(UndoPageTest, DeleteRemovesTickedFilesRefreshesAndReports) {
 }
 
 TEST_F(UndoPageTest, AFileThatCannotBeDeletedIsNamedAndStaysListed) {
-  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  for (const std::string& name : {kA, kB}) PutUndo(name, u"REGEDIT4\r\n");
   sim.files.failWhen = [](const SimFileCall& call) -> long {
-    return call.call == "RemoveFile" && call.path.find("a.reg") != std::string::npos
+    return call.call == "RemoveFile" && call.path.find(kA) != std::string::npos
                ? status::kAccessDenied
                : status::kSuccess;
   };
@@ -193,15 +226,15 @@ TEST_F(UndoPageTest, AFileThatCannotBeDeletedIsNamedAndStaysListed) {
   form.OnSelectAllClicked();
   dialogs.confirmation.presses = {1};
   form.OnDeleteClicked();
-  EXPECT_EQ(view.Names(), std::vector<std::string>{"a.reg"});
+  EXPECT_EQ(view.Names(), std::vector<std::string>{kA});
   EXPECT_EQ(dialogs.information.shown,
-            std::vector<std::string>{"2 undo-files deleted!\n\n1 item was not deleted:\na.reg\n"
-                                     "They may be open in another program, read-only, or the "
+            std::vector<std::string>{"2 undo-files deleted!\n\n1 item was not deleted:\n" + kA +
+                                     "\nThey may be open in another program, read-only, or the "
                                      "user may lack the right to."});
 }
 
 TEST_F(UndoPageTest, DeleteAnsweredNoKeepsEveryFile) {
-  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  for (const std::string& name : {kA, kB}) PutUndo(name, u"REGEDIT4\r\n");
   form.OpenUndoPage();
   form.OnSelectAllClicked();
   dialogs.confirmation.presses = {2};
@@ -211,7 +244,7 @@ TEST_F(UndoPageTest, DeleteAnsweredNoKeepsEveryFile) {
 }
 
 TEST_F(UndoPageTest, SelectAllAndDeselectAllTickAndUntickEveryEntry) {
-  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  for (const std::string& name : {kA, kB}) PutUndo(name, u"REGEDIT4\r\n");
   form.OpenUndoPage();
   form.OnSelectAllClicked();
   EXPECT_TRUE(view.undoList[0].ticked && view.undoList[1].ticked);
@@ -220,7 +253,7 @@ TEST_F(UndoPageTest, SelectAllAndDeselectAllTickAndUntickEveryEntry) {
 }
 
 TEST_F(UndoPageTest, WhileRunningOnlyOpenFolderActs) {
-  for (const char* name : {"a.reg", "b.reg"}) PutUndo(name, u"REGEDIT4\r\n");
+  for (const std::string& name : {kA, kB}) PutUndo(name, u"REGEDIT4\r\n");
   form.OpenUndoPage();
   dialogs.confirmation.presses = {1};
   // During the Undo loop the user clicks around.
@@ -235,7 +268,7 @@ TEST_F(UndoPageTest, WhileRunningOnlyOpenFolderActs) {
     form.OnOpenFolderClicked();
   };
   form.OnUndoClicked();
-  EXPECT_EQ(RegeditArguments().size(), 1u);          // only the selected a.reg was ticked
+  EXPECT_EQ(RegeditArguments().size(), 1u);          // only the selected kA was ticked
   EXPECT_FALSE(view.undoList[1].ticked);             // Select all refused
   EXPECT_EQ(view.undoText, u"kept");                 // the click refused
   EXPECT_EQ(dialogs.confirmation.shown.size(), 1u);  // Delete refused

@@ -74,3 +74,7 @@ void ContractSetWideValue(RootKey root, const std::string& path, const std::u16s
     RegCloseKey(key);
   }
 }
+
+void ContractHardLink(const std::string& path, const std::string& existing) {
+  CreateHardLinkA(path.c_str(), existing.c_str(), nullptr);
+}

@@ -54,6 +54,15 @@ std::string LastPart(const std::string& normalised) {
 }
 }  // namespace
 
+SimFiles::Entry SimFiles::NewEntry(const std::string& path, uint32_t attributes,
+                                   const Bytes& data) {
+  Entry entry;
+  entry.path = path;
+  entry.attributes = attributes;
+  entry.data = data;
+  return entry;
+}
+
 SimFiles::SimFiles() { SetDrive('C', DriveKind::Fixed); }
 
 std::string SimFiles::Normalise(const std::string& path) const {
@@ -108,9 +117,63 @@ std::string SimFiles::Parent(const std::string& normalised) {
   return normalised.substr(0, last);
 }
 
-const SimFiles::Entry* SimFiles::Lookup(const std::string& path) const {
-  auto it = entries_.find(Key(Normalise(path)));
+const SimFiles::Entry* SimFiles::Lookup(const std::string& path, bool followLast) const {
+  auto it = entries_.find(Key(Resolve(Normalise(path), followLast)));
   return it == entries_.end() ? nullptr : &it->second;
+}
+
+// Windows gives up after 63 reparse points in one name (ERROR_CANT_RESOLVE_FILENAME).
+std::string SimFiles::Resolve(const std::string& normalised, bool followLast, int depth) const {
+  constexpr int kMaxLinks = 63;
+  // The drive ("C:") or the share ("\\server\share") is never a link.
+  size_t start = normalised.find('\\');
+  if (IsUnc(normalised)) {
+    const size_t share = normalised.find('\\', 2);
+    start = share == std::string::npos ? share : normalised.find('\\', share + 1);
+  }
+  if (start == std::string::npos) return normalised;
+  std::string at = normalised.substr(0, start);
+  while (start < normalised.size()) {
+    size_t end = normalised.find('\\', start + 1);
+    if (end == std::string::npos) end = normalised.size();
+    at += normalised.substr(start, end - start);
+    start = end;
+    auto it = entries_.find(Key(at));
+    if (it == entries_.end() || it->second.target.empty()) continue;
+    if (start == normalised.size() && !followLast) continue;
+    if (depth >= kMaxLinks) return {};
+    at = Resolve(Normalise(it->second.target), true, depth + 1);
+    if (at.empty()) return {};
+  }
+  return at;
+}
+
+bool SimFiles::ShareAllows(const std::string& key, uint32_t access, uint32_t share) const {
+  auto it = open_.find(key);
+  if (it == open_.end()) return true;
+  for (const Opener& o : it->second) {
+    if ((access & ~o.share) != 0 || (o.access & ~share) != 0) return false;
+  }
+  return true;
+}
+
+void SimFiles::Store(Entry& entry, const Bytes& data) {
+  entry.data = data;
+  if (entry.fileId == 0) return;
+  for (auto& [key, other] : entries_) {
+    if (other.fileId == entry.fileId) other.data = data;
+  }
+}
+
+void SimFiles::EraseName(const std::string& key) {
+  auto it = entries_.find(key);
+  if (it == entries_.end()) return;
+  const uint64_t id = it->second.fileId;
+  entries_.erase(it);
+  if (id == 0) return;
+  for (auto& [other, entry] : entries_) {
+    if (entry.fileId == id) --entry.links;
+  }
 }
 
 long SimFiles::Fail(const std::string& call, const std::string& path) const {
@@ -120,20 +183,26 @@ long SimFiles::Fail(const std::string& call, const std::string& path) const {
 std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
   WaitWhileFindsHeld();
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
-  // FindFirstFileA fails on a path that ends with a separator.
-  if (pattern.empty() || pattern.back() == '\\' || pattern.back() == '/') return nullptr;
+  // FindFirstFileA fails on a path that ends with a separator, and on one of MAX_PATH or more.
+  constexpr size_t kMaxPath = 260;
+  if (pattern.empty() || pattern.back() == '\\' || pattern.back() == '/' ||
+      pattern.size() >= kMaxPath) {
+    return nullptr;
+  }
   const std::string normalised = Normalise(pattern);
   if (Fail("Find", normalised) != status::kSuccess) return nullptr;
   const std::string name = LastPart(normalised);
   std::vector<FindEntry> found;
   if (name.find_first_of("*?") == std::string::npos) {
+    // An exact name finds the entry itself, a link as the link.
     const Entry* entry = Lookup(normalised);
     if (entry == nullptr || Parent(normalised).empty()) return nullptr;
     found.push_back({LastPart(entry->path), entry->attributes});
     return std::make_unique<SimSearch>(std::move(found));
   }
-  const std::string folder = Parent(normalised);
-  const Entry* folderEntry = Lookup(folder);
+  // A folder reached through a link lists its target's entries.
+  const std::string folder = Resolve(Parent(normalised), true);
+  const Entry* folderEntry = folder.empty() ? nullptr : Lookup(folder);
   if (folderEntry == nullptr || (folderEntry->attributes & fileattr::kDirectory) == 0) {
     return nullptr;
   }
@@ -157,24 +226,27 @@ std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
 uint32_t SimFiles::Attributes(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (onQuestion) onQuestion(SimFileCall{"Attributes", Normalise(path)});
+  // GetFileAttributesA tells about a link itself, not where it leads.
   const Entry* entry = Lookup(path);
   return entry ? entry->attributes : fileattr::kInvalid;
 }
 
 bool SimFiles::Makes(const std::string& normalised, bool honourFailures) {
-  // Walk down from the drive, creating what is missing.
+  // Walk down from the drive, creating what is missing; CreateDirectory follows links.
   std::vector<std::string> chain;
   for (std::string at = normalised; !at.empty(); at = Parent(at)) chain.push_back(at);
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-    auto found = entries_.find(Key(*it));
+    const std::string at = honourFailures ? Resolve(*it, true) : *it;
+    if (at.empty()) return false;
+    auto found = entries_.find(Key(at));
     if (found != entries_.end()) {
       if ((found->second.attributes & fileattr::kDirectory) == 0) return false;
       continue;
     }
     // A missing drive or share cannot be created.
-    if (Parent(*it).empty()) return false;
-    if (honourFailures && Fail("MakeFolder", *it) != status::kSuccess) return false;
-    entries_[Key(*it)] = Entry{*it, fileattr::kDirectory, {}};
+    if (Parent(at).empty()) return false;
+    if (honourFailures && Fail("MakeFolder", at) != status::kSuccess) return false;
+    entries_[Key(at)] = NewEntry(at, fileattr::kDirectory, {});
   }
   return true;
 }
@@ -184,33 +256,41 @@ bool SimFiles::MakeFolders(const std::string& path) {
   return Makes(Normalise(path), true);
 }
 
+// DeleteFileA removes a link itself, never what it leads to; it shares reading, writing and
+// deleting with the handles already open.
 bool SimFiles::RemoveFile(const std::string& path) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const std::string normalised = Normalise(path);
+  const std::string normalised = Resolve(Normalise(path), false);
   auto it = entries_.find(Key(normalised));
   if (it == entries_.end() || (it->second.attributes & fileattr::kDirectory) != 0 ||
-      (it->second.attributes & fileattr::kReadOnly) != 0) {
+      (it->second.attributes & fileattr::kReadOnly) != 0 ||
+      !ShareAllows(it->first, kDeleteAccess, kReadAccess | kWriteAccess | kDeleteAccess)) {
     return false;
   }
   if (Fail("RemoveFile", normalised) != status::kSuccess) return false;
-  entries_.erase(it);
+  EraseName(it->first);
   return true;
 }
 
+// As a CreateFileA for reading that shares reading and writing.
 bool SimFiles::ReadAll(const std::string& path, Bytes& data) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const std::string normalised = Normalise(path);
+  const std::string normalised = Resolve(Normalise(path), true);
   const Entry* entry = Lookup(normalised);
-  if (entry == nullptr || (entry->attributes & fileattr::kDirectory) != 0) return false;
+  if (entry == nullptr || (entry->attributes & fileattr::kDirectory) != 0 ||
+      !ShareAllows(Key(normalised), kReadAccess, kReadAccess | kWriteAccess)) {
+    return false;
+  }
   if (Fail("ReadAll", normalised) != status::kSuccess) return false;
   data = entry->data;
   return true;
 }
 
+// As CreateFileA with CREATE_ALWAYS and no sharing: it follows links, a hard link included.
 long SimFiles::WriteAll(const std::string& path, const Bytes& data) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const std::string normalised = Normalise(path);
-  const Entry* parent = Lookup(Parent(normalised));
+  const std::string normalised = Resolve(Normalise(path), true);
+  const Entry* parent = normalised.empty() ? nullptr : Lookup(Parent(normalised));
   if (parent == nullptr || (parent->attributes & fileattr::kDirectory) == 0) {
     return status::kPathNotFound;
   }
@@ -219,13 +299,170 @@ long SimFiles::WriteAll(const std::string& path, const Bytes& data) {
       (it->second.attributes & (fileattr::kDirectory | fileattr::kReadOnly)) != 0) {
     return status::kAccessDenied;
   }
+  if (!ShareAllows(Key(normalised), kWriteAccess, 0)) return status::kSharingViolation;
   if (long result = Fail("WriteAll", normalised); result != status::kSuccess) return result;
   if (it == entries_.end()) {
-    entries_[Key(normalised)] = Entry{normalised, fileattr::kArchive, data};
+    entries_[Key(normalised)] = NewEntry(normalised, fileattr::kArchive, data);
   } else {
-    it->second.data = data;
+    Store(it->second, data);
   }
   return status::kSuccess;
+}
+
+namespace {
+struct HoldRule {
+  uint32_t access;
+  uint32_t share;
+  bool create;     // a missing file is created
+  bool mustBeNew;  // an existing name fails
+};
+
+HoldRule RuleOf(HoldMode mode) {
+  constexpr uint32_t r = SimFiles::kReadAccess, w = SimFiles::kWriteAccess,
+                     d = SimFiles::kDeleteAccess;
+  switch (mode) {
+    case HoldMode::CreateNew:
+      return {r | w | d, r, true, true};
+    case HoldMode::Read:
+      return {r, r, false, false};
+    case HoldMode::ReadToDelete:
+      return {r | d, r, false, false};
+    case HoldMode::Write:
+      return {r | w, r, false, false};
+    case HoldMode::WriteAlways:
+      return {r | w | d, r, true, false};
+    case HoldMode::Folder:
+      return {0, r | w | d, false, false};
+  }
+  return {};
+}
+}  // namespace
+
+class SimHeldFile : public HeldFile {
+ public:
+  SimHeldFile(SimFiles& files, std::string key, int id, uint32_t access)
+      : files_(files), key_(std::move(key)), id_(id), access_(access) {}
+  ~SimHeldFile() override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    std::vector<SimFiles::Opener>& openers = files_.open_[key_];
+    bool remove = false;
+    std::erase_if(openers, [&](const SimFiles::Opener& o) {
+      remove = remove || (o.id == id_ && o.deleteOnClose);
+      return o.id == id_;
+    });
+    if (openers.empty()) files_.open_.erase(key_);
+    if (remove) files_.EraseName(key_);
+  }
+  SimHeldFile(const SimHeldFile&) = delete;
+  SimHeldFile& operator=(const SimHeldFile&) = delete;
+
+  HeldFacts Facts() override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    const SimFiles::Entry* entry = Held();
+    if (entry == nullptr) return {};
+    return {entry->attributes, entry->links, entry->owner != SimOwner::OtherUser, entry->path};
+  }
+  long Read(Bytes& data, size_t limit) override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    const SimFiles::Entry* entry = Held();
+    if (entry == nullptr || (access_ & SimFiles::kReadAccess) == 0) return status::kAccessDenied;
+    if (long failed = files_.Fail("ReadAll", entry->path); failed != status::kSuccess) {
+      return failed;
+    }
+    if (entry->data.size() > limit) return status::kFileTooLarge;
+    data = entry->data;
+    return status::kSuccess;
+  }
+  long Replace(const Bytes& data) override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    SimFiles::Entry* entry = Held();
+    if (entry == nullptr || (access_ & SimFiles::kWriteAccess) == 0) return status::kAccessDenied;
+    if (long failed = files_.Fail("WriteAll", entry->path); failed != status::kSuccess) {
+      return failed;
+    }
+    files_.Store(*entry, data);
+    return status::kSuccess;
+  }
+  long Delete() override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    const SimFiles::Entry* entry = Held();
+    if (entry == nullptr || (access_ & SimFiles::kDeleteAccess) == 0) return status::kAccessDenied;
+    if (files_.Fail("RemoveFile", entry->path) != status::kSuccess) return status::kAccessDenied;
+    for (SimFiles::Opener& o : files_.open_[key_]) {
+      if (o.id == id_) o.deleteOnClose = true;
+    }
+    return status::kSuccess;
+  }
+
+ private:
+  SimFiles::Entry* Held() {
+    auto it = files_.entries_.find(key_);
+    return it == files_.entries_.end() ? nullptr : &it->second;
+  }
+
+  SimFiles& files_;
+  std::string key_;
+  int id_;
+  uint32_t access_;
+};
+
+std::unique_ptr<HeldFile> SimFiles::Hold(const std::string& path, HoldMode mode, long& result) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const HoldRule rule = RuleOf(mode);
+  // FILE_FLAG_OPEN_REPARSE_POINT: links on the way are followed, one in the last part is not.
+  const std::string normalised = Resolve(Normalise(path), false);
+  const Entry* parent = normalised.empty() ? nullptr : Lookup(Parent(normalised), true);
+  result = status::kSuccess;
+  if (parent == nullptr || (parent->attributes & fileattr::kDirectory) == 0) {
+    result = status::kPathNotFound;
+    return nullptr;
+  }
+  const std::string key = Key(normalised);
+  auto it = entries_.find(key);
+  const bool folder = mode == HoldMode::Folder;
+  if (it == entries_.end() && !rule.create) result = status::kFileNotFound;
+  if (it != entries_.end() && rule.mustBeNew) result = status::kFileExists;
+  if (it != entries_.end() && ((it->second.attributes & fileattr::kDirectory) != 0) != folder) {
+    result = status::kAccessDenied;
+  }
+  if (result == status::kSuccess && !ShareAllows(key, rule.access, rule.share)) {
+    result = status::kSharingViolation;
+  }
+  if (result == status::kSuccess) result = Fail("Hold", normalised);
+  if (result != status::kSuccess) return nullptr;
+  if (it == entries_.end()) entries_[key] = NewEntry(normalised, fileattr::kArchive, {});
+  const int id = nextOpener_++;
+  open_[key].push_back({id, rule.access, rule.share, false});
+  return std::make_unique<SimHeldFile>(*this, key, id, rule.access);
+}
+
+void SimFiles::PutFolderLink(const std::string& path, const std::string& target) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const std::string normalised = Normalise(path);
+  Makes(Parent(normalised), false);
+  Entry link = NewEntry(normalised, fileattr::kDirectory | fileattr::kReparsePoint);
+  link.target = Normalise(target);
+  entries_[Key(normalised)] = link;
+}
+
+void SimFiles::PutHardLink(const std::string& path, const std::string& existing) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto it = entries_.find(Key(Normalise(existing)));
+  if (it == entries_.end()) return;
+  if (it->second.fileId == 0) it->second.fileId = nextFileId_++;
+  Entry name = it->second;
+  name.path = Normalise(path);
+  Makes(Parent(name.path), false);
+  entries_[Key(name.path)] = name;
+  for (auto& [key, entry] : entries_) {
+    if (entry.fileId == name.fileId) ++entry.links;
+  }
+}
+
+void SimFiles::SetOwner(const std::string& path, SimOwner owner) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto it = entries_.find(Key(Normalise(path)));
+  if (it != entries_.end()) it->second.owner = owner;
 }
 
 DriveKind SimFiles::DriveOf(const std::string& path) {
@@ -269,7 +506,7 @@ void SimFiles::PutFileBytes(const std::string& path, const Bytes& content, uint3
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const std::string normalised = Normalise(path);
   Makes(Parent(normalised), false);
-  entries_[Key(normalised)] = Entry{normalised, attributes & ~fileattr::kDirectory, content};
+  entries_[Key(normalised)] = NewEntry(normalised, attributes & ~fileattr::kDirectory, content);
 }
 
 void SimFiles::PutFolder(const std::string& path, uint32_t attributes) {
@@ -322,5 +559,5 @@ void SimFiles::SetDrive(char letter, DriveKind kind) {
     return;
   }
   drives_[upper] = kind;
-  entries_.emplace(Key(root), Entry{root, fileattr::kDirectory, {}});
+  entries_.emplace(Key(root), NewEntry(root, fileattr::kDirectory, {}));
 }

@@ -12,6 +12,9 @@
 
 #include "platform/FileApi.h"
 
+// Who owns a file or folder, for the undo folder's trust.
+enum class SimOwner { User, Administrators, OtherUser };
+
 // One file call about to happen, offered to SimFiles::failWhen.
 struct SimFileCall {
   std::string call;  // "Find", "MakeFolder", "RemoveFile", "ReadAll", "WriteAll"
@@ -31,6 +34,7 @@ class SimFiles : public FileApi {
   DriveKind DriveOf(const std::string& path) override;
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override;
+  std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override;
 
   // --- Staging for tests: parents are created as needed, injected failures do not apply.
   void PutFile(const std::string& path, const std::string& content = {},
@@ -38,6 +42,12 @@ class SimFiles : public FileApi {
   void PutFileBytes(const std::string& path, const Bytes& content,
                     uint32_t attributes = fileattr::kArchive);
   void PutFolder(const std::string& path, uint32_t attributes = fileattr::kDirectory);
+  // A junction or folder link at path to target (which it shows as its content, as Windows
+  // does): a folder entry with the reparse attribute.
+  void PutFolderLink(const std::string& path, const std::string& target);
+  // A second name for an existing file: both names share the bytes and count two links.
+  void PutHardLink(const std::string& path, const std::string& existing);
+  void SetOwner(const std::string& path, SimOwner owner);
   // Removes a file or a folder with everything below it.
   void Erase(const std::string& path);
   bool Exists(const std::string& path) const;
@@ -66,17 +76,34 @@ class SimFiles : public FileApi {
     std::string path;  // full path as spelt
     uint32_t attributes = 0;
     Bytes data;
+    uint32_t links = 1;
+    SimOwner owner = SimOwner::User;
+    std::string target;   // a folder link's target
+    uint64_t fileId = 0;  // shared by the names of one hard-linked file; 0 for a single name
     bool operator==(const Entry&) const = default;
   };
+  // Access and sharing of an open handle, as CreateFile's masks: read, write, delete.
+  enum : uint32_t { kReadAccess = 1, kWriteAccess = 2, kDeleteAccess = 4 };
   // Every file and folder, for tests that prove a run changed nothing.
   const std::map<std::string, Entry>& Entries() const { return entries_; }
 
  private:
+  friend class SimHeldFile;
+  static Entry NewEntry(const std::string& path, uint32_t attributes, const Bytes& data = {});
   // "C:\Dir\x" with separators cleaned; its key is the upper-cased text.
   std::string Normalise(const std::string& path) const;
+  // The normalised path with every folder link on the way replaced by its target (the last
+  // part too when followLast); "" when the links lead round in a circle.
+  std::string Resolve(const std::string& normalised, bool followLast, int depth = 0) const;
+  // Whether a new handle with this access and sharing agrees with those open on the entry.
+  bool ShareAllows(const std::string& key, uint32_t access, uint32_t share) const;
+  // Writes data to the entry and every other name of the same file.
+  void Store(Entry& entry, const Bytes& data);
+  void EraseName(const std::string& key);
   static std::string Key(const std::string& normalised);
   static std::string Parent(const std::string& normalised);
-  const Entry* Lookup(const std::string& path) const;
+  // The entry a path names; through a link in its last part only when followLast.
+  const Entry* Lookup(const std::string& path, bool followLast = false) const;
   bool Makes(const std::string& normalised, bool honourFailures);
   long Fail(const std::string& call, const std::string& path) const;
 
@@ -85,6 +112,15 @@ class SimFiles : public FileApi {
   // Guards entries_ and drives_; recursive, as failWhen may look at the files.
   mutable std::recursive_mutex mutex_;
   std::map<std::string, Entry> entries_;  // upper-cased normalised path -> entry
+  struct Opener {
+    int id;
+    uint32_t access;
+    uint32_t share;
+    bool deleteOnClose;
+  };
+  std::map<std::string, std::vector<Opener>> open_;  // key -> the handles open on it
+  int nextOpener_ = 1;
+  uint64_t nextFileId_ = 1;
   std::map<char, DriveKind> drives_;
 
   std::mutex holdMutex_;

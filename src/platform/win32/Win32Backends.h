@@ -40,6 +40,7 @@ class Win32Files : public FileApi {
   DriveKind DriveOf(const std::string& path) override;
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override;
+  std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override;
 };
 
 class Win32Process : public ProcessApi {

@@ -16,6 +16,18 @@
 #include "ui/win32/MainWindow.h"
 
 namespace {
+// Libraries loaded later (by the common controls, the shell, a theme) come from System32 only,
+// never from the program's own folder or the current one, where a program without elevation
+// could have placed one of that name. Windows 7 has the call only with update KB2533623.
+void RestrictLibrarySearch() {
+  using SetDirectories = BOOL(WINAPI*)(DWORD);
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  const auto set = kernel == nullptr ? nullptr
+                                     : reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+                                           GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  if (set != nullptr) set(0x00000800);  // LOAD_LIBRARY_SEARCH_SYSTEM32
+}
+
 void InitCommonControls32() {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                 ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -24,6 +36,7 @@ void InitCommonControls32() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictLibrarySearch();
   // A report run has no window and hands nothing to a running instance.
   const ReportRequest report = ReportOf(std::vector<std::string>(__argv + 1, __argv + __argc));
   if (report.wanted) {

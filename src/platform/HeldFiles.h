@@ -1,0 +1,34 @@
+// Files of the undo folder (and the report) written, read and removed by handle, never by a
+// path that a link could turn elsewhere: an elevated run trusts no file that a program without
+// elevation could have placed.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/FileApi.h"
+#include "platform/Types.h"
+
+// The largest file the program reads back (an undo file, an export): far above any real one.
+inline constexpr size_t kMaxReadBack = 64u << 20;
+
+// A plain file with a single name: no link or junction, no second hard link.
+bool IsPlainFile(const HeldFacts& facts);
+
+// Holds path as mode and refuses it (kAccessDenied) unless it is a plain file.
+std::unique_ptr<HeldFile> HoldPlainFile(const std::string& path, HoldMode mode, long& status);
+
+// Whether the held file lies directly in folder, by the paths the system resolved for both.
+bool LiesIn(const HeldFacts& file, const std::string& folder);
+
+// Writes data into a file created new at path, then holds it for reading only, so that nobody
+// can change, delete or rename it until the holder is dropped. What the holder reads is data:
+// the file is read back through the held handle. Win32 status in status.
+std::unique_ptr<HeldFile> WriteNewAndHold(const std::string& path, const Bytes& data, long& status);
+// Writes the program's own file: created new when it is missing, else replaced in place when it
+// is a plain file. Win32 status.
+long WriteOwnFile(const std::string& path, const Bytes& data);
+// Reads a plain file whole (up to kMaxReadBack). Win32 status.
+long ReadOwnFile(const std::string& path, Bytes& data);
+// Removes a plain file, or the link itself at that name, through a handle. True when it is gone.
+bool RemoveOwnFile(const std::string& path);

@@ -1,0 +1,50 @@
+#include "platform/UndoFolderTrust.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/RegistryOps.h"
+
+namespace {
+
+// "C:\..." or "\\server\share\...": a relative or missing application-data folder would put
+// the undo folder wherever the current folder or drive happens to be.
+bool IsFullPath(const std::string& path) {
+  return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.starts_with("\\\\");
+}
+
+std::string WithoutBackslash(std::string path) {
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+UndoFolderCheck CheckUndoFolder() {
+  const std::string undo = WithoutBackslash(UndoDir());
+  const std::string profile = WithoutBackslash(ProfileDir());
+  if (!IsFullPath(profile) || !UpperAscii(undo).starts_with(UpperAscii(profile))) {
+    return {UndoFolderState::NoAppData, undo};
+  }
+  if (!FolderExists(undo)) return {UndoFolderState::Unavailable, undo};
+  // From the profile down, one folder at a time, each opened as itself.
+  HeldFacts facts;
+  for (size_t end = profile.size();;) {
+    const std::string folder = undo.substr(0, end);
+    long status = 0;
+    const std::unique_ptr<HeldFile> held = Files().Hold(folder, HoldMode::Folder, status);
+    if (!held) return {UndoFolderState::Unavailable, folder};
+    facts = held->Facts();
+    // The name's own attributes too: Wine opens a folder link's target even when asked not to,
+    // while its attributes show the link.
+    if (((facts.attributes | Files().Attributes(folder)) & fileattr::kReparsePoint) != 0) {
+      return {UndoFolderState::ReparsePoint, folder};
+    }
+    if (end >= undo.size()) break;
+    end = std::min(undo.find('\\', end + 1), undo.size());
+  }
+  if (!facts.trustedOwner) return {UndoFolderState::ForeignOwner, undo};
+  return {};
+}

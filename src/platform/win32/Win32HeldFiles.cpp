@@ -1,0 +1,177 @@
+// Files held by handle: opened with FILE_FLAG_OPEN_REPARSE_POINT, so a link in the last part of
+// the name is opened as the link itself and shows as one, and shared only for reading.
+#include <aclapi.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/Win32Backends.h"
+
+namespace {
+
+struct HoldRule {
+  DWORD access;
+  DWORD share;
+  DWORD disposition;
+  DWORD flags;
+};
+
+HoldRule RuleOf(HoldMode mode) {
+  constexpr DWORD kNoFollow = FILE_FLAG_OPEN_REPARSE_POINT;
+  switch (mode) {
+    case HoldMode::CreateNew:
+      return {GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW, kNoFollow};
+    case HoldMode::Read:
+      return {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, kNoFollow};
+    case HoldMode::ReadToDelete:
+      return {GENERIC_READ | DELETE, FILE_SHARE_READ, OPEN_EXISTING, kNoFollow};
+    case HoldMode::Write:
+      return {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, kNoFollow};
+    case HoldMode::WriteAlways:
+      return {GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, OPEN_ALWAYS, kNoFollow};
+    case HoldMode::Folder:
+      return {FILE_READ_ATTRIBUTES | READ_CONTROL,
+              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+              kNoFollow | FILE_FLAG_BACKUP_SEMANTICS};
+  }
+  return {};
+}
+
+// The owner is the user running the program or the Administrators group.
+bool TrustedOwner(HANDLE file) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                      nullptr, &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool trusted = IsWellKnownSid(owner, WinBuiltinAdministratorsSid) != FALSE;
+  HANDLE token = nullptr;
+  if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+      trusted = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) != FALSE;
+    }
+    CloseHandle(token);
+  }
+  LocalFree(descriptor);
+  return trusted;
+}
+
+std::string FinalPath(HANDLE file) {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length =
+        GetFinalPathNameByHandleA(file, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.assign(length + 1, '\0');
+  }
+  if (path.starts_with("\\\\?\\UNC\\")) return "\\\\" + path.substr(8);
+  if (path.starts_with("\\\\?\\")) return path.substr(4);
+  return path;
+}
+
+class Win32HeldFile : public HeldFile {
+ public:
+  explicit Win32HeldFile(HANDLE handle) : handle_(handle) {}
+  ~Win32HeldFile() override { CloseHandle(handle_); }
+  Win32HeldFile(const Win32HeldFile&) = delete;
+  Win32HeldFile& operator=(const Win32HeldFile&) = delete;
+
+  HeldFacts Facts() override {
+    HeldFacts facts;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_, &info)) return facts;
+    facts.attributes = info.dwFileAttributes;
+    facts.links = info.nNumberOfLinks;
+    facts.trustedOwner = TrustedOwner(handle_);
+    facts.finalPath = FinalPath(handle_);
+    return facts;
+  }
+
+  long Read(Bytes& data, size_t limit) override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_, &size)) return static_cast<long>(GetLastError());
+    if (static_cast<unsigned long long>(size.QuadPart) > limit) return ERROR_FILE_TOO_LARGE;
+    if (!SetFilePointerEx(handle_, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) {
+      return static_cast<long>(GetLastError());
+    }
+    data.assign(static_cast<size_t>(size.QuadPart), 0);
+    size_t done = 0;
+    while (done < data.size()) {
+      DWORD read = 0;
+      if (!ReadFile(handle_, data.data() + done, static_cast<DWORD>(data.size() - done), &read,
+                    nullptr)) {
+        return static_cast<long>(GetLastError());
+      }
+      if (read == 0) break;
+      done += read;
+    }
+    // A file that shrank meanwhile gives what it holds now.
+    data.resize(done);
+    return ERROR_SUCCESS;
+  }
+
+  // Flushed before success is reported: callers remove registry data only once its backup is
+  // on disk.
+  long Replace(const Bytes& data) override {
+    if (!SetFilePointerEx(handle_, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) {
+      return static_cast<long>(GetLastError());
+    }
+    size_t done = 0;
+    while (done < data.size()) {
+      DWORD written = 0;
+      if (!WriteFile(handle_, data.data() + done, static_cast<DWORD>(data.size() - done), &written,
+                     nullptr)) {
+        return static_cast<long>(GetLastError());
+      }
+      if (written == 0) return ERROR_WRITE_FAULT;
+      done += written;
+    }
+    if (!SetEndOfFile(handle_) || !FlushFileBuffers(handle_)) {
+      return static_cast<long>(GetLastError());
+    }
+    return ERROR_SUCCESS;
+  }
+
+  long Delete() override {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    if (!SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+      return static_cast<long>(GetLastError());
+    }
+    return ERROR_SUCCESS;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+std::unique_ptr<HeldFile> Win32Files::Hold(const std::string& path, HoldMode mode, long& status) {
+  const HoldRule rule = RuleOf(mode);
+  HANDLE handle = CreateFileA(path.c_str(), rule.access, rule.share, nullptr, rule.disposition,
+                              FILE_ATTRIBUTE_NORMAL | rule.flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    status = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  status = ERROR_SUCCESS;
+  // A folder opened as a file, or a file as a folder, is not what the caller named.
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool folder = GetFileInformationByHandle(handle, &info) &&
+                      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (folder != (mode == HoldMode::Folder)) {
+    CloseHandle(handle);
+    status = ERROR_ACCESS_DENIED;
+    return nullptr;
+  }
+  return std::make_unique<Win32HeldFile>(handle);
+}
