@@ -47,6 +47,16 @@ inline constexpr const char* kNotSearched = "the search for the moved server fil
 inline constexpr const char* kExclusionsFile = "Exclusions.txt";
 // Lines of the exclusions file that name no key or value; they were ignored.
 std::string BadExclusionLines(const std::vector<size_t>& numbers, const TextList& lines);
+// What each line of the exclusions file kept out of the run: its number, text and how many
+// items it kept.
+struct ExclusionKept {
+  size_t number;
+  std::string text;
+  size_t kept;
+};
+std::string ExclusionsKept(const std::vector<ExclusionKept>& lines);
+// An action of the window ended with an error that its handler did not expect.
+std::string HandlerFailed(const std::string& reason);
 // Another Klarvex window or report run holds the run lock.
 std::string AnotherRun();
 

@@ -53,13 +53,16 @@ bool BackupValue(RootKey root, const std::string& path, const std::string& name)
   if (keyPath.size() > 1 && keyPath.back() == '\\') keyPath.pop_back();
   const RegKey key(root, keyPath, keyaccess::kRead);
   if (!key.IsOpen()) return false;
-  AddJournalLine(KeyLine(root, keyPath));
   uint32_t type = 0;
   Bytes stored;
   // Read as stored, never through the code page: the undo file is UTF-16 and holds every
   // character, so the line gives back the same type and bytes whatever the text.
   const bool found = key.QueryStored(name, type, stored) == status::kSuccess;
-  if (found) UndoJournal.push_back(ValueLine(Ansi().ToWide(name), type, stored));
+  // Both lines are made before either is added: a name no script may hold adds nothing.
+  const std::string keyLine = KeyLine(root, keyPath);
+  const std::u16string valueLine = found ? ValueLine(Ansi().ToWide(name), type, stored) : u"";
+  AddJournalLine(keyLine);
+  if (found) UndoJournal.push_back(valueLine);
   UndoJournal.emplace_back();
   return found;
 }

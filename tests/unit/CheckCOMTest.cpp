@@ -21,6 +21,7 @@ TEST_F(CheckCOMTest, JudgesServersAndTypeLibrariesOfEveryClass) {
   Server("{C04}", "LocalServer32", "C:\\Elsewhere\\notepad.exe /automation");
   // Moved: found twice in the index, the first line wins.
   Server("{C05}", "InprocServer32", "C:\\Old\\Moved.dll");
+  PutFile("C:\\WINDOWS\\Sub\\Moved.dll");
   engine.SystemFileIndex.Add("MOVED.DLL", "C:\\WINDOWS\\Sub\\");
   engine.SystemFileIndex.Add("MOVED.DLL", "C:\\Program Files\\Moved\\");
   // Gone, under the local server: the empty in-process value is not the server.
