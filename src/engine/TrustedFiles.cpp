@@ -47,7 +47,8 @@ UserWritableFolders::UserWritableFolders(const std::string& windowsDir) {
   for (std::string_view below : kUserWritable) {
     folders_.push_back(windows + Folder(std::string(below)));
     if (below.starts_with(kSystem32)) {
-      folders_.push_back(windows + "SYSWOW64\\" + Folder(std::string(below.substr(kSystem32.size()))));
+      folders_.push_back(windows + "SYSWOW64\\" +
+                         Folder(std::string(below.substr(kSystem32.size()))));
     }
   }
 }

@@ -30,6 +30,25 @@ bool SameKeyName(std::u16string_view a, std::u16string_view b) {
                     [&](char16_t x, char16_t y) { return upper(x) == upper(y); });
 }
 
+// Whether every key line of an export opens the exported key or one below it. An export whose
+// names hold line breaks, written as they are, could otherwise carry sections of another key
+// into the undo file, to be imported with the rights of whoever imports it.
+bool OnlyKeysAtOrBelow(const WideList& lines, const std::u16string& keyName) {
+  for (const std::u16string& line : lines) {
+    const size_t start = line.find_first_not_of(u" \t");
+    if (start == std::u16string::npos || line[start] != u'[') continue;
+    std::u16string_view name = std::u16string_view(line).substr(start + 1);
+    if (!name.empty() && name.front() == u'-') name.remove_prefix(1);
+    const size_t close = name.rfind(u']');
+    if (close == std::u16string_view::npos) return false;
+    name = name.substr(0, close);
+    const bool below = name.size() > keyName.size() && name[keyName.size()] == u'\\' &&
+                       SameKeyName(name.substr(0, keyName.size()), keyName);
+    if (!below && !SameKeyName(name, keyName)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void BeginUndoJournal() {
@@ -89,8 +108,9 @@ bool ExportKey(const std::string& keyName) {
   // Only a real export of this key counts: its header, the empty line, then the key's own line.
   // A name the editor's command line took apart (a double quote in it) may have made it export
   // some other key, whose text must never pass for this key's backup.
+  const std::u16string wideName = Ansi().ToWide(keyName);
   if (lines.size() <= 2 || ScriptHeaderVersion(lines[0]) == ScriptVersion::Invalid ||
-      !SameKeyName(lines[2], u"[" + Ansi().ToWide(keyName) + u"]")) {
+      !SameKeyName(lines[2], u"[" + wideName + u"]") || !OnlyKeysAtOrBelow(lines, wideName)) {
     return false;
   }
   UndoJournal.insert(UndoJournal.end(), lines.begin() + 2, lines.end());

@@ -120,6 +120,74 @@ TEST_F(CheckCOMTest, KeepsServersThatMayStillExist) {
   EXPECT_EQ(engine.CategoryCount(kComActiveX), 1);
 }
 
+// A machine-wide class is only pointed at a copy that programs without elevation cannot change:
+// one in a user-writable Windows folder is never found, one whose file or folders standard users
+// may change or that lies behind a link is passed over, and the next trusted copy is taken.
+TEST_F(CheckCOMTest, PointsMovedServersOnlyAtCopiesStandardUsersCannotChange) {
+  enum Stage { kPlain, kFileChangeable, kFolderChangeable, kFolderIsLink };
+  struct Case {
+    const char* clsid;
+    std::vector<std::pair<const char*, Stage>> copies;  // folders holding the file, walk order
+    const char* movedTo;                                // nullptr: removed
+    const char* detailFile;                             // what the Details line shows after "="
+  };
+  const Case cases[] = {
+      {"{T1}", {{"C:\\WINDOWS\\Temp\\", kPlain}}, nullptr, "T1.DLL"},
+      {"{T2}", {{"C:\\WINDOWS\\System32\\spool\\drivers\\color\\", kPlain}}, nullptr, "T2.DLL"},
+      {"{T3}",
+       {{"C:\\WINDOWS\\Tasks\\", kPlain}, {"C:\\Program Files\\Vendor\\", kPlain}},
+       "C:\\PROGRAM FILES\\Vendor\\",  // as the walk spells it
+       "T3.DLL"},
+      {"{T4}",
+       {{"C:\\Program Files\\Open\\", kFolderChangeable}},
+       nullptr,
+       "T4.DLL (no trusted copy)"},
+      {"{T5}",
+       {{"C:\\Program Files\\Vendor\\", kFileChangeable}},
+       nullptr,
+       "T5.DLL (no trusted copy)"},
+      {"{T6}",
+       {{"C:\\Program Files\\Linked\\", kFolderIsLink}},
+       nullptr,
+       "T6.DLL (no trusted copy)"},
+  };
+  TextList script;
+  TextList log;
+  for (const Case& c : cases) {
+    const std::string id = std::string(c.clsid).substr(1, 2);
+    Server(c.clsid, "InprocServer32", "C:\\Old\\" + id + ".dll");
+    for (const auto& [folder, stage] : c.copies) {
+      if (stage == kFolderIsLink) {
+        sim.files.PutFolder(folder, fileattr::kDirectory | fileattr::kReparsePoint);
+      }
+      PutFile(folder + id + ".dll");
+      if (stage == kFileChangeable) sim.files.LetStandardUsersChange(folder + id + ".dll");
+      if (stage == kFolderChangeable) sim.files.LetStandardUsersChange(folder);
+    }
+    const std::string key =
+        std::string("HKEY_CLASSES_ROOT\\CLSID\\") + c.clsid + "\\InprocServer32";
+    if (c.movedTo) {
+      script.insert(
+          script.end(),
+          {"[" + key + "]", "@=\"" + EscapeBackslashes(c.movedTo + UpperAscii(id)) + ".DLL\"", ""});
+    } else {
+      script.insert(script.end(), {"[-" + key + "]", ""});
+    }
+    log.push_back(std::string("[HKCR]\\CLSID\\") + c.clsid + "\\InprocServer32=" + c.detailFile +
+                  " ... fixed");
+  }
+  engine.ScanSystemFolder(WindowsDir());
+  engine.ScanSystemFolder(ProgramFilesDir());
+
+  PrepareChecks();
+  engine.CheckCOM();
+
+  EXPECT_EQ(FixScript, Script(script));
+  EXPECT_EQ(engine.CategoryLog(kComActiveX), log);
+  EXPECT_EQ(engine.Findings()[3].rule, "server copy not trusted");
+  EXPECT_EQ(engine.Findings()[2].newPath, "C:\\PROGRAM FILES\\Vendor\\T3.DLL");
+}
+
 TEST_F(CheckCOMTest, SchedulesNoRepairWhoseBackupFailed) {
   Server("{B1}", "InprocServer32", "C:\\Gone\\a.dll");
   PutDefault("CLSID\\{B1}\\TypeLib", "{TL-GONE}");

@@ -1,9 +1,8 @@
 // Who may change a file or folder, read from its security descriptor: its owner, and the rights
 // its access list grants to the principals every program of a standard user runs as.
-#include <windows.h>
-
 #include <aclapi.h>
 #include <sddl.h>
+#include <windows.h>
 
 #include <memory>
 #include <vector>
@@ -124,9 +123,9 @@ ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user) {
 ChangeRight Win32Files::WhoMayChange(const std::string& path) {
   if (!DescriptorsSpeakOfStandardUsers()) return ChangeRight::Unknown;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  const DWORD result = GetNamedSecurityInfoA(
-      path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-      nullptr, nullptr, nullptr, nullptr, &descriptor);
+  const DWORD result = GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT,
+                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, nullptr, nullptr, &descriptor);
   if (result != ERROR_SUCCESS) return ChangeRight::StandardUsers;
   const std::unique_ptr<void, decltype(&LocalFree)> held(descriptor, &LocalFree);
   static const SidBytes user = ProcessUser();
