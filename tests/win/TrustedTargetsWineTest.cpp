@@ -3,8 +3,9 @@
 // a user-writable Windows folder, a value name with a line break never reaches a script, and
 // who may change a file is read from its security descriptor.
 #include <gtest/gtest.h>
-#include <sddl.h>
 #include <windows.h>
+// Declared with what windows.h defines.
+#include <sddl.h>
 
 #include <algorithm>
 #include <string>
@@ -127,7 +128,6 @@ TEST(ChangeRightOfTest, ReadsOwnerAndGrants) {
       {L"O:BAD:(A;;SD;;;IU)", ChangeRight::StandardUsers},
       {L"O:BAD:(A;;GW;;;BU)", ChangeRight::StandardUsers},
       {L"O:BAD:(A;;WD;;;S-1-5-21-1-2-3-1001)", ChangeRight::StandardUsers},
-      {L"O:BAD:NO_ACCESS_CONTROL", ChangeRight::StandardUsers},
   };
   PSID user = nullptr;
   ASSERT_TRUE(ConvertStringSidToSidW(kUser, &user));
@@ -139,6 +139,16 @@ TEST(ChangeRightOfTest, ReadsOwnerAndGrants) {
         << std::string(c.sddl, c.sddl + wcslen(c.sddl));
     LocalFree(descriptor);
   }
+  // No access list at all grants everyone everything (Wine's parser makes an empty one of
+  // "D:NO_ACCESS_CONTROL", so the descriptor is made by hand).
+  SECURITY_DESCRIPTOR open{};
+  ASSERT_TRUE(InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
+  PSID administrators = nullptr;
+  ASSERT_TRUE(ConvertStringSidToSidW(L"BA", &administrators));
+  ASSERT_TRUE(SetSecurityDescriptorOwner(&open, administrators, FALSE));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE));
+  EXPECT_EQ(ChangeRightOf(&open, user), ChangeRight::StandardUsers);
+  LocalFree(administrators);
   LocalFree(user);
 }
 
