@@ -126,58 +126,41 @@ TEST_F(CheckCOMTest, KeepsServersThatMayStillExist) {
 TEST_F(CheckCOMTest, PointsMovedServersOnlyAtCopiesStandardUsersCannotChange) {
   enum Stage { kPlain, kFileChangeable, kFolderChangeable, kFolderIsLink };
   struct Case {
-    const char* clsid;
-    std::vector<std::pair<const char*, Stage>> copies;  // folders holding the file, walk order
-    const char* movedTo;                                // nullptr: removed
-    const char* detailFile;                             // what the Details line shows after "="
+    const char* id;
+    std::vector<std::pair<std::string, Stage>> copies;  // folders holding the file, walk order
+    bool moved;  // to the last copy; otherwise removed, noting a copy passed over
   };
+  const std::string pf = ProgramFilesDir();
   const Case cases[] = {
-      {"{T1}", {{"C:\\WINDOWS\\Temp\\", kPlain}}, nullptr, "T1.DLL"},
-      {"{T2}", {{"C:\\WINDOWS\\System32\\spool\\drivers\\color\\", kPlain}}, nullptr, "T2.DLL"},
-      {"{T3}",
-       {{"C:\\WINDOWS\\Tasks\\", kPlain}, {"C:\\Program Files\\Vendor\\", kPlain}},
-       "C:\\PROGRAM FILES\\Vendor\\",  // as the walk spells it
-       "T3.DLL"},
-      {"{T4}",
-       {{"C:\\Program Files\\Open\\", kFolderChangeable}},
-       nullptr,
-       "T4.DLL (no trusted copy)"},
-      {"{T5}",
-       {{"C:\\Program Files\\Vendor\\", kFileChangeable}},
-       nullptr,
-       "T5.DLL (no trusted copy)"},
-      {"{T6}",
-       {{"C:\\Program Files\\Linked\\", kFolderIsLink}},
-       nullptr,
-       "T6.DLL (no trusted copy)"},
+      {"T1", {{"C:\\WINDOWS\\Temp\\", kPlain}}, false},
+      {"T2", {{"C:\\WINDOWS\\System32\\spool\\drivers\\color\\", kPlain}}, false},
+      {"T3", {{"C:\\WINDOWS\\Tasks\\", kPlain}, {pf + "Vendor\\", kPlain}}, true},
+      {"T4", {{pf + "Open\\", kFolderChangeable}}, false},
+      {"T5", {{pf + "Vendor\\", kFileChangeable}}, false},
+      {"T6", {{pf + "Linked\\", kFolderIsLink}}, false},
   };
   TextList script;
   TextList log;
   for (const Case& c : cases) {
-    const std::string id = std::string(c.clsid).substr(1, 2);
-    Server(c.clsid, "InprocServer32", "C:\\Old\\" + id + ".dll");
+    const std::string file = std::string(c.id) + ".DLL";
+    const std::string key = "\\CLSID\\{" + std::string(c.id) + "}\\InprocServer32";
+    PutDefault(key.substr(1), "C:\\Old\\" + file);
     for (const auto& [folder, stage] : c.copies) {
-      if (stage == kFolderIsLink) {
+      if (stage == kFolderIsLink)
         sim.files.PutFolder(folder, fileattr::kDirectory | fileattr::kReparsePoint);
-      }
-      PutFile(folder + id + ".dll");
-      if (stage == kFileChangeable) sim.files.LetStandardUsersChange(folder + id + ".dll");
+      PutFile(folder + file);
+      if (stage == kFileChangeable) sim.files.LetStandardUsersChange(folder + file);
       if (stage == kFolderChangeable) sim.files.LetStandardUsersChange(folder);
     }
-    const std::string key =
-        std::string("HKEY_CLASSES_ROOT\\CLSID\\") + c.clsid + "\\InprocServer32";
-    if (c.movedTo) {
-      script.insert(
-          script.end(),
-          {"[" + key + "]", "@=\"" + EscapeBackslashes(c.movedTo + UpperAscii(id)) + ".DLL\"", ""});
-    } else {
-      script.insert(script.end(), {"[-" + key + "]", ""});
-    }
-    log.push_back(std::string("[HKCR]\\CLSID\\") + c.clsid + "\\InprocServer32=" + c.detailFile +
+    const std::string moved = c.copies.back().first + file;
+    script.insert(script.end(), {(c.moved ? "[" : "[-") + KeyLine(kCr, key).substr(1), ""});
+    if (c.moved) script.insert(script.end() - 1, "@=\"" + EscapeBackslashes(moved) + "\"");
+    const bool passedOver = !c.moved && c.copies.back().second != kPlain;
+    log.push_back("[HKCR]" + key + "=" + file + (passedOver ? " (no trusted copy)" : "") +
                   " ... fixed");
   }
   engine.ScanSystemFolder(WindowsDir());
-  engine.ScanSystemFolder(ProgramFilesDir());
+  engine.ScanSystemFolder(pf);
 
   PrepareChecks();
   engine.CheckCOM();
@@ -185,7 +168,7 @@ TEST_F(CheckCOMTest, PointsMovedServersOnlyAtCopiesStandardUsersCannotChange) {
   EXPECT_EQ(FixScript, Script(script));
   EXPECT_EQ(engine.CategoryLog(kComActiveX), log);
   EXPECT_EQ(engine.Findings()[3].rule, "server copy not trusted");
-  EXPECT_EQ(engine.Findings()[2].newPath, "C:\\PROGRAM FILES\\Vendor\\T3.DLL");
+  EXPECT_EQ(engine.Findings()[2].newPath, pf + "Vendor\\T3.DLL");
 }
 
 TEST_F(CheckCOMTest, SchedulesNoRepairWhoseBackupFailed) {
