@@ -232,6 +232,9 @@ class TimedFiles : public FileApi {
   bool ReadAll(const std::string& path, Bytes& data) override {
     return Timed(path, [&] { return inner_.ReadAll(path, data); });
   }
+  ChangeRight WhoMayChange(const std::string& path) override {
+    return Timed(path, [&] { return inner_.WhoMayChange(path); });
+  }
   long WriteAll(const std::string& path, const Bytes& data) override {
     const uint64_t start = Ticks();
     const long result = Timed(path, [&] { return inner_.WriteAll(path, data); });

@@ -3,6 +3,7 @@
 #include "engine/FileFacts.h"
 #include "engine/RepairLines.h"
 #include "engine/RunMessages.h"
+#include "engine/TrustedFiles.h"
 #include "engine/WindowsFolders.h"
 #include "platform/Paths.h"
 #include "platform/RegistryOps.h"
@@ -22,14 +23,32 @@ bool ReachedAt(const std::string& path, const RegistryView& view) {
 
 constexpr std::string_view kServerMissing = "server file missing";
 constexpr std::string_view kServerMoved = "server moved";
+constexpr std::string_view kNoTrustedCopy = "server copy not trusted";
+// Said in the Details line of a server removed because every copy of its file may be changed
+// by programs without elevation.
+constexpr std::string_view kNoTrustedCopyNote = " (no trusted copy)";
 
-// Where a missing server moved: the first folder of the index that holds its file, when the
-// view's programs reach it there; "" when it is gone.
-std::string MovedServer(const SystemFileIndex& index, const std::string& file,
-                        const RegistryView& view) {
-  const int line = index.Find(file);
-  if (line < 0 || !ReachedAt(index.FolderOf(line) + file, view)) return {};
-  return index.FolderOf(line) + file;
+// The copies of a missing server's file that the index holds.
+struct ServerCopy {
+  std::string path;            // where it moved; "" when it is gone
+  bool untrustedSeen = false;  // a copy was passed over: standard users may change it
+};
+
+// Where a missing server moved: the first folder of the index that holds its file where no
+// program without elevation can change it, when the view's programs reach it there.
+ServerCopy MovedServer(const SystemFileIndex& index, const std::string& file,
+                       const RegistryView& view) {
+  ServerCopy copy;
+  for (int line = index.Find(file); line >= 0; line = index.NextOfName(line)) {
+    const std::string path = index.FolderOf(line) + file;
+    if (!ReachedAt(path, view)) break;
+    if (StandardUsersCannotChange(view.Is32Bit() ? RedirectedFor32Bit(path) : path)) {
+      copy.path = path;
+      break;
+    }
+    copy.untrustedSeen = true;
+  }
+  return copy;
 }
 
 }  // namespace
@@ -50,8 +69,16 @@ void CleanEngine::SettleServerRepairs(const ::SystemFileIndex* index) {
       if (scripted) FixScript.erase(script, script + 2);
       continue;
     }
-    const std::string moved = MovedServer(*index, repair.file, repair.view);
-    if (moved.empty()) continue;
+    const ServerCopy copy = MovedServer(*index, repair.file, repair.view);
+    if (copy.path.empty()) {
+      // Removed as a gone server; its line and the report say why the copy was not taken.
+      if (copy.untrustedSeen) {
+        finding.rule = std::string(kNoTrustedCopy);
+        NoteInDetail(finding, kNoTrustedCopyNote);
+      }
+      continue;
+    }
+    const std::string& moved = copy.path;
     // The server moved: the registration points at the first folder that holds the file.
     finding.rule = std::string(kServerMoved);
     finding.newPath = moved;

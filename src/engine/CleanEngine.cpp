@@ -93,6 +93,7 @@ class CleanRun {
     // A scan has nothing to save and nothing to import.
     if (mode == RunMode::Clean) SaveAndImport();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
+    problems_ = runmsg::Join(problems_, ExclusionsKept());
     Finish();
     if (!problems_.empty()) e_.ShowInformation(problems_);
   }
@@ -313,6 +314,14 @@ class CleanRun {
       lines.push_back(line.text);
     }
     return runmsg::BadExclusionLines(numbers, lines);
+  }
+
+  std::string ExclusionsKept() const {
+    std::vector<runmsg::ExclusionKept> kept;
+    for (const Exclusions::Line& line : e_.exclusions_.Lines()) {
+      kept.push_back({line.number, line.text, line.kept});
+    }
+    return runmsg::ExclusionsKept(kept);
   }
 
   template <typename Save, typename Message>

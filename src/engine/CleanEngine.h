@@ -5,6 +5,7 @@
 #include <array>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/Exclusions.h"
@@ -12,7 +13,9 @@
 #include "engine/RegistryView.h"
 #include "engine/SystemFileIndex.h"
 #include "engine/SystemFileIndexBuild.h"
+#include "engine/TrustedFiles.h"
 #include "platform/RegKey.h"
+#include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
 #include "platform/Types.h"
 
@@ -49,7 +52,8 @@ class CleanEngine {
   bool Run(RunMode mode);
 
   // The system file index: every file below folder, walked on the index build's thread (or the
-  // caller's); it ends at the next entry once a stop is asked for.
+  // caller's); it ends at the next entry once a stop is asked for. The Windows folders that any
+  // user may write to are left out.
   void ScanSystemFolder(const std::string& folder);
   // Stops a build still running and empties the index.
   void ClearSystemFileIndex();
@@ -116,8 +120,9 @@ class CleanEngine {
   // A check's loop over its list: every item gets the per-item step; while the run goes on, the
   // gauge step (for the checks that show progress) and the check's own work. After a stop the
   // remaining items are still visited, each only pumping messages. An item holding text that
-  // the code page cannot hold unchanged is left alone: the checks read every value before they
-  // repair anything, so nothing of it is judged, counted, listed or removed.
+  // the code page cannot hold unchanged, or a name no script line may hold, is left alone: the
+  // checks read every value and make every line before they repair anything, so nothing of it
+  // is judged, counted, listed or removed.
   enum GaugeRule { kStepGauge, kNoGauge };
   template <typename Work>
   void ForEachItem(const TextList& items, GaugeRule gauge, Work work) {
@@ -128,6 +133,7 @@ class CleanEngine {
       try {
         work(items[static_cast<size_t>(i)]);
       } catch (const UnreadableText&) {
+      } catch (const UnscriptableName&) {
       }
     }
   }
@@ -164,6 +170,8 @@ class CleanEngine {
 
   // Starts the index build over the Windows and Program Files folders, in that order.
   void StartSystemFileIndex();
+  // The walk below folder, leaving out the user-writable Windows folders and all below them.
+  void ScanSystemFolder(const std::string& folder, const UserWritableFolders& skipped);
   // A class whose server file is missing, repaired as a removal (backup, script lines, count and
   // line in their places) before the index could say whether the file moved.
   struct ServerRepair {
@@ -179,7 +187,8 @@ class CleanEngine {
   // are taken back and left in place, to be named to the user.
   void SettleServerRepairs(const ::SystemFileIndex* index);
 
-  // The finding a recording call describes; nullptr when an exclusion keeps the item.
+  // The finding a recording call describes; nullptr when an exclusion keeps the item, or when
+  // its key path or value name holds a control character.
   Finding* Judge(int category, RootKey root, const std::string& keyPath, const std::string* name,
                  const Rule& rule);
   // A scan's finding: counted and listed with its line ending in "found".
@@ -194,6 +203,9 @@ class CleanEngine {
                 std::initializer_list<std::string> scriptLines, const std::string& detail);
   // Counts a repair in its category and adds its detail line.
   void Record(Finding& finding, const std::string& detail);
+  // Adds note to a recorded finding's Details line, before its closing " ... " and verb, in the
+  // finding and in its category's list.
+  void NoteInDetail(Finding& finding, std::string_view note);
 
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};

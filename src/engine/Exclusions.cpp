@@ -100,6 +100,11 @@ Exclusions Exclusions::Parse(const std::u16string& text) {
     }
     const size_t slash = key.find('\\');
     entry.key = Canonical(*root, slash == std::string_view::npos ? "" : key.substr(slash));
+    // A whole root (HKLM\SOFTWARE\Classes is the classes root) would keep everything below it.
+    if (!entry.isValue && entry.key.find('\\') == std::string::npos) {
+      result.badLines_.push_back(entryLine);
+      continue;
+    }
     result.entries_.push_back(entry);
     result.lines_.push_back(entryLine);
   }

@@ -48,6 +48,8 @@ std::string FoundLine(const std::string& detail) {
 
 Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPath,
                             const std::string* name, const Rule& rule) {
+  // A name no script line may hold is never acted on, whichever way a check came by it.
+  if (HoldsControlCharacter(keyPath) || (name && HoldsControlCharacter(*name))) return nullptr;
   if (exclusions_.Keeps(root, keyPath, name)) return nullptr;
   Finding finding;
   finding.category = category;
@@ -119,4 +121,13 @@ void CleanEngine::Record(Finding& finding, const std::string& detail) {
   finding.detail = detail;
   ++CategoryCount(finding.category);
   CategoryLog(finding.category).push_back(detail);
+}
+
+void CleanEngine::NoteInDetail(Finding& finding, std::string_view note) {
+  TextList& log = CategoryLog(finding.category);
+  const auto line = std::find(log.rbegin(), log.rend(), finding.detail);
+  const size_t ending = finding.detail.rfind(" ... ");
+  if (ending == std::string::npos) return;
+  finding.detail.insert(ending, note);
+  if (line != log.rend()) *line = finding.detail;
 }

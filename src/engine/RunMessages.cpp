@@ -147,6 +147,21 @@ std::string ReportFileRefused(const std::string& path) {
          "be opened.";
 }
 
+std::string ExclusionsKept(const std::vector<ExclusionKept>& lines) {
+  if (lines.empty()) return {};
+  TextList named;
+  for (const ExclusionKept& line : lines) {
+    named.push_back("line " + std::to_string(line.number) + ": " + line.text + " (" +
+                    std::to_string(line.kept) + (line.kept == 1 ? " item)" : " items)"));
+  }
+  return Listed(std::string(kExclusionsFile) + " kept these items out of the run:", named);
+}
+
+std::string HandlerFailed(const std::string& reason) {
+  return "Klarvex could not complete this action: " + Reason(reason) +
+         "\nThe window stays open; you may try again.";
+}
+
 std::string AnotherRun() {
   return "Another Klarvex window or report run is using the undo folder.\nClose it, or wait for "
          "it to end, and try again.";

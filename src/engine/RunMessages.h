@@ -55,6 +55,16 @@ std::string UndoFileRefused(const std::string& path, bool tooLarge);
 // The report file is a link, has a second name or lies in the undo folder.
 std::string ReportFileRefused(const std::string& path);
 
+// What each line of the exclusions file kept out of the run: its number, text and how many
+// items it kept.
+struct ExclusionKept {
+  size_t number;
+  std::string text;
+  size_t kept;
+};
+std::string ExclusionsKept(const std::vector<ExclusionKept>& lines);
+// An action of the window ended with an error that its handler did not expect.
+std::string HandlerFailed(const std::string& reason);
 // Another Klarvex window or report run holds the run lock.
 std::string AnotherRun();
 

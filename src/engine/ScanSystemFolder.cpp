@@ -2,14 +2,16 @@
 // subfolder listed where the walk meets it. A run walks on the index build's thread, which
 // reads files only.
 #include "engine/CleanEngine.h"
+#include "engine/TrustedFiles.h"
 #include "platform/FileApi.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
 void CleanEngine::StartSystemFileIndex() {
   indexBuild_.Start([this, windows = WindowsDir(), programs = ProgramFilesDir()] {
-    ScanSystemFolder(windows);
-    ScanSystemFolder(programs);
+    const UserWritableFolders skipped(windows);
+    ScanSystemFolder(windows, skipped);
+    ScanSystemFolder(programs, skipped);
   });
 }
 
@@ -23,6 +25,10 @@ void CleanEngine::ClearSystemFileIndex() {
 }
 
 void CleanEngine::ScanSystemFolder(const std::string& folder) {
+  ScanSystemFolder(folder, UserWritableFolders(WindowsDir()));
+}
+
+void CleanEngine::ScanSystemFolder(const std::string& folder, const UserWritableFolders& skipped) {
   // Attribute mask 63: hidden, system and read-only entries are listed like any other.
   std::unique_ptr<FileSearch> search = Files().Find(folder + "*.*");
   if (!search) return;
@@ -36,7 +42,9 @@ void CleanEngine::ScanSystemFolder(const std::string& folder) {
                (entry.attributes & fileattr::kReparsePoint) == 0) {
       // A junction or folder link is not entered: it may lead back up the tree (a loop that
       // would grow the index without end) or anywhere a program without elevation chose.
-      ScanSystemFolder(folder + entry.name + "\\");
+      // What any user may place in the folders below is never a class's server.
+      const std::string below = folder + entry.name + "\\";
+      if (!skipped.Hold(below)) ScanSystemFolder(below, skipped);
     }
   }
 }

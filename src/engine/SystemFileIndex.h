@@ -14,6 +14,8 @@ class SystemFileIndex {
   void Add(const std::string& upperName, const std::string& folder);
   // Index of the first line whose name equals fileName without regard to case; -1 if none.
   int Find(const std::string& fileName) const;
+  // The next line after `line` with the same name; -1 after the last.
+  int NextOfName(int line) const { return next_.at(static_cast<size_t>(line)); }
   // The folder part of line i (after its first "=").
   std::string FolderOf(int line) const;
   const TextList& Lines() const { return lines_; }
@@ -21,5 +23,10 @@ class SystemFileIndex {
 
  private:
   TextList lines_;
-  std::unordered_map<std::string, int> first_;  // upper-cased name -> first line
+  struct Named {
+    int first;
+    int last;
+  };
+  std::unordered_map<std::string, Named> named_;  // upper-cased name -> its first and last line
+  std::vector<int> next_;                         // per line: the next of its name, or -1
 };

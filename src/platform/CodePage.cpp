@@ -20,6 +20,7 @@ std::string CodePage::ToAnsi(const std::u16string& wide, bool& lossy) {
 }
 
 long CodePage::ToAnsiName(const std::u16string& wide, std::string& name) {
+  if (HoldsControlCharacter(wide)) return status::kInvalidName;
   bool lossy = false;
   std::string ansi = ToAnsi(wide, lossy);
   if (lossy) return status::kNoUnicodeTranslation;

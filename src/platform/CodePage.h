@@ -32,6 +32,8 @@ class CodePage {
   // code page cannot hold (they become '?'), and ill-formed UTF-16 under UTF-8.
   std::string ToAnsi(const std::u16string& wide, bool& lossy);
   // A registry name in the code page: status::kNoUnicodeTranslation when it does not survive
-  // the conversion, since the single-byte calls would then name another key or value.
+  // the conversion, since the single-byte calls would then name another key or value, and
+  // status::kInvalidName when it holds a control character, which a registry script could not
+  // carry on its line. Either way the name is never listed, so nothing acts on it.
   long ToAnsiName(const std::u16string& wide, std::string& name);
 };

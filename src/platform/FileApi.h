@@ -55,6 +55,10 @@ enum class HoldMode {
   WriteAlways,   // a file to write (and delete), created when missing
   Folder,        // an existing folder, only to ask about it; others may do anything
 };
+// Who may change a file or folder (write, append, delete, or take it over): only administrators
+// and the system, standard users too, or Unknown where the platform keeps no descriptor that
+// speaks of a standard user.
+enum class ChangeRight { Unknown, StandardUsers, AdministratorsOnly };
 
 class FileApi {
  public:
@@ -75,6 +79,10 @@ class FileApi {
   virtual long WriteAll(const std::string& path, const Bytes& data) = 0;
   // What kind of drive a path lies on ("C:\x" -> the drive C:\, "\\server\share" -> Remote).
   virtual DriveKind DriveOf(const std::string& path) = 0;
+  // Whether a program without elevation may change the file or folder at path: its owner and
+  // the rights its access list grants. A path whose descriptor cannot be read counts as
+  // changeable by standard users.
+  virtual ChangeRight WhoMayChange(const std::string& path) = 0;
   // A value from an INI file by the private-profile rules (GetPrivateProfileStringA on
   // Windows; the portable reader of LanguageFile.h over the file's bytes in the simulation).
   virtual std::string ReadProfileString(const std::string& path, const std::string& section,

@@ -23,7 +23,7 @@ class RegKey {
   RegHandle Handle() const { return handle_; }
 
   // Names in enumeration order. Indexes the platform refuses, and names the code page cannot
-  // hold unchanged, are left out. An unopened key lists nothing.
+  // hold unchanged or that hold a control character, are left out. An unopened key lists nothing.
   TextList SubKeyNames() const;
   TextList ValueNames() const;
   // Status of the query; type and data are filled on success.

@@ -93,11 +93,27 @@ std::basic_string<Char> Escape(std::basic_string_view<Char> text, bool exportCon
   return result;
 }
 
+template <typename Text>
+const Text& Scriptable(const Text& name) {
+  if (HoldsControlCharacter(name)) {
+    throw UnscriptableName("A name holding a control character is not written into a script");
+  }
+  return name;
+}
+
+// The program's own lines refuse a control character; the editor's export escapes CR and LF.
+enum class Controls { Refused, Escaped };
+
 template <typename Char>
-std::basic_string<Char> NameText(std::basic_string_view<Char> name) {
+std::basic_string<Char> NameText(std::basic_string_view<Char> name, Controls controls) {
   if (name.empty()) return {Char('@')};
   std::basic_string<Char> text(1, Char('"'));
-  text.append(Escape(name, false)).append(1, Char('"'));
+  if (controls == Controls::Refused) {
+    text.append(Escape(Scriptable(name), false));
+  } else {
+    text.append(Escape(name, true));
+  }
+  text.append(1, Char('"'));
   return text;
 }
 
@@ -108,23 +124,23 @@ std::string EscapeScriptText(std::string_view text) { return Escape(text, false)
 // Built by appending: GCC 12 warns falsely (-Wrestrict) about "x" + std::string at -O3.
 std::string KeyLine(RootKey root, std::string_view path) {
   std::string line = "[";
-  line.append(RootKeyName(root)).append(path).append("]");
+  line.append(RootKeyName(root)).append(Scriptable(path)).append("]");
   return line;
 }
 
 std::string DeleteKeyLine(RootKey root, std::string_view path) {
   std::string line = "[-";
-  line.append(RootKeyName(root)).append(path).append("]");
+  line.append(RootKeyName(root)).append(Scriptable(path)).append("]");
   return line;
 }
 
-std::string ValueNameText(std::string_view name) { return NameText(name); }
+std::string ValueNameText(std::string_view name) { return NameText(name, Controls::Refused); }
 
 std::string DeleteValueLine(std::string_view name) { return ValueNameText(name) + "=-"; }
 
 std::u16string ValueLine(std::u16string_view name, uint32_t type, const Bytes& stored) {
   const TypeForm form = FormOf(type);
-  std::u16string line = NameText(name) + u"=";
+  std::u16string line = NameText(name, Controls::Refused) + u"=";
   if (form.form == DataForm::Quoted && IsPlainString(stored)) {
     return line + u"\"" + Escape<char16_t>(TextUpToNul(stored), false) + u"\"";
   }
@@ -140,7 +156,7 @@ std::u16string ValueLine(std::u16string_view name, uint32_t type, const Bytes& s
 }
 
 WideList ExportValueLines(std::u16string_view name, uint32_t type, const Bytes& stored) {
-  const std::u16string start = NameText(name) + u"=";
+  const std::u16string start = NameText(name, Controls::Escaped) + u"=";
   if (type == regtype::kSz)
     return {start + u"\"" + Escape<char16_t>(TextUpToNul(stored), true) + u"\""};
   if (type == regtype::kDword && stored.size() == 4) {

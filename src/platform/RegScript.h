@@ -3,6 +3,7 @@
 // into the operations the registry editor performs on import.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,10 +17,18 @@ inline constexpr std::string_view kRegedit5Header = "Windows Registry Editor Ver
 // read: UTF-16LE code units in a UTF-16 file, ANSI bytes in a single-byte file.
 enum class ScriptEncoding { Ansi, Utf16 };
 
+// Raised by the line writers below for a key path or value name that holds a control character:
+// its line would break in two and the rest be read as a line of its own, so it is never written.
+class UnscriptableName : public std::invalid_argument {
+ public:
+  using std::invalid_argument::invalid_argument;
+};
+
 // Backslash doubled, double quote as backslash + double quote; nothing else changes.
 std::string EscapeScriptText(std::string_view text);
 
-// "[" + root name + path + "]", the path as callers write it (with its leading backslash).
+// "[" + root name + path + "]", the path as callers write it (with its leading backslash). These
+// writers, and ValueLine, throw UnscriptableName rather than write a control character.
 std::string KeyLine(RootKey root, std::string_view path);
 // "[-" + root name + path + "]": on import deletes the key and everything below it.
 std::string DeleteKeyLine(RootKey root, std::string_view path);

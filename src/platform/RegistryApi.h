@@ -29,7 +29,8 @@ class RegistryApi {
   virtual long QueryInfo(RegHandle key, RegKeyInfo& info) = 0;
   // Names come back in the ANSI code page. A name that does not survive the conversion to the
   // code page and back unchanged gives kNoUnicodeTranslation, so it is never mistaken for
-  // another key or value of the same best-fit spelling.
+  // another key or value of the same best-fit spelling; one holding a control character gives
+  // kInvalidName (CodePage::ToAnsiName).
   virtual long EnumKey(RegHandle key, uint32_t index, std::string& name) = 0;
   virtual long EnumValue(RegHandle key, uint32_t index, std::string& name) = 0;
   // RegQueryValueExA: type and the whole data, however long. Text types come back converted

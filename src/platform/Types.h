@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // One of the three predefined registry roots, as its handle value.
@@ -11,6 +12,17 @@ enum class RootKey : uint32_t {
   CurrentUser = 0x80000001u,
   LocalMachine = 0x80000002u,
 };
+
+// Whether text holds a character below 0x20 (a line break, a tab, a NUL...).
+template <typename Text>
+bool HoldsControlCharacter(const Text& text) {
+  for (auto c : text) {
+    if (static_cast<uint32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)) < 0x20) {
+      return true;
+    }
+  }
+  return false;
+}
 
 // Ordered single-byte (ANSI code page) text lines.
 using TextList = std::vector<std::string>;
@@ -35,6 +47,8 @@ inline constexpr long kFileTooLarge = 223;          // ERROR_FILE_TOO_LARGE
 inline constexpr long kCantResolveFilename = 1921;  // too many links in a row
 // A name that the ANSI code page cannot hold without change.
 inline constexpr long kNoUnicodeTranslation = 1113;
+// A name holding a control character (below 0x20): no script line can carry it.
+inline constexpr long kInvalidName = 123;
 }  // namespace status
 
 // Registry value types.
@@ -63,6 +77,7 @@ inline constexpr uint32_t kHidden = 0x02;
 inline constexpr uint32_t kSystem = 0x04;
 inline constexpr uint32_t kDirectory = 0x10;
 inline constexpr uint32_t kArchive = 0x20;
+// A link, junction or mount point: what lies behind it is not where its path says.
 inline constexpr uint32_t kReparsePoint = 0x400;
 inline constexpr uint32_t kInvalid = 0xFFFFFFFFu;
 // What a path's attributes (kInvalid when they could not be read) say it names.

@@ -42,7 +42,6 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   if (report && LiesIn(report->Facts(), UndoDir())) {
     if (!existed) report->Delete();
     report.reset();
-    status = status::kAccessDenied;
   }
   if (!report) {
     FinishProgram();

@@ -32,6 +32,26 @@ bool SameKeyName(std::u16string_view a, std::u16string_view b) {
                     [&](char16_t x, char16_t y) { return upper(x) == upper(y); });
 }
 
+// Whether every key line of an export opens the exported key or one below it. A file that another
+// program wrote in the editor's place, or an export whose names hold line breaks written as they
+// are, could otherwise carry sections of another key (a machine-wide Run entry, say) into the
+// undo file, to be imported with the rights of whoever imports it.
+bool OnlyKeysAtOrBelow(const WideList& lines, const std::u16string& keyName) {
+  for (const std::u16string& line : lines) {
+    const size_t start = line.find_first_not_of(u" \t");
+    if (start == std::u16string::npos || line[start] != u'[') continue;
+    std::u16string_view name = std::u16string_view(line).substr(start + 1);
+    if (!name.empty() && name.front() == u'-') name.remove_prefix(1);
+    const size_t close = name.rfind(u']');
+    if (close == std::u16string_view::npos) return false;
+    name = name.substr(0, close);
+    const bool below = name.size() > keyName.size() && name[keyName.size()] == u'\\' &&
+                       SameKeyName(name.substr(0, keyName.size()), keyName);
+    if (!below && !SameKeyName(name, keyName)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void BeginUndoJournal() {
@@ -55,36 +75,21 @@ bool BackupValue(RootKey root, const std::string& path, const std::string& name)
   if (keyPath.size() > 1 && keyPath.back() == '\\') keyPath.pop_back();
   const RegKey key(root, keyPath, keyaccess::kRead);
   if (!key.IsOpen()) return false;
-  AddJournalLine(KeyLine(root, keyPath));
   uint32_t type = 0;
   Bytes stored;
   // Read as stored, never through the code page: the undo file is UTF-16 and holds every
   // character, so the line gives back the same type and bytes whatever the text.
   const bool found = key.QueryStored(name, type, stored) == status::kSuccess;
-  if (found) UndoJournal.push_back(ValueLine(Ansi().ToWide(name), type, stored));
+  // Both lines are made before either is added: a name no script may hold adds nothing.
+  const std::string keyLine = KeyLine(root, keyPath);
+  const std::u16string valueLine = found ? ValueLine(Ansi().ToWide(name), type, stored) : u"";
+  AddJournalLine(keyLine);
+  if (found) UndoJournal.push_back(valueLine);
   UndoJournal.emplace_back();
   return found;
 }
 
 namespace {
-
-// Whether every key line of an export names the key or a key below it. A file that another
-// program wrote in the editor's place could carry any key (a machine-wide Run entry, say), and
-// the undo file would then bring that back as if it had been removed.
-bool OnlyKeysBelow(const WideList& lines, const std::u16string& keyName) {
-  const std::u16string below = keyName + u"\\";
-  for (size_t i = 2; i < lines.size(); ++i) {
-    const std::u16string& line = lines[i];
-    if (line.empty() || line[0] != u'[') continue;
-    if (line.back() != u']') return false;
-    const std::u16string_view name = std::u16string_view(line).substr(1, line.size() - 2);
-    if (!SameKeyName(name, keyName) &&
-        (name.size() <= below.size() || !SameKeyName(name.substr(0, below.size()), below))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // The export as the editor left it: a plain file of one name in the undo folder, read and then
 // deleted through one handle, so what was checked is what is kept. A link, a second hard link or
@@ -118,7 +123,7 @@ bool ExportKey(const std::string& keyName) {
   // some other key, whose text must never pass for this key's backup.
   const std::u16string wideName = Ansi().ToWide(keyName);
   if (lines.size() <= 2 || ScriptHeaderVersion(lines[0]) == ScriptVersion::Invalid ||
-      !SameKeyName(lines[2], u"[" + wideName + u"]") || !OnlyKeysBelow(lines, wideName)) {
+      !SameKeyName(lines[2], u"[" + wideName + u"]") || !OnlyKeysAtOrBelow(lines, wideName)) {
     return false;
   }
   UndoJournal.insert(UndoJournal.end(), lines.begin() + 2, lines.end());

@@ -21,6 +21,7 @@ TEST_F(CheckCOMTest, JudgesServersAndTypeLibrariesOfEveryClass) {
   Server("{C04}", "LocalServer32", "C:\\Elsewhere\\notepad.exe /automation");
   // Moved: found twice in the index, the first line wins.
   Server("{C05}", "InprocServer32", "C:\\Old\\Moved.dll");
+  PutFile("C:\\WINDOWS\\Sub\\Moved.dll");
   engine.SystemFileIndex.Add("MOVED.DLL", "C:\\WINDOWS\\Sub\\");
   engine.SystemFileIndex.Add("MOVED.DLL", "C:\\Program Files\\Moved\\");
   // Gone, under the local server: the empty in-process value is not the server.
@@ -117,6 +118,59 @@ TEST_F(CheckCOMTest, KeepsServersThatMayStillExist) {
   EXPECT_EQ(engine.CategoryLog(kComActiveX),
             TextList{"[HKCR]\\CLSID\\{K6}\\InprocServer32=GONE.DLL ... fixed"});
   EXPECT_EQ(engine.CategoryCount(kComActiveX), 1);
+}
+
+// A machine-wide class is only pointed at a copy that programs without elevation cannot change:
+// one in a user-writable Windows folder is never found, one whose file or folders standard users
+// may change or that lies behind a link is passed over, and the next trusted copy is taken.
+TEST_F(CheckCOMTest, PointsMovedServersOnlyAtCopiesStandardUsersCannotChange) {
+  enum Stage { kPlain, kFileChangeable, kFolderChangeable, kFolderIsLink };
+  struct Case {
+    const char* id;
+    std::vector<std::pair<std::string, Stage>> copies;  // folders holding the file, walk order
+    bool moved;  // to the last copy; otherwise removed, noting a copy passed over
+  };
+  const std::string pf = ProgramFilesDir();
+  const Case cases[] = {
+      {"T1", {{"C:\\WINDOWS\\Temp\\", kPlain}}, false},
+      {"T2", {{"C:\\WINDOWS\\System32\\spool\\drivers\\color\\", kPlain}}, false},
+      {"T3", {{"C:\\WINDOWS\\Tasks\\", kPlain}, {pf + "Vendor\\", kPlain}}, true},
+      {"T4", {{pf + "Open\\", kFolderChangeable}}, false},
+      {"T5", {{pf + "Vendor\\", kFileChangeable}}, false},
+      {"T6", {{pf + "Linked\\", kFolderIsLink}}, false},
+  };
+  TextList script;
+  TextList log;
+  for (const Case& c : cases) {
+    const std::string file = std::string(c.id) + ".DLL";
+    const std::string key = "\\CLSID\\{" + std::string(c.id) + "}\\InprocServer32";
+    PutDefault(key.substr(1), "C:\\Old\\" + file);
+    for (const auto& [folder, stage] : c.copies) {
+      if (stage == kFolderIsLink)
+        sim.files.PutFolder(folder, fileattr::kDirectory | fileattr::kReparsePoint);
+      PutFile(folder + file);
+      if (stage == kFileChangeable) sim.files.LetStandardUsersChange(folder + file);
+      if (stage == kFolderChangeable) sim.files.LetStandardUsersChange(folder);
+    }
+    const std::string moved = c.copies.back().first + file;
+    script.insert(script.end(), {(c.moved ? "[" : "[-") + KeyLine(kCr, key).substr(1), ""});
+    if (c.moved) script.insert(script.end() - 1, "@=\"" + EscapeBackslashes(moved) + "\"");
+    // A linked folder is not even walked: its copy is never found.
+    const Stage last = c.copies.back().second;
+    const bool passedOver = !c.moved && last != kPlain && last != kFolderIsLink;
+    log.push_back("[HKCR]" + key + "=" + file + (passedOver ? " (no trusted copy)" : "") +
+                  " ... fixed");
+  }
+  engine.ScanSystemFolder(WindowsDir());
+  engine.ScanSystemFolder(pf);
+
+  PrepareChecks();
+  engine.CheckCOM();
+
+  EXPECT_EQ(FixScript, Script(script));
+  EXPECT_EQ(engine.CategoryLog(kComActiveX), log);
+  EXPECT_EQ(engine.Findings()[3].rule, "server copy not trusted");
+  EXPECT_EQ(engine.Findings()[2].newPath, pf + "Vendor\\T3.DLL");
 }
 
 TEST_F(CheckCOMTest, SchedulesNoRepairWhoseBackupFailed) {

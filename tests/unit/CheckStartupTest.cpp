@@ -53,6 +53,29 @@ TEST_F(CheckStartupTest, RemovesRunValuesWhoseProgramCannotBeFound) {
   EXPECT_TRUE(sim.registry.GetValue(kCU, kRun, "Gone").has_value());
 }
 
+// A name holding a line break would write lines of its own choosing into the deletion script and
+// the undo file: a Run value and a history value with one stay, named nowhere.
+TEST_F(CheckStartupTest, NamesWithLineBreaksAreNeverActedOn) {
+  const std::string evil = "Evil\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Injected]\r\n\"Hook";
+  const std::string mru = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+  Put(evil, "C:\\Gone\\evil.exe");
+  PutString(kLM, kRun, evil, "C:\\Gone\\evil.exe");
+  PutString(kCU, mru, evil, "cmd");
+  Put("Gone", "C:\\Gone\\tool.exe");
+
+  engine.OnCleanClicked();
+
+  EXPECT_EQ(engine.CategoryCount(kStartup), 1);
+  EXPECT_EQ(engine.CategoryCount(kTemporary), 0);
+  for (const Finding& f : engine.Findings()) EXPECT_EQ(f.valueName.find("Evil"), std::string::npos);
+  for (const auto& [root, key] : {std::pair{kCU, kRun}, {kLM, kRun}, {kCU, mru}}) {
+    EXPECT_TRUE(sim.registry.GetValue(root, key, evil).has_value()) << key;
+  }
+  EXPECT_FALSE(sim.registry.GetValue(kCU, kRun, "Gone").has_value());
+  EXPECT_EQ(sim.files.FileText(UndoDir() + kFixScriptName).find("Injected"), std::string::npos);
+  for (const std::u16string& line : UndoJournal) EXPECT_EQ(line.find(u"Injected"), line.npos);
+}
+
 TEST_F(CheckStartupTest, EscapedNamesDeleteExactlyTheirOwnValueOnImport) {
   Put("Quote\"d", "C:\\Gone\\q.exe");
   Put("Back\\slash", "C:\\Gone\\b.exe");

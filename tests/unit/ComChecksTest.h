@@ -29,9 +29,9 @@ class ComChecksTest : public EngineTest {
     return sim.registry.Dump(RootKey::LocalMachine, "SOFTWARE\\Classes");
   }
 
-  static TextList Script(std::initializer_list<std::string> entries) {
+  static TextList Script(const TextList& entries) {
     TextList lines = {"REGEDIT4", ""};
-    lines.insert(lines.end(), entries);
+    lines.insert(lines.end(), entries.begin(), entries.end());
     return lines;
   }
 };

@@ -37,14 +37,19 @@ TEST_F(ExclusionsTest, ParsesKeysValuesAndNamesBadLines) {
       u"not a path\r\n"
       u"HKEY_NOWHERE\\Software\r\n"
       u"HKEY_CURRENT_USER\\Software\\X, value \"unterminated\r\n"
-      u"HKEY_CURRENT_USER\\Software\\\u4e2d\r\n");
+      u"HKEY_CURRENT_USER\\Software\\\u4e2d\r\n"
+      // Whole roots would keep everything below them.
+      u"HKEY_LOCAL_MACHINE\r\n"
+      u"hklm\\SOFTWARE\\Classes\\\r\n");
   ASSERT_EQ(e.Lines().size(), 3u);
   EXPECT_EQ(e.Lines()[0].number, 3u);
   EXPECT_EQ(e.Lines()[0].text, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.foo");
-  ASSERT_EQ(e.BadLines().size(), 4u);
+  ASSERT_EQ(e.BadLines().size(), 6u);
   EXPECT_EQ(e.BadLines()[0].number, 6u);
   EXPECT_EQ(e.BadLines()[0].text, "not a path");
   EXPECT_EQ(e.BadLines()[3].number, 9u);
+  EXPECT_EQ(e.BadLines()[4].text, "HKEY_LOCAL_MACHINE");
+  EXPECT_EQ(e.BadLines()[5].number, 11u);
 }
 
 TEST_F(ExclusionsTest, MatchesAtOrBelowAKeyAndExactValuesInEveryClassesView) {
@@ -127,7 +132,11 @@ TEST_F(ExclusionsTest, ExcludedParentKeepsTheValuesBelowIt) {
   EXPECT_EQ(ReadStringUpper(RootKey::CurrentUser, "\\Software\\Kvx App\\Recent", "File [1]"),
             "C:\\GONE\\DOC ONE.TXT");
   EXPECT_EQ(engine.AppliedExclusions().Lines()[0].kept, 4u);
-  EXPECT_TRUE(engine.informations.empty());
+  // The end of the run names what each line kept.
+  ASSERT_EQ(engine.informations.size(), 1u);
+  EXPECT_NE(engine.informations[0].find("line 1: HKEY_CURRENT_USER\\Software\\Kvx App (4 items)"),
+            std::string::npos)
+      << engine.informations[0];
 }
 
 TEST_F(ExclusionsTest, ExampleWrittenOnceAndIgnoredWhenMissing) {

@@ -112,6 +112,12 @@ TEST_F(RegScriptTest, LineBuilders) {
   EXPECT_EQ(DeleteValueLine("Tool\\x"), R"("Tool\\x"=-)");
   EXPECT_EQ(DeleteValueLine(""), "@=-");
   EXPECT_EQ(EscapeScriptText("a\\\"b'"), "a\\\\\\\"b'");
+  // A control character would break the line and start one of the name's own choosing.
+  EXPECT_THROW(KeyLine(RootKey::LocalMachine, "\\Run\r\n[HKEY_LOCAL_MACHINE\\X]"),
+               UnscriptableName);
+  EXPECT_THROW(DeleteKeyLine(RootKey::CurrentUser, "\\Tab\there"), UnscriptableName);
+  EXPECT_THROW(DeleteValueLine("Evil\n@=\"x\""), UnscriptableName);
+  EXPECT_THROW(ValueLine(u"Evil\r", regtype::kDword, {1, 0, 0, 0}), UnscriptableName);
 }
 
 TEST_F(RegScriptTest, JournalLineForEveryType) {

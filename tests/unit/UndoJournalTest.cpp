@@ -245,6 +245,16 @@ TEST_F(UndoJournalTest, BackupKeyTakesNoExportOfAnotherKey) {
   PutString(RootKey::CurrentUser, parent + "Kvx", "", "a look-alike");
   BeginUndoJournal();
   EXPECT_FALSE(BackupKey(RootKey::CurrentUser, "\\" + parent + "Kvx\" x"));
+  // An editor that writes a name's line breaks as they are: the export opens another key.
+  const std::u16string key = u"HKEY_CURRENT_USER\\" + Ansi().ToWide(parent) + u"Kvx";
+  sim.process.beforeRun = [&](const SimProcess::Run&) {
+    sim.files.PutFileBytes(UndoDir() + "tmp.reg",
+                           Utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[" + key +
+                                     u"]\r\n\"a\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Run]\r\n"
+                                     u"\"b\"=\"x\"\r\n\r\n"));
+    return false;
+  };
+  EXPECT_FALSE(BackupKey(RootKey::CurrentUser, "\\" + parent + "Kvx"));
   EXPECT_EQ(UndoJournal.size(), 2u);
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "tmp.reg"));
 }

@@ -474,6 +474,21 @@ DriveKind SimFiles::DriveOf(const std::string& path) {
   return it == drives_.end() ? DriveKind::Missing : it->second;
 }
 
+ChangeRight SimFiles::WhoMayChange(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (onQuestion) onQuestion(SimFileCall{"WhoMayChange", Normalise(path)});
+  const Entry* entry = Lookup(path);
+  // As on Windows, a path whose descriptor cannot be read vouches for nothing.
+  if (entry == nullptr || entry->standardUsersMayChange) return ChangeRight::StandardUsers;
+  return ChangeRight::AdministratorsOnly;
+}
+
+void SimFiles::LetStandardUsersChange(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  auto it = entries_.find(Key(Normalise(path)));
+  if (it != entries_.end()) it->second.standardUsersMayChange = true;
+}
+
 void SimFiles::HoldFinds(std::chrono::milliseconds limit) {
   const std::lock_guard<std::mutex> lock(holdMutex_);
   findsHeld_ = true;

@@ -32,6 +32,7 @@ class SimFiles : public FileApi {
   bool ReadAll(const std::string& path, Bytes& data) override;
   long WriteAll(const std::string& path, const Bytes& data) override;
   DriveKind DriveOf(const std::string& path) override;
+  ChangeRight WhoMayChange(const std::string& path) override;
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override;
   std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override;
@@ -55,6 +56,9 @@ class SimFiles : public FileApi {
   std::string FileText(const std::string& path) const;
   // Full paths (as spelt) of the entries directly in a folder, sorted without regard to case.
   std::vector<std::string> List(const std::string& folder) const;
+  // Lets programs without elevation change the file or folder (as a grant of write access to
+  // Users does on Windows). Everything else may be changed by administrators only.
+  void LetStandardUsersChange(const std::string& path);
   // Drive kinds by letter ("C"); letters not set are missing. C: starts as a fixed drive.
   void SetDrive(char letter, DriveKind kind);
 
@@ -80,6 +84,7 @@ class SimFiles : public FileApi {
     SimOwner owner = SimOwner::User;
     std::string target;   // a folder link's target
     uint64_t fileId = 0;  // shared by the names of one hard-linked file; 0 for a single name
+    bool standardUsersMayChange = false;
     bool operator==(const Entry&) const = default;
   };
   // Access and sharing of an open handle, as CreateFile's masks: read, write, delete.

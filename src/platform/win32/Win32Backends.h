@@ -29,6 +29,11 @@ class Win32Registry : public RegistryApi {
   long DeleteTree(RegHandle parent, const std::string& path) override;
 };
 
+// Who may change the object a descriptor guards: standard users when its owner is not the system,
+// the administrators or the installer service, or when its access list lets the standard groups
+// or user (the account this process runs for) write, append, delete or take it over.
+ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user);
+
 class Win32Files : public FileApi {
  public:
   std::unique_ptr<FileSearch> Find(const std::string& pattern) override;
@@ -38,6 +43,7 @@ class Win32Files : public FileApi {
   bool ReadAll(const std::string& path, Bytes& data) override;
   long WriteAll(const std::string& path, const Bytes& data) override;
   DriveKind DriveOf(const std::string& path) override;
+  ChangeRight WhoMayChange(const std::string& path) override;
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override;
   std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override;

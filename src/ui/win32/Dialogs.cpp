@@ -8,6 +8,7 @@
 #include "ui/ConfirmDialog.h"
 #include "ui/InfoDialog.h"
 #include "ui/win32/Dpi.h"
+#include "ui/win32/HandlerGuard.h"
 #include "ui/win32/Widgets.h"
 
 namespace {
@@ -286,7 +287,7 @@ void Win32Dialog::DrawInfoLabel(const DRAWITEMSTRUCT& item) const {
 LRESULT CALLBACK Win32Dialog::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<Win32Dialog*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return self->Route(msg, wParam, lParam);
+  return GuardedHandler(hwnd, [&] { return self->Route(msg, wParam, lParam); });
 }
 
 LRESULT Win32Dialog::Route(UINT msg, WPARAM wParam, LPARAM lParam) {

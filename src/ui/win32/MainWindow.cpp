@@ -6,6 +6,7 @@
 
 #include "ui/Layout.h"
 #include "ui/win32/Dpi.h"
+#include "ui/win32/HandlerGuard.h"
 
 namespace {
 constexpr const char* kFormClass = "KlarvexForm";
@@ -205,7 +206,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return self->Route(message, wParam, lParam);
+  return GuardedHandler(hwnd, [&] { return self->Route(message, wParam, lParam); });
 }
 
 // A page only hands its children's notifications up to the main window.

@@ -1,0 +1,133 @@
+// Who may change a file or folder, read from its security descriptor: its owner, and the rights
+// its access list grants to the principals every program of a standard user runs as.
+#include <aclapi.h>
+#include <sddl.h>
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/win32/Win32Backends.h"
+
+namespace {
+
+// What lets a principal change a file's content, a folder's files, or the object itself.
+constexpr ACCESS_MASK kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD |
+                                        DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |
+                                        GENERIC_ALL;
+
+using SidBytes = std::vector<BYTE>;
+
+SidBytes WellKnown(WELL_KNOWN_SID_TYPE type) {
+  SidBytes sid(SECURITY_MAX_SID_SIZE);
+  DWORD size = static_cast<DWORD>(sid.size());
+  if (!CreateWellKnownSid(type, nullptr, sid.data(), &size)) return {};
+  sid.resize(size);
+  return sid;
+}
+
+SidBytes FromText(const wchar_t* text) {
+  PSID sid = nullptr;
+  if (!ConvertStringSidToSidW(text, &sid)) return {};
+  const auto* bytes = static_cast<const BYTE*>(sid);
+  SidBytes copy(bytes, bytes + GetLengthSid(sid));
+  LocalFree(sid);
+  return copy;
+}
+
+bool IsOneOf(PSID sid, const std::vector<SidBytes>& list) {
+  for (const SidBytes& entry : list) {
+    if (!entry.empty() && EqualSid(sid, const_cast<BYTE*>(entry.data()))) return true;
+  }
+  return false;
+}
+
+// Those who may own what a standard user must not change.
+const std::vector<SidBytes>& TrustedOwners() {
+  static const std::vector<SidBytes> owners = {
+      WellKnown(WinLocalSystemSid), WellKnown(WinBuiltinAdministratorsSid),
+      FromText(L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464")};
+  return owners;
+}
+
+// The groups every program of a signed-in standard user holds.
+const std::vector<SidBytes>& StandardGroups() {
+  static const std::vector<SidBytes> groups = {
+      WellKnown(WinBuiltinUsersSid), WellKnown(WinAuthenticatedUserSid), WellKnown(WinWorldSid),
+      WellKnown(WinInteractiveSid)};
+  return groups;
+}
+
+// The user this process runs for: the same account also runs programs without elevation.
+SidBytes ProcessUser() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  SidBytes sid;
+  if (size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+    PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    const auto* bytes = static_cast<const BYTE*>(user);
+    sid.assign(bytes, bytes + GetLengthSid(user));
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+// Wine makes every descriptor up from the Unix file mode, owned by the one user all its
+// programs run as: it says nothing of a standard user.
+bool DescriptorsSpeakOfStandardUsers() {
+  static const bool speak =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
+  return speak;
+}
+
+}  // namespace
+
+ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user) {
+  PSID owner = nullptr;
+  BOOL ownerDefaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &ownerDefaulted) || owner == nullptr ||
+      !IsOneOf(owner, TrustedOwners())) {
+    return ChangeRight::StandardUsers;
+  }
+  BOOL present = FALSE;
+  BOOL daclDefaulted = FALSE;
+  PACL dacl = nullptr;
+  if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &daclDefaulted)) {
+    return ChangeRight::StandardUsers;
+  }
+  // No access list at all grants everyone everything.
+  if (!present || dacl == nullptr) return ChangeRight::StandardUsers;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) return ChangeRight::StandardUsers;
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    // A denial is not weighed: an allowance alone is enough to refuse.
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE &&
+        header->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE) {
+      continue;
+    }
+    if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    if ((allowed->Mask & kChangingRights) == 0) continue;
+    PSID sid = &allowed->SidStart;
+    if (IsOneOf(sid, StandardGroups()) || (user != nullptr && EqualSid(sid, user))) {
+      return ChangeRight::StandardUsers;
+    }
+  }
+  return ChangeRight::AdministratorsOnly;
+}
+
+ChangeRight Win32Files::WhoMayChange(const std::string& path) {
+  if (!DescriptorsSpeakOfStandardUsers()) return ChangeRight::Unknown;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD result = GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT,
+                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                             nullptr, nullptr, nullptr, nullptr, &descriptor);
+  if (result != ERROR_SUCCESS) return ChangeRight::StandardUsers;
+  const std::unique_ptr<void, decltype(&LocalFree)> held(descriptor, &LocalFree);
+  static const SidBytes user = ProcessUser();
+  return ChangeRightOf(descriptor, user.empty() ? nullptr : const_cast<BYTE*>(user.data()));
+}
