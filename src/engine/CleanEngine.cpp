@@ -65,7 +65,7 @@ std::string ErrorReason(const std::exception_ptr& error) {
 
 }  // namespace
 
-// One run: preparation, the five categories, and the final steps that always follow.
+// One run: preparation, the categories, and the final steps that always follow.
 class CleanRun {
  public:
   explicit CleanRun(CleanEngine& engine) : e_(engine) {}
@@ -196,7 +196,26 @@ class CleanRun {
     Start(kTemporary);
     for (std::string_view path : kHistoryPaths) e_.ScanReg(std::string(path));
     e_.ScanApplicationsHistory(RootKey::CurrentUser, "\\Software\\");
+    e_.ScanMuiCache();
     Close(kTemporary);
+    if (!GoOn()) return;
+
+    // The files of category 6 are not the user's own data: each is asked about once again.
+    fileFacts.emplace();
+    Start(kAppPathsFontsHelp);
+    for (const RegistryView& view : Views(RootKey::LocalMachine)) {
+      e_.ResetGauge();
+      e_.CheckAppPaths(RootKey::LocalMachine, view);
+    }
+    e_.ResetGauge();
+    e_.CheckAppPaths(RootKey::CurrentUser);
+    // The machine's font list is one key for both views.
+    for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
+      e_.ResetGauge();
+      e_.CheckFonts(root);
+    }
+    for (const RegistryView& view : Views(RootKey::LocalMachine)) e_.CheckHelpFiles(view);
+    Close(kAppPathsFontsHelp);
   }
 
   void Start(int category) {
