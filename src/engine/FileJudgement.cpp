@@ -36,7 +36,8 @@ bool MayStillExist(const std::string& rawText, bool foldersCount, ProgramKind ki
 std::string UnquotedText(const std::string& rawText) {
   const size_t begin = rawText.find_first_not_of(" \t");
   if (begin == std::string::npos) return {};
-  if (rawText[begin] != '"') return rawText.substr(begin, rawText.find_last_not_of(" \t") + 1 - begin);
+  if (rawText[begin] != '"')
+    return rawText.substr(begin, rawText.find_last_not_of(" \t") + 1 - begin);
   const size_t close = rawText.find('"', begin + 1);
   return rawText.substr(begin + 1, close == std::string::npos ? close : close - begin - 1);
 }

@@ -96,8 +96,9 @@ void MainForm::SetCaptions() {
   }
   for (int k = 1; k <= kCategoryCount; ++k) {
     const CategoryInfo& info = CategoryOf(k);
-    view_.SetText(NameLabel(k),
-                  LanguageText("Items", std::string(info.key), std::string(info.nameDefault)) + ":");
+    view_.SetText(
+        NameLabel(k),
+        LanguageText("Items", std::string(info.key), std::string(info.nameDefault)) + ":");
   }
   for (int k = 1; k <= kCategoryCount; ++k) {
     view_.SetText(DetailsLink(k), LanguageText("Items", "Details", "Details"));
