@@ -11,10 +11,10 @@ constexpr RootKey kLM = RootKey::LocalMachine;
 const std::string kMachine = "SOFTWARE\\Classes\\";
 const std::string kList = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-const TextList kHeadings = {"Extension assotiations...", "COM/ActiveX entries...",
-                            "Startup program list...", "Uninstall entries...",
-                            "Temporary registry values...",
-                            "Application paths, fonts and help files..."};
+const TextList kHeadings = {
+    "Extension assotiations...",    "COM/ActiveX entries...",
+    "Startup program list...",      "Uninstall entries...",
+    "Temporary registry values...", "Application paths, fonts and help files..."};
 
 class CleanRunTest : public EngineTest {
  protected:
@@ -89,12 +89,11 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   EXPECT_EQ(engine.CategoryLog(kTemporary),
             (TextList{kHeadings[4], "", "Summary: 0 items fixed."}));
   EXPECT_EQ(engine.progressLabels,
-            (std::vector<std::string>{"", "Scan system folders. Please wait...",
-                                      "File assotiations...", "COM/ActiveX entries...",
-                                      "Startup program list...", "Uninstall entries...",
-                                      "Temporary registry values...",
-                                      "Application paths, fonts and help files...",
-                                      "Summary:  9 items fixed."}));
+            (std::vector<std::string>{
+                "", "Scan system folders. Please wait...", "File assotiations...",
+                "COM/ActiveX entries...", "Startup program list...", "Uninstall entries...",
+                "Temporary registry values...", "Application paths, fonts and help files...",
+                "Summary:  9 items fixed."}));
   EXPECT_EQ(std::vector<std::string>(engine.counterLabels, engine.counterLabels + kCategoryCount),
             (std::vector<std::string>{"6", "0", "0", "3", "0", "0"}));
 
