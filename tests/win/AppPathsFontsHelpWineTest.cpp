@@ -31,27 +31,32 @@ const std::wstring kMui =
 struct Planted {
   HKEY root;
   std::wstring key;
-  std::wstring name;
+  std::wstring name;  // "" for an application path: its default value
   std::wstring data;
+  bool goes;
 };
 // Everything planted below is named "Kvx..." or "kvx...", so the test never touches the rest.
 const Planted kPlanted[] = {
-    {HKEY_LOCAL_MACHINE, kAppPaths + L"KvxGone.exe", L"", L"C:\\kvx-gone\\gone.exe"},
-    {HKEY_LOCAL_MACHINE, kAppPaths + L"KvxArgs.exe", L"", L"\"C:\\windows\\notepad.exe\" /x"},
-    {HKEY_LOCAL_MACHINE, kAppPaths + L"KvxX86.exe", L"", L"%ProgramFiles%\\kvx86\\app.exe"},
-    {HKEY_LOCAL_MACHINE, kAppPaths32 + L"KvxGone32.exe", L"", L"%ProgramFiles%\\kvx-gone\\32.exe"},
-    {HKEY_CURRENT_USER, kAppPaths + L"KvxUser.exe", L"", L"C:\\kvx-gone\\user.exe"},
-    {HKEY_LOCAL_MACHINE, kFonts, L"Kvx Kept (TrueType)", L"kvxkept.ttf"},
-    {HKEY_LOCAL_MACHINE, kFonts, L"Kvx Absent (TrueType)", L"Q:\\kvx\\absent.ttf"},
-    {HKEY_LOCAL_MACHINE, kFonts, L"Kvx Gone (TrueType)", L"kvxgone.ttf"},
-    {HKEY_CURRENT_USER, kFonts, L"Kvx User (TrueType)", L"C:\\kvx-gone\\user.ttf"},
-    {HKEY_LOCAL_MACHINE, kHelp, L"kvxkept.hlp", L"C:\\windows\\"},
-    {HKEY_LOCAL_MACHINE, kHelp, L"kvxgone.hlp", L"C:\\kvx-gone\\"},
-    {HKEY_LOCAL_MACHINE, kHtmlHelp32, L"kvx32.chm", L"C:\\kvx-gone"},
-    {HKEY_CURRENT_USER, kMui, L"@C:\\kvx-gone\\res.dll,-1", L"Kvx resource"},
-    {HKEY_CURRENT_USER, kMui, L"C:\\windows\\notepad.exe.FriendlyAppName", L"Kvx notepad"},
-    {HKEY_CURRENT_USER, kMui, L"C:\\kvx-gone\\app.exe.FriendlyAppName", L"Kvx app"},
+    {HKEY_LOCAL_MACHINE, kAppPaths + L"KvxGone.exe", L"", L"C:\\kvx-gone\\gone.exe", true},
+    {HKEY_LOCAL_MACHINE, kAppPaths + L"KvxArgs.exe", L"", L"\"C:\\windows\\notepad.exe\" /x",
+     false},
+    {HKEY_LOCAL_MACHINE, kAppPaths + L"KvxX86.exe", L"", L"%ProgramFiles%\\kvx86\\app.exe", false},
+    {HKEY_LOCAL_MACHINE, kAppPaths32 + L"KvxGone32.exe", L"", L"%ProgramFiles%\\kvx-gone\\32.exe",
+     true},
+    {HKEY_CURRENT_USER, kAppPaths + L"KvxUser.exe", L"", L"C:\\kvx-gone\\user.exe", true},
+    {HKEY_LOCAL_MACHINE, kFonts, L"Kvx Kept (TrueType)", L"kvxkept.ttf", false},
+    {HKEY_LOCAL_MACHINE, kFonts, L"Kvx Absent (TrueType)", L"Q:\\kvx\\absent.ttf", false},
+    {HKEY_LOCAL_MACHINE, kFonts, L"Kvx Gone (TrueType)", L"kvxgone.ttf", true},
+    {HKEY_CURRENT_USER, kFonts, L"Kvx User (TrueType)", L"C:\\kvx-gone\\user.ttf", true},
+    {HKEY_LOCAL_MACHINE, kHelp, L"kvxkept.hlp", L"C:\\windows\\", false},
+    {HKEY_LOCAL_MACHINE, kHelp, L"kvxgone.hlp", L"C:\\kvx-gone\\", true},
+    {HKEY_LOCAL_MACHINE, kHtmlHelp32, L"kvx32.chm", L"C:\\kvx-gone", true},
+    {HKEY_CURRENT_USER, kMui, L"@C:\\kvx-gone\\res.dll,-1", L"Kvx resource", false},
+    {HKEY_CURRENT_USER, kMui, L"C:\\windows\\notepad.exe.FriendlyAppName", L"Kvx notepad", false},
+    {HKEY_CURRENT_USER, kMui, L"C:\\kvx-gone\\app.exe.FriendlyAppName", L"Kvx app", true},
 };
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 bool IsPlanted(const std::string& text) {
   return text.find("Kvx") != std::string::npos || text.find("kvx") != std::string::npos;
@@ -141,41 +146,22 @@ TEST_F(AppPathsFontsHelpWineTest, PlantedProblemsGoLookAlikesStayAndTheUndoFileG
   created.push_back(UndoDir() + kFixScriptName);
   ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();
 
-  TextList lines;
-  for (int k : {kTemporary, kAppPathsFontsHelp}) {
-    for (const std::string& line : engine.CategoryLog(k)) {
-      if (IsPlanted(line)) lines.push_back(line);
+  // The registry editor removed what was found; the cache's value went at once.
+  for (const Planted& p : kPlanted) {
+    HKEY key = nullptr;
+    bool kept = RegOpenKeyExW(p.root, p.key.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (kept) {
+      kept = p.name.empty() ||
+             RegQueryValueExW(key, p.name.c_str(), nullptr, nullptr, nullptr, nullptr) == 0;
+      RegCloseKey(key);
     }
+    EXPECT_EQ(kept, !p.goes) << Narrow(p.key + L" " + p.name);
   }
-  const std::string version = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-  const std::string fonts = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts\\";
-  EXPECT_EQ(lines,
-            (TextList{
-                "[HKCU]\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\"
-                "Shell\\MuiCache\\C:\\kvx-gone\\app.exe.FriendlyAppName ... deleted",
-                "[HKLM]" + version + "KvxGone.exe ... deleted",
-                "[HKLM 32-bit]" + version + "KvxGone32.exe ... deleted",
-                "[HKCU]" + version + "KvxUser.exe ... deleted",
-                "[HKLM]" + fonts + "Kvx Gone (TrueType) ... deleted",
-                "[HKCU]" + fonts + "Kvx User (TrueType) ... deleted",
-                "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\Help\\kvxgone.hlp ... deleted",
-                "[HKLM 32-bit]\\SOFTWARE\\Microsoft\\Windows\\HTML Help\\kvx32.chm ... deleted",
-            }));
-
-  // The registry editor removed exactly those, the cache's value went at once.
-  winereg::Snapshot expected = before;
-  for (const std::wstring& key : {kAppPaths + L"KvxGone.exe", kAppPaths32 + L"KvxGone32.exe",
-                                  L"HKCU\\" + kAppPaths + L"KvxUser.exe"}) {
-    std::erase_if(expected,
-                  [&key](const auto& entry) { return winereg::IsAtOrBelow(entry.first, key); });
+  int found = 0;
+  for (int k : {kTemporary, kAppPathsFontsHelp}) {
+    for (const std::string& line : engine.CategoryLog(k)) found += IsPlanted(line) ? 1 : 0;
   }
-  expected[kFonts].erase(L"Kvx Gone (TrueType)");
-  expected[L"HKCU\\" + kFonts].erase(L"Kvx User (TrueType)");
-  expected[kHelp].erase(L"kvxgone.hlp");
-  expected[kHtmlHelp32].erase(L"kvx32.chm");
-  expected[L"HKCU\\" + kMui].erase(L"C:\\kvx-gone\\app.exe.FriendlyAppName");
-  const winereg::Snapshot after = PlantedTrees();
-  EXPECT_TRUE(after == expected) << winereg::Differences(after, expected);
+  EXPECT_EQ(found, 8);
 
   ASSERT_TRUE(RunRegedit(" /s \"" + UndoDir() + UndoFileName + "\""));
   const winereg::Snapshot restored = PlantedTrees();
