@@ -228,8 +228,7 @@ class Machine:
             self.value("HKEY_LOCAL_MACHINE" + FONTS, "Kvx Font %d (TrueType)" % i, quote(f))
         for i in range(cfg["app_paths"]):
             program = self.program()
-            path = "HKEY_LOCAL_MACHINE" + (WOW + "App Paths\\" if i % 4 == 3 else APP_PATHS)
-            self.key(path + "kvxapp%d.exe" % i,
+            self.key("HKEY_LOCAL_MACHINE" + APP_PATHS + "kvxapp%d.exe" % i,
                      default=quote('"%s"' % program if i % 2 else program),
                      Path=quote(program[:program.rindex("\\")]))
         helps = ["kvxhelp%03d.chm" % i for i in range(cfg["help_files"])]
@@ -470,18 +469,15 @@ class Machine:
         self.script.append("[-HKEY_LOCAL_MACHINE%sUninstall\\%s]" % (WOW, n))
 
     def plant_places(self, unit):
-        """Category 6 and the program-name cache: gone application paths of both views and of
-        the user, a gone font of each list, gone help files of both views, a gone program's
+        """Category 6 and the program-name cache: gone application paths of the machine (one
+        key for both views) and of the user, a gone font of each list, gone help files of both views, a gone program's
         cached name; a font with its file and a 32-bit program's own Program Files stay."""
         det = self.found
-        for root, tag, path, shown in (
-                ("HKEY_LOCAL_MACHINE", "HKLM", APP_PATHS, APP_PATHS),
-                ("HKEY_LOCAL_MACHINE", "HKLM 32-bit", WOW + "App Paths\\", APP_PATHS),
-                ("HKEY_CURRENT_USER", "HKCU", APP_PATHS, APP_PATHS)):
-            n = "kvxgone%d_%s.exe" % (unit, tag[-2:].strip().lower())
-            self.key(root + path + n, default=quote('"%sKvx Removed\\%s" /x' % (PF_REG, n)))
-            det(6, "[%s]%s%s ... deleted" % (tag, shown, n))
-            self.script.append("[-%s%s%s]" % (root, path, n))
+        for root, tag in (("HKEY_LOCAL_MACHINE", "HKLM"), ("HKEY_CURRENT_USER", "HKCU")):
+            n = "kvxgone%d_%s.exe" % (unit, tag[-2:].lower())
+            self.key(root + APP_PATHS + n, default=quote('"%sKvx Removed\\%s" /x' % (PF_REG, n)))
+            det(6, "[%s]%s%s ... deleted" % (tag, APP_PATHS, n))
+            self.script.append("[-%s%s%s]" % (root, APP_PATHS, n))
         for root, tag, data in (("HKEY_LOCAL_MACHINE", "HKLM", "kvxgone%d.ttf" % unit),
                                 ("HKEY_CURRENT_USER", "HKCU",
                                  "C:\\users\\Public\\kvxgone%d.ttf" % unit)):

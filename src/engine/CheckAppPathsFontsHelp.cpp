@@ -47,8 +47,8 @@ bool FontFileIsMissing(const std::string& text, const std::string& userFolder) {
 
 }  // namespace
 
-void CleanEngine::CheckAppPaths(RootKey root, const RegistryView& view) {
-  const std::string list = view.KeyPath(root, kAppPaths);
+void CleanEngine::CheckAppPaths(RootKey root) {
+  const std::string list = kAppPaths;
   TextList names;
   if (ListSubKeys(root, list, names) == 0) return;
   ForEachItem(names, [&](const std::string& name) {
@@ -67,7 +67,7 @@ void CleanEngine::CheckAppPaths(RootKey root, const RegistryView& view) {
       return;
     }
     RepairKey(kAppPathsFontsHelp, root, key, {DeleteKeyLine(root, key), ""},
-              DetailLine(view, root, kAppPaths + name, "deleted"), {"application missing", text});
+              DetailLine(root, kAppPaths + name, "deleted"), {"application missing", text});
   });
 }
 

@@ -203,13 +203,12 @@ class CleanRun {
     // The files of category 6 are not the user's own data: each is asked about once again.
     fileFacts.emplace();
     Start(kAppPathsFontsHelp);
-    for (const RegistryView& view : Views(RootKey::LocalMachine)) {
+    // The machine's application paths and font list are one key for both views (Windows 7
+    // and later share them); its help file lists have a 32-bit copy.
+    for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
       e_.ResetGauge();
-      e_.CheckAppPaths(RootKey::LocalMachine, view);
+      e_.CheckAppPaths(root);
     }
-    e_.ResetGauge();
-    e_.CheckAppPaths(RootKey::CurrentUser);
-    // The machine's font list is one key for both views.
     for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
       e_.ResetGauge();
       e_.CheckFonts(root);

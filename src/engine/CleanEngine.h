@@ -72,9 +72,9 @@ class CleanEngine {
   void ScanApplicationsHistory(RootKey root, const std::string& path);
   // The shell's cache of program names and makers, named after each program's path.
   void ScanMuiCache();
-  // Category 6. Application paths of root in the view's copy; the font list of root (HKLM's
-  // is shared by both views); the help file lists of the view.
-  void CheckAppPaths(RootKey root, const RegistryView& view = k64BitView);
+  // Category 6. The application paths and the font list of root (the machine's are shared by
+  // both views); the help file lists of the view.
+  void CheckAppPaths(RootKey root);
   void CheckFonts(RootKey root);
   void CheckHelpFiles(const RegistryView& view = k64BitView);
 

@@ -27,7 +27,8 @@ struct Entry {
 };
 
 const Entry kEntries[] = {
-    // Application paths: judged as a 64-bit and as a 32-bit program finds them.
+    // Application paths: judged as a 64-bit and as a 32-bit program finds them; the 32-bit
+    // view's path names the one key both views share.
     {kLM, kAppPaths + "gone.exe", "", "C:\\Gone\\gone.exe", true},
     {kLM, kAppPaths + "quoted.exe", "", "\"C:\\Gone\\quoted.exe\" /x", true},
     {kLM, kAppPaths + "nowhere.exe", "", "nowhere.exe", true},
@@ -98,19 +99,19 @@ TEST_F(AppPathsFontsHelpTest, GoneFilesGoLookAlikesStayAndTheUndoFileGivesAllBac
     EXPECT_EQ(kept, !e.goes) << e.key << " " << e.name << " = " << e.data;
   }
   const std::string tail = " ... deleted";
-  EXPECT_EQ(engine.CategoryLog(kAppPathsFontsHelp),
-            (TextList{"Application paths, fonts and help files...",
-                      "[HKLM]\\" + kAppPaths + "gone.exe" + tail,
-                      "[HKLM]\\" + kAppPaths + "nowhere.exe" + tail,
-                      "[HKLM]\\" + kAppPaths + "quoted.exe" + tail,
-                      "[HKLM 32-bit]\\" + kAppPaths + "gone32.exe" + tail,
-                      "[HKCU]\\" + kAppPaths + "user.exe" + tail,
-                      "[HKLM]\\" + kFonts + "\\Gone (TrueType)" + tail,
-                      "[HKLM]\\" + kFonts + "\\Path (TrueType)" + tail,
-                      "[HKCU]\\" + kFonts + "\\User Gone (TrueType)" + tail,
-                      "[HKLM]\\" + kHelp + "\\gone.hlp" + tail,
-                      "[HKLM 32-bit]\\SOFTWARE\\Microsoft\\Windows\\HTML Help\\gone32.chm" + tail,
-                      "", "Summary: 10 items fixed."}));
+  EXPECT_EQ(
+      engine.CategoryLog(kAppPathsFontsHelp),
+      (TextList{
+          "Application paths, fonts and help files...", "[HKLM]\\" + kAppPaths + "gone.exe" + tail,
+          "[HKLM]\\" + kAppPaths + "gone32.exe" + tail,
+          "[HKLM]\\" + kAppPaths + "nowhere.exe" + tail,
+          "[HKLM]\\" + kAppPaths + "quoted.exe" + tail, "[HKCU]\\" + kAppPaths + "user.exe" + tail,
+          "[HKLM]\\" + kFonts + "\\Gone (TrueType)" + tail,
+          "[HKLM]\\" + kFonts + "\\Path (TrueType)" + tail,
+          "[HKCU]\\" + kFonts + "\\User Gone (TrueType)" + tail,
+          "[HKLM]\\" + kHelp + "\\gone.hlp" + tail,
+          "[HKLM 32-bit]\\SOFTWARE\\Microsoft\\Windows\\HTML Help\\gone32.chm" + tail, "",
+          "Summary: 10 items fixed."}));
   EXPECT_EQ(engine.CategoryCount(kTemporary), 2);
   // Every finding carries its rule, for the report and the review list alike.
   std::string rules;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -157,11 +158,12 @@ TEST_F(AppPathsFontsHelpWineTest, PlantedProblemsGoLookAlikesStayAndTheUndoFileG
     }
     EXPECT_EQ(kept, !p.goes) << Narrow(p.key + L" " + p.name);
   }
-  int found = 0;
+  std::string found;
   for (int k : {kTemporary, kAppPathsFontsHelp}) {
-    for (const std::string& line : engine.CategoryLog(k)) found += IsPlanted(line) ? 1 : 0;
+    for (const std::string& line : engine.CategoryLog(k))
+      found += IsPlanted(line) ? line + "\n" : "";
   }
-  EXPECT_EQ(found, 8);
+  EXPECT_EQ(std::count(found.begin(), found.end(), '\n'), 8) << found;
 
   ASSERT_TRUE(RunRegedit(" /s \"" + UndoDir() + UndoFileName + "\""));
   const winereg::Snapshot restored = PlantedTrees();
