@@ -20,11 +20,14 @@ import sys
 # kind, about 24 key repairs, each of which starts the registry editor once for its backup.
 SIZES = {
     "lean": dict(extensions=120, progids=250, clsids=300, interfaces=500, typelibs=40,
-                 uninstall=20, apps=20, win_folders=400, pf_vendors=10, plant=1),
+                 uninstall=20, apps=20, win_folders=400, pf_vendors=10, fonts=100,
+                 app_paths=20, help_files=5, mui=20, plant=1),
     "typical": dict(extensions=1500, progids=4000, clsids=6000, interfaces=12000, typelibs=250,
-                    uninstall=60, apps=200, win_folders=30000, pf_vendors=600, plant=2),
+                    uninstall=60, apps=200, win_folders=30000, pf_vendors=600, fonts=300,
+                    app_paths=60, help_files=20, mui=80, plant=2),
     "heavy": dict(extensions=2500, progids=7500, clsids=10000, interfaces=25000, typelibs=600,
-                  uninstall=150, apps=400, win_folders=97000, pf_vendors=1250, plant=3),
+                  uninstall=150, apps=400, win_folders=97000, pf_vendors=1250, fonts=500,
+                  app_paths=100, help_files=40, mui=150, plant=3),
 }
 # A 64-bit Windows keeps a 32-bit copy of the redirected keys; 32-bit programs register about
 # this share of the classes, interfaces, uninstall entries and machine-wide Run entries there.
@@ -39,6 +42,11 @@ CLASSES32 = CLASSES + "\\Wow6432Node"
 WOW = "\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\"
 UNINSTALL = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 RUN = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\"
+APP_PATHS = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\"
+FONTS = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
+HELP = "\\SOFTWARE\\Microsoft\\Windows\\Help"
+HTML_HELP32 = "\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\HTML Help"
+MUI_CACHE = "\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache"
 EXCLUDED_TYPELIB = "{D63E0CE2-A0A2-11D0-9C02-00C04FC99C8E}"
 # The windows folder as GetWindowsDirectoryA reports it in a Wine prefix, and the Program Files
 # folder as the run reads it (upper-cased from the registry).
@@ -206,8 +214,33 @@ class Machine:
                      Backup=quote("C:\\PROGRA~1\\Kvx\\gone%d.bak" % i),
                      Budget=quote("C:\\$Kvx\\gone%d.txt" % i),
                      Columns=quote("C:\\a,b,c\\gone%d.txt" % i))
+        self.build_sound_places()
         self.build_sound_32bit()
         self.key("HKEY_LOCAL_MACHINE\\SOFTWARE\\KvxBench", Marker=quote("bare export"))
+
+    def build_sound_places(self):
+        """Fonts in the Fonts folder, application paths and help files of installed programs,
+        and the shell's names of programs that are there."""
+        cfg = self.cfg
+        fonts = ["kvxfont%04d.ttf" % i for i in range(cfg["fonts"])]
+        self.win_files.append(("Fonts", fonts))
+        for i, f in enumerate(fonts):
+            self.value("HKEY_LOCAL_MACHINE" + FONTS, "Kvx Font %d (TrueType)" % i, quote(f))
+        for i in range(cfg["app_paths"]):
+            program = self.program()
+            self.key("HKEY_LOCAL_MACHINE" + APP_PATHS + "kvxapp%d.exe" % i,
+                     default=quote('"%s"' % program if i % 2 else program),
+                     Path=quote(program[:program.rindex("\\")]))
+        helps = ["kvxhelp%03d.chm" % i for i in range(cfg["help_files"])]
+        self.win_files.append(("Help", helps))
+        for f in helps:
+            self.value("HKEY_LOCAL_MACHINE" + HELP, f, quote(WINDOWS_DIR + "Help"))
+        for i in range(cfg["mui"]):
+            program = self.program()
+            self.value("HKEY_CURRENT_USER" + MUI_CACHE, program + ".FriendlyAppName",
+                       quote("Kvx Program %d" % i))
+            self.value("HKEY_CURRENT_USER" + MUI_CACHE, program + ".ApplicationCompany",
+                       quote("Kvx Vendor"))
 
     def build_sound_32bit(self):
         cfg = self.cfg
@@ -247,6 +280,19 @@ class Machine:
                     classes.add(name.split("\\\\")[0].lower())
                 elif current and current.startswith(".") and line.startswith('@="'):
                     types[current] = line[3:line.rindex('"')]
+        # Windows keeps the file of every font registered by bare name in its Fonts folder; Wine
+        # registers its own bitmap fonts so but keeps their files elsewhere (or has none).
+        fonts, in_fonts = [], False
+        with open(os.path.join(prefix, "system.reg"), encoding="latin-1") as f:
+            for line in f:
+                if line.startswith("["):
+                    in_fonts = line.startswith("[Software\\\\Microsoft\\\\Windows NT\\\\"
+                                               "CurrentVersion\\\\Fonts]")
+                elif in_fonts and line.startswith('"') and '="' in line:
+                    data = line[line.index('="') + 2:line.rindex('"')]
+                    if "\\" not in data and ":" not in data:
+                        fonts.append(data)
+        self.win_files.append(("Fonts", fonts))
         for extension, type_name in sorted(types.items()):
             if type_name and type_name.lower() not in classes:
                 self.key(f"{CLASSES}\\{type_name}", default=quote(type_name + " document"))
@@ -373,6 +419,7 @@ class Machine:
         self.key("HKEY_LOCAL_MACHINE" + UNINSTALL + "KvxSystem%d" % unit,
                  SystemComponent=dword(1))
         self.plant_32bit(unit)
+        self.plant_places(unit)
         # 5. History lists (every plain string goes, other types stay) and path-like values
         # naming missing files.
         for path, names in (
@@ -421,6 +468,38 @@ class Machine:
         det(4, "[HKLM 32-bit]%s%s ... deleted" % (UNINSTALL, n))
         self.script.append("[-HKEY_LOCAL_MACHINE%sUninstall\\%s]" % (WOW, n))
 
+    def plant_places(self, unit):
+        """Category 6 and the program-name cache: gone application paths of the machine (one
+        key for both views) and of the user, a gone font of each list, gone help files of both views, a gone program's
+        cached name; a font with its file and a 32-bit program's own Program Files stay."""
+        det = self.found
+        for root, tag in (("HKEY_LOCAL_MACHINE", "HKLM"), ("HKEY_CURRENT_USER", "HKCU")):
+            n = "kvxgone%d_%s.exe" % (unit, tag[-2:].lower())
+            self.key(root + APP_PATHS + n, default=quote('"%sKvx Removed\\%s" /x' % (PF_REG, n)))
+            det(6, "[%s]%s%s ... deleted" % (tag, APP_PATHS, n))
+            self.script.append("[-%s%s%s]" % (root, APP_PATHS, n))
+        for root, tag, data in (("HKEY_LOCAL_MACHINE", "HKLM", "kvxgone%d.ttf" % unit),
+                                ("HKEY_CURRENT_USER", "HKCU",
+                                 "C:\\users\\Public\\kvxgone%d.ttf" % unit)):
+            n = "Kvx Gone %d (TrueType)" % unit
+            self.value(root + FONTS, n, quote(data))
+            det(6, "[%s]%s\\%s ... deleted" % (tag, FONTS, n))
+            self.script += ["[%s%s]" % (root, FONTS), '"%s"=-' % n]
+        for path, tag, shown, n in (
+                (HELP, "HKLM", HELP, "kvxgone%d.hlp" % unit),
+                (HTML_HELP32, "HKLM 32-bit", "\\SOFTWARE\\Microsoft\\Windows\\HTML Help",
+                 "kvxgone%d.chm" % unit)):
+            self.value("HKEY_LOCAL_MACHINE" + path, n, quote(PF_REG + "Kvx Removed"))
+            det(6, "[%s]%s\\%s ... deleted" % (tag, shown, n))
+            self.script += ["[HKEY_LOCAL_MACHINE%s]" % path, '"%s"=-' % n]
+        n = PF_REG + "Kvx Removed\\tool%d.exe.FriendlyAppName" % unit
+        self.value("HKEY_CURRENT_USER" + MUI_CACHE, n, quote("Kvx Tool"))
+        det(5, "[HKCU]%s\\%s ... deleted" % (MUI_CACHE, n))
+        # A 32-bit program found in its own Program Files under the variable.
+        self.pf_files.append(("..\\Program Files (x86)\\Kvx32", ["kvx32_%d.exe" % unit]))
+        self.key("HKEY_LOCAL_MACHINE" + APP_PATHS + "kvx32_%d.exe" % unit,
+                 default=quote("%%ProgramFiles%%\\Kvx32\\kvx32_%d.exe" % unit))
+
     def write(self, outdir, prefix):
         os.makedirs(outdir, exist_ok=True)
         with open(os.path.join(outdir, "machine.reg"), "w", encoding="ascii",
@@ -448,7 +527,7 @@ class Machine:
                       % (len(self.pf_files), files_pf))
             out.write("planted-findings %d key-backups %d\n" % (
                 len(self.details),
-                len([d for d in self.details if d[0] in (1, 2, 4)])))
+                len([d for d in self.details if d[0] in (1, 2, 4) or "App Paths" in d[1]])))
         drive = os.path.join(prefix, "drive_c")
         for top, folders in (("windows", self.win_files), ("Program Files", self.pf_files)):
             for folder, files in folders:

@@ -67,7 +67,7 @@ std::string ErrorReason(const std::exception_ptr& error) {
 
 }  // namespace
 
-// One run: preparation, the five categories, and the final steps that always follow.
+// One run: preparation, the categories, and the final steps that always follow.
 class CleanRun {
  public:
   explicit CleanRun(CleanEngine& engine) : e_(engine) {}
@@ -199,7 +199,25 @@ class CleanRun {
     Start(kTemporary);
     for (std::string_view path : kHistoryPaths) e_.ScanReg(std::string(path));
     e_.ScanApplicationsHistory(RootKey::CurrentUser, "\\Software\\");
+    e_.ScanMuiCache();
     Close(kTemporary);
+    if (!GoOn()) return;
+
+    // The files of category 6 are not the user's own data: each is asked about once again.
+    fileFacts.emplace();
+    Start(kAppPathsFontsHelp);
+    // The machine's application paths and font list are one key for both views (Windows 7
+    // and later share them); its help file lists have a 32-bit copy.
+    for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
+      e_.ResetGauge();
+      e_.CheckAppPaths(root);
+    }
+    for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
+      e_.ResetGauge();
+      e_.CheckFonts(root);
+    }
+    for (const RegistryView& view : Views(RootKey::LocalMachine)) e_.CheckHelpFiles(view);
+    Close(kAppPathsFontsHelp);
   }
 
   void Start(int category) {

@@ -1,4 +1,4 @@
-// The clean run: its state, the driver, the checks of the five categories, and what it asks of
+// The clean run: its state, the driver, the checks of the categories, and what it asks of
 // the window that hosts it. MainForm derives from it; the headless host derives from it too.
 #pragma once
 
@@ -19,15 +19,16 @@
 #include "platform/RegistryOps.h"
 #include "platform/Types.h"
 
-// The five categories, numbered as their lists, counters, counter labels and Details links.
+// The categories, numbered as their lists, counters, counter labels and Details links.
 enum Category : int {
   kAssociations = 1,
   kComActiveX = 2,
   kStartup = 3,
   kUninstall = 4,
   kTemporary = 5,
+  kAppPathsFontsHelp = 6,
 };
-inline constexpr int kCategoryCount = 5;
+inline constexpr int kCategoryCount = 6;
 
 // A clean repairs what it finds; a scan runs the same checks and changes nothing.
 enum class RunMode { Clean, Scan };
@@ -73,6 +74,13 @@ class CleanEngine {
   // Category 5.
   void ScanReg(const std::string& path);
   void ScanApplicationsHistory(RootKey root, const std::string& path);
+  // The shell's cache of program names and makers, named after each program's path.
+  void ScanMuiCache();
+  // Category 6. The application paths and the font list of root (the machine's are shared by
+  // both views); the help file lists of the view.
+  void CheckAppPaths(RootKey root);
+  void CheckFonts(RootKey root);
+  void CheckHelpFiles(const RegistryView& view = k64BitView);
 
   // The run state, shared with the window's handlers.
   bool Running = false;

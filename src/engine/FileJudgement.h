@@ -12,3 +12,17 @@
 // program's entry the path is taken as that program reaches it.
 bool MayStillExist(const std::string& rawText, bool foldersCount,
                    ProgramKind kind = ProgramKind::k64Bit);
+
+// The text without blanks around it, or up to its closing quote when it begins with one (as a
+// quoted path followed by arguments).
+std::string UnquotedText(const std::string& rawText);
+// A name with no folder, drive or variable in it ("arial.ttf").
+bool IsBareFileName(const std::string& text);
+// A value that names one file as a whole rather than a command line (an application path, a
+// font, a cached program name): its UnquotedText, its variables expanded as a program of kind
+// finds them, and for a 32-bit program its redirected path. "" when that is not a full path on a
+// drive letter (a bare name, a relative or network path) or a variable is left unexpanded.
+std::string NamedFilePath(const std::string& rawText, ProgramKind kind = ProgramKind::k64Bit);
+// True when path, a NamedFilePath, lies on a present, fixed, local drive and neither a file nor
+// a folder is there. Any other drive proves nothing about its files.
+bool LocalFileIsMissing(const std::string& path);

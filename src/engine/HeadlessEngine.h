@@ -16,7 +16,7 @@ class HeadlessEngine : public CleanEngine {
   std::string progressLabel;
   int gaugePercent = 0;
   bool gaugeVisible = false;
-  std::array<std::string, kCategoryCount> counterLabels{"0", "0", "0", "0", "0"};
+  std::array<std::string, kCategoryCount> counterLabels{"0", "0", "0", "0", "0", "0"};
   bool detailsLinksActive = true;
   // Every message the Information dialog would have shown, in order.
   std::vector<std::string> informations;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "engine/Categories.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/Roots.h"
@@ -16,10 +17,6 @@ using nlohmann::ordered_json;
 
 // Registry text is in the ANSI code page; JSON is UTF-8.
 std::string Utf8(const std::string& ansi) { return WideToUtf8(Ansi().ToWide(ansi)); }
-
-constexpr std::array<const char*, kCategoryCount> kCategoryNames = {
-    "File associations", "COM/ActiveX entries", "Startup program list", "Uninstall entries",
-    "Temporary registry values"};
 
 const char* ActionName(Action action) {
   switch (action) {
@@ -117,7 +114,7 @@ std::string RunReportJson(const CleanEngine& engine, const ReportFacts& facts, i
     }
     const TextList& log = engine.CategoryLog(k);
     categories.push_back({{"category", k},
-                          {"name", kCategoryNames[static_cast<size_t>(k - 1)]},
+                          {"name", std::string(CategoryOf(k).reportName)},
                           {"count", engine.CategoryCount(k)},
                           {"summary", log.empty() ? std::string() : Utf8(log.back())},
                           {"items", items}});

@@ -17,16 +17,19 @@ enum class Ctl : int {
   CategoryName3,
   CategoryName4,
   CategoryName5,
+  CategoryName6,
   Counter1,
   Counter2,
   Counter3,
   Counter4,
   Counter5,
+  Counter6,
   DetailsLink1,
   DetailsLink2,
   DetailsLink3,
   DetailsLink4,
   DetailsLink5,
+  DetailsLink6,
   ProgressLabel,
   ProgressGauge,
   CleanButton,
@@ -51,16 +54,16 @@ enum class Ctl : int {
 inline constexpr int kControlCount = static_cast<int>(Ctl::UndoBackButton) + 1;
 inline constexpr int kFirstControlId = 1001;
 inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
-    "Intro",           "Slogan",         "CategoryName1", "CategoryName2",
-    "CategoryName3",   "CategoryName4",  "CategoryName5", "Counter1",
-    "Counter2",        "Counter3",       "Counter4",      "Counter5",
-    "DetailsLink1",    "DetailsLink2",   "DetailsLink3",  "DetailsLink4",
-    "DetailsLink5",    "ProgressLabel",  "ProgressGauge", "CleanButton",
-    "CloseButton",     "AdHeadline",     "AdLink",        "AdTagline",
-    "DetailsHeading",  "DetailsList",    "DetailsFooter", "DetailsBackButton",
-    "UndoHeading",     "UndoFileList",   "UndoFileText",  "SelectAllLink",
-    "DeselectAllLink", "OpenFolderLink", "UndoButton",    "DeleteButton",
-    "UndoBackButton",
+    "Intro",          "Slogan",        "CategoryName1",     "CategoryName2",
+    "CategoryName3",  "CategoryName4", "CategoryName5",     "CategoryName6",
+    "Counter1",       "Counter2",      "Counter3",          "Counter4",
+    "Counter5",       "Counter6",      "DetailsLink1",      "DetailsLink2",
+    "DetailsLink3",   "DetailsLink4",  "DetailsLink5",      "DetailsLink6",
+    "ProgressLabel",  "ProgressGauge", "CleanButton",       "CloseButton",
+    "AdHeadline",     "AdLink",        "AdTagline",         "DetailsHeading",
+    "DetailsList",    "DetailsFooter", "DetailsBackButton", "UndoHeading",
+    "UndoFileList",   "UndoFileText",  "SelectAllLink",     "DeselectAllLink",
+    "OpenFolderLink", "UndoButton",    "DeleteButton",      "UndoBackButton",
 }};
 inline constexpr std::string_view ControlName(Ctl c) {
   return kControlNames[static_cast<size_t>(c)];
@@ -71,7 +74,7 @@ inline constexpr int kFirstPageId = 901;
 
 inline constexpr int ControlId(Ctl c) { return kFirstControlId + static_cast<int>(c); }
 
-// Category k's name label, counter label and Details link (k = 1 to 5).
+// Category k's name label, counter label and Details link (k = 1 to kCategoryCount).
 inline constexpr Ctl NameLabel(int k) {
   return static_cast<Ctl>(static_cast<int>(Ctl::CategoryName1) + k - 1);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "engine/Categories.h"
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -21,23 +22,16 @@ struct Caption {
   const char* suffix;
 };
 
-// The captions the language file replaces, in the order they are set.
-constexpr std::array<Caption, 22> kCaptions{{
+// The captions the language file replaces, in the order they are set: the introduction, then
+// the categories' names and Details links (from the category table), then the rest.
+constexpr std::array<Caption, 2> kIntroCaptions{{
     {Ctl::Intro, "Info", "Info1",
      "The Windows Registry is a crucial part of your PC's operation system. Regular use of "
      "computer makes the registry fragmented and cluttered with obsolete and invalid data.",
      ""},
     {Ctl::Slogan, "Info", "Info2", "Just clean registry in a blink of an eye!", ""},
-    {Ctl::CategoryName1, "Items", "Item1", "File associations", ":"},
-    {Ctl::CategoryName2, "Items", "Item2", "Com/ActiveX entries", ":"},
-    {Ctl::CategoryName3, "Items", "Item3", "Startup program list", ":"},
-    {Ctl::CategoryName4, "Items", "Item4", "Uninstall entries", ":"},
-    {Ctl::CategoryName5, "Items", "Item5", "Temporary registry values", ":"},
-    {Ctl::DetailsLink1, "Items", "Details", "Details", ""},
-    {Ctl::DetailsLink2, "Items", "Details", "Details", ""},
-    {Ctl::DetailsLink3, "Items", "Details", "Details", ""},
-    {Ctl::DetailsLink4, "Items", "Details", "Details", ""},
-    {Ctl::DetailsLink5, "Items", "Details", "Details", ""},
+}};
+constexpr std::array<Caption, 10> kPageCaptions{{
     {Ctl::CleanButton, "Buttons", "Clean", "Clean", ""},
     {Ctl::DetailsHeading, "Items", "Details", "Details", ""},
     {Ctl::DetailsBackButton, "Buttons", "Back", "Back", ""},
@@ -97,7 +91,19 @@ void MainForm::CreateForm() {
 }
 
 void MainForm::SetCaptions() {
-  for (const Caption& c : kCaptions) {
+  for (const Caption& c : kIntroCaptions) {
+    view_.SetText(c.control, LanguageText(c.section, c.key, c.fallback) + c.suffix);
+  }
+  for (int k = 1; k <= kCategoryCount; ++k) {
+    const CategoryInfo& info = CategoryOf(k);
+    view_.SetText(
+        NameLabel(k),
+        LanguageText("Items", std::string(info.key), std::string(info.nameDefault)) + ":");
+  }
+  for (int k = 1; k <= kCategoryCount; ++k) {
+    view_.SetText(DetailsLink(k), LanguageText("Items", "Details", "Details"));
+  }
+  for (const Caption& c : kPageCaptions) {
     view_.SetText(c.control, LanguageText(c.section, c.key, c.fallback) + c.suffix);
   }
 }

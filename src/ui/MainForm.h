@@ -30,11 +30,6 @@ class MainForm : public CleanEngine {
 
   void OnCloseClicked();
   void DetailsLinkClick(int category);
-  void OnAssociationsDetailsClicked() { DetailsLinkClick(kAssociations); }
-  void OnComDetailsClicked() { DetailsLinkClick(kComActiveX); }
-  void OnStartupDetailsClicked() { DetailsLinkClick(kStartup); }
-  void OnUninstallDetailsClicked() { DetailsLinkClick(kUninstall); }
-  void OnTemporaryDetailsClicked() { DetailsLinkClick(kTemporary); }
   void OnAdLinkClicked();
   void OnDetailsBackClicked();
 

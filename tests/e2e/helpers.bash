@@ -56,7 +56,7 @@ report_run() {
 }
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
 undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
-counts() { for k in 1 2 3 4 5; do drv text "Counter${k}"; done | paste -sd' '; }
+counts() { for k in 1 2 3 4 5 6; do drv text "Counter${k}"; done | paste -sd' '; }
 # run_clean: presses Clean and waits for the run's final summary.
 run_clean() {
   drv click CleanButton

@@ -27,7 +27,7 @@ class RecordingEngine : public CleanEngine {
   std::vector<std::string> progressLabels;  // every text shown, in order
   int gaugeShown = 0;
   bool gaugeVisible = false;
-  std::string counterLabels[5] = {"0", "0", "0", "0", "0"};
+  std::string counterLabels[kCategoryCount] = {"0", "0", "0", "0", "0", "0"};
   bool detailsLinksActive = true;
   std::vector<std::string> questions;
   std::vector<std::string> informations;

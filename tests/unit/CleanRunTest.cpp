@@ -11,9 +11,10 @@ constexpr RootKey kLM = RootKey::LocalMachine;
 const std::string kMachine = "SOFTWARE\\Classes\\";
 const std::string kList = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-const TextList kHeadings = {"Extension assotiations...", "COM/ActiveX entries...",
-                            "Startup program list...", "Uninstall entries...",
-                            "Temporary registry values..."};
+const TextList kHeadings = {
+    "Extension assotiations...",    "COM/ActiveX entries...",
+    "Startup program list...",      "Uninstall entries...",
+    "Temporary registry values...", "Application paths, fonts and help files..."};
 
 class CleanRunTest : public EngineTest {
  protected:
@@ -88,12 +89,13 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   EXPECT_EQ(engine.CategoryLog(kTemporary),
             (TextList{kHeadings[4], "", "Summary: 0 items fixed."}));
   EXPECT_EQ(engine.progressLabels,
-            (std::vector<std::string>{"", "Scan system folders. Please wait...",
-                                      "File assotiations...", "COM/ActiveX entries...",
-                                      "Startup program list...", "Uninstall entries...",
-                                      "Temporary registry values...", "Summary:  9 items fixed."}));
-  EXPECT_EQ(std::vector<std::string>(engine.counterLabels, engine.counterLabels + 5),
-            (std::vector<std::string>{"6", "0", "0", "3", "0"}));
+            (std::vector<std::string>{
+                "", "Scan system folders. Please wait...", "File assotiations...",
+                "COM/ActiveX entries...", "Startup program list...", "Uninstall entries...",
+                "Temporary registry values...", "Application paths, fonts and help files...",
+                "Summary:  9 items fixed."}));
+  EXPECT_EQ(std::vector<std::string>(engine.counterLabels, engine.counterLabels + kCategoryCount),
+            (std::vector<std::string>{"6", "0", "0", "3", "0", "0"}));
 
   // The script stays on disk, was imported once by the editor, after the undo file was saved.
   const std::string del = "[-HKEY_LOCAL_MACHINE\\";
@@ -146,7 +148,7 @@ TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
   EXPECT_EQ(engine.questions, std::vector<std::string>{"Cancel operation?"});
   EXPECT_EQ(engine.CategoryLog(kAssociations),
             (TextList{kHeadings[0], "[HKCR]\\.a1 ... fixed", "", "Summary: 1 items fixed."}));
-  for (int k = kComActiveX; k <= kTemporary; ++k) {
+  for (int k = kComActiveX; k <= kCategoryCount; ++k) {
     EXPECT_EQ(engine.CategoryLog(k), TextList{kHeadings[static_cast<size_t>(k - 1)]}) << k;
   }
   EXPECT_EQ(engine.progressLabels.back(), "Summary:  1 items fixed.");

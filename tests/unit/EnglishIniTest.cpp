@@ -32,6 +32,7 @@ constexpr Text kTexts[] = {
     {"Items", "Item3", "Startup program list"},
     {"Items", "Item4", "Uninstall entries"},
     {"Items", "Item5", "Temporary registry values"},
+    {"Items", "Item6", "Application paths, fonts and help files"},
     {"Items", "Details", "Details"},
     {"Buttons", "Clean", "Clean"},
     {"Buttons", "Scan", "Scan"},
@@ -90,7 +91,7 @@ TEST(EnglishIni, HoldsEveryKeyButTheTwoWithSeveralDefaults) {
     EXPECT_EQ(found, !several) << text.section << "/" << text.key;
     present += found ? 1 : 0;
   }
-  EXPECT_EQ(present, 36);
+  EXPECT_EQ(present, 37);
 }
 
 }  // namespace

@@ -41,11 +41,13 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
       "text CategoryName3=Startup program list:",
       "text CategoryName4=Uninstall entries:",
       "text CategoryName5=Temporary registry values:",
+      "text CategoryName6=Application paths, fonts and help files:",
       "text DetailsLink1=Details",
       "text DetailsLink2=Details",
       "text DetailsLink3=Details",
       "text DetailsLink4=Details",
       "text DetailsLink5=Details",
+      "text DetailsLink6=Details",
       "text CleanButton=Clean",
       "text DetailsHeading=Details",
       "text DetailsBackButton=Back",
@@ -154,11 +156,11 @@ TEST_F(MainFormTest, DetailsLinkShowsTheListAndFooterOrSaysThereIsNothing) {
   form.CategoryCount(kComActiveX) = 1;
   form.CategoryLog(kStartup) = {"Startup program list...", "", "Summary: 0 items fixed."};
 
-  form.OnStartupDetailsClicked();
+  form.DetailsLinkClick(kStartup);
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"You have nothing to view!"});
   EXPECT_EQ(view.front, Page::Start);
 
-  form.OnComDetailsClicked();
+  form.DetailsLinkClick(kComActiveX);
   EXPECT_EQ(view.details, form.CategoryLog(kComActiveX));
   EXPECT_EQ(view.texts[Ctl::DetailsFooter], "1 items fixed.");
   EXPECT_EQ(view.front, Page::Details);
@@ -284,7 +286,7 @@ TEST_F(MainFormTest, ARunGreysTheDetailsLinksAndRestoresThemAfterwards) {
 }
 }  // namespace
 
-TEST(Layout, ScalingKeepsTheTableAt96AndAddsNoOverlapAtAnyScale) {
+TEST(Layout, ScalingKeepsTheTableAt96AndNoTwoControlsOfAPageOverlapAtAnyScale) {
   for (const ControlSpec& entry : kLayout) {
     EXPECT_EQ(ScaleBounds(BoundsOf(entry), kBaseDpi), BoundsOf(entry));
   }
@@ -292,7 +294,7 @@ TEST(Layout, ScalingKeepsTheTableAt96AndAddsNoOverlapAtAnyScale) {
     return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
            b.top < a.top + a.height;
   };
-  for (int dpi : {120, 144, 168, 192, 240}) {
+  for (int dpi : {kBaseDpi, 120, 144, 168, 192, 240}) {
     SCOPED_TRACE(dpi);
     const int width = ScaleToDpi(kClientWidth, dpi);
     const int height = ScaleToDpi(kClientHeight, dpi);
@@ -301,7 +303,7 @@ TEST(Layout, ScalingKeepsTheTableAt96AndAddsNoOverlapAtAnyScale) {
       EXPECT_LE(scaled.left + scaled.width, width) << ControlName(a.ctl);
       EXPECT_LE(scaled.top + scaled.height, height) << ControlName(a.ctl);
       for (const ControlSpec& b : kLayout) {
-        if (&a == &b || a.page != b.page || overlap(BoundsOf(a), BoundsOf(b))) continue;
+        if (&a == &b || a.page != b.page) continue;
         EXPECT_FALSE(overlap(scaled, ScaleBounds(BoundsOf(b), dpi)))
             << ControlName(a.ctl) << " and " << ControlName(b.ctl);
       }

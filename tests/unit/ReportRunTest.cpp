@@ -79,7 +79,8 @@ TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
   EXPECT_EQ(report["windows"], "10.0.19045");
   EXPECT_TRUE(report["undoFile"].is_null());
   EXPECT_FALSE(report.contains("error"));
-  ASSERT_EQ(report["categories"].size(), 5u);
+  ASSERT_EQ(report["categories"].size(), 6u);
+  EXPECT_EQ(report["categories"][5]["name"], "Application paths, fonts and help files");
   const json& moved = report["categories"][1]["items"][1];
   EXPECT_EQ(moved["item"], "HKEY_CLASSES_ROOT\\CLSID\\{C0000002}\\InprocServer32");
   EXPECT_EQ(moved["root"], "HKEY_CLASSES_ROOT");

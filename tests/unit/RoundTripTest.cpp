@@ -4,6 +4,7 @@
 // whole registry must equal the state before, type and bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -126,10 +127,19 @@ class RoundTrip : public SafetyMachine {
       // A 32-bit program that is there, first in its key: a restored value goes to the end.
       PutString(lm, wow + "Run", "Kvx32Kept", "%ProgramFiles%\\Vendor\\app32.exe");
     }
+    const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    const std::string help = "SOFTWARE\\Microsoft\\Windows\\";
     const int problems = 1 + g.Below(8);
     for (int i = 0; i < problems; ++i) {
       const std::string n = g.AnsiName(true);
-      switch (g.Below(wow64 ? 15 : 11)) {
+      // Without a variable or a slash, a gone file's name is judged: a value that stays would
+      // come before a restored one in its key.
+      std::string f = n;
+      std::replace_if(
+          f.begin(), f.end(), [](char c) { return c == '%' || c == '/'; }, '_');
+      int pick = g.Below(19);
+      if (!wow64 && pick > 10 && pick < 15) pick = 10;
+      switch (pick) {
         case 0: {  // an orphan extension, machine-wide or the user's
           const std::string key =
               (g.Chance(70) ? "SOFTWARE\\Classes\\." : "Software\\Classes\\.") + n;
@@ -193,6 +203,33 @@ class RoundTrip : public SafetyMachine {
           Noise(lm, entry, 1);
           break;
         }
+        case 15: {  // an application path of either view or the user's, with a value of its own
+          const RootKey root = g.Chance(70) ? lm : cu;
+          const bool of32Bit = root == lm && wow64 && g.Chance(30);
+          const std::string key = (of32Bit ? wow + "App Paths\\" : appPaths) + n + ".exe";
+          PutString(root, key, "", "\"C:\\Gone\\" + n + ".exe\" /x");
+          Noise(root, key, 1);
+          break;
+        }
+        case 16:
+          PutString(g.Chance(70) ? lm : cu,
+                    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", g.AnsiName(false),
+                    g.Chance(50) ? f + ".ttf" : "C:\\Gone\\" + f + ".ttf");
+          break;
+        case 17:
+          PutString(lm,
+                    (wow64 && g.Chance(30) ? "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\" : help) +
+                        (g.Chance(50) ? "Help" : "HTML Help"),
+                    f + ".chm", "C:\\Gone\\");
+          break;
+        case 18:
+          PutString(
+              cu,
+              "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache",
+              "C:\\Gone\\" + f + ".exe" +
+                  (g.Chance(50) ? ".FriendlyAppName" : ".ApplicationCompany"),
+              g.AnsiName(false));
+          break;
         default:  // sound look-alikes
           PutString(cu, "Software\\Kvx " + n, g.AnsiName(false), "C:\\WINDOWS\\win.ini");
           PutString(lm, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", n,

@@ -199,6 +199,29 @@ class SafetyMachine : public EngineTest {
                                 {'C', ':', '\\', 'G', '\\', 'x', 0});
     PutValue(cu, "Software\\Kvx App\\Recent", "Binary", regtype::kBinary, {0, 1, 2});
     PutValue(cu, "Software\\Kvx App\\Recent", "Odd", 0x1234, {});
+    // The program-name cache: a gone program's name; a present one's and a resource's stay.
+    const std::string mui =
+        "Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
+    PutString(cu, mui, "C:\\Gone\\kvx app.exe.FriendlyAppName", "Kvx App");
+    ++planted;
+    PutString(cu, mui, "C:\\WINDOWS\\notepad.exe.FriendlyAppName", "Notepad");
+    PutString(cu, mui, "@C:\\Gone\\res.dll,-1", "Resource");
+    // Category 6: a gone application (both views and the user's), a gone font of each list, a
+    // gone help file of each view; a font in the Fonts folder and a present program stay.
+    const std::string appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    const std::string fonts = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+    PutString(lm, appPaths + "kvx [1].exe", "", "\"C:\\Gone\\kvx 1.exe\"");
+    PutString(lm, appPaths + "kvx [1].exe", "Path", "C:\\Gone");
+    PutString(lm, wow + "App Paths\\kvx32.exe", "", "C:\\Gone\\kvx32.exe");
+    PutString(cu, appPaths + "kvxuser.exe", "", "C:\\Gone\\kvxuser.exe");
+    PutString(lm, fonts, "Kvx \"Sans\" (TrueType)", "kvxsans.ttf");
+    PutString(cu, fonts, "Kvx User (TrueType)", "C:\\Gone\\kvxuser.ttf");
+    PutString(lm, "SOFTWARE\\Microsoft\\Windows\\Help", "kvx.hlp", "C:\\Gone\\");
+    PutString(lm, "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\HTML Help", "kvx32.chm", "C:\\Gone");
+    planted += 7;
+    PutFile("C:\\WINDOWS\\Fonts\\kvxkept.ttf");
+    PutString(lm, fonts, "Kvx Kept (TrueType)", "kvxkept.ttf");
+    PutString(lm, appPaths + "notepad.exe", "", "%windir%\\notepad.exe");
     return planted;
   }
 };

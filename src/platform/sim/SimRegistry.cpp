@@ -68,6 +68,13 @@ bool IsRedirectedClassKey(const std::u16string& name) {
   return false;
 }
 
+// Keys below Software that both views share (Windows 7 and later): Software\Wow6432Node\<key>
+// is the key itself. The ones the checks read.
+const std::vector<std::vector<std::u16string>> kSharedSoftwareKeys = {
+    {u"Microsoft", u"Windows", u"CurrentVersion", u"App Paths"},
+    {u"Microsoft", u"Windows NT", u"CurrentVersion", u"Fonts"},
+};
+
 // True when path starts with the three names given.
 bool StartsWith(const std::vector<std::u16string>& path, const std::u16string& a,
                 const std::u16string& b, const std::u16string& c) {
@@ -129,6 +136,12 @@ SimRegistry::Location SimRegistry::Physical(Location location) const {
   const Location wowClasses{location.root, {u"SOFTWARE", u"Classes", u"Wow6432Node"}};
   if (path.size() < 3 || Walk(wowClasses) == nullptr) return location;
   if (StartsWith(path, u"SOFTWARE", u"Wow6432Node", u"Classes")) std::swap(path[1], path[2]);
+  for (const std::vector<std::u16string>& shared : kSharedSoftwareKeys) {
+    const bool below = path.size() >= 2 + shared.size() && SameName(path[0], u"SOFTWARE") &&
+                       SameName(path[1], u"Wow6432Node") &&
+                       std::equal(shared.begin(), shared.end(), path.begin() + 2, SameName);
+    if (below) path.erase(path.begin() + 1);
+  }
   if (path.size() > 3 && StartsWith(path, u"SOFTWARE", u"Classes", u"Wow6432Node") &&
       !IsRedirectedClassKey(path[3])) {
     path.erase(path.begin() + 2);

@@ -22,15 +22,10 @@ struct Click {
   Ctl control;
   Handler handler;
 };
-// Every clickable control and the form's handler for it.
+// Every clickable control but the categories' Details links, and the form's handler for it.
 constexpr Click kClicks[] = {
     {Ctl::CleanButton, &MainForm::OnCleanClicked},
     {Ctl::CloseButton, &MainForm::OnCloseClicked},
-    {Ctl::DetailsLink1, &MainForm::OnAssociationsDetailsClicked},
-    {Ctl::DetailsLink2, &MainForm::OnComDetailsClicked},
-    {Ctl::DetailsLink3, &MainForm::OnStartupDetailsClicked},
-    {Ctl::DetailsLink4, &MainForm::OnUninstallDetailsClicked},
-    {Ctl::DetailsLink5, &MainForm::OnTemporaryDetailsClicked},
     {Ctl::AdLink, &MainForm::OnAdLinkClicked},
     {Ctl::DetailsBackButton, &MainForm::OnDetailsBackClicked},
     {Ctl::SelectAllLink, &MainForm::OnSelectAllClicked},
@@ -265,6 +260,9 @@ LRESULT MainWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnCommand(int id) {
+  for (int k = 1; k <= kCategoryCount; ++k) {
+    if (ControlId(DetailsLink(k)) == id) return form_.DetailsLinkClick(k);
+  }
   for (const Click& click : kClicks) {
     if (ControlId(click.control) == id) {
       (form_.*click.handler)();
