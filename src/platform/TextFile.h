@@ -9,6 +9,11 @@
 // A text file decoded by its byte-order mark: FF FE UTF-16LE, FE FF UTF-16BE, EF BB BF UTF-8,
 // anything else the ANSI code page. False when the file cannot be read.
 bool ReadTextFile(const std::string& path, std::u16string& text);
+// A text file's bytes decoded by the same rule.
+std::u16string DecodedText(const Bytes& data);
+// text in the encoding of file's bytes, by the same rule, without a byte-order mark: what can be
+// appended to the file without changing what it held.
+Bytes EncodedLike(const Bytes& file, const std::u16string& text);
 // UTF-16 to UTF-8, as WideCharToMultiByte(CP_UTF8, 0): a lone surrogate becomes U+FFFD.
 std::string WideToUtf8(const std::u16string& text);
 // The text split into lines; a line break at the very end starts no further line.

@@ -47,8 +47,12 @@ enum class Ctl : int {
   UndoButton,
   DeleteButton,
   UndoBackButton,
+  FindingsList,
+  SelectAllFindingsLink,
+  DeselectAllFindingsLink,
+  IgnoreButton,
 };
-inline constexpr int kControlCount = static_cast<int>(Ctl::UndoBackButton) + 1;
+inline constexpr int kControlCount = static_cast<int>(Ctl::IgnoreButton) + 1;
 inline constexpr int kFirstControlId = 1001;
 inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
     "Intro",           "Slogan",         "CategoryName1", "CategoryName2",
@@ -60,7 +64,8 @@ inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
     "DetailsHeading",  "DetailsList",    "DetailsFooter", "DetailsBackButton",
     "UndoHeading",     "UndoFileList",   "UndoFileText",  "SelectAllLink",
     "DeselectAllLink", "OpenFolderLink", "UndoButton",    "DeleteButton",
-    "UndoBackButton",
+    "UndoBackButton",  "FindingsList",   "SelectAllFindingsLink", "DeselectAllFindingsLink",
+    "IgnoreButton",
 }};
 inline constexpr std::string_view ControlName(Ctl c) {
   return kControlNames[static_cast<size_t>(c)];

@@ -22,7 +22,7 @@ struct Caption {
 };
 
 // The captions the language file replaces, in the order they are set.
-constexpr std::array<Caption, 22> kCaptions{{
+constexpr std::array<Caption, 25> kCaptions{{
     {Ctl::Intro, "Info", "Info1",
      "The Windows Registry is a crucial part of your PC's operation system. Regular use of "
      "computer makes the registry fragmented and cluttered with obsolete and invalid data.",
@@ -48,6 +48,9 @@ constexpr std::array<Caption, 22> kCaptions{{
     {Ctl::UndoButton, "Buttons", "Undo", "Undo", ""},
     {Ctl::DeleteButton, "Buttons", "Delete", "Delete", ""},
     {Ctl::UndoBackButton, "Buttons", "Back", "Back", ""},
+    {Ctl::SelectAllFindingsLink, "Buttons", "SelectAll", "Select all", ""},
+    {Ctl::DeselectAllFindingsLink, "Buttons", "DeselectAll", "Deselect all", ""},
+    {Ctl::IgnoreButton, "Buttons", "IgnoreAlways", "Ignore always", ""},
 }};
 
 template <typename List>
@@ -100,6 +103,10 @@ void MainForm::SetCaptions() {
   for (const Caption& c : kCaptions) {
     view_.SetText(c.control, LanguageText(c.section, c.key, c.fallback) + c.suffix);
   }
+  view_.SetFindingsColumns(LanguageText("Review", "Problem", "Problem"),
+                           LanguageText("Review", "Item", "Item"),
+                           LanguageText("Review", "Data", "Data"));
+  ShowReviewControls(false);
 }
 
 void MainForm::FreeLists() {
@@ -129,7 +136,11 @@ void MainForm::DetailsLinkClick(int category) {
     ShowInformation(LanguageText("Messages", "NothingToView", "You have nothing to view!"));
     return;
   }
-  view_.FillDetails(CategoryLog(category));
+  ShowReviewControls(Reviewing());
+  if (Reviewing())
+    ShowReview(category);
+  else
+    view_.FillDetails(CategoryLog(category));
   view_.SetText(Ctl::DetailsFooter,
                 std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
   view_.BringToFront(Page::Details);

@@ -56,6 +56,9 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
       "text UndoButton=Undo",
       "text DeleteButton=Delete",
       "text UndoBackButton=Back",
+      "text SelectAllFindingsLink=Select all",
+      "text DeselectAllFindingsLink=Deselect all",
+      "text IgnoreButton=Ignore always",
   };
   EXPECT_EQ(view.log, expected);
   EXPECT_EQ(view.front, Page::Start);
