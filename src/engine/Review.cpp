@@ -28,8 +28,8 @@ void Review::Tick(size_t finding, bool ticked) {
     for (size_t i = 0; i < items_.size(); ++i) {
       Item& other = items_[i];
       if (other.ticked == ticked || other.ignored) continue;
-      const bool follows = ticked ? Exclusions::Covers(other.entry, entry)
-                                  : Exclusions::Covers(entry, other.entry);
+      const bool follows =
+          ticked ? Exclusions::Covers(other.entry, entry) : Exclusions::Covers(entry, other.entry);
       if (!follows) continue;
       other.ticked = ticked;
       changed.push_back(i);

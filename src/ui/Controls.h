@@ -48,8 +48,8 @@ enum class Ctl : int {
   DeleteButton,
   UndoBackButton,
   FindingsList,
-  SelectAllFindingsLink,
-  DeselectAllFindingsLink,
+  TickAllLink,
+  UntickAllLink,
   IgnoreButton,
 };
 inline constexpr int kControlCount = static_cast<int>(Ctl::IgnoreButton) + 1;
@@ -64,7 +64,7 @@ inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
     "DetailsHeading",  "DetailsList",    "DetailsFooter", "DetailsBackButton",
     "UndoHeading",     "UndoFileList",   "UndoFileText",  "SelectAllLink",
     "DeselectAllLink", "OpenFolderLink", "UndoButton",    "DeleteButton",
-    "UndoBackButton",  "FindingsList",   "SelectAllFindingsLink", "DeselectAllFindingsLink",
+    "UndoBackButton",  "FindingsList",   "TickAllLink",   "UntickAllLink",
     "IgnoreButton",
 }};
 inline constexpr std::string_view ControlName(Ctl c) {

@@ -69,10 +69,10 @@ const std::array<ControlSpec, kControlCount> kLayout{{
     // After a scan the Details page shows the category's findings for review in place of the
     // text box.
     Row(FindingsList, P2, ReviewList, 16, 32, 370, 250, "", kDefaultFont, kBlack, Left),
-    Row(SelectAllFindingsLink, P2, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left, false,
-        false, true),
-    Row(DeselectAllFindingsLink, P2, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack, Left,
-        false, false, true),
+    Row(TickAllLink, P2, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left, false, false,
+        true),
+    Row(UntickAllLink, P2, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack, Left, false, false,
+        true),
     Row(IgnoreButton, P2, Button, 190, 312, 99, 25, "Ignore always", kDefaultFont, kBlack, Centre),
 }};
 

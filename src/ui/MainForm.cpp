@@ -48,8 +48,8 @@ constexpr std::array<Caption, 25> kCaptions{{
     {Ctl::UndoButton, "Buttons", "Undo", "Undo", ""},
     {Ctl::DeleteButton, "Buttons", "Delete", "Delete", ""},
     {Ctl::UndoBackButton, "Buttons", "Back", "Back", ""},
-    {Ctl::SelectAllFindingsLink, "Buttons", "SelectAll", "Select all", ""},
-    {Ctl::DeselectAllFindingsLink, "Buttons", "DeselectAll", "Deselect all", ""},
+    {Ctl::TickAllLink, "Buttons", "SelectAll", "Select all", ""},
+    {Ctl::UntickAllLink, "Buttons", "DeselectAll", "Deselect all", ""},
     {Ctl::IgnoreButton, "Buttons", "IgnoreAlways", "Ignore always", ""},
 }};
 

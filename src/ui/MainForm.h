@@ -42,8 +42,8 @@ class MainForm : public CleanEngine {
   // The review of a scan's findings on the Details page: a row's check box changed by the
   // person, Select all and Deselect all of the category shown, and "Ignore always".
   void OnFindingTicked(int row, bool ticked);
-  void OnSelectAllFindingsClicked();
-  void OnDeselectAllFindingsClicked();
+  void OnTickAllClicked();
+  void OnUntickAllClicked();
   void OnIgnoreClicked();
 
   // The undo page.

@@ -24,8 +24,7 @@ std::string DataText(const Finding& f) {
 
 void MainForm::ShowReviewControls(bool review) {
   view_.SetVisible(Ctl::DetailsList, !review);
-  for (Ctl c : {Ctl::FindingsList, Ctl::SelectAllFindingsLink, Ctl::DeselectAllFindingsLink,
-                Ctl::IgnoreButton}) {
+  for (Ctl c : {Ctl::FindingsList, Ctl::TickAllLink, Ctl::UntickAllLink, Ctl::IgnoreButton}) {
     view_.SetVisible(c, review);
   }
 }
@@ -62,9 +61,9 @@ void MainForm::TickAllShown(bool ticked) {
   ShowFindingTicks();
 }
 
-void MainForm::OnSelectAllFindingsClicked() { TickAllShown(true); }
+void MainForm::OnTickAllClicked() { TickAllShown(true); }
 
-void MainForm::OnDeselectAllFindingsClicked() { TickAllShown(false); }
+void MainForm::OnUntickAllClicked() { TickAllShown(false); }
 
 void MainForm::OnIgnoreClicked() {
   if (Running || !Reviewing()) return;

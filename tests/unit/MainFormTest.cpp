@@ -56,8 +56,8 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
       "text UndoButton=Undo",
       "text DeleteButton=Delete",
       "text UndoBackButton=Back",
-      "text SelectAllFindingsLink=Select all",
-      "text DeselectAllFindingsLink=Deselect all",
+      "text TickAllLink=Select all",
+      "text UntickAllLink=Deselect all",
       "text IgnoreButton=Ignore always",
   };
   EXPECT_EQ(view.log, expected);

@@ -81,9 +81,8 @@ TEST(Review, AProblemThatAppearedAfterTheScanIsLeftAndNamed) {
                                regtype::kSz);
   });
   EXPECT_EQ(out.told, std::vector<std::string>{kAppeared});
-  const auto planted = std::find_if(out.findings.begin(), out.findings.end(), [](const Finding& f) {
-    return f.valueName == "KvxNew";
-  });
+  const auto planted = std::find_if(out.findings.begin(), out.findings.end(),
+                                    [](const Finding& f) { return f.valueName == "KvxNew"; });
   ASSERT_NE(planted, out.findings.end());
   EXPECT_EQ(planted->action, Action::LeftInPlace);
   EXPECT_TRUE(std::any_of(out.after.begin(), out.after.end(), [](const std::string& line) {
@@ -164,7 +163,7 @@ TEST_F(ReviewPage, ListsTheCategoryTicksTogetherWhatGoesTogetherAndIgnoresForGoo
   // The same key through two views: one cannot stay while the other goes.
   form.OnFindingTicked(0, false);
   EXPECT_FALSE(view.findings[1].ticked);
-  form.OnSelectAllFindingsClicked();
+  form.OnTickAllClicked();
   EXPECT_TRUE(view.findings[0].ticked && view.findings[1].ticked);
 
   view.findingSelected = 1;

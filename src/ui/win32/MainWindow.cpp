@@ -38,8 +38,8 @@ constexpr Click kClicks[] = {
     {Ctl::UndoButton, &MainForm::OnUndoClicked},
     {Ctl::DeleteButton, &MainForm::OnDeleteClicked},
     {Ctl::UndoBackButton, &MainForm::OnUndoBackClicked},
-    {Ctl::SelectAllFindingsLink, &MainForm::OnSelectAllFindingsClicked},
-    {Ctl::DeselectAllFindingsLink, &MainForm::OnDeselectAllFindingsClicked},
+    {Ctl::TickAllLink, &MainForm::OnTickAllClicked},
+    {Ctl::UntickAllLink, &MainForm::OnUntickAllClicked},
     {Ctl::IgnoreButton, &MainForm::OnIgnoreClicked},
 };
 
@@ -197,11 +197,10 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
     case Kind::ReviewList: {
       // Space ticks the selected row and the arrows move, as in any list with check boxes; the
       // header's dividers widen a column; a row's whole text shows as its tooltip.
-      hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                 LVS_SHOWSELALWAYS,
-                             entry.left, entry.top, entry.width, entry.height, parent, id, instance,
-                             nullptr);
+      hwnd = CreateWindowExA(
+          WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+          entry.left, entry.top, entry.width, entry.height, parent, id, instance, nullptr);
       SendMessageA(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
       LVCOLUMNA column{};
