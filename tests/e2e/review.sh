@@ -2,7 +2,7 @@
 # Choose before Clean in the real preview window, on the safety scenario's planted machine: the
 # scan lists every planted finding with its problem, item and data; a real mouse click on one
 # row's check box unticks it; Clean then removes exactly the expected items but that one. The
-# review list is shot at 96 and 144 DPI.
+# review list is shot at 96, 144 and 192 DPI.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
@@ -76,22 +76,24 @@ ok "exactly the expected items are gone but the unticked one" \
 ok "the unticked entry stays" timeout 60 "$wine64" reg query "$kept"
 finish_prefix
 
-echo "=== the review list at 144 DPI"
-printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' \
-  144 >"$work/dpi.reg"
-use_prefix dpi144 "$work/dpi.reg"
-cp "$planted" "$WINEPREFIX/drive_c/klarvex/planted.reg"
-timeout 60 "$wine64" regedit /s 'C:\klarvex\planted.reg'
-wineserver -w
-scan_in_preview
-drv click DetailsLink2
-sleep 1
-expect "the review list in front at 144 DPI" "$(drv visible FindingsList)" "1"
-expect "and the text box behind" "$(drv visible DetailsList)" "0"
-shot review-144-dpi
-drv close
-ok "window closes" drv wait-gone 20000
-finish_prefix
+for dpi in 144 192; do
+  echo "=== the review list at $dpi DPI"
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' \
+    "$dpi" >"$work/dpi.reg"
+  use_prefix "dpi$dpi" "$work/dpi.reg"
+  cp "$planted" "$WINEPREFIX/drive_c/klarvex/planted.reg"
+  timeout 60 "$wine64" regedit /s 'C:\klarvex\planted.reg'
+  wineserver -w
+  scan_in_preview
+  drv click DetailsLink2
+  sleep 1
+  expect "the review list in front at $dpi DPI" "$(drv visible FindingsList)" "1"
+  expect "and the text box behind" "$(drv visible DetailsList)" "0"
+  shot "review-$dpi-dpi"
+  drv close
+  ok "window closes" drv wait-gone 20000
+  finish_prefix
+done
 
 echo
 if [ "$failures" -eq 0 ]; then echo "review: all checks passed"; else echo "review: $failures checks failed"; fi
