@@ -94,6 +94,7 @@ class CleanRun {
     if (mode == RunMode::Clean) SaveAndImport();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
     problems_ = runmsg::Join(problems_, ExclusionsKept());
+    EndReview(mode);
     Finish();
     if (!problems_.empty()) e_.ShowInformation(problems_);
   }
@@ -112,6 +113,9 @@ class CleanRun {
     e_.runError_.clear();
     // Read at every run, so that an edit of the file counts from the next run on.
     e_.exclusions_ = Exclusions::Load(UndoDir() + kExclusionsFileName);
+    // What the person unticked after the scan is kept as a line of the file would keep it.
+    e_.reviewing_ = e_.lastRun_ == RunMode::Clean && e_.review_.Active();
+    if (e_.reviewing_) e_.review_.KeepUnticked(e_.exclusions_);
     for (int k = 1; k <= kCategoryCount; ++k) {
       e_.CategoryLog(k).clear();
       e_.CategoryCount(k) = 0;
@@ -322,6 +326,23 @@ class CleanRun {
           (!f.isValue && name->starts_with(KeyDisplayName(f.root, f.keyPath) + ", "));
       if (named) e_.LeftInPlace(f, reason);
     }
+  }
+
+  // A scan's findings are offered for review; the Clean that used the review names what it
+  // left because the scan had not found it.
+  void EndReview(RunMode mode) {
+    if (mode == RunMode::Scan) return e_.review_.Begin(e_.findings_);
+    if (!e_.reviewing_) return;
+    e_.review_.End();
+    size_t appeared = 0;
+    for (const Finding& f : e_.findings_) appeared += f.reason == runmsg::kAppearedAfterScan;
+    if (appeared == 0) return;
+    problems_ = runmsg::Join(
+        problems_,
+        std::to_string(appeared) + " " +
+            LanguageText("Messages", "AppearedAfterScan",
+                         "problems appeared after the scan and were left; scan again to review "
+                         "them."));
   }
 
   std::string BadExclusionLines() const {

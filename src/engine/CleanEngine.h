@@ -11,6 +11,7 @@
 #include "engine/Exclusions.h"
 #include "engine/Finding.h"
 #include "engine/RegistryView.h"
+#include "engine/Review.h"
 #include "engine/SystemFileIndex.h"
 #include "engine/SystemFileIndexBuild.h"
 #include "engine/TrustedFiles.h"
@@ -100,6 +101,10 @@ class CleanEngine {
   const std::vector<Finding>& Findings() const { return findings_; }
   const ::Exclusions& AppliedExclusions() const { return exclusions_; }
   const std::string& UndoFileWritten() const { return undoFileWritten_; }
+  // The last scan's findings as the person reviews them; the Clean that follows repairs the
+  // ticked ones only and leaves what appeared since.
+  ::Review& ScanReview() { return review_; }
+  const ::Review& ScanReview() const { return review_; }
   // Why the last run broke off; "" when it went through.
   const std::string& RunError() const { return runError_; }
 
@@ -238,6 +243,9 @@ class CleanEngine {
   RunMode lastRun_ = RunMode::Clean;
   std::vector<Finding> findings_;
   ::Exclusions exclusions_;
+  ::Review review_;
+  // This run is the Clean that follows a reviewed scan.
+  bool reviewing_ = false;
   std::string undoFileWritten_;
   std::string runError_;
 };

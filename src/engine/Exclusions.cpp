@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/HeldFiles.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
@@ -117,23 +118,33 @@ Exclusions Exclusions::Load(const std::string& path) {
   return Parse(text);
 }
 
+Exclusions::Entry Exclusions::EntryFor(RootKey root, const std::string& keyPath,
+                                       const std::string* valueName) {
+  return {Canonical(root, keyPath), valueName != nullptr,
+          valueName ? Ansi().Upper(*valueName) : std::string()};
+}
+
+bool Exclusions::Covers(const Entry& excluded, const Entry& item) {
+  if (item.isValue) {
+    return excluded.isValue ? item.key == excluded.key && item.value == excluded.value
+                            : AtOrBelow(item.key, excluded.key);
+  }
+  // A key goes with everything below it: an excluded key or value there keeps it too.
+  return AtOrBelow(excluded.key, item.key) ||
+         (!excluded.isValue && AtOrBelow(item.key, excluded.key));
+}
+
 bool Exclusions::Keeps(RootKey root, const std::string& keyPath, const std::string* valueName) {
-  if (entries_.empty()) return false;
-  const std::string item = Canonical(root, keyPath);
-  const std::string value = valueName ? Ansi().Upper(*valueName) : std::string();
+  if (entries_.empty() && runOnly_.empty()) return false;
+  const Entry item = EntryFor(root, keyPath, valueName);
   for (size_t i = 0; i < entries_.size(); ++i) {
-    const Entry& e = entries_[i];
-    bool keeps = false;
-    if (valueName) {
-      keeps = e.isValue ? item == e.key && value == e.value : AtOrBelow(item, e.key);
-    } else {
-      // A key goes with everything below it: an excluded key or value there keeps it too.
-      keeps = AtOrBelow(e.key, item) || (!e.isValue && AtOrBelow(item, e.key));
-    }
-    if (keeps) {
+    if (Covers(entries_[i], item)) {
       ++lines_[i].kept;
       return true;
     }
+  }
+  for (const Entry& entry : runOnly_) {
+    if (Covers(entry, item)) return true;
   }
   return false;
 }
@@ -145,4 +156,33 @@ void CreateExclusionsFile(const std::string& path) {
     const std::string_view text = kExample;
     if (file->Replace(Bytes(text.begin(), text.end())) != status::kSuccess) file->Delete();
   }
+}
+
+bool AddExclusion(const std::string& path, RootKey root, const std::string& keyPath,
+                  const std::string* valueName, std::string& reason) {
+  const std::string line =
+      valueName ? ValueDisplayName(root, keyPath, *valueName) : KeyDisplayName(root, keyPath);
+  // The parser trims blanks and reads the first value mark: a line it would take for another
+  // item is never written.
+  const Exclusions readBack = Exclusions::Parse(Ansi().ToWide(line));
+  if (readBack.entries_.size() != 1 ||
+      readBack.entries_.front() != Exclusions::EntryFor(root, keyPath, valueName)) {
+    reason = "its name cannot be written as a line of the file.";
+    return false;
+  }
+  CreateExclusionsFile(path);
+  // Read and written as every file of the undo folder: by handle, never through a link.
+  Bytes data;
+  if (FileExists(path) && ReadOwnFile(path, data) != status::kSuccess) {
+    reason = "the file could not be read.";
+    return false;
+  }
+  const std::u16string text = DecodeText(data);
+  const bool openLine = !text.empty() && text.back() != u'\n' && text.back() != u'\r';
+  const Bytes added = EncodedLike(data, (openLine ? u"\r\n" : u"") + Ansi().ToWide(line) + u"\r\n");
+  data.insert(data.end(), added.begin(), added.end());
+  const long code = WriteOwnFile(path, data);
+  if (code == status::kSuccess) return true;
+  reason = Process().ErrorText(code);
+  return false;
 }

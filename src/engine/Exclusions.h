@@ -12,6 +12,18 @@ inline constexpr const char* kExclusionsFileName = runmsg::kExclusionsFile;
 
 class Exclusions {
  public:
+  // One key (with everything below it), or one value of it, in the form lines are compared in.
+  struct Entry {
+    std::string key;  // canonical: upper-cased, classes views merged, single backslashes
+    bool isValue = false;
+    std::string value;  // upper-cased
+    bool operator==(const Entry&) const = default;
+  };
+  static Entry EntryFor(RootKey root, const std::string& keyPath, const std::string* valueName);
+  // Whether excluding one item keeps another: a key keeps everything at or below it, a value only
+  // itself; and an item whose removal would take the excluded one along is kept too.
+  static bool Covers(const Entry& excluded, const Entry& item);
+
   struct Line {
     size_t number = 0;  // 1-based line number in the file
     std::string text;
@@ -26,20 +38,26 @@ class Exclusions {
   // Whether a line keeps the item: a key (to be removed with everything below it) or, with
   // valueName, one value. The first line that keeps it counts it.
   bool Keeps(RootKey root, const std::string& keyPath, const std::string* valueName);
+  // Kept for this run only, as a line of the file would keep it; not one of Lines().
+  void KeepForThisRun(const Entry& entry) { runOnly_.push_back(entry); }
 
   const std::vector<Line>& Lines() const { return lines_; }
   const std::vector<Line>& BadLines() const { return badLines_; }
 
  private:
-  struct Entry {
-    std::string key;  // canonical: upper-cased, classes views merged, single backslashes
-    bool isValue = false;
-    std::string value;  // upper-cased
-  };
+  friend bool AddExclusion(const std::string&, RootKey, const std::string&, const std::string*,
+                           std::string&);
   std::vector<Entry> entries_;  // one per line in lines_
+  std::vector<Entry> runOnly_;
   std::vector<Line> lines_;
   std::vector<Line> badLines_;
 };
 
 // Writes the commented example when no file is there yet; a failed write is not an error.
 void CreateExclusionsFile(const std::string& path);
+// "Ignore always": appends the line naming the key, or with valueName one value of it, to the
+// file at path (made with its example first when there is none), in the file's own encoding so
+// that nothing already there changes. False, with the reason, when the file could not be read or
+// written, or when that line would not read back as this very item (a name ending in a blank).
+bool AddExclusion(const std::string& path, RootKey root, const std::string& keyPath,
+                  const std::string* valueName, std::string& reason);

@@ -61,6 +61,11 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
   finding.rule = std::string(rule.name);
   finding.newPath = rule.newPath;
   findings_.push_back(std::move(finding));
+  // After a review the Clean repairs only what the scan found and the person left ticked.
+  if (reviewing_ && !review_.Found(findings_.back())) {
+    LeftInPlace(findings_.back(), runmsg::kAppearedAfterScan);
+    return nullptr;
+  }
   return &findings_.back();
 }
 

@@ -44,6 +44,7 @@ inline constexpr const char* kNotDeleted = "the value could not be deleted";
 inline constexpr const char* kNotImported = "the deletion script was not imported";
 inline constexpr const char* kNotChanged = "the registry editor did not change it";
 inline constexpr const char* kNotSearched = "the search for the moved server file did not end";
+inline constexpr const char* kAppearedAfterScan = "not found by the scan that was reviewed";
 
 inline constexpr const char* kExclusionsFile = "Exclusions.txt";
 // Lines of the exclusions file that name no key or value; they were ignored.

@@ -1,5 +1,7 @@
 #include "platform/TextFile.h"
 
+#include <utility>
+
 #include "platform/Platform.h"
 
 // A malformed sequence gives U+FFFD, characters above U+FFFF a surrogate pair.
@@ -126,6 +128,22 @@ std::u16string DecodeText(const Bytes& data) {
     return Utf8Text(data, 3);
   }
   return Ansi().ToWide(std::string(data.begin(), data.end()));
+}
+
+Bytes EncodedLike(const Bytes& file, const std::u16string& text) {
+  if (file.size() >= 2 && file[0] == 0xFF && file[1] == 0xFE) return Utf16LeBytes(text);
+  if (file.size() >= 2 && file[0] == 0xFE && file[1] == 0xFF) {
+    Bytes bytes = Utf16LeBytes(text);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) std::swap(bytes[i], bytes[i + 1]);
+    return bytes;
+  }
+  if (file.size() >= 3 && file[0] == 0xEF && file[1] == 0xBB && file[2] == 0xBF) {
+    const std::string utf8 = WideToUtf8(text);
+    return Bytes(utf8.begin(), utf8.end());
+  }
+  bool lossy = false;
+  const std::string ansi = Ansi().ToAnsi(text, lossy);
+  return Bytes(ansi.begin(), ansi.end());
 }
 
 WideList SplitLines(const std::u16string& text) {

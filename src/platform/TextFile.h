@@ -11,6 +11,9 @@
 bool ReadTextFile(const std::string& path, std::u16string& text);
 // A text file's bytes decoded by the same rules.
 std::u16string DecodeText(const Bytes& data);
+// text in the encoding of file's bytes, by the same rule, without a byte-order mark: what can be
+// appended to the file without changing what it held.
+Bytes EncodedLike(const Bytes& file, const std::u16string& text);
 // UTF-16 to UTF-8, as WideCharToMultiByte(CP_UTF8, 0): a lone surrogate becomes U+FFFD.
 std::string WideToUtf8(const std::u16string& text);
 // The text split into lines; a line break at the very end starts no further line.

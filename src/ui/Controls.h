@@ -50,8 +50,12 @@ enum class Ctl : int {
   UndoButton,
   DeleteButton,
   UndoBackButton,
+  FindingsList,
+  TickAllLink,
+  UntickAllLink,
+  IgnoreButton,
 };
-inline constexpr int kControlCount = static_cast<int>(Ctl::UndoBackButton) + 1;
+inline constexpr int kControlCount = static_cast<int>(Ctl::IgnoreButton) + 1;
 inline constexpr int kFirstControlId = 1001;
 inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
     "Intro",          "Slogan",        "CategoryName1",     "CategoryName2",
@@ -64,7 +68,20 @@ inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
     "DetailsList",    "DetailsFooter", "DetailsBackButton", "UndoHeading",
     "UndoFileList",   "UndoFileText",  "SelectAllLink",     "DeselectAllLink",
     "OpenFolderLink", "UndoButton",    "DeleteButton",      "UndoBackButton",
+    "FindingsList",   "TickAllLink",   "UntickAllLink",     "IgnoreButton",
 }};
+// The Details page's review of a scan, shown in place of DetailsList.
+inline constexpr std::array<Ctl, 4> kReviewControls{
+    {Ctl::FindingsList, Ctl::TickAllLink, Ctl::UntickAllLink, Ctl::IgnoreButton}};
+inline constexpr bool ShownInsteadOfEachOther(Ctl a, Ctl b) {
+  const auto isReview = [](Ctl c) {
+    for (Ctl r : kReviewControls) {
+      if (r == c) return true;
+    }
+    return false;
+  };
+  return (a == Ctl::DetailsList && isReview(b)) || (b == Ctl::DetailsList && isReview(a));
+}
 inline constexpr std::string_view ControlName(Ctl c) {
   return kControlNames[static_cast<size_t>(c)];
 }

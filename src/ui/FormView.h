@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 #include "ui/Controls.h"
@@ -19,6 +20,14 @@ struct ScreenMetrics {
   int dpi = 96;         // the window's; the layout table's numbers are at 96
 };
 
+// One row of the review list: a finding's problem, item and data, and its check box.
+struct FindingRow {
+  std::string problem;
+  std::string item;
+  std::string data;
+  bool ticked = true;
+};
+
 class FormView {
  public:
   virtual ~FormView() = default;
@@ -27,10 +36,19 @@ class FormView {
   virtual void SetFontColour(Ctl control, Colour colour) = 0;
   virtual void SetCursor(Ctl control, Cursor cursor) = 0;
   virtual void SetEnabled(Ctl control, bool enabled) = 0;
+  virtual void SetVisible(Ctl control, bool visible) = 0;
   virtual void SetGauge(int percent, bool visible) = 0;
   virtual void BringToFront(Page page) = 0;
   // DetailsList: the lines of one detail list.
   virtual void FillDetails(const TextList& lines) = 0;
+
+  // FindingsList, the review list: its column headings, its rows, a row's check box, and the
+  // selected row (-1 when none is). Ticks set here raise no OnFindingTicked.
+  virtual void SetFindingsColumns(const std::string& problem, const std::string& item,
+                                  const std::string& data) = 0;
+  virtual void FindingsListFill(const std::vector<FindingRow>& rows) = 0;
+  virtual void FindingsListTick(int row, bool ticked) = 0;
+  virtual int FindingsListSelected() = 0;
 
   // UndoFileList, the list with check boxes.
   virtual void UndoListClear() = 0;

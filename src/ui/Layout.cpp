@@ -70,6 +70,14 @@ const std::array<ControlSpec, kControlCount> kLayout{{
     Row(UndoButton, P3, Button, 150, 312, 75, 25, "Undo", kDefaultFont, kBlack, Centre),
     Row(DeleteButton, P3, Button, 230, 312, 75, 25, "Delete", kDefaultFont, kBlack, Centre),
     Row(UndoBackButton, P3, Button, 310, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
+    // After a scan the Details page shows the category's findings for review in place of the
+    // text box.
+    Row(FindingsList, P2, ReviewList, 16, 32, 370, 250, "", kDefaultFont, kBlack, Left),
+    Row(TickAllLink, P2, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left, false, false,
+        true),
+    Row(UntickAllLink, P2, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack, Left, false, false,
+        true),
+    Row(IgnoreButton, P2, Button, 190, 312, 99, 25, "Ignore always", kDefaultFont, kBlack, Centre),
 }};
 
 int ScaleToDpi(int length, int dpi) {

@@ -7,7 +7,7 @@
 
 #include "ui/Controls.h"
 
-enum class Kind { Label, Link, Gauge, Button, Memo, WideMemo, CheckList };
+enum class Kind { Label, Link, Gauge, Button, Memo, WideMemo, CheckList, ReviewList };
 enum class Align { Left, Centre, Right };
 
 struct Font {

@@ -31,7 +31,7 @@ constexpr std::array<Caption, 2> kIntroCaptions{{
      ""},
     {Ctl::Slogan, "Info", "Info2", "Just clean registry in a blink of an eye!", ""},
 }};
-constexpr std::array<Caption, 10> kPageCaptions{{
+constexpr std::array<Caption, 13> kPageCaptions{{
     {Ctl::CleanButton, "Buttons", "Clean", "Clean", ""},
     {Ctl::DetailsHeading, "Items", "Details", "Details", ""},
     {Ctl::DetailsBackButton, "Buttons", "Back", "Back", ""},
@@ -42,6 +42,9 @@ constexpr std::array<Caption, 10> kPageCaptions{{
     {Ctl::UndoButton, "Buttons", "Undo", "Undo", ""},
     {Ctl::DeleteButton, "Buttons", "Delete", "Delete", ""},
     {Ctl::UndoBackButton, "Buttons", "Back", "Back", ""},
+    {Ctl::TickAllLink, "Buttons", "SelectAll", "Select all", ""},
+    {Ctl::UntickAllLink, "Buttons", "DeselectAll", "Deselect all", ""},
+    {Ctl::IgnoreButton, "Buttons", "IgnoreAlways", "Ignore always", ""},
 }};
 
 template <typename List>
@@ -106,6 +109,10 @@ void MainForm::SetCaptions() {
   for (const Caption& c : kPageCaptions) {
     view_.SetText(c.control, LanguageText(c.section, c.key, c.fallback) + c.suffix);
   }
+  view_.SetFindingsColumns(LanguageText("Review", "Problem", "Problem"),
+                           LanguageText("Review", "Item", "Item"),
+                           LanguageText("Review", "Data", "Data"));
+  ShowReviewControls(false);
 }
 
 void MainForm::FreeLists() {
@@ -135,7 +142,11 @@ void MainForm::DetailsLinkClick(int category) {
     ShowInformation(LanguageText("Messages", "NothingToView", "You have nothing to view!"));
     return;
   }
-  view_.FillDetails(CategoryLog(category));
+  ShowReviewControls(Reviewing());
+  if (Reviewing())
+    ShowReview(category);
+  else
+    view_.FillDetails(CategoryLog(category));
   view_.SetText(Ctl::DetailsFooter,
                 std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
   view_.BringToFront(Page::Details);

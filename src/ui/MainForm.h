@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/CleanEngine.h"
 #include "ui/FormView.h"
@@ -32,6 +33,13 @@ class MainForm : public CleanEngine {
   void DetailsLinkClick(int category);
   void OnAdLinkClicked();
   void OnDetailsBackClicked();
+
+  // The review of a scan's findings on the Details page: a row's check box changed by the
+  // person, Select all and Deselect all of the category shown, and "Ignore always".
+  void OnFindingTicked(int row, bool ticked);
+  void OnTickAllClicked();
+  void OnUntickAllClicked();
+  void OnIgnoreClicked();
 
   // The undo page.
   void OpenUndoPage();
@@ -63,6 +71,13 @@ class MainForm : public CleanEngine {
  private:
   void SetCaptions();
   void FreeLists();
+  // After a scan the Details page lists the category's findings for review; otherwise, and
+  // after a Clean, its text box shows the category's detail lines.
+  bool Reviewing() const { return LastRun() == RunMode::Scan && ScanReview().Active(); }
+  void ShowReviewControls(bool review);
+  void ShowReview(int category);
+  void ShowFindingTicks();
+  void TickAllShown(bool ticked);
   // Undo and Delete share their first steps: nothing while busy or with an empty list; the count
   // of ticked entries (at least 1, the selected one ticked when none was; with none ticked and
   // none selected, only a message saying so); the question. Returns that count once the user
@@ -83,4 +98,7 @@ class MainForm : public CleanEngine {
   FormView& view_;
   UndoFileRead shown_;
   std::string advertisedAddress_;
+  // The review list's rows: the findings of the category shown, by their index in Findings().
+  std::vector<size_t> rows_;
+  int reviewCategory_ = 0;
 };

@@ -28,6 +28,9 @@ class RecordingView : public FormView {
   std::map<Ctl, Colour> colours;
   std::map<Ctl, Cursor> cursors;
   std::map<Ctl, bool> enabled;
+  std::map<Ctl, bool> shown;
+  std::vector<FindingRow> findings;
+  int findingSelected = -1;
   int gauge = 0;
   bool gaugeVisible = false;
   Page front = Page::Start;
@@ -50,6 +53,16 @@ class RecordingView : public FormView {
     enabled[c] = on;
     log.push_back(std::string(on ? "enable " : "disable ") + std::string(ControlName(c)));
   }
+  void SetVisible(Ctl c, bool on) override { shown[c] = on; }
+  void SetFindingsColumns(const std::string&, const std::string&, const std::string&) override {}
+  void FindingsListFill(const std::vector<FindingRow>& rows) override {
+    findings = rows;
+    findingSelected = -1;
+  }
+  void FindingsListTick(int row, bool on) override {
+    findings.at(static_cast<size_t>(row)).ticked = on;
+  }
+  int FindingsListSelected() override { return findingSelected; }
   void SetGauge(int percent, bool visible) override {
     gauge = percent;
     gaugeVisible = visible;

@@ -45,11 +45,37 @@ constexpr Text kTexts[] = {
     {"Buttons", "Close", "Close"},
     {"Buttons", "Yes", "Yes"},
     {"Buttons", "No", "No"},
+    {"Buttons", "IgnoreAlways", "Ignore always"},
     {"Messages", "Information", "Information"},
     {"Messages", "Confirmation", "Confirmation"},
     {"Messages", "CancelOperation", "Cancel operation?"},
     {"Messages", "PleaseWait", "Please wait..."},
     {"Messages", "NothingToView", "You have nothing to view!"},
+    {"Messages", "AppearedAfterScan",
+     "problems appeared after the scan and were left; scan again to review them."},
+    {"Messages", "SelectFinding", "Select a finding first."},
+    {"Messages", "IgnoreAlways", "Never judge this item again?"},
+    {"Messages", "NotIgnored", "This item could not be added to the exclusions file:"},
+    {"Review", "Problem", "Problem"},
+    {"Review", "Item", "Item"},
+    {"Review", "Data", "Data"},
+    {"Rules", "type not registered", "Type not registered"},
+    {"Rules", "class not registered", "Class not registered"},
+    {"Rules", "file missing", "File missing"},
+    {"Rules", "server file missing", "Server file missing"},
+    {"Rules", "server moved", "Server moved"},
+    {"Rules", "type library not registered", "Type library not registered"},
+    {"Rules", "proxy/stub class not registered", "Proxy/stub class not registered"},
+    {"Rules", "empty key", "Empty key"},
+    {"Rules", "empty help folder", "Empty help folder"},
+    {"Rules", "program missing", "Program missing"},
+    {"Rules", "no uninstall command", "No uninstall command"},
+    {"Rules", "history list", "History list"},
+    {"Rules", "server copy not trusted", "Server copy not trusted"},
+    {"Rules", "application missing", "Application missing"},
+    {"Rules", "font file missing", "Font file missing"},
+    {"Rules", "help file missing", "Help file missing"},
+    {"Rules", "cached program missing", "Cached program missing"},
     {"Fix", "Summary", "Summary"},
     {"Fix", "items fixed", "items fixed"},
     {"Fix", "fixed", "fixed"},
@@ -91,7 +117,7 @@ TEST(EnglishIni, HoldsEveryKeyButTheTwoWithSeveralDefaults) {
     EXPECT_EQ(found, !several) << text.section << "/" << text.key;
     present += found ? 1 : 0;
   }
-  EXPECT_EQ(present, 37);
+  EXPECT_EQ(present, 62);
 }
 
 }  // namespace

@@ -34,7 +34,12 @@ constexpr Click kClicks[] = {
     {Ctl::UndoButton, &MainForm::OnUndoClicked},
     {Ctl::DeleteButton, &MainForm::OnDeleteClicked},
     {Ctl::UndoBackButton, &MainForm::OnUndoBackClicked},
+    {Ctl::TickAllLink, &MainForm::OnTickAllClicked},
+    {Ctl::UntickAllLink, &MainForm::OnUntickAllClicked},
+    {Ctl::IgnoreButton, &MainForm::OnIgnoreClicked},
 };
+
+constexpr int kFindingColumns = 3;
 
 // Less than this since the last look at the queue: a pump returns at once (each look costs
 // time per item in a long check loop, and the window stays responsive anyway). The tick count
@@ -138,6 +143,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
       SendMessageA(hwnd, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(column, 0));
     }
   }
+  FitFindingsColumns();
 }
 
 HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
@@ -182,6 +188,24 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
       LVCOLUMNA column{};
       column.mask = LVCF_WIDTH;
       SendMessageA(hwnd, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+      break;
+    }
+    case Kind::ReviewList: {
+      // Space ticks the selected row and the arrows move, as in any list with check boxes; the
+      // header's dividers widen a column; a row's whole text shows as its tooltip.
+      hwnd = CreateWindowExA(
+          WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+          entry.left, entry.top, entry.width, entry.height, parent, id, instance, nullptr);
+      SendMessageA(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                   LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_LABELTIP);
+      LVCOLUMNA column{};
+      column.mask = LVCF_WIDTH | LVCF_TEXT;
+      column.pszText = const_cast<char*>("");
+      for (int i = 0; i < kFindingColumns; ++i) {
+        SendMessageA(hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&column));
+      }
       break;
     }
   }
@@ -272,6 +296,9 @@ void MainWindow::OnCommand(int id) {
 }
 
 void MainWindow::OnListNotify(const NMHDR& header) {
+  if (header.idFrom == static_cast<UINT_PTR>(ControlId(Ctl::FindingsList))) {
+    return OnFindingsNotify(header);
+  }
   if (header.idFrom != static_cast<UINT_PTR>(ControlId(Ctl::UndoFileList))) return;
   if (header.code != LVN_ITEMCHANGED || selecting_) return;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
@@ -280,6 +307,36 @@ void MainWindow::OnListNotify(const NMHDR& header) {
   // A selection made or lost by the user: the text box follows it.
   if ((change.uChanged & LVIF_STATE) != 0 && nowSelected != wasSelected) {
     form_.OnUndoListClicked();
+  }
+}
+
+void MainWindow::OnFindingsNotify(const NMHDR& header) {
+  HWND list = Control(Ctl::FindingsList);
+  if (header.code == LVN_GETINFOTIPA) {
+    auto& tip = const_cast<NMLVGETINFOTIPA&>(reinterpret_cast<const NMLVGETINFOTIPA&>(header));
+    std::string text;
+    for (int column = 0; column < kFindingColumns; ++column) {
+      char buffer[1024] = {};
+      LVITEMA item{};
+      item.iSubItem = column;
+      item.pszText = buffer;
+      item.cchTextMax = sizeof buffer;
+      SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(tip.iItem),
+                   reinterpret_cast<LPARAM>(&item));
+      if (buffer[0] != '\0') text += (text.empty() ? "" : "\r\n") + std::string(buffer);
+    }
+    if (tip.pszText != nullptr && tip.cchTextMax > 0) {
+      lstrcpynA(tip.pszText, text.c_str(), tip.cchTextMax);
+    }
+    return;
+  }
+  if (header.code != LVN_ITEMCHANGED || selecting_) return;
+  const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+  const UINT oldTick = change.uOldState & LVIS_STATEIMAGEMASK;
+  const UINT newTick = change.uNewState & LVIS_STATEIMAGEMASK;
+  // A check box the person changed (by mouse or space); the state image 2 is the tick.
+  if ((change.uChanged & LVIF_STATE) != 0 && oldTick != 0 && newTick != oldTick) {
+    form_.OnFindingTicked(change.iItem, (newTick >> 12) == 2);
   }
 }
 
@@ -327,6 +384,10 @@ void MainWindow::SetEnabled(Ctl control, bool enabled) {
   EnableWindow(Control(control), enabled ? TRUE : FALSE);
 }
 
+void MainWindow::SetVisible(Ctl control, bool visible) {
+  ShowWindow(Control(control), visible ? SW_SHOWNA : SW_HIDE);
+}
+
 void MainWindow::SetGauge(int percent, bool visible) {
   HWND gauge = Control(Ctl::ProgressGauge);
   ShowWindow(gauge, visible ? SW_SHOWNA : SW_HIDE);
@@ -344,6 +405,70 @@ void MainWindow::BringToFront(Page page) {
 
 void MainWindow::FillDetails(const TextList& lines) {
   SetWindowTextA(Control(Ctl::DetailsList), Join(lines).c_str());
+}
+
+void MainWindow::SetFindingsColumns(const std::string& problem, const std::string& item,
+                                    const std::string& data) {
+  const std::string* headings[kFindingColumns] = {&problem, &item, &data};
+  for (int i = 0; i < kFindingColumns; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<char*>(headings[i]->c_str());
+    SendMessageA(Control(Ctl::FindingsList), LVM_SETCOLUMNA, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(&column));
+  }
+  FitFindingsColumns();
+}
+
+void MainWindow::FindingsListFill(const std::vector<FindingRow>& rows) {
+  HWND list = Control(Ctl::FindingsList);
+  selecting_ = true;
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const std::string* texts[kFindingColumns] = {&rows[i].problem, &rows[i].item, &rows[i].data};
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(i);
+    item.pszText = const_cast<char*>(texts[0]->c_str());
+    const auto index = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (int column = 1; column < kFindingColumns; ++column) {
+      item.iSubItem = column;
+      item.pszText = const_cast<char*>(texts[column]->c_str());
+      SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&item));
+    }
+    FindingsListTick(static_cast<int>(index), rows[i].ticked);
+  }
+  selecting_ = false;
+  FitFindingsColumns();
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+void MainWindow::FitFindingsColumns() {
+  HWND list = Control(Ctl::FindingsList);
+  if (list == nullptr) return;
+  for (int i = 0; i < kFindingColumns; ++i) {
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                 MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+  }
+}
+
+void MainWindow::FindingsListTick(int row, bool ticked) {
+  LVITEMA item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(ticked ? 2 : 1);
+  const bool wasSelecting = selecting_;
+  selecting_ = true;
+  SendMessageA(Control(Ctl::FindingsList), LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(&item));
+  selecting_ = wasSelecting;
+}
+
+int MainWindow::FindingsListSelected() {
+  return static_cast<int>(SendMessageA(Control(Ctl::FindingsList), LVM_GETNEXTITEM,
+                                       static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void MainWindow::UndoListClear() {

@@ -30,9 +30,15 @@ class MainWindow : public FormView {
   void SetFontColour(Ctl control, Colour colour) override;
   void SetCursor(Ctl control, Cursor cursor) override;
   void SetEnabled(Ctl control, bool enabled) override;
+  void SetVisible(Ctl control, bool visible) override;
   void SetGauge(int percent, bool visible) override;
   void BringToFront(Page page) override;
   void FillDetails(const TextList& lines) override;
+  void SetFindingsColumns(const std::string& problem, const std::string& item,
+                          const std::string& data) override;
+  void FindingsListFill(const std::vector<FindingRow>& rows) override;
+  void FindingsListTick(int row, bool ticked) override;
+  int FindingsListSelected() override;
   void UndoListClear() override;
   void UndoListAdd(const std::string& name) override;
   int UndoListCount() override;
@@ -59,6 +65,10 @@ class MainWindow : public FormView {
   void FitToText(const ControlSpec& entry);
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
+  void OnFindingsNotify(const NMHDR& header);
+  // Every column of the review list as wide as its widest text (the last one at least fills the
+  // list), so that nothing is cut off that the scroll bar cannot bring into view.
+  void FitFindingsColumns();
   void OnClose();
   // Passes one message through the hook, then to its window.
   void Deliver(MSG& msg);

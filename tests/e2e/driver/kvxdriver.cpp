@@ -28,6 +28,7 @@ int Usage() {
       "       kvxdriver client-size\n"
       "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
       "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
+      "       kvxdriver click-check CONTROL INDEX (a mouse click on the row's check box)\n"
       "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
       "       kvxdriver close\n",
       stderr);
@@ -144,11 +145,11 @@ class RemoteBuffer {
   size_t size_;
 };
 
-std::string ItemText(HWND list, int index) {
+std::string ItemText(HWND list, int index, int column = 0) {
   RemoteBuffer remote(list, sizeof(LVITEMA) + MAX_PATH + 1);
   if (!remote.Ok()) return {};
   LVITEMA item{};
-  item.iSubItem = 0;
+  item.iSubItem = column;
   item.pszText = remote.At(sizeof(LVITEMA));
   item.cchTextMax = MAX_PATH;
   remote.Write(0, &item, sizeof item);
@@ -170,6 +171,11 @@ bool SetItemState(HWND list, int index, UINT mask, UINT state) {
                       reinterpret_cast<LPARAM>(remote.At(0))) != 0;
 }
 
+int ColumnCount(HWND list) {
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  return header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+}
+
 int ListItems(HWND list) {
   const auto count = SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
   for (int i = 0; i < count; ++i) {
@@ -177,9 +183,42 @@ int ListItems(HWND list) {
                                     LVIS_STATEIMAGEMASK | LVIS_SELECTED);
     const bool ticked = ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
     const bool selected = (state & LVIS_SELECTED) != 0;
-    std::printf("%d\t%d\t%s\n", ticked ? 1 : 0, selected ? 1 : 0, ItemText(list, i).c_str());
+    std::string columns = ItemText(list, i);
+    for (int c = 1; c < ColumnCount(list); ++c) columns += "\t" + ItemText(list, i, c);
+    std::printf("%d\t%d\t%s\n", ticked ? 1 : 0, selected ? 1 : 0, columns.c_str());
   }
   return 0;
+}
+
+// Where the list view itself says row index's check box is: the middle of the points of its
+// row that hit-test as the state icon.
+bool CheckBoxPoint(HWND list, int index, POINT& at) {
+  SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+  RemoteBuffer remote(list, sizeof(RECT) + sizeof(LVHITTESTINFO));
+  if (!remote.Ok()) return false;
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  remote.Write(0, &row, sizeof row);
+  if (SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(remote.At(0))) == 0) {
+    return false;
+  }
+  remote.Read(0, &row, sizeof row);
+  const LONG y = (row.top + row.bottom) / 2;
+  LONG first = -1, last = -1;
+  for (LONG x = row.left; x < row.left + 80; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    remote.Write(sizeof(RECT), &hit, sizeof hit);
+    SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote.At(sizeof(RECT))));
+    remote.Read(sizeof(RECT), &hit, sizeof hit);
+    if (hit.iItem != index || (hit.flags & LVHT_ONITEMSTATEICON) == 0) continue;
+    if (first < 0) first = x;
+    last = x;
+  }
+  if (first < 0) return false;
+  at = {(first + last) / 2, y};
+  return true;
 }
 
 // A visible top-level window of Klarvex's process with this title.
@@ -271,6 +310,10 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
   if (command == "tick" && argc >= 5) {
     const UINT state = INDEXTOSTATEIMAGEMASK(std::atoi(argv[4]) != 0 ? 2 : 1);
     return SetItemState(control, std::atoi(argv[3]), LVIS_STATEIMAGEMASK, state) ? 0 : 1;
+  }
+  if (command == "click-check" && argc >= 4) {
+    POINT at{};
+    return CheckBoxPoint(control, std::atoi(argv[3]), at) && ClickAt(control, at.x, at.y) ? 0 : 1;
   }
   if (command == "select" && argc >= 4) {
     const UINT both = LVIS_SELECTED | LVIS_FOCUSED;
