@@ -93,7 +93,15 @@ import_undo_file() {
   cp "${files[0]}" "$WINEPREFIX/drive_c/klarvex/undo.reg"
   timeout 60 "$wine64" regedit /s 'C:\klarvex\undo.reg'
 }
-finish_prefix() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+# A scenario's copy of a whole prefix takes over a gigabyte: it is removed once the scenario is
+# done, and kept for a look when a check has failed.
+finish_prefix() {
+  wineserver -k 2>/dev/null
+  wineserver -w 2>/dev/null
+  cd "$work" || return
+  [ "$failures" -eq 0 ] && [ "$WINEPREFIX" != "$work/base" ] && rm -rf "$WINEPREFIX"
+  return 0
+}
 # make_base DIR: a fresh prefix with the program, its driver and the fonts.
 make_base() {
   kvx_make_prefix "$1"
