@@ -30,7 +30,7 @@ scan_in_preview() {
 }
 # review_rows: every category's review list, one row a line (ticked, selected, the columns).
 review_rows() {
-  for k in 1 2 3 4 5; do
+  for k in 1 2 3 4 5 6; do
     [ "$(drv text "Counter$k")" = 0 ] && continue
     drv click "DetailsLink$k"
     sleep 1
