@@ -98,8 +98,9 @@ import_undo_file() {
 finish_prefix() {
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
-  cd "$work" || return
-  [ "$failures" -eq 0 ] && [ "$WINEPREFIX" != "$work/base" ] && rm -rf "$WINEPREFIX"
+  if [ "$failures" -eq 0 ] && [[ $WINEPREFIX == "$work"/* ]] && [ "$WINEPREFIX" != "$work/base" ]; then
+    cd "$work" && rm -rf "$WINEPREFIX"
+  fi
   return 0
 }
 # make_base DIR: a fresh prefix with the program, its driver and the fonts.

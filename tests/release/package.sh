@@ -54,6 +54,7 @@ ok "the link map shows the runtime libraries" grep -q 'libstdc++\.a(' "$build/Kl
 echo "=== the same bytes from another folder"
 copy=$work/copy
 mkdir -p "$copy/src"
+cd "$root" || exit 1
 git ls-files -co --exclude-standard -z | tar --null -T - -cf - | tar -xf - -C "$copy/src"
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) KLARVEX_RELEASE_BUILD=$copy/build \
   KLARVEX_DIST=$copy/dist "$copy/src/scripts/package" >"$work/copy.log" 2>&1 ||
