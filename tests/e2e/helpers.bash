@@ -125,8 +125,10 @@ use_prefix() {
 }
 # export_all NAME: both software branches, as the system's editor writes them.
 export_all() {
-  timeout 60 "$wine64" regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
-  timeout 60 "$wine64" regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
+  # A whole prefix's machine branch holds some 65,000 items: on a busy machine its export takes
+  # well over a minute.
+  timeout 300 "$wine64" regedit /e "C:\\klarvex\\$1-lm.reg" 'HKEY_LOCAL_MACHINE\SOFTWARE'
+  timeout 300 "$wine64" regedit /e "C:\\klarvex\\$1-cu.reg" 'HKEY_CURRENT_USER\Software'
 }
 # compare A B [EXPECTED]: both branches' exports item by item.
 compare() {
