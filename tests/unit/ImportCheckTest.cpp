@@ -2,9 +2,7 @@
 // what the clean run and the undo page then tell the user.
 #include <gtest/gtest.h>
 
-#include "platform/LanguageFile.h"
-#include "support/RecordingView.h"
-#include "ui/MainForm.h"
+#include "support/FormTest.h"
 #include "undo/ImportCheck.h"
 #include "unit/EngineTest.h"
 
@@ -98,16 +96,7 @@ TEST_F(ImportCheckTest, ARunNamesWhatTheImportLeftAndKeepsItsCounts) {
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U7"));
 }
 
-class UndoVerifyTest : public SimTest {
- protected:
-  void TearDown() override {
-    ReleaseLanguageFile();
-    SimTest::TearDown();
-  }
-  RecordingView view;
-  ScriptedDialogs dialogs;
-  MainForm form{view};
-};
+using UndoVerifyTest = FormTest;
 
 TEST_F(UndoVerifyTest, UndoNamesWhatDidNotComeBack) {
   form.CreateForm();

@@ -6,8 +6,7 @@
 
 #include "engine/Exclusions.h"
 #include "platform/LanguageFile.h"
-#include "support/RecordingView.h"
-#include "ui/MainForm.h"
+#include "support/FormTest.h"
 #include "unit/SafetyMachine.h"
 
 namespace {
@@ -136,16 +135,7 @@ TEST_F(IgnoreAlways, TheLineReadsBackAsTheSameItemWhateverTheFileHeld) {
 
 namespace {
 
-class ReviewPage : public SimTest {
- protected:
-  void TearDown() override {
-    ReleaseLanguageFile();
-    SimTest::TearDown();
-  }
-  RecordingView view;
-  ScriptedDialogs dialogs;
-  MainForm form{view};
-};
+using ReviewPage = FormTest;
 
 TEST_F(ReviewPage, ListsTheCategoryTicksTogetherWhatGoesTogetherAndIgnoresForGood) {
   PutString(RootKey::LocalMachine, "SOFTWARE\\Classes\\.kvxr", "", "kvxmissing.type");
