@@ -17,10 +17,14 @@ TEST(StartUp, DecisionByArgumentAndRunningInstance) {
     StartAction expected;
   };
   const Case cases[] = {
-      {"", false, StartAction::OpenWindow},      {"", true, StartAction::PostClean},
-      {"CLEAN", false, StartAction::OpenWindow}, {"UNDO", false, StartAction::OpenWindow},
-      {"OTHER", false, StartAction::OpenWindow}, {"CLEAN", true, StartAction::PostClean},
-      {"UNDO", true, StartAction::PostUndo},     {"/UNDO", true, StartAction::End},
+      {"", false, StartAction::OpenWindow},
+      {"", true, StartAction::PostClean},
+      {"CLEAN", false, StartAction::OpenWindow},
+      {"UNDO", false, StartAction::OpenWindow},
+      {"OTHER", false, StartAction::OpenWindow},
+      {"CLEAN", true, StartAction::PostClean},
+      {"UNDO", true, StartAction::PostUndo},
+      {"/UNDO", true, StartAction::End},
       {"CLEAN1", true, StartAction::End},
   };
   for (const Case& c : cases) {
