@@ -34,7 +34,8 @@ set_target_properties(Klarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINA
 # The link map names every library linked into the program, for the third-party notices' test.
 target_link_options(Klarvex PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Klarvex.map)
 # The version resource and the manifest take the project's version from files made here; the
-# packaging reads version.txt. The copyright line is the licence's own.
+# packaging reads version.txt. The manifest's assemblyIdentity needs four numbers: the last is 0.
+# The copyright line is the licence's own.
 file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE KLARVEX_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
 configure_file(${PROJECT_SOURCE_DIR}/resources/Version.h.in ${PROJECT_BINARY_DIR}/version/Version.h
                @ONLY)
