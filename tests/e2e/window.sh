@@ -42,15 +42,28 @@ busy_reg=$work/busy.reg
   done
 } >"$busy_reg"
 
-echo "=== no argument: no window"
-use_prefix quiet
+echo "=== no argument (a double-click): the start page, with the program's icon"
+# A virtual desktop of Wine's own draws the windows' frames and a taskbar, as Windows does,
+# where there is no window manager.
+desktop=$work/desktop.reg
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="shell"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"shell"="640x560"\r\n\r\n' >"$desktop"
+use_prefix quiet "$desktop"
+wineserver -w
+start
+ok "window opens" drv wait-window 30000
+expect "start page in front" "$(drv visible CleanButton)" "1"
+expect "its title bar and taskbar icons (small, big)" "$(drv icons)" "1 1"
+sleep 1
+import -window root -crop 640x560+0+0 "$shots/start-no-argument.png" && echo "  shot $shots/start-no-argument.png"
+timeout 60 wine 'C:\klarvex\Klarvex.exe' UNDO
+sleep 2
+expect "undo page in front after a second start with UNDO" "$(drv visible UndoFileList)" "1"
 timeout 60 wine 'C:\klarvex\Klarvex.exe'
-expect "ends at once" "$?" 0
-ok "no window" bash -c "! timeout 60 wine 'C:\\klarvex\\kvxdriver.exe' wait-window 1500"
+expect "a third start without argument ends at once" "$?" 0
+sleep 2
+expect "and brings the start page to the front" "$(drv visible CleanButton)" "1"
 
 echo "=== clean on the untouched prefix: what a fresh prefix itself holds"
-start clean
-ok "window opens" drv wait-window 30000
 run_clean
 baseline=$(counts)
 echo "  baseline counts: $baseline"
@@ -100,6 +113,7 @@ expect "compatibility value on version 6" \
 
 drv click DetailsLink2
 expect "count 0 Details link" "$(drv dialog Information)" "You have nothing to view!"
+expect "the dialog's icons (small, big)" "$(drv icons Information)" "1 1"
 shot dialog-information
 ok "Information closed" drv press Information 1
 expect "start page stays" "$(drv visible CleanButton)" "1"
