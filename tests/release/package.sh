@@ -15,6 +15,9 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$root" || exit 1
 
+# Every package of this test dates its files by the same commit, even if one is made meanwhile.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+
 echo "=== scripts/package"
 "$root/scripts/package" || exit 1
 build=$root/build/release
@@ -78,8 +81,8 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Klarvex test signer
 KLARVEX_SIGN_CERT=$work/sign.pem KLARVEX_SIGN_KEY=$work/sign.key KLARVEX_DIST=$work/signed \
   "$root/scripts/package" >"$work/signed.log" 2>&1 || { cat "$work/signed.log"; exit 1; }
 unzip -q "$work/signed/$(basename "$zip")" Klarvex.exe -d "$work/signed/unpacked"
-ok "the zip's program carries a signature that verifies" \
-  osslsigncode verify -CAfile "$work/sign.pem" -in "$work/signed/unpacked/Klarvex.exe"
+ok "the zip's program carries a signature that verifies" bash -c \
+  "osslsigncode verify -CAfile '$work/sign.pem' -in '$work/signed/unpacked/Klarvex.exe' >'$work/verify.log'"
 ok "the signed zip's manifests carry its own hash" \
   python3 "$root/tests/release/manifests.py" "$work/signed" "$work/signed/$(basename "$zip")" "$version"
 
@@ -88,7 +91,7 @@ copy=$work/copy
 mkdir -p "$copy/src"
 cd "$root" || exit 1
 git ls-files -co --exclude-standard -z | tar --null -T - -cf - | tar -xf - -C "$copy/src"
-SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) KLARVEX_RELEASE_BUILD=$copy/build \
+KLARVEX_RELEASE_BUILD=$copy/build \
   KLARVEX_DIST=$copy/dist "$copy/src/scripts/package" >"$work/copy.log" 2>&1 ||
   { cat "$work/copy.log"; exit 1; }
 ok "Klarvex.exe is byte for byte the same" cmp "$build/Klarvex.exe" "$copy/build/Klarvex.exe"
