@@ -33,7 +33,6 @@ echo "=== the program and the texts"
 sections=$(x86_64-w64-mingw32-objdump -h "$exe" | awk '$1 ~ /^[0-9]+$/ {print $2}')
 expect "no debug sections in the zip's program" "$(grep -c '^\.debug' <<<"$sections")" "0"
 ok "a debug link to the symbols" grep -qx '\.gnu_debuglink' <<<"$sections"
-ok "the symbols beside the zip" bash -c "x86_64-w64-mingw32-objdump -h '$root/dist/Klarvex.exe.debug' | grep -q ' \.debug_info '"
 ok "an icon group" bash -c "wrestool -l --type=14 '$exe' | grep -q group_icon"
 for text in "${texts[@]}"; do
   f=$work/unpacked/$text
@@ -41,10 +40,6 @@ for text in "${texts[@]}"; do
 done
 expect "README.txt and CHANGELOG.txt: no Markdown marks" \
   "$(grep -nE '^#|[*][*]|`|[|]-|!\[|\]\(' "$work/unpacked/README.txt" "$work/unpacked/CHANGELOG.txt")" ""
-expect "README.txt: no notes about Wine or tests" "$(grep -niE 'wine|prefix|scripts/' "$work/unpacked/README.txt")" ""
-ok "README.txt tells how to start without an argument" grep -q 'double-click Klarvex.exe' "$work/unpacked/README.txt"
-
-echo "=== the package managers' manifests"
 ok "winget and Scoop: required fields, version, the zip's hash and address" \
   python3 "$root/tests/release/manifests.py" "$root/dist" "$zip" "$version"
 
@@ -83,8 +78,6 @@ KLARVEX_SIGN_CERT=$work/sign.pem KLARVEX_SIGN_KEY=$work/sign.key KLARVEX_DIST=$w
 unzip -q "$work/signed/$(basename "$zip")" Klarvex.exe -d "$work/signed/unpacked"
 ok "the zip's program carries a signature that verifies" bash -c \
   "osslsigncode verify -CAfile '$work/sign.pem' -in '$work/signed/unpacked/Klarvex.exe' >'$work/verify.log'"
-ok "the signed zip's manifests carry its own hash" \
-  python3 "$root/tests/release/manifests.py" "$work/signed" "$work/signed/$(basename "$zip")" "$version"
 
 echo "=== the same bytes from another folder"
 copy=$work/copy
@@ -96,7 +89,6 @@ KLARVEX_RELEASE_BUILD=$copy/build \
   { cat "$work/copy.log"; exit 1; }
 ok "Klarvex.exe is byte for byte the same" cmp "$build/Klarvex.exe" "$copy/build/Klarvex.exe"
 ok "the zip is byte for byte the same" cmp "$zip" "$copy/dist/$(basename "$zip")"
-ok "so are the symbols" cmp "$root/dist/Klarvex.exe.debug" "$copy/dist/Klarvex.exe.debug"
 
 echo
 if [ "$failures" -eq 0 ]; then echo "release: all checks passed"; else echo "release: $failures checks failed"; fi
