@@ -60,6 +60,7 @@ use_prefix quiet "$desktop"
 wineserver -w
 start
 ok "window opens" drv wait-window 30000
+sleep 1
 expect "start page in front" "$(drv visible CleanButton)" "1"
 drv click DetailsLink2
 drv dialog Information >/dev/null
