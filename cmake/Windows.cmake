@@ -33,10 +33,18 @@ target_link_options(Klarvex PRIVATE -Wl,--tsaware)
 set_target_properties(Klarvex PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 # The link map names every library linked into the program, for the third-party notices' test.
 target_link_options(Klarvex PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Klarvex.map)
-# The version resource takes the project's version from a header made here; the packaging reads
-# version.txt.
+# The version resource and the manifest take the project's version from files made here; the
+# packaging reads version.txt. The manifest's assemblyIdentity needs four numbers: the last is 0.
+# The copyright line is the licence's own.
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE KLARVEX_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
 configure_file(${PROJECT_SOURCE_DIR}/resources/Version.h.in ${PROJECT_BINARY_DIR}/version/Version.h
                @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/resources/Klarvex.manifest.in
+               ${PROJECT_BINARY_DIR}/version/Klarvex.manifest @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+# windres finds the files the resources name, but the build does not see them change.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/resources/Klarvex.rc PROPERTIES OBJECT_DEPENDS
+  "${PROJECT_BINARY_DIR}/version/Klarvex.manifest;${PROJECT_SOURCE_DIR}/resources/Klarvex.ico")
 file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/version.txt CONTENT "@PROJECT_VERSION@\n")
 target_include_directories(Klarvex PRIVATE ${PROJECT_BINARY_DIR}/version)
 # The translator's template ships beside the program; it holds the built-in texts, so the
@@ -46,11 +54,10 @@ add_custom_command(TARGET Klarvex POST_BUILD COMMAND ${CMAKE_COMMAND} -E copy_if
 
 # The same program with UTF-8 as its code page (the manifest's activeCodePage), as a system with
 # "Use Unicode UTF-8 for worldwide language support" runs it: for one end-to-end run.
-file(READ ${PROJECT_SOURCE_DIR}/resources/Klarvex.manifest klarvex_manifest)
+file(READ ${PROJECT_BINARY_DIR}/version/Klarvex.manifest klarvex_manifest)
 string(REPLACE "</windowsSettings>" "  <activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>
     </windowsSettings>" klarvex_manifest "${klarvex_manifest}")
 file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/utf8/KlarvexUtf8.manifest CONTENT "${klarvex_manifest}")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/Klarvex.manifest)
 add_executable(KlarvexUtf8 WIN32 ${PROJECT_SOURCE_DIR}/src/ui/win32/WinMain.cpp
                ${PROJECT_SOURCE_DIR}/resources/Klarvex.rc)
 klarvex_target(KlarvexUtf8)

@@ -13,9 +13,9 @@ StartUp gStartUp;
 std::string CommandArgument(const std::string& firstArgument) { return UpperAscii(firstArgument); }
 
 StartAction DecideStart(const std::string& commandArgument, bool instanceFound) {
-  if (commandArgument.empty()) return StartAction::End;
   if (!instanceFound) return StartAction::OpenWindow;
-  if (commandArgument == "CLEAN") return StartAction::PostClean;
+  // A double-click passes nothing: it means what CLEAN means, the start page.
+  if (commandArgument.empty() || commandArgument == "CLEAN") return StartAction::PostClean;
   if (commandArgument == "UNDO") return StartAction::PostUndo;
   return StartAction::End;
 }

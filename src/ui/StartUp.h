@@ -28,7 +28,8 @@ std::string CommandArgument(const std::string& firstArgument);
 
 enum class StartAction {
   End,         // no window, nothing posted
-  PostClean,   // post the clean request to the running instance, then end
+  PostClean,   // post the clean request to the running instance, then end (also without an
+               // argument)
   PostUndo,    // post the undo request, then end
   OpenWindow,  // become the running instance
 };

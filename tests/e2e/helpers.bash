@@ -77,9 +77,10 @@ clean_in_window() {
   ok "window opens" drv wait-window 30000
   run_clean
   found=$(counts)
-  local c1 c2 c3 c4 c5
-  read -r c1 c2 c3 c4 c5 <<<"$found"
-  echo "  found: file associations $c1, COM/ActiveX $c2, startup $c3, uninstall $c4, temporary $c5"
+  local c1 c2 c3 c4 c5 c6
+  read -r c1 c2 c3 c4 c5 c6 <<<"$found"
+  echo "  found: file associations $c1, COM/ActiveX $c2, startup $c3, uninstall $c4, temporary $c5," \
+    "application paths, fonts and help files $c6"
   echo "  $(drv text ProgressLabel)"
   ok "no failure reported" drv no-dialog Information
   drv close

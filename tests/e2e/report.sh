@@ -43,6 +43,13 @@ done <<'EOF'
 SCAN||Klarvex: no report file is named after /report.
 CLEAN|C:\nowhere\r.json|Klarvex: the report's folder C:\nowhere\ does not exist.
 EOF
+# As the README tells Windows users: start /wait from a command prompt. The program then has no
+# handles of the prompt's, only its console to attach to; Wine gives cmd one in a terminal.
+printf '@start /wait C:\\klarvex\\Klarvex.exe SCAN /report\r\n@echo code %%errorlevel%%\r\n' >"$k/wait.bat"
+console=$(script -qec "timeout 120 wine cmd /c 'C:\\klarvex\\wait.bat'" /dev/null </dev/null |
+  tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | grep -v '^$' | paste -sd'|')
+expect "start /wait in a console: its line, code 2" "$console" \
+  "Klarvex: no report file is named after /report.|code 2"
 ls "$undo" >"$work/undo-after-refusals.txt"
 ok "nothing was cleaned or written" cmp -s "$work/undo-before.txt" "$work/undo-after-refusals.txt"
 

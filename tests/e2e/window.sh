@@ -24,6 +24,15 @@ note_report() {
     drv press Information 1
   fi
 }
+# title_icon [DIALOG]: the main window's (or the dialog's) title bar on the virtual desktop's
+# screenshot shows the green check of the program's icon (no other process can ask Wine for it).
+title_icon() {
+  local x y w h green
+  read -r x y w h <<<"$(drv title-bar ${1:+"$1"})"
+  green=$(convert "$shots/start-no-argument.png" -crop "${w}x${h}+${x}+${y}" +repage -fuzz 20% \
+    -fill black +opaque '#38ab46' -fill white -opaque '#38ab46' -format '%[fx:round(mean*w*h)]' info:)
+  [ "${green:-0}" -ge 10 ]
+}
 # expect_has DESCRIPTION TEXT PART
 expect_has() { if [[ "$2" == *"$3"* ]]; then pass "$1"; else fail "$1: '$3' not in '$2'"; fi; }
 reg_has() { timeout 60 "$wine64" reg query "$1" /v "$2" >/dev/null 2>&1; }
@@ -42,15 +51,26 @@ busy_reg=$work/busy.reg
   done
 } >"$busy_reg"
 
-echo "=== no argument: no window"
-use_prefix quiet
-timeout 60 wine 'C:\klarvex\Klarvex.exe'
-expect "ends at once" "$?" 0
-ok "no window" bash -c "! timeout 60 wine 'C:\\klarvex\\kvxdriver.exe' wait-window 1500"
+echo "=== no argument (a double-click): the start page, with the program's icon"
+# A virtual desktop of Wine's own draws the windows' frames where there is no window manager;
+# the name "shell" gives it a taskbar too.
+desktop=$work/desktop.reg
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="shell"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"shell"="640x560"\r\n\r\n' >"$desktop"
+use_prefix quiet "$desktop"
+wineserver -w
+start
+ok "window opens" drv wait-window 30000
+sleep 1
+expect "start page in front" "$(drv visible CleanButton)" "1"
+drv click DetailsLink2
+drv dialog Information >/dev/null
+sleep 1
+import -window root -crop 640x560+0+0 "$shots/start-no-argument.png"
+ok "the window's title bar shows the program's icon" title_icon
+ok "so does a dialog's" title_icon Information
+drv press Information 1
 
 echo "=== clean on the untouched prefix: what a fresh prefix itself holds"
-start clean
-ok "window opens" drv wait-window 30000
 run_clean
 baseline=$(counts)
 echo "  baseline counts: $baseline"

@@ -17,9 +17,9 @@ TEST(StartUp, DecisionByArgumentAndRunningInstance) {
     StartAction expected;
   };
   const Case cases[] = {
-      {"", false, StartAction::End},
-      {"", true, StartAction::End},
       {"CLEAN", false, StartAction::OpenWindow},
+      {"", false, StartAction::OpenWindow},  // a double-click: the start page, as CLEAN
+      {"", true, StartAction::PostClean},
       {"UNDO", false, StartAction::OpenWindow},
       {"OTHER", false, StartAction::OpenWindow},
       {"CLEAN", true, StartAction::PostClean},

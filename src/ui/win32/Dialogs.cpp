@@ -7,6 +7,7 @@
 
 #include "ui/ConfirmDialog.h"
 #include "ui/InfoDialog.h"
+#include "ui/win32/AppIcon.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/HandlerGuard.h"
 #include "ui/win32/Widgets.h"
@@ -145,7 +146,10 @@ TextSize Win32Dialog::MeasureInfoText(int wrapWidth) const {
 }
 
 void Win32Dialog::Layout(UINT dpi) {
-  if (dpi != dpi_ || labelFont_ == nullptr) SetFonts(dpi);
+  if (dpi != dpi_ || labelFont_ == nullptr) {
+    SetFonts(dpi);
+    ShowAppIcon(hwnd_, dpi);
+  }
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoA(MonitorFromWindow(owner_ != nullptr ? owner_ : hwnd_, MONITOR_DEFAULTTOPRIMARY),

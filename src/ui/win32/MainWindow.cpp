@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/Layout.h"
+#include "ui/win32/AppIcon.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/HandlerGuard.h"
 
@@ -79,7 +80,7 @@ bool MainWindow::Create(HINSTANCE instance) {
   form.lpszClassName = kFormClass;
   form.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   form.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kAppIconId));
   RegisterClassA(&form);
   WNDCLASSA page = form;
   page.lpfnWndProc = PageProc;
@@ -117,6 +118,7 @@ void MainWindow::CreateControls(HINSTANCE instance) {
 // place on the screen.
 void MainWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
+  ShowAppIcon(hwnd_, dpi);
   const int scale = static_cast<int>(dpi);
   const SIZE frame =
       FrameSizeForClient(ScaleToDpi(kClientWidth, scale), ScaleToDpi(kClientHeight, scale),

@@ -25,7 +25,7 @@ int Usage() {
       "usage: kvxdriver wait-window|wait-gone [ms]\n"
       "       kvxdriver text|visible|enabled|click|list|wide-text|size CONTROL\n"
       "       kvxdriver click-at CONTROL X Y (a mouse click at that point of the control)\n"
-      "       kvxdriver client-size\n"
+      "       kvxdriver client-size | title-bar [DIALOG TITLE] (X Y WIDTH HEIGHT on the screen)\n"
       "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
       "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
       "       kvxdriver click-check CONTROL INDEX (a mouse click on the row's check box)\n"
@@ -365,6 +365,16 @@ int main(int argc, char** argv) {
   if (command == "client-size") {
     RECT r{};
     return GetClientRect(MainWindow(), &r) && std::printf("%s\n", SizeText(r).c_str()) >= 0 ? 0 : 1;
+  }
+  if (command == "title-bar") {
+    // Where the title bar is on the screen, as X Y WIDTH HEIGHT: under Wine another process
+    // cannot ask for a window's icon, so a test looks at the screen there.
+    HWND window = argc > 2 ? FindDialog(argv[2]) : MainWindow();
+    RECT r{};
+    if (window == nullptr || !GetWindowRect(window, &r)) return 1;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    return std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, origin.y - r.top) < 0;
   }
   if (argc < 3) return Usage();
   if (command == "dialog" || command == "press" || command == "dismiss" || command == "no-dialog") {
