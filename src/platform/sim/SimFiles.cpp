@@ -86,6 +86,10 @@ std::string SimFiles::Normalise(const std::string& path) const {
   std::vector<std::string> parts;
   std::string part;
   auto flush = [&] {
+    // The system drops the dots and blanks that end a name ("Program Files." is the folder).
+    if (part != "." && part != "..") {
+      while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    }
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
     } else if (!part.empty() && part != ".") {
