@@ -56,7 +56,7 @@ void ReadAppPaths(Places& places) {
 // One folder of PATH as the system searches it. A folder that keeps a variable, or is relative,
 // holds nothing Windows would start; one on a network, removable or absent drive cannot tell.
 void AddFolder(Places& places, const std::string& text) {
-  std::string folder = Process().ExpandEnvironment(UnquotedText(text));
+  std::string folder = UnquotedText(text);
   const bool lettered = folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\';
   const bool network = folder.starts_with("\\\\");
   if (folder.find('%') != std::string::npos || (!lettered && !network)) return;
@@ -68,14 +68,15 @@ void AddFolder(Places& places, const std::string& text) {
   places.folders.push_back(folder);
 }
 
-// The system's PATH, then the user's (as Windows joins them), then the aliases' folder.
+// The system's PATH, then the user's (as Windows joins them), then the aliases' folder. Each
+// value is expanded as a whole, as a variable in it may stand for several folders.
 void ReadPath(Places& places) {
   std::string text;
   for (const auto& [root, key] : {std::pair{RootKey::LocalMachine, kSystemEnvironment},
                                   std::pair{RootKey::CurrentUser, kUserEnvironment}}) {
     text += TextOf(RegKey(root, key, keyaccess::kRead), "Path") + ";";
   }
-  text += kAliasFolder;
+  text = Process().ExpandEnvironment(text + kAliasFolder);
   for (size_t begin = 0; begin <= text.size();) {
     size_t end = text.find(';', begin);
     if (end == std::string::npos) end = text.size();
