@@ -4,6 +4,7 @@
 
 #include "engine/CleanEngine.h"
 #include "engine/FileJudgement.h"
+#include "engine/ProgramSearch.h"
 #include "engine/RepairLines.h"
 #include "platform/Platform.h"
 #include "platform/RegScript.h"
@@ -23,17 +24,6 @@ bool ReadText(const RegKey& key, const std::string& name, std::string& text) {
   uint32_t type = regtype::kNone;
   return key.QueryText(name, type, text) == status::kSuccess &&
          (type == regtype::kSz || type == regtype::kExpandSz);
-}
-
-// Missing when neither a 64-bit nor a 32-bit program finds it: the shell starts both kinds
-// through one list. The second look of the other checks keeps a path followed by arguments.
-bool ProgramFileIsMissing(const std::string& text) {
-  for (ProgramKind kind : {ProgramKind::k64Bit, ProgramKind::k32Bit}) {
-    if (!LocalFileIsMissing(NamedFilePath(text, kind)) || MayStillExist(text, true, kind)) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // A bare name is looked for in the Windows Fonts folder, and for a user's font also in that
@@ -59,11 +49,14 @@ void CleanEngine::CheckAppPaths(RootKey root) {
     if (!ReadText(RegKey(root, key, keyaccess::kRead), "", text)) return;
     const std::string bare = UnquotedText(text);
     if (IsBareFileName(bare)) {
-      // The system finds a bare name along its search path: the index stands for it. A stop
-      // that cut the index short judges nothing.
+      // A bare name is searched for as Windows does, but for this registration itself; then in
+      // the index. A stop that cut the index short judges nothing.
+      if (FindsBareProgram(bare, ProgramKind::k64Bit, {.appPaths = false, .lastPlace = false})) {
+        return;
+      }
       const ::SystemFileIndex* index = BuiltSystemFileIndex();
       if (index == nullptr || index->Find(bare) >= 0) return;
-    } else if (!ProgramFileIsMissing(text)) {
+    } else if (!NamedProgramIsMissing(text)) {
       return;
     }
     RepairKey(kAppPathsFontsHelp, root, key, {DeleteKeyLine(root, key), ""},

@@ -110,7 +110,8 @@ void CleanEngine::CheckCOM(const RegistryView& view) {
 
     if (!server.empty()) {
       const std::string path = CommandToFilePath(server, view.programs);
-      if (!ReferencedFileIsSound(server, path, view.programs)) {
+      // A server found only in the index has moved: that is this check's repair.
+      if (!ReferencedFileIsSound(server, path, view.programs, {.lastPlace = false})) {
         // While the walk goes on, the class is repaired as a removal now and its moved file is
         // looked for once the index is whole; the check goes on beside the walk meanwhile.
         const bool built = indexBuild_.Ended();

@@ -11,6 +11,7 @@
 
 #include "engine/Categories.h"
 #include "engine/FileFacts.h"
+#include "engine/ProgramSearch.h"
 #include "engine/RunMessages.h"
 #include "platform/FileApi.h"
 #include "platform/HeldFiles.h"
@@ -154,6 +155,12 @@ class CleanRun {
     // Categories 1 to 4 judge files that nothing in the run changes; category 5 also judges
     // paths in the user's own data, which may name the undo folder's files.
     std::optional<FileFactsKept> fileFacts(std::in_place);
+    // Where Windows looks for a program named without a folder is read once; a name found
+    // nowhere is looked for in the index at last, as a stop that cut it short rules nothing out.
+    const ProgramSearchKept programSearch([this](const std::string& name) {
+      const ::SystemFileIndex* index = e_.BuiltSystemFileIndex();
+      return index == nullptr || index->Find(name) >= 0;
+    });
 
     Start(kAssociations);
     e_.CheckExtensions(RootKey::ClassesRoot, "\\");

@@ -16,7 +16,8 @@ class FileFactsKept {
   FileFactsKept& operator=(const FileFactsKept&) = delete;
 };
 
-// FileExists and FolderExists of a path an entry names.
+// FileExists and FolderExists of a path an entry names, of any length. A path the system cannot
+// be asked about (nor told that nothing is there) counts as a file: it rules nothing out.
 bool NamedFileExists(const std::string& path);
 bool NamedFolderExists(const std::string& path);
 // The kind of drive a path an entry names lies on.

@@ -1,6 +1,7 @@
 #include "engine/FileJudgement.h"
 
 #include "engine/FileFacts.h"
+#include "engine/ProgramSearch.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 
@@ -20,11 +21,15 @@ bool OnDriveThatCannotBeJudged(const std::string& path) {
 
 }  // namespace
 
-bool MayStillExist(const std::string& rawText, bool foldersCount, ProgramKind kind) {
+std::string ExpandedFilePath(const std::string& rawText, ProgramKind kind) {
   // The system expands in this 64-bit process's environment: a 32-bit program's own Program
   // Files variables are put in first.
   const std::string text = kind == ProgramKind::k32Bit ? ExpandPathVars(rawText, kind) : rawText;
-  const std::string expanded = CommandToFilePath(Process().ExpandEnvironment(text), kind);
+  return CommandToFilePath(Process().ExpandEnvironment(text), kind);
+}
+
+bool MayStillExist(const std::string& rawText, bool foldersCount, ProgramKind kind) {
+  const std::string expanded = ExpandedFilePath(rawText, kind);
   if (!expanded.empty() &&
       (NamedFileExists(expanded) || (foldersCount && NamedFolderExists(expanded)))) {
     return true;
@@ -59,4 +64,22 @@ std::string NamedFilePath(const std::string& rawText, ProgramKind kind) {
 bool LocalFileIsMissing(const std::string& path) {
   return HasDriveLetter(path) && NamedDriveKind(path) == DriveKind::Fixed &&
          !NamedFileExists(path) && !NamedFolderExists(path);
+}
+
+bool LocalProgramIsMissing(const std::string& path) {
+  for (const std::string& form : ProgramNameForms(path)) {
+    if (!LocalFileIsMissing(form)) return false;
+  }
+  return true;
+}
+
+bool NamedProgramIsMissing(const std::string& rawText) {
+  for (ProgramKind kind : {ProgramKind::k64Bit, ProgramKind::k32Bit}) {
+    // The second look keeps a path followed by arguments.
+    if (!LocalProgramIsMissing(NamedFilePath(rawText, kind)) ||
+        MayStillExist(rawText, true, kind)) {
+      return false;
+    }
+  }
+  return true;
 }

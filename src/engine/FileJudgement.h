@@ -13,6 +13,10 @@
 bool MayStillExist(const std::string& rawText, bool foldersCount,
                    ProgramKind kind = ProgramKind::k64Bit);
 
+// rawText as the system expands it (ExpandEnvironmentStringsA), in CommandToFilePath's form for
+// a program of kind.
+std::string ExpandedFilePath(const std::string& rawText, ProgramKind kind = ProgramKind::k64Bit);
+
 // The text without blanks around it, or up to its closing quote when it begins with one (as a
 // quoted path followed by arguments).
 std::string UnquotedText(const std::string& rawText);
@@ -26,3 +30,9 @@ std::string NamedFilePath(const std::string& rawText, ProgramKind kind = Program
 // True when path, a NamedFilePath, lies on a present, fixed, local drive and neither a file nor
 // a folder is there. Any other drive proves nothing about its files.
 bool LocalFileIsMissing(const std::string& path);
+// LocalFileIsMissing for a program: where its file name has no extension, also with each
+// extension Windows tries (see ProgramNameForms).
+bool LocalProgramIsMissing(const std::string& path);
+// An application's file named as a whole (an application path): missing when neither a 64-bit
+// nor a 32-bit program finds it, as the shell starts both kinds through one list.
+bool NamedProgramIsMissing(const std::string& rawText);

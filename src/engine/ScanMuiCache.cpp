@@ -35,7 +35,7 @@ void CleanEngine::ScanMuiCache() {
   if (!key.IsOpen()) return;
   ForEachItem(key.ValueNames(), kNoGauge, [&](const std::string& name) {
     const std::string program = ProgramPathOf(name);
-    if (!LocalFileIsMissing(NamedFilePath(program)) || MayStillExist(program, true)) return;
+    if (!LocalProgramIsMissing(NamedFilePath(program)) || MayStillExist(program, true)) return;
     uint32_t type = regtype::kNone;
     std::string data;
     // Text the code page cannot hold unchanged is not judged.

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/ProgramSearch.h"
 #include "platform/Paths.h"
 
 // True when a file of this bare name lies in WindowsDir, its "System\" or its "System32\"
@@ -10,9 +11,12 @@
 // "System32\" is SysWOW64.
 bool FoundInWindowsFolders(const std::string& fileName, ProgramKind kind = ProgramKind::k64Bit);
 
-// The whole judgement of a file named by a registry value: rawText is the value as read and
-// path its CommandToFilePath form. Sound when path exists, when its bare name is found in the
-// Windows folders, or when MayStillExist cannot rule the file out. kind is the program the
-// entry belongs to; path must be CommandToFilePath's form for that same kind.
+// Would Windows find the program (or the library, or the icon's file) a registry value names?
+// rawText is the value as read and path its CommandToFilePath form for kind, the program the
+// entry belongs to. Sound when Windows finds the file: at path, at path up to a blank where
+// no extension ended it ("C:\APP\KVXAPP /TRAY"), with an extension Windows tries added, a bare
+// name along the program search (FindsBareProgram, without the places left out), or the name
+// in the Windows folders; the same for the text with the system's variables expanded; or when
+// MayStillExist cannot rule the file out.
 bool ReferencedFileIsSound(const std::string& rawText, const std::string& path,
-                           ProgramKind kind = ProgramKind::k64Bit);
+                           ProgramKind kind = ProgramKind::k64Bit, SearchPlaces searched = {});

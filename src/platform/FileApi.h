@@ -67,8 +67,16 @@ class FileApi {
   // FindFirstFileA on a pattern ("C:\dir\*.*", "C:\dir\*.reg" or an exact path); the first entry
   // is delivered by the first Next(). nullptr when nothing matches or the folder cannot be read.
   virtual std::unique_ptr<FileSearch> Find(const std::string& pattern) = 0;
-  // GetFileAttributesA; fileattr::kInvalid when the path does not exist.
+  // GetFileAttributes of a path of any length; fileattr::kInvalid when the path does not exist
+  // or cannot be asked about.
   virtual uint32_t Attributes(const std::string& path) = 0;
+  // The same, with the system's reason when there are no attributes: kFileNotFound or
+  // kPathNotFound when nothing is there, another status when the path could not be asked about.
+  virtual uint32_t Look(const std::string& path, long& why) {
+    const uint32_t attributes = Attributes(path);
+    why = attributes == fileattr::kInvalid ? status::kFileNotFound : status::kSuccess;
+    return attributes;
+  }
   // Creates a folder and every missing parent; true when the folder exists afterwards.
   virtual bool MakeFolders(const std::string& path) = 0;
   virtual bool RemoveFile(const std::string& path) = 0;

@@ -49,6 +49,7 @@ inline constexpr long kCantResolveFilename = 1921;  // too many links in a row
 inline constexpr long kNoUnicodeTranslation = 1113;
 // A name holding a control character (below 0x20): no script line can carry it.
 inline constexpr long kInvalidName = 123;
+inline constexpr long kFileNameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 }  // namespace status
 
 // Registry value types.

@@ -22,3 +22,5 @@ void ContractCreateWideKey(RootKey root, const std::string& path, const std::u16
 void ContractSetWideValue(RootKey root, const std::string& path, const std::u16string& name);
 // A second name for an existing file (CreateHardLinkA).
 void ContractHardLink(const std::string& path, const std::string& existing);
+// An empty file at a path of any length, its folders created; removed with ContractEnd.
+void ContractPutFile(const std::string& path);

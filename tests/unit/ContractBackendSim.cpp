@@ -19,6 +19,7 @@ std::string ContractBegin(uint32_t codePage) {
   platform->registry.StageString(RootKey::LocalMachine, "SOFTWARE\\Classes\\.txt", "", "txtfile");
   platform->registry.StageKey(RootKey::LocalMachine, "SOFTWARE\\Classes\\txtfile");
   platform->registry.StageKey(RootKey::CurrentUser, "Software\\Classes");
+  platform->process.SetEnvironment("SystemDrive", "C:");
   const std::string scratch = "Software\\KlarvexTest\\contract";
   platform->registry.StageKey(RootKey::CurrentUser, scratch);
   return scratch;
@@ -45,3 +46,5 @@ void ContractSetWideValue(RootKey root, const std::string& path, const std::u16s
 void ContractHardLink(const std::string& path, const std::string& existing) {
   platform->files.PutHardLink(path, existing);
 }
+
+void ContractPutFile(const std::string& path) { platform->files.PutFile(path); }

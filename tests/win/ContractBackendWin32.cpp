@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include <random>
+#include <vector>
 
 #include "platform/Roots.h"
 #include "platform/win32/Win32Backends.h"
@@ -12,6 +13,7 @@
 
 namespace {
 std::string scratch;
+std::vector<std::wstring> planted;  // files, then their folders, in the order made
 
 HKEY RootHkey(RootKey root) { return ToHkey(RootHandle(root)); }
 
@@ -35,6 +37,10 @@ std::string ContractBegin(uint32_t) {
 }
 
 void ContractEnd() {
+  for (auto it = planted.rbegin(); it != planted.rend(); ++it) {
+    if (!DeleteFileW(it->c_str())) RemoveDirectoryW(it->c_str());
+  }
+  planted.clear();
   // Never the whole of HKEY_CURRENT_USER.
   if (scratch.empty()) return;
   RegDeleteTreeA(HKEY_CURRENT_USER, scratch.c_str());
@@ -77,4 +83,18 @@ void ContractSetWideValue(RootKey root, const std::string& path, const std::u16s
 
 void ContractHardLink(const std::string& path, const std::string& existing) {
   CreateHardLinkA(path.c_str(), existing.c_str(), nullptr);
+}
+
+// Through the "\\?\" form: the path may be longer than the ANSI calls take.
+void ContractPutFile(const std::string& path) {
+  const std::wstring full = L"\\\\?\\" + Widen(path);
+  for (size_t at = full.find(L'\\', 7); at != std::wstring::npos; at = full.find(L'\\', at + 1)) {
+    if (CreateDirectoryW(full.substr(0, at).c_str(), nullptr))
+      planted.push_back(full.substr(0, at));
+  }
+  const HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  CloseHandle(file);
+  planted.push_back(full);
 }

@@ -86,6 +86,10 @@ std::string SimFiles::Normalise(const std::string& path) const {
   std::vector<std::string> parts;
   std::string part;
   auto flush = [&] {
+    // The system drops the dots and blanks that end a name ("Program Files." is the folder).
+    if (part != "." && part != "..") {
+      while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    }
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
     } else if (!part.empty() && part != ".") {
@@ -224,10 +228,23 @@ std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
 }
 
 uint32_t SimFiles::Attributes(const std::string& path) {
+  long why = status::kSuccess;
+  return Look(path, why);
+}
+
+uint32_t SimFiles::Look(const std::string& path, long& why) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   if (onQuestion) onQuestion(SimFileCall{"Attributes", Normalise(path)});
-  // GetFileAttributesA tells about a link itself, not where it leads.
+  // Even the wide calls with the "\\?\" form end at 32,767 characters.
+  constexpr size_t kLongestPath = 32767;
+  if (path.size() > kLongestPath) {
+    why = status::kFileNameTooLong;
+    return fileattr::kInvalid;
+  }
+  // GetFileAttributes tells about a link itself, not where it leads: an app execution alias
+  // (an empty file with the reparse attribute) is a file like any other.
   const Entry* entry = Lookup(path);
+  why = entry ? status::kSuccess : status::kFileNotFound;
   return entry ? entry->attributes : fileattr::kInvalid;
 }
 

@@ -27,6 +27,7 @@ class SimFiles : public FileApi {
 
   std::unique_ptr<FileSearch> Find(const std::string& pattern) override;
   uint32_t Attributes(const std::string& path) override;
+  uint32_t Look(const std::string& path, long& why) override;
   bool MakeFolders(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   bool ReadAll(const std::string& path, Bytes& data) override;

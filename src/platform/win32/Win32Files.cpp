@@ -44,6 +44,27 @@ class FileHandle {
  private:
   HANDLE handle_;
 };
+
+// The "\\?\" form of a path of any length: "\\?\C:\..." or "\\?\UNC\server\share\...";
+// empty when the text cannot be made a full path (the last error says why).
+std::wstring LongPathForm(const std::string& path) {
+  const int size = static_cast<int>(path.size());
+  std::wstring wide(
+      static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), static_cast<int>(wide.size()));
+  if (wide.starts_with(L"\\\\?\\")) return wide;
+  std::wstring full(wide.size() + MAX_PATH, L'\0');
+  DWORD length =
+      GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length);
+    length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (length == 0 || length >= full.size()) return {};
+  full.resize(length);
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
 }  // namespace
 
 std::unique_ptr<FileSearch> Win32Files::Find(const std::string& pattern) {
@@ -54,7 +75,22 @@ std::unique_ptr<FileSearch> Win32Files::Find(const std::string& pattern) {
 }
 
 uint32_t Win32Files::Attributes(const std::string& path) {
-  return GetFileAttributesA(path.c_str());
+  long why = ERROR_SUCCESS;
+  return Look(path, why);
+}
+
+uint32_t Win32Files::Look(const std::string& path, long& why) {
+  // The ANSI call refuses a path of MAX_PATH characters or more; the wide call takes any
+  // length in the "\\?\" form, which skips the system's own clean-up of the path text
+  // (forward slashes, "..", doubled separators), so the full path is made first.
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  if (path.size() < MAX_PATH) {
+    attributes = GetFileAttributesA(path.c_str());
+  } else if (const std::wstring full = LongPathForm(path); !full.empty()) {
+    attributes = GetFileAttributesW(full.c_str());
+  }
+  why = attributes == INVALID_FILE_ATTRIBUTES ? static_cast<long>(GetLastError()) : ERROR_SUCCESS;
+  return attributes;
 }
 
 bool Win32Files::MakeFolders(const std::string& path) {
