@@ -15,8 +15,8 @@ namespace {
 const std::string kA = "Undo 26-12-07-01.reg";
 const std::string kB = "Undo 26-12-07-02.reg";
 const std::string kC = "Undo 26-12-07-03.reg";
-// Every import runs on the page's private copy of the file.
-std::string ImportOfCopy() { return " /s \"" + UndoDir() + "/Undo import.tmp\""; }
+// Every import runs on the page's private copy of the file, named as its handle names it.
+std::string ImportOfCopy() { return " /s \"" + UndoDir() + "Undo import.tmp\""; }
 
 class UndoPageTest : public SimTest {
  protected:

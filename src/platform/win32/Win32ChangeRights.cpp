@@ -75,6 +75,8 @@ SidBytes ProcessUser() {
   return sid;
 }
 
+}  // namespace
+
 // Wine makes every descriptor up from the Unix file mode, owned by the one user all its
 // programs run as: it says nothing of a standard user.
 bool DescriptorsSpeakOfStandardUsers() {
@@ -83,7 +85,38 @@ bool DescriptorsSpeakOfStandardUsers() {
   return speak;
 }
 
-}  // namespace
+ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor) {
+  static const std::vector<SidBytes> admins = {WellKnown(WinLocalSystemSid),
+                                               WellKnown(WinBuiltinAdministratorsSid)};
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || owner == nullptr ||
+      !IsOneOf(owner, admins)) {
+    return ChangeRight::StandardUsers;
+  }
+  BOOL present = FALSE;
+  PACL dacl = nullptr;
+  if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present ||
+      dacl == nullptr) {
+    return ChangeRight::StandardUsers;
+  }
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) return ChangeRight::StandardUsers;
+    const auto* header = static_cast<const ACE_HEADER*>(ace);
+    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE &&
+        header->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE) {
+      continue;
+    }
+    // Entries passed on only to what is made inside count too: they would let another change
+    // the files Klarvex writes there.
+    auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    if ((allowed->Mask & kChangingRights) != 0 && !IsOneOf(&allowed->SidStart, admins)) {
+      return ChangeRight::StandardUsers;
+    }
+  }
+  return ChangeRight::AdministratorsOnly;
+}
 
 ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user) {
   PSID owner = nullptr;
