@@ -113,7 +113,8 @@ Exclusions Exclusions::Parse(const std::u16string& text) {
 }
 
 Exclusions Exclusions::Load(const std::string& path) {
-  if (Files().Attributes(path) == fileattr::kInvalid && LinkOnTheWay(path).empty()) return {};
+  // Only the file's being there is asked through links on the way; its bytes never are.
+  if (Files().Attributes(path) == fileattr::kInvalid) return {};
   Bytes data;
   const long status = ReadOwnFile(path, data, kMaxExclusionsFile);
   if (status == status::kFileNotFound || status == status::kPathNotFound) return {};
