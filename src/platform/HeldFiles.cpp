@@ -67,8 +67,8 @@ std::unique_ptr<HeldFile> HoldPlainFile(const std::string& path, HoldMode mode, 
     return nullptr;
   }
   std::unique_ptr<HeldFile> file = Files().Hold(path, mode, status);
-  if (file && (!IsPlainFile(file->Facts()) || !NamedAsGiven(file->Facts(), path) ||
-               NameIsLink(path))) {
+  if (file &&
+      (!IsPlainFile(file->Facts()) || !NamedAsGiven(file->Facts(), path) || NameIsLink(path))) {
     status = status::kAccessDenied;
     return nullptr;
   }

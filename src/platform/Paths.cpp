@@ -135,7 +135,8 @@ void InitPaths() {
     const std::string sid = Process().UserSid();
     folders.programDataDir = Process().ProgramDataFolder();
     folders.undoDir = ProtectedUndoDir(folders.programDataDir, sid);
-    if (!folders.undoDir.empty()) MakeProtectedUndoDir(folders.programDataDir, folders.undoDir, sid);
+    if (!folders.undoDir.empty())
+      MakeProtectedUndoDir(folders.programDataDir, folders.undoDir, sid);
   }
   // An application-data folder the code page cannot spell cannot be created either. There is
   // no other place to fall back on: the program's own folder may be one that other users can

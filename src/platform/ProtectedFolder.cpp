@@ -48,8 +48,7 @@ void MakeProtectedUndoDir(const std::string& programData, const std::string& und
   }
 }
 
-UndoFolderCheck CheckProtectedUndoDir(const std::string& programData,
-                                      const std::string& undoDir) {
+UndoFolderCheck CheckProtectedUndoDir(const std::string& programData, const std::string& undoDir) {
   if (undoDir.empty()) return {UndoFolderState::NoProgramData, programData};
   for (const std::string& folder : FoldersBelow(programData, undoDir)) {
     long status = 0;

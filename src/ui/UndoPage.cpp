@@ -80,10 +80,10 @@ void MainForm::ListUndoFiles(const std::string& folder, bool importable) {
         (entry.attributes & (fileattr::kDirectory | fileattr::kReparsePoint)) == 0;
     if (!plainFile || !IsUndoFileName(entry.name)) continue;
     undoEntries_.push_back({folder + entry.name, importable});
-    view_.UndoListAdd(importable ? entry.name
-                                 : entry.name + " " +
-                                       LanguageText("Undo", "UserFolderMark",
-                                                    "(your own folder, not imported)"));
+    view_.UndoListAdd(
+        importable ? entry.name
+                   : entry.name + " " +
+                         LanguageText("Undo", "UserFolderMark", "(your own folder, not imported)"));
   }
 }
 
@@ -192,15 +192,13 @@ void MainForm::OnUndoClicked() {
         refused.push_back(problem);
       }
     } else if (read.status != status::kFileNotFound) {
-      refused.push_back(
-          runmsg::UndoFileRefused(entry.path, read.status == status::kFileTooLarge));
+      refused.push_back(runmsg::UndoFileRefused(entry.path, read.status == status::kFileTooLarge));
     }
   }
   Running = false;
-  std::string message =
-      runmsg::Join(std::to_string(std::max(applied, 0)) + " " +
-                       LanguageText("Undo", "Message2", "undo applyed!"),
-                   runmsg::NotRestored(missed));
+  std::string message = runmsg::Join(std::to_string(std::max(applied, 0)) + " " +
+                                         LanguageText("Undo", "Message2", "undo applyed!"),
+                                     runmsg::NotRestored(missed));
   for (const std::string& text : refused) message = runmsg::Join(message, text);
   ShowInformation(message);
 }

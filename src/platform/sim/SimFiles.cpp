@@ -386,8 +386,9 @@ class SimHeldFile : public HeldFile {
   ChangeRight WhoMayChange() override {
     const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
     const SimFiles::Entry* entry = Held();
-    const bool admins = entry != nullptr && !entry->standardUsersMayChange &&
-                        (entry->owner == SimOwner::Administrators || entry->owner == SimOwner::System);
+    const bool admins =
+        entry != nullptr && !entry->standardUsersMayChange &&
+        (entry->owner == SimOwner::Administrators || entry->owner == SimOwner::System);
     return admins ? ChangeRight::AdministratorsOnly : ChangeRight::StandardUsers;
   }
   long Delete() override {

@@ -1,14 +1,14 @@
 // A folder only the system and the Administrators may change, made with its descriptor whole
 // from the start: there is no moment in which it holds what its parent would pass on.
-#include <windows.h>
 #include <sddl.h>
+#include <windows.h>
 
 #include "platform/win32/Win32Backends.h"
 
 long Win32Files::MakeProtectedFolder(const std::string& path, const std::string& readerSid) {
   // P: nothing inherited from above; OICI: passed on to every file and folder made inside.
-  const std::string sddl = "O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;" +
-                           readerSid + ")";
+  const std::string sddl =
+      "O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;" + readerSid + ")";
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
                                                             &descriptor, nullptr)) {
