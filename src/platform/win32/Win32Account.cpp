@@ -2,15 +2,14 @@
 // read from a value in the user's registry or environment, which any of the user's programs
 // may change.
 // clang-format off
-#include <windows.h>
+// Before the shell's header, whose COM interface "Folder" would else shadow a name of ours.
+#include "platform/win32/Win32Backends.h"
 #include <knownfolders.h>
 #include <sddl.h>
 #include <shlobj.h>
 // clang-format on
 
 #include <vector>
-
-#include "platform/win32/Win32Backends.h"
 
 namespace {
 

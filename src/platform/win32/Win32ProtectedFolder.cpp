@@ -1,7 +1,9 @@
 // A folder only the system and the Administrators may change, made with its descriptor whole
 // from the start: there is no moment in which it holds what its parent would pass on.
-#include <sddl.h>
+// clang-format off
 #include <windows.h>
+#include <sddl.h>
+// clang-format on
 
 #include "platform/win32/Win32Backends.h"
 
