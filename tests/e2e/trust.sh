@@ -33,8 +33,8 @@ protected=$(undo_dir)
 echo "=== a changed Shell Folders\\AppData changes nothing for an elevated run"
 mkdir -p "$work/elsewhere"
 ln -s "$work/elsewhere" "$WINEPREFIX/drive_c/attacker"
-timeout 60 "$wine64" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
-  /v AppData /d 'C:\attacker\Roaming' /f >/dev/null 2>&1
+shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+timeout 60 "$wine64" reg add "$shell_folders" /v AppData /d 'C:\attacker\Roaming' /f >/dev/null 2>&1
 expect "clean exit code (all fixed)" "$(report CLEAN clean.json)" "0"
 expect "the undo file is in the protected folder" "$(json_of "$k/clean.json" undoFile | cut -c1-50)" \
   'C:\ProgramData\Ostrawin\Klarvex\S-1-5-21-0-0-0-100'
@@ -43,6 +43,8 @@ expect "nothing written where AppData leads" "$(find "$work/elsewhere" -type f |
 ok "the ghost Run value is gone" sh -c "! timeout 60 \"$wine64\" reg query '$run_key' /v KvxTrustGhost >/dev/null 2>&1"
 
 echo "=== a planted undo file in the user's folder is not imported by the elevated Undo page"
+timeout 60 "$wine64" reg add "$shell_folders" /v AppData /d "$(winepath -w "${user_undo%/Ostrawin/Klarvex/Undo}")" \
+  /f >/dev/null 2>&1
 mkdir -p "$user_undo"
 printf '%s\n' 'Windows Registry Editor Version 5.00' '' "[HKEY_LOCAL_MACHINE\\Software\\KvxPlanted]" \
   '"x"="y"' '' >"$work/planted-undo.txt"
@@ -69,11 +71,11 @@ ok "window closes" drv wait-gone 20000
 echo "=== Exclusions.txt and reports reached through links"
 printf 'HKEY_LOCAL_MACHINE\\SOFTWARE\\Secret\r\n' >"$k/secret.txt"
 ln -f "$k/secret.txt" "$user_undo/Exclusions.txt"
-expect "a second name: not run" "$(report SCAN hard.json)" "2"
-expect_has "the report says why" "$(json_of "$k/hard.json" error)" "Klarvex did not read"
+expect "a second name: not run" "$(report SCAN excluded-hard.json)" "2"
+expect_has "the report says why" "$(json_of "$k/excluded-hard.json" error)" "Klarvex did not read"
 rm "$user_undo/Exclusions.txt"
 ln -s "$k/secret.txt" "$user_undo/Exclusions.txt"
-expect "a symbolic link: not run" "$(report SCAN soft.json)" "2"
+expect "a symbolic link: not run" "$(report SCAN excluded-soft.json)" "2"
 rm "$user_undo/Exclusions.txt"
 expect "a plain run works" "$(($(report SCAN plain.json) < 2))" "1"
 printf 'mine' >"$k/victim.txt"
