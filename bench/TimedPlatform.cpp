@@ -177,6 +177,9 @@ class TimedHeldFile : public HeldFile {
   long Delete() override {
     return Timed([&] { return inner_->Delete(); });
   }
+  ChangeRight WhoMayChange() override {
+    return Timed([&] { return inner_->WhoMayChange(); });
+  }
 
  private:
   std::unique_ptr<HeldFile> inner_;
@@ -253,6 +256,9 @@ class TimedFiles : public FileApi {
     if (!held) return held;
     return std::make_unique<TimedHeldFile>(std::move(held), path, t_);
   }
+  long MakeProtectedFolder(const std::string& path, const std::string& readerSid) override {
+    return Timed(path, [&] { return inner_.MakeProtectedFolder(path, readerSid); });
+  }
 };
 
 class TimedProcess : public ProcessApi {
@@ -295,6 +301,15 @@ class TimedProcess : public ProcessApi {
   }
   std::string ExpandEnvironment(const std::string& text) override {
     return Timed([&] { return inner_.ExpandEnvironment(text); });
+  }
+  bool IsElevated() override {
+    return Timed([&] { return inner_.IsElevated(); });
+  }
+  std::string UserSid() override {
+    return Timed([&] { return inner_.UserSid(); });
+  }
+  std::string ProgramDataFolder() override {
+    return Timed([&] { return inner_.ProgramDataFolder(); });
   }
   std::string WindowsDirectory() override {
     return Timed([&] { return inner_.WindowsDirectory(); });

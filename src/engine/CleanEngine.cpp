@@ -112,8 +112,6 @@ class CleanRun {
     e_.findings_.clear();
     e_.undoFileWritten_.clear();
     e_.runError_.clear();
-    // Read at every run, so that an edit of the file counts from the next run on.
-    e_.exclusions_ = Exclusions::Load(UndoDir() + kExclusionsFileName);
     // What the person unticked after the scan is kept as a line of the file would keep it.
     e_.reviewing_ = e_.lastRun_ == RunMode::Clean && e_.review_.Active();
     if (e_.reviewing_) e_.review_.KeepUnticked(e_.exclusions_);
@@ -308,7 +306,9 @@ class CleanRun {
     Process().Sleep(1000);
     bool started = false;
     try {
-      started = RunRegedit(" /s \"" + path + "\"");
+      // The name the held script really has: what the editor opens is what was checked.
+      const std::string finalPath = held->Facts().finalPath;
+      started = RunRegedit(" /s \"" + (finalPath.empty() ? path : finalPath) + "\"");
     } catch (...) {
       started = false;
     }
@@ -423,6 +423,14 @@ bool CleanEngine::Run(RunMode mode) {
   // Checked before every run: the folder may have been replaced since the start.
   if (const UndoFolderCheck folder = CheckUndoFolder(); !folder.Usable()) {
     ShowInformation(runmsg::UndoFolderUnusable(folder));
+    return false;
+  }
+  // Read at every run, so that an edit of the file counts from the next run on. A file that is
+  // refused stops the run: without it the run would remove what the user chose to keep.
+  const std::string exclusionsFile = UserUndoDir() + kExclusionsFileName;
+  exclusions_ = Exclusions::Load(exclusionsFile);
+  if (const long refused = exclusions_.Refused(); refused != status::kSuccess) {
+    ShowInformation(runmsg::ExclusionsRefused(exclusionsFile, refused == status::kFileTooLarge));
     return false;
   }
   runActive_ = true;

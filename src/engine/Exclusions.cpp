@@ -113,9 +113,17 @@ Exclusions Exclusions::Parse(const std::u16string& text) {
 }
 
 Exclusions Exclusions::Load(const std::string& path) {
-  std::u16string text;
-  if (!FileExists(path) || !ReadTextFile(path, text)) return {};
-  return Parse(text);
+  // Only the file's being there is asked through links on the way; its bytes never are.
+  if (Files().Attributes(path) == fileattr::kInvalid) return {};
+  Bytes data;
+  const long status = ReadOwnFile(path, data, kMaxExclusionsFile);
+  if (status == status::kFileNotFound || status == status::kPathNotFound) return {};
+  if (status != status::kSuccess) {
+    Exclusions refused;
+    refused.refused_ = status;
+    return refused;
+  }
+  return Parse(DecodeText(data));
 }
 
 Exclusions::Entry Exclusions::EntryFor(RootKey root, const std::string& keyPath,
@@ -152,7 +160,7 @@ bool Exclusions::Keeps(RootKey root, const std::string& keyPath, const std::stri
 // Created new, never over what is at that name already (a link included).
 void CreateExclusionsFile(const std::string& path) {
   long status = 0;
-  if (std::unique_ptr<HeldFile> file = Files().Hold(path, HoldMode::CreateNew, status)) {
+  if (std::unique_ptr<HeldFile> file = HoldNewFile(path, status)) {
     const std::string_view text = kExample;
     if (file->Replace(Bytes(text.begin(), text.end())) != status::kSuccess) file->Delete();
   }
@@ -173,7 +181,7 @@ bool AddExclusion(const std::string& path, RootKey root, const std::string& keyP
   CreateExclusionsFile(path);
   // Read and written as every file of the undo folder: by handle, never through a link.
   Bytes data;
-  if (FileExists(path) && ReadOwnFile(path, data) != status::kSuccess) {
+  if (FileExists(path) && ReadOwnFile(path, data, kMaxExclusionsFile) != status::kSuccess) {
     reason = "the file could not be read.";
     return false;
   }

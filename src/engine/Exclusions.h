@@ -9,6 +9,8 @@
 #include "platform/Types.h"
 
 inline constexpr const char* kExclusionsFileName = runmsg::kExclusionsFile;
+// The largest Exclusions.txt read: far above any list a person keeps by hand.
+inline constexpr size_t kMaxExclusionsFile = 1u << 20;
 
 class Exclusions {
  public:
@@ -32,8 +34,12 @@ class Exclusions {
 
   // The file's lines; bad lines are collected, not applied.
   static Exclusions Parse(const std::u16string& text);
-  // A missing or unreadable file means no exclusions.
+  // A missing file means no exclusions. One that is there but is a link, lies behind one, has a
+  // second name, is larger than kMaxExclusionsFile or cannot be read is refused: the user edits
+  // it, so an elevated run would otherwise read any file for him.
   static Exclusions Load(const std::string& path);
+  // The read's Win32 status when the file was refused, else kSuccess.
+  long Refused() const { return refused_; }
 
   // Whether a line keeps the item: a key (to be removed with everything below it) or, with
   // valueName, one value. The first line that keeps it counts it.
@@ -51,6 +57,7 @@ class Exclusions {
   std::vector<Entry> runOnly_;
   std::vector<Line> lines_;
   std::vector<Line> badLines_;
+  long refused_ = 0;
 };
 
 // Writes the commented example when no file is there yet; a failed write is not an error.

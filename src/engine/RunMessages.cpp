@@ -129,6 +129,14 @@ std::string UndoFolderUnusable(const UndoFolderCheck& check) {
     case UndoFolderState::ForeignOwner:
       why = "\"" + check.folder + "\" belongs to another user";
       break;
+    case UndoFolderState::NoProgramData:
+      why = "the machine's program-data folder or the user's account is not known";
+      break;
+    case UndoFolderState::NotProtected:
+      why = "\"" + check.folder +
+            "\" was made by someone else: it is not owned by the system or the Administrators, "
+            "or others may change it";
+      break;
   }
   return "Klarvex cannot keep its undo files safely: " + why +
          ".\nNothing was changed. Remove what is in the way, or start Klarvex as the user whose "
@@ -139,6 +147,14 @@ std::string UndoFileRefused(const std::string& path, bool tooLarge) {
   return "The undo file \"" + path + "\" was not shown or applied: " +
          (tooLarge ? "it is larger than 64 MB, far larger than any undo file Klarvex writes."
                    : "it is a link, has a second name, or could not be read.");
+}
+
+std::string ExclusionsRefused(const std::string& path, bool tooLarge) {
+  return "Klarvex did not read \"" + path + "\": " +
+         (tooLarge ? std::string("it is larger than 1 MB, far larger than any list of exclusions.")
+                   : std::string("it is a link, lies behind a link or junction, has a second name, "
+                                 "or could not be read.")) +
+         "\nNothing was changed. Make it a plain file of its own in that folder, or remove it.";
 }
 
 std::string ReportFileRefused(const std::string& path) {

@@ -53,6 +53,9 @@ std::string BadExclusionLines(const std::vector<size_t>& numbers, const TextList
 std::string UndoFolderUnusable(const UndoFolderCheck& check);
 // An undo file too large to be one of the program's own, or one that is not a plain file.
 std::string UndoFileRefused(const std::string& path, bool tooLarge);
+// Exclusions.txt is there but was not read: a link at its name or on its way, a second name, too
+// large (tooLarge), or unreadable.
+std::string ExclusionsRefused(const std::string& path, bool tooLarge);
 // The report file is a link, has a second name or lies in the undo folder.
 std::string ReportFileRefused(const std::string& path);
 

@@ -63,7 +63,7 @@ ordered_json ExclusionsJson(const Exclusions& exclusions) {
   for (const Exclusions::Line& line : exclusions.BadLines()) {
     bad.push_back({{"line", line.number}, {"text", Utf8(line.text)}});
   }
-  return {{"file", Utf8(UndoDir() + kExclusionsFileName)}, {"lines", lines}, {"badLines", bad}};
+  return {{"file", Utf8(UserUndoDir() + kExclusionsFileName)}, {"lines", lines}, {"badLines", bad}};
 }
 
 }  // namespace

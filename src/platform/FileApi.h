@@ -31,6 +31,11 @@ struct HeldFacts {
   std::string finalPath;  // the path the system resolved for the handle
 };
 
+// Who may change a file or folder (write, append, delete, or take it over): only administrators
+// and the system, standard users too, or Unknown where the platform keeps no descriptor that
+// speaks of a standard user.
+enum class ChangeRight { Unknown, StandardUsers, AdministratorsOnly };
+
 // A file or folder opened by handle, without following a link or junction in its last part;
 // closed when destroyed. Others may read it but not write, delete or rename it while it is held
 // (a folder: not delete or rename it).
@@ -44,6 +49,10 @@ class HeldFile {
   virtual long Replace(const Bytes& data) = 0;
   // Removes the file's name once the handle is closed. Win32 status.
   virtual long Delete() = 0;
+  // AdministratorsOnly when it is owned by the system or the Administrators and its access list
+  // (entries only passed on to what is made inside included) lets nobody else write, append,
+  // delete or take it over: what a folder made for administrators alone looks like.
+  virtual ChangeRight WhoMayChange() = 0;
 };
 
 // How a file is held. Every file mode lets others read and nothing else.
@@ -55,11 +64,6 @@ enum class HoldMode {
   WriteAlways,   // a file to write (and delete), created when missing
   Folder,        // an existing folder, only to ask about it; others may do anything
 };
-// Who may change a file or folder (write, append, delete, or take it over): only administrators
-// and the system, standard users too, or Unknown where the platform keeps no descriptor that
-// speaks of a standard user.
-enum class ChangeRight { Unknown, StandardUsers, AdministratorsOnly };
-
 class FileApi {
  public:
   virtual ~FileApi() = default;
@@ -95,6 +99,11 @@ class FileApi {
   // Windows; the portable reader of LanguageFile.h over the file's bytes in the simulation).
   virtual std::string ReadProfileString(const std::string& path, const std::string& section,
                                         const std::string& key, const std::string& fallback) = 0;
+
+  // Creates one folder (its parent must exist, a name that exists fails with kAlreadyExists)
+  // owned by the Administrators, with full control for them and the system, reading for
+  // readerSid, and nothing inherited from the folders above. Win32 status.
+  virtual long MakeProtectedFolder(const std::string& path, const std::string& readerSid) = 0;
 
   // --- Files held by handle (see HeldFile). nullptr with the Win32 status when it cannot be
   // opened: kFileExists for CreateNew on an existing name, kSharingViolation while another

@@ -20,16 +20,71 @@ bool NameIsLink(const std::string& path) {
   const uint32_t attributes = Files().Attributes(path);
   return attributes != fileattr::kInvalid && (attributes & fileattr::kReparsePoint) != 0;
 }
+
+// "C:\a//b" and "C:\a\b" name the same file: separators as the system reads them.
+std::string Separated(const std::string& path) {
+  std::string result;
+  for (char c : path) {
+    if (c == '/') c = '\\';
+    if (c == '\\' && result.size() > 1 && result.back() == '\\') continue;
+    result += c;
+  }
+  return result;
+}
+
+bool IsFull(const std::string& path) {
+  return (path.size() >= 3 && path[1] == ':') || path.starts_with("\\\\");
+}
 }  // namespace
+
+std::string LinkOnTheWay(const std::string& path) {
+  const std::string name = Separated(path);
+  // The drive ("C:") or the share ("\\server\share") is never a link; in a relative path
+  // the first part is a folder already.
+  size_t at = name.find('\\');
+  if (name.starts_with("\\\\")) at = name.find('\\', name.find('\\', 2) + 1);
+  if (IsFull(name) && at != std::string::npos) at = name.find('\\', at + 1);
+  for (; at != std::string::npos; at = name.find('\\', at + 1)) {
+    const std::string folder = name.substr(0, at);
+    const uint32_t attributes = Files().Attributes(folder);
+    if (attributes != fileattr::kInvalid && (attributes & fileattr::kReparsePoint) != 0) {
+      return folder;
+    }
+  }
+  return {};
+}
+
+bool NamedAsGiven(const HeldFacts& facts, const std::string& path) {
+  const std::string given = Ansi().Upper(Separated(path));
+  const std::string resolved = Ansi().Upper(Separated(facts.finalPath));
+  return IsFull(given) ? resolved == given : resolved.ends_with("\\" + given);
+}
 
 std::unique_ptr<HeldFile> HoldPlainFile(const std::string& path, HoldMode mode, long& status) {
   // Asked first as well, so that a link is not opened (or its target created) at all.
-  if (NameIsLink(path)) {
+  if (NameIsLink(path) || !LinkOnTheWay(path).empty()) {
     status = status::kAccessDenied;
     return nullptr;
   }
   std::unique_ptr<HeldFile> file = Files().Hold(path, mode, status);
-  if (file && (!IsPlainFile(file->Facts()) || NameIsLink(path))) {
+  if (file &&
+      (!IsPlainFile(file->Facts()) || !NamedAsGiven(file->Facts(), path) || NameIsLink(path))) {
+    status = status::kAccessDenied;
+    return nullptr;
+  }
+  return file;
+}
+
+std::unique_ptr<HeldFile> HoldNewFile(const std::string& path, long& status) {
+  if (!LinkOnTheWay(path).empty()) {
+    status = status::kAccessDenied;
+    return nullptr;
+  }
+  std::unique_ptr<HeldFile> file = Files().Hold(path, HoldMode::CreateNew, status);
+  // A folder swapped for a junction after the question: the file is made elsewhere, and
+  // removed again.
+  if (file && !NamedAsGiven(file->Facts(), path)) {
+    file->Delete();
     status = status::kAccessDenied;
     return nullptr;
   }
@@ -53,7 +108,7 @@ bool LiesIn(const HeldFacts& file, const std::string& folder) {
 std::unique_ptr<HeldFile> WriteNewAndHold(const std::string& path, const Bytes& data,
                                           long& status) {
   {
-    std::unique_ptr<HeldFile> created = Files().Hold(path, HoldMode::CreateNew, status);
+    std::unique_ptr<HeldFile> created = HoldNewFile(path, status);
     if (!created) return nullptr;
     status = created->Replace(data);
     if (status != status::kSuccess) {
@@ -75,23 +130,26 @@ std::unique_ptr<HeldFile> WriteNewAndHold(const std::string& path, const Bytes& 
 
 long WriteOwnFile(const std::string& path, const Bytes& data) {
   long status = status::kSuccess;
-  std::unique_ptr<HeldFile> file = Files().Hold(path, HoldMode::CreateNew, status);
+  std::unique_ptr<HeldFile> file = HoldNewFile(path, status);
   if (!file && status == status::kFileExists) file = HoldPlainFile(path, HoldMode::Write, status);
   return file ? file->Replace(data) : status;
 }
 
-long ReadOwnFile(const std::string& path, Bytes& data) {
+long ReadOwnFile(const std::string& path, Bytes& data, size_t limit) {
   long status = status::kSuccess;
   std::unique_ptr<HeldFile> file = HoldPlainFile(path, HoldMode::Read, status);
-  return file ? file->Read(data, kMaxReadBack) : status;
+  return file ? file->Read(data, limit) : status;
 }
 
 bool RemoveOwnFile(const std::string& path) {
+  if (!LinkOnTheWay(path).empty()) return false;
   // DeleteFileA removes a link itself, never what it leads to.
   if (NameIsLink(path)) return Files().RemoveFile(path);
   long status = status::kSuccess;
   std::unique_ptr<HeldFile> file = Files().Hold(path, HoldMode::ReadToDelete, status);
-  if (!file || file->Delete() != status::kSuccess) return false;
+  if (!file || !NamedAsGiven(file->Facts(), path) || file->Delete() != status::kSuccess) {
+    return false;
+  }
   file.reset();
   return Files().Attributes(path) == fileattr::kInvalid;
 }

@@ -3,7 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "platform/HeldFiles.h"
 #include "platform/Platform.h"
+#include "platform/ProtectedFolder.h"
 #include "platform/RegistryOps.h"
 
 Folders gFolders;
@@ -124,11 +126,25 @@ void InitPaths() {
   const size_t last = appData.rfind('\\');
   folders.profileDir =
       WithBackslash(last == std::string::npos ? std::string() : appData.substr(0, last + 1));
-  folders.undoDir = WithBackslash(appData) + kUndoSubFolder;
+  folders.userUndoDir = WithBackslash(appData) + kUndoSubFolder;
+  folders.undoDir = folders.userUndoDir;
+  folders.elevated = Process().IsElevated();
+  // An elevated run never keeps what it imports where the user's programs may change it, nor
+  // takes that place from a value in the user's registry.
+  if (folders.elevated) {
+    const std::string sid = Process().UserSid();
+    folders.programDataDir = Process().ProgramDataFolder();
+    folders.undoDir = ProtectedUndoDir(folders.programDataDir, sid);
+    if (!folders.undoDir.empty())
+      MakeProtectedUndoDir(folders.programDataDir, folders.undoDir, sid);
+  }
   // An application-data folder the code page cannot spell cannot be created either. There is
   // no other place to fall back on: the program's own folder may be one that other users can
   // write (Downloads, a shared tools folder). CheckUndoFolder tells when it cannot be used.
-  if (readable && !FolderExists(folders.undoDir)) Files().MakeFolders(folders.undoDir);
+  if (readable && !FolderExists(folders.userUndoDir) &&
+      (!folders.elevated || LinkOnTheWay(folders.userUndoDir).empty())) {
+    Files().MakeFolders(folders.userUndoDir);
+  }
   gFolders = folders;
 }
 

@@ -14,7 +14,13 @@ struct Folders {
   std::string programFilesX86Dir;
   std::string commonFilesX86Dir;
   std::string profileDir;
+  // Where the run keeps its undo files, deletion script and exports: userUndoDir for a standard
+  // run, a folder below programDataDir that only administrators may change for an elevated one.
   std::string undoDir;
+  // The undo folder the user's profile gives (Shell Folders\AppData); Exclusions.txt lives there.
+  std::string userUndoDir;
+  std::string programDataDir;  // no trailing backslash; "" for a standard run
+  bool elevated = false;
 };
 
 // The process-wide folders; empty until InitPaths.
@@ -27,13 +33,15 @@ inline const std::string& ProgramFilesX86Dir() { return gFolders.programFilesX86
 inline const std::string& CommonFilesX86Dir() { return gFolders.commonFilesX86Dir; }
 inline const std::string& ProfileDir() { return gFolders.profileDir; }
 inline const std::string& UndoDir() { return gFolders.undoDir; }
+inline const std::string& UserUndoDir() { return gFolders.userUndoDir; }
 
 // Which program a path is named for: a 32-bit program on 64-bit Windows finds its system
 // folder redirected and its own Program Files folders and variables.
 enum class ProgramKind { k64Bit, k32Bit };
 
 // Sets the folders and creates UndoDir when it is missing (CheckUndoFolder says whether it can
-// be used).
+// be used). An elevated run makes its protected folder; it makes the user's folder only where
+// no link lies on the way.
 void InitPaths();
 
 std::string ExpandPathVars(const std::string& text, ProgramKind kind = ProgramKind::k64Bit);

@@ -33,6 +33,13 @@ class ProcessApi {
   // Takes the system-wide lock of this name for the rest of the process. True when this process
   // holds it, also when it took it before; false while another process holds it.
   virtual bool HoldNamedLock(const std::string& name) = 0;
+  // Whether the process runs with an administrator's full rights (the token is elevated).
+  virtual bool IsElevated() = 0;
+  // The account the process runs for, as SID text ("S-1-5-21-..."); "" when it cannot be read.
+  virtual std::string UserSid() = 0;
+  // The machine's program-data folder as the system knows it (FOLDERID_ProgramData), without
+  // a trailing backslash; "" when it cannot be told or spelt in the code page.
+  virtual std::string ProgramDataFolder() = 0;
   // Writes one line to the console of the program that started this one, or to where that
   // program sent this one's error output (a file, a pipe); nothing when there is neither, as
   // for a start from the desktop.

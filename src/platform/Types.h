@@ -40,6 +40,7 @@ inline constexpr long kInvalidHandle = 6;
 inline constexpr long kNotEnoughMemory = 8;
 inline constexpr long kSharingViolation = 32;
 inline constexpr long kFileExists = 80;
+inline constexpr long kAlreadyExists = 183;
 inline constexpr long kDiskFull = 112;
 inline constexpr long kMoreData = 234;
 inline constexpr long kNoMoreItems = 259;

@@ -5,6 +5,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/ProtectedFolder.h"
 #include "platform/RegistryOps.h"
 
 namespace {
@@ -23,6 +24,7 @@ std::string WithoutBackslash(std::string path) {
 }  // namespace
 
 UndoFolderCheck CheckUndoFolder() {
+  if (gFolders.elevated) return CheckProtectedUndoDir(gFolders.programDataDir, UndoDir());
   const std::string undo = WithoutBackslash(UndoDir());
   const std::string profile = WithoutBackslash(ProfileDir());
   if (!IsFullPath(profile) || !UpperAscii(undo).starts_with(UpperAscii(profile))) {

@@ -11,6 +11,10 @@ enum class UndoFolderState {
   Unavailable,   // the folder does not exist and could not be made, or cannot be opened
   ReparsePoint,  // a folder from the profile down is a junction or link
   ForeignOwner,  // the undo folder belongs neither to the user nor to the Administrators
+  // Elevated runs: the program-data folder or the account is unknown; a folder of the
+  // protected folder's chain was made by someone else (another owner, or others may change it).
+  NoProgramData,
+  NotProtected,
 };
 
 struct UndoFolderCheck {
@@ -19,6 +23,7 @@ struct UndoFolderCheck {
   bool Usable() const { return state == UndoFolderState::Usable; }
 };
 
-// Checks UndoDir and the folders above it up to ProfileDir, each opened without following a
-// link. Called at start and before every run and undo.
+// Checks UndoDir and the folders above it up to ProfileDir (an elevated run: up to the
+// program-data folder), each opened without following a link. Called at start and before every
+// run and undo.
 UndoFolderCheck CheckUndoFolder();

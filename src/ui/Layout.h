@@ -34,6 +34,9 @@ struct ControlSpec {
 inline constexpr int kClientWidth = 400;
 inline constexpr int kClientHeight = 345;
 inline constexpr const char* kWindowTitle = "Klarvex";
+// The main window's own class: a later start looks for it, never for the title, which any
+// program's window may carry.
+inline constexpr const char* kWindowClass = "KlarvexForm";
 inline constexpr Font kDefaultFont{"Arial", 11, false, false};
 
 extern const std::array<ControlSpec, kControlCount> kLayout;

@@ -83,13 +83,20 @@ class MainForm : public CleanEngine {
   // none selected, only a message saying so); the question. Returns that count once the user
   // answered Yes, else 0.
   int ConfirmTicked(const std::string& question);
+  // A listed undo file. An elevated run lists the user's own folder too, whose files it shows
+  // but never imports: any program of the user may have written or changed them.
+  struct UndoEntry {
+    std::string path;
+    bool importable = true;
+  };
   // An undo file read once: what the page shows of it is what Undo imports.
   struct UndoFileRead {
-    std::string name;
+    std::string path;
     Bytes data;
     long status = -1;  // the read's Win32 status; -1 before any read
   };
-  UndoFileRead ReadUndoFile(const std::string& name) const;
+  UndoFileRead ReadUndoFile(const std::string& path) const;
+  void ListUndoFiles(const std::string& folder, bool importable);
   // Imports the bytes through a private copy created new and held during the import; the items
   // the registry does not show afterwards are added to missed. Returns why the copy could not
   // be made, "" when it was imported.
@@ -97,6 +104,7 @@ class MainForm : public CleanEngine {
 
   FormView& view_;
   UndoFileRead shown_;
+  std::vector<UndoEntry> undoEntries_;  // by row of the undo list
   std::string advertisedAddress_;
   // The review list's rows: the findings of the category shown, by their index in Findings().
   std::vector<size_t> rows_;

@@ -47,7 +47,8 @@ int RunReport(RunMode mode, const std::string& reportPath) {
     FinishProgram();
     return NotCompleted(
         "the report cannot be written to " + reportPath +
-        " (a link, a second name or an undo file is refused): " + Process().ErrorText(status));
+        " (a link at its name or on its way, a second name or an undo file is refused): " +
+        Process().ErrorText(status));
   }
   ReportFacts facts;
   facts.mode = mode;

@@ -1,5 +1,6 @@
 // The undo page of the main form: lists the undo files, shows one, applies or deletes the
 // ticked ones.
+#include <algorithm>
 #include <memory>
 
 #include "engine/RunMessages.h"
@@ -55,18 +56,10 @@ void MainForm::OpenUndoPage() {
 void MainForm::RefreshUndoList() {
   Running = true;
   view_.UndoListClear();
+  undoEntries_.clear();
   view_.SetUndoText(u"");
-  if (FolderExists(UndoDir())) {
-    if (auto search = Files().Find(UndoDir() + "*.reg")) {
-      FindEntry entry;
-      while (search->Next(entry)) {
-        PumpMessages();
-        const bool plainFile =
-            (entry.attributes & (fileattr::kDirectory | fileattr::kReparsePoint)) == 0;
-        if (plainFile && IsUndoFileName(entry.name)) view_.UndoListAdd(entry.name);
-      }
-    }
-  }
+  ListUndoFiles(UndoDir(), true);
+  if (UndoDir() != UserUndoDir()) ListUndoFiles(UserUndoDir(), false);
   Running = false;
   const bool any = view_.UndoListCount() > 0;
   view_.SetEnabled(Ctl::UndoButton, any);
@@ -77,6 +70,23 @@ void MainForm::RefreshUndoList() {
   }
 }
 
+void MainForm::ListUndoFiles(const std::string& folder, bool importable) {
+  if (folder.empty() || !FolderExists(folder)) return;
+  auto search = Files().Find(folder + "*.reg");
+  FindEntry entry;
+  while (search && search->Next(entry)) {
+    PumpMessages();
+    const bool plainFile =
+        (entry.attributes & (fileattr::kDirectory | fileattr::kReparsePoint)) == 0;
+    if (!plainFile || !IsUndoFileName(entry.name)) continue;
+    undoEntries_.push_back({folder + entry.name, importable});
+    view_.UndoListAdd(
+        importable ? entry.name
+                   : entry.name + " " +
+                         LanguageText("Undo", "UserFolderMark", "(your own folder, not imported)"));
+  }
+}
+
 void MainForm::OnUndoListClicked() {
   if (Running || view_.UndoListCount() == 0) return;
   // With nothing selected (a click on the list's blank area) no file is shown.
@@ -84,18 +94,18 @@ void MainForm::OnUndoListClicked() {
   shown_ = {};
   const int selected = view_.UndoListSelected();
   if (selected < 0) return;
-  shown_ = ReadUndoFile(view_.UndoListItem(selected));
+  if (static_cast<size_t>(selected) >= undoEntries_.size()) return;
+  shown_ = ReadUndoFile(undoEntries_[static_cast<size_t>(selected)].path);
   if (shown_.status == status::kSuccess) {
     view_.SetUndoText(Shown(shown_.data));
   } else if (shown_.status != status::kFileNotFound) {
     view_.SetUndoText(Ansi().ToWide(
-        runmsg::UndoFileRefused(UndoDir() + shown_.name, shown_.status == status::kFileTooLarge)));
+        runmsg::UndoFileRefused(shown_.path, shown_.status == status::kFileTooLarge)));
   }
 }
 
-MainForm::UndoFileRead MainForm::ReadUndoFile(const std::string& name) const {
-  UndoFileRead read{name, {}, status::kFileNotFound};
-  const std::string path = UndoDir() + name;
+MainForm::UndoFileRead MainForm::ReadUndoFile(const std::string& path) const {
+  UndoFileRead read{path, {}, status::kFileNotFound};
   if (FileExists(path)) read.status = ReadOwnFile(path, read.data);
   return read;
 }
@@ -106,7 +116,9 @@ std::string MainForm::ImportUndoCopy(const Bytes& data, TextList& missed) {
   long status = 0;
   std::unique_ptr<HeldFile> held = WriteNewAndHold(copy, data, status);
   if (!held) return runmsg::ScriptNotSaved(copy, Process().ErrorText(status));
-  RunRegedit(" /s \"" + UndoDir() + "/" + kUndoCopyName + "\"");
+  // The name the held copy really has: what the editor opens is what was checked.
+  const std::string finalPath = held->Facts().finalPath;
+  RunRegedit(" /s \"" + (finalPath.empty() ? UndoDir() + "/" + kUndoCopyName : finalPath) + "\"");
   held.reset();
   RemoveOwnFile(copy);
   // The editor reports nothing: what the file held is read back from the registry.
@@ -156,26 +168,37 @@ void MainForm::OnUndoClicked() {
   Running = true;
   TextList missed;
   TextList refused;
+  int applied = n;
   // The count is read at each step: the ticks stay open to the user during the loop.
   for (int i = 0; i < view_.UndoListCount(); ++i) {
     PumpMessages();
-    if (!view_.UndoListTicked(i)) continue;
+    if (!view_.UndoListTicked(i) || static_cast<size_t>(i) >= undoEntries_.size()) continue;
+    const UndoEntry& entry = undoEntries_[static_cast<size_t>(i)];
+    if (!entry.importable) {
+      refused.push_back("\"" + entry.path + "\" " +
+                        LanguageText("Undo", "UserFileRefused",
+                                     "lies in your own folder, where programs without elevation "
+                                     "can change it: Klarvex does not import it with "
+                                     "administrator rights. To import it knowingly, open it with "
+                                     "the registry editor, which asks for those rights itself."));
+      // Never counted as applied: the message must not claim what did not happen.
+      --applied;
+      continue;
+    }
     // The file shown is imported as it was shown; any other is read once, here.
-    const std::string name = view_.UndoListItem(i);
-    const UndoFileRead read = name == shown_.name ? shown_ : ReadUndoFile(name);
+    const UndoFileRead read = entry.path == shown_.path ? shown_ : ReadUndoFile(entry.path);
     if (read.status == status::kSuccess) {
       if (std::string problem = ImportUndoCopy(read.data, missed); !problem.empty()) {
         refused.push_back(problem);
       }
     } else if (read.status != status::kFileNotFound) {
-      refused.push_back(
-          runmsg::UndoFileRefused(UndoDir() + name, read.status == status::kFileTooLarge));
+      refused.push_back(runmsg::UndoFileRefused(entry.path, read.status == status::kFileTooLarge));
     }
   }
   Running = false;
-  std::string message =
-      runmsg::Join(std::to_string(n) + " " + LanguageText("Undo", "Message2", "undo applyed!"),
-                   runmsg::NotRestored(missed));
+  std::string message = runmsg::Join(std::to_string(std::max(applied, 0)) + " " +
+                                         LanguageText("Undo", "Message2", "undo applyed!"),
+                                     runmsg::NotRestored(missed));
   for (const std::string& text : refused) message = runmsg::Join(message, text);
   ShowInformation(message);
 }
@@ -191,10 +214,10 @@ void MainForm::OnDeleteClicked() {
   TextList kept;
   for (int i = 0; i < view_.UndoListCount(); ++i) {
     PumpMessages();
-    const std::string name = view_.UndoListItem(i);
-    const std::string path = UndoDir() + name;
+    if (static_cast<size_t>(i) >= undoEntries_.size()) break;
+    const std::string& path = undoEntries_[static_cast<size_t>(i)].path;
     if (view_.UndoListTicked(i) && FileExists(path) && !RemoveOwnFile(path)) {
-      kept.push_back(name);
+      kept.push_back(FileNamePart(path));
     }
   }
   Running = false;

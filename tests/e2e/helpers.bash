@@ -29,6 +29,9 @@ fail() { echo "  FAIL $1"; failures=$((failures + 1)); }
 # expect DESCRIPTION ACTUAL EXPECTED
 expect() { if [ "$2" == "$3" ]; then pass "$1"; else fail "$1: got '$2', expected '$3'"; fi; }
 ok() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+# expect_has DESCRIPTION TEXT PART
+expect_has() { if [[ "$2" == *"$3"* ]]; then pass "$1"; else fail "$1: '$3' not in '$2'"; fi; }
+reg_has() { timeout 60 "$wine64" reg query "$1" /v "$2" >/dev/null 2>&1; }
 drv_once() { timeout 60 wine 'C:\klarvex\kvxdriver.exe' "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 # drv COMMAND ...: the driver; a reading that fails (the driver did not start, or found no
 # window in time on a loaded machine) is tried again, as nothing else may pass for the answer.
@@ -55,7 +58,10 @@ report_run() {
   echo $?
 }
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
-undo_dir() { echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Ostrawin/Klarvex/Undo; }
+# Wine's token is elevated (WINE-NOTES.md): the undo files are in the protected folder of the
+# one account Wine runs every program as. The user's own folder keeps Exclusions.txt.
+undo_dir() { echo "$WINEPREFIX/drive_c/ProgramData/Ostrawin/Klarvex/S-1-5-21-0-0-0-1000"; }
+user_undo_dir() { echo "$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Ostrawin/Klarvex/Undo"; }
 counts() { for k in 1 2 3 4 5 6; do drv text "Counter${k}"; done | paste -sd' '; }
 # run_clean: presses Clean and waits for the run's final summary.
 run_clean() {

@@ -1,47 +1,107 @@
 #!/usr/bin/env bash
-# What a program without elevation may place does not steer a report run of the real
-# Klarvex.exe: a symbolic link on the undo folder stops the run before anything is written; a
-# report path that is a link, has a second name or lies in the undo folder is refused and what
-# it leads to stays as it was. Wine shows a Unix symbolic link on a folder as a reparse point and
-# counts hard links; it has no junctions.
+# What a program without elevation may place does not steer the real Klarvex.exe. Wine's token
+# is always elevated, so every run here takes the elevated path: its files go to the protected
+# folder below C:\ProgramData, whatever the user's Shell Folders say; a symbolic link there stops
+# the run before anything is written; an undo file planted in the user's own folder is listed
+# but not imported by the Undo page; Exclusions.txt and the report reached through a link or
+# with a second name are refused and what they lead to stays as it was. Wine makes descriptors
+# up and has no junctions: owners and rights are tested on the simulated platform, links here
+# as Unix symbolic links, which Wine shows as reparse points.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
 source "$here/helpers.bash"
-e2e_begin trust 600
+e2e_begin trust 900
 
 # report MODE NAME: a report run into C:\klarvex\NAME; prints its exit code.
 report() { report_run "$1" "C:\\klarvex\\$2"; }
-error_of() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["error"].splitlines()[0])' "$1"; }
+json_of() { python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print((r[sys.argv[2]] or "").splitlines()[0])' "$@"; }
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+planted_key='HKLM\Software\KvxPlanted'
 
 echo "=== base prefix"
 make_base "$work/base"
-use_prefix trust
+printf '%s\n' 'Windows Registry Editor Version 5.00' '' \
+  '[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run]' \
+  '"KvxTrustGhost"="C:\\gone\\ghost.exe"' '' >"$work/planted.txt"
+reg_from_text "$work/planted.txt" "$work/planted.reg"
+use_prefix trust "$work/planted.reg"
 k=$WINEPREFIX/drive_c/klarvex
-roaming=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)
+user_undo=$(user_undo_dir)
+protected=$(undo_dir)
 
-echo "=== a symbolic link on the undo folder"
-mkdir -p "$roaming/Ostrawin/Klarvex" "$work/elsewhere"
-ln -s "$work/elsewhere" "$roaming/Ostrawin/Klarvex/Undo"
-expect "exit code (not run)" "$(report CLEAN linked.json)" "2"
-expect "the report says why" "$(error_of "$k/linked.json" | cut -c1-42)" \
-  "Klarvex cannot keep its undo files safely:"
-expect "nothing written where the link leads" "$(ls -A "$work/elsewhere" | wc -l)" "0"
-rm "$roaming/Ostrawin/Klarvex/Undo"
+echo "=== a changed Shell Folders\\AppData changes nothing for an elevated run"
+mkdir -p "$work/elsewhere"
+ln -s "$work/elsewhere" "$WINEPREFIX/drive_c/attacker"
+shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
+timeout 60 "$wine64" reg add "$shell_folders" /v AppData /d 'C:\attacker\Roaming' /f >/dev/null 2>&1
+expect "clean exit code (all fixed)" "$(report CLEAN clean.json)" "0"
+expect "the undo file is in the protected folder" "$(json_of "$k/clean.json" undoFile | cut -c1-50)" \
+  'C:\ProgramData\Ostrawin\Klarvex\S-1-5-21-0-0-0-100'
+expect "one undo file there" "$(ls "$protected" | grep -c '^Undo .*\.reg$')" "1"
+expect "nothing written where AppData leads" "$(find "$work/elsewhere" -type f | wc -l)" "0"
+ok "the ghost Run value is gone" sh -c "! timeout 60 \"$wine64\" reg query '$run_key' /v KvxTrustGhost >/dev/null 2>&1"
 
-echo "=== report paths that lead elsewhere"
+echo "=== a planted undo file in the user's folder is not imported by the elevated Undo page"
+timeout 60 "$wine64" reg add "$shell_folders" /v AppData /d "$(winepath -w "${user_undo%/Ostrawin/Klarvex/Undo}")" \
+  /f >/dev/null 2>&1
+mkdir -p "$user_undo"
+printf '%s\n' 'Windows Registry Editor Version 5.00' '' "[HKEY_LOCAL_MACHINE\\Software\\KvxPlanted]" \
+  '"x"="y"' '' >"$work/planted-undo.txt"
+reg_from_text "$work/planted-undo.txt" "$user_undo/Undo 26-01-01-01.reg"
+start UNDO
+ok "window opens" drv wait-window 30000
+list=$(drv list UndoFileList)
+echo "  list: $list"
+expect "both listed, the user's marked" "$(echo "$list" | cut -f3 | grep -c 'Undo 26-01-01-01.reg (your own folder, not imported)')" "1"
+drv click SelectAllLink
+drv click UndoButton
+expect "Undo question" "$(drv dialog Confirmation)" "Are you sure to apply checked undo ?"
+drv press Confirmation 1
+said=$(drv dialog Information 60000 | paste -sd' ')
+expect_has "only the protected undo file counted" "$said" "1 undo applyed!"
+expect_has "the user's file refused, with the way to import it knowingly" "$said" \
+  "open it with the registry editor"
+drv press Information 1
+ok "the planted key was not imported" sh -c "! timeout 60 \"$wine64\" reg query '$planted_key' >/dev/null 2>&1"
+ok "the program's own undo file was" reg_has "$run_key" KvxTrustGhost
+drv close
+ok "window closes" drv wait-gone 20000
+
+echo "=== Exclusions.txt and reports reached through links"
+printf 'HKEY_LOCAL_MACHINE\\SOFTWARE\\Secret\r\n' >"$k/secret.txt"
+ln -f "$k/secret.txt" "$user_undo/Exclusions.txt"
+expect "a second name: not run" "$(report SCAN excluded-hard.json)" "2"
+expect_has "the report says why" "$(json_of "$k/excluded-hard.json" error)" "Klarvex did not read"
+rm "$user_undo/Exclusions.txt"
+ln -s "$k/secret.txt" "$user_undo/Exclusions.txt"
+expect "a symbolic link: not run" "$(report SCAN excluded-soft.json)" "2"
+rm "$user_undo/Exclusions.txt"
 expect "a plain run works" "$(($(report SCAN plain.json) < 2))" "1"
-undo=$(undo_dir)
 printf 'mine' >"$k/victim.txt"
 ln "$k/victim.txt" "$k/hard.json"
 ln -s "$k/victim.txt" "$k/soft.json"
-printf 'backup' >"$undo/Undo 26-01-01-01.reg"
-expect "a second name is refused" "$(report SCAN hard.json)" "2"
-expect "a symbolic link is refused" "$(report SCAN soft.json)" "2"
+mkdir -p "$work/admin"
+printf 'mine' >"$work/admin/important.cfg"
+ln -s "$work/admin" "$k/linkdir"
+printf 'backup' >"$protected/Undo 26-01-01-09.reg"
+expect "a report with a second name is refused" "$(report SCAN hard.json)" "2"
+expect "a report at a symbolic link is refused" "$(report SCAN soft.json)" "2"
 expect "the file they lead to is unchanged" "$(cat "$k/victim.txt")" "mine"
+expect "a report behind a linked folder is refused" "$(report SCAN 'linkdir\important.cfg')" "2"
+expect "what it leads to is unchanged" "$(cat "$work/admin/important.cfg")" "mine"
 expect "an undo file as report is refused" \
-  "$(report_run SCAN "$(winepath -w "$undo/Undo 26-01-01-01.reg")")" "2"
-expect "the undo file is unchanged" "$(cat "$undo/Undo 26-01-01-01.reg")" "backup"
+  "$(report_run SCAN "$(winepath -w "$protected/Undo 26-01-01-09.reg")")" "2"
+expect "the undo file is unchanged" "$(cat "$protected/Undo 26-01-01-09.reg")" "backup"
+
+echo "=== a symbolic link on the protected folder"
+rm -rf "$protected"
+mkdir -p "$work/linked"
+ln -s "$work/linked" "$protected"
+expect "exit code (not run)" "$(report CLEAN linked.json)" "2"
+expect "the report says why" "$(json_of "$k/linked.json" error | cut -c1-42)" \
+  "Klarvex cannot keep its undo files safely:"
+expect "nothing written where the link leads" "$(ls -A "$work/linked" | wc -l)" "0"
 finish_prefix
 
 echo

@@ -33,9 +33,6 @@ title_icon() {
     -fill black +opaque '#38ab46' -fill white -opaque '#38ab46' -format '%[fx:round(mean*w*h)]' info:)
   [ "${green:-0}" -ge 10 ]
 }
-# expect_has DESCRIPTION TEXT PART
-expect_has() { if [[ "$2" == *"$3"* ]]; then pass "$1"; else fail "$1: '$3' not in '$2'"; fi; }
-reg_has() { timeout 60 "$wine64" reg query "$1" /v "$2" >/dev/null 2>&1; }
 # reg_sz KEY NAME: the data of a string value, as reg query shows it.
 reg_sz() { timeout 60 "$wine64" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*  *REG_SZ  *//p'; }
 
@@ -288,7 +285,7 @@ for dpi in 144 192; do
   drv click DetailsBackButton
   # Six undo files that cannot be deleted (no write permission: read-only to Wine) give the undo
   # page's longest report: five names and how many more.
-  mkdir -p "$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Ostrawin/Klarvex/Undo"
+  mkdir -p "$(undo_dir)"
   for i in 1 2 3 4 5 6; do
     printf 'REGEDIT4\r\n\r\n' >"$(undo_dir)/Undo 26-12-07-1$i.reg"
     chmod a-w "$(undo_dir)/Undo 26-12-07-1$i.reg"

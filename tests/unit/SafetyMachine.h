@@ -51,6 +51,16 @@ class SafetyMachine : public EngineTest {
         sim.files.Entries()};
   }
 
+  // A clean refused before it starts changes nothing and starts no program; the messages it
+  // showed are returned.
+  std::vector<std::string> RefusedClean() {
+    const Snapshot before = Take();
+    EXPECT_FALSE(engine.Run(RunMode::Clean));
+    EXPECT_TRUE(Take() == before);
+    EXPECT_TRUE(sim.process.runs.empty());
+    return engine.informations;
+  }
+
   // A scan changes nothing, and a clean of the same machine then judges the same items by the
   // same rules in the same order, with the same Details lines but for their last word.
   void ScanThenCleanAgree(const std::string& trace) {

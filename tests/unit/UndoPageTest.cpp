@@ -15,8 +15,8 @@ namespace {
 const std::string kA = "Undo 26-12-07-01.reg";
 const std::string kB = "Undo 26-12-07-02.reg";
 const std::string kC = "Undo 26-12-07-03.reg";
-// Every import runs on the page's private copy of the file.
-std::string ImportOfCopy() { return " /s \"" + UndoDir() + "/Undo import.tmp\""; }
+// Every import runs on the page's private copy of the file, named as its handle names it.
+std::string ImportOfCopy() { return " /s \"" + UndoDir() + "Undo import.tmp\""; }
 
 class UndoPageTest : public SimTest {
  protected:
@@ -278,5 +278,37 @@ TEST_F(UndoPageTest, WhileRunningOnlyOpenFolderActs) {
 
   form.OnUndoBackClicked();
   EXPECT_EQ(view.front, Page::Start);
+}
+}  // namespace
+
+namespace {
+// An elevated page lists the user's own undo files as such and shows them, but imports only
+// those of its protected folder: the user's may have been planted or edited by any program.
+TEST_F(UndoPageTest, AnElevatedPageImportsNothingFromTheUsersFolder) {
+  const std::string planted =
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n\"x\"=\"y\"\r\n";
+  sim.files.PutFileBytes(UserUndoDir() + kA,
+                         Utf16File(u"REGEDIT4\r\n\r\n" + Ansi().ToWide(planted)));
+  sim.process.elevated = true;
+  sim.files.PutFolder("C:\\ProgramData");
+  InitPaths();
+  PutUndo(kB,
+          u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Mine]\r\n");
+  form.OpenUndoPage();
+  EXPECT_EQ(view.Names(), (std::vector<std::string>{kB, kA + " (your own folder, not imported)"}));
+  view.selected = 1;
+  form.OnUndoListClicked();
+  EXPECT_NE(view.undoText.find(u"CurrentVersion\\Run"), std::u16string::npos);
+  form.OnSelectAllClicked();
+  dialogs.confirmation.presses = {1};
+  form.OnUndoClicked();
+  EXPECT_TRUE(sim.registry.HasKey(RootKey::CurrentUser, "Software\\Mine"));
+  EXPECT_FALSE(sim.registry.HasKey(RootKey::LocalMachine,
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"));
+  ASSERT_EQ(dialogs.information.shown.size(), 1u);
+  const std::string& message = dialogs.information.shown[0];
+  EXPECT_TRUE(message.starts_with("1 undo applyed!")) << message;
+  EXPECT_NE(message.find(UserUndoDir() + kA + "\" lies in your own folder"), std::string::npos);
+  EXPECT_NE(message.find("open it with the registry editor"), std::string::npos);
 }
 }  // namespace

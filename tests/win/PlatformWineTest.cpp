@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
+#include "platform/UndoFolderTrust.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -35,10 +36,16 @@ TEST_F(PlatformWine, InitPathsReadsTheRealFoldersAndCreatesTheUndoFolder) {
   EXPECT_EQ(CommonFilesDir(), "C:\\PROGRAM FILES\\COMMON FILES\\");
   EXPECT_EQ(ProfileDir(), Parent(appData) + "\\");
   EXPECT_EQ(ProfileDir().rfind("C:\\USERS\\", 0), 0u) << ProfileDir();
-  EXPECT_EQ(UndoDir(), undo);
-  const DWORD attributes = GetFileAttributesA(UndoDir().c_str());
-  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-  EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  // Wine's token is elevated: the undo files go to the protected folder of the account, the
+  // user's own folder keeps Exclusions.txt.
+  EXPECT_EQ(UserUndoDir(), undo);
+  EXPECT_EQ(UndoDir().rfind("C:\\ProgramData\\Ostrawin\\Klarvex\\S-1-5-21-", 0), 0u) << UndoDir();
+  EXPECT_TRUE(CheckUndoFolder().Usable());
+  for (const std::string& folder : {UndoDir(), UserUndoDir()}) {
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << folder;
+    EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  }
 
   // The doubled separator that a variable leaves behind is harmless to the file functions.
   EXPECT_TRUE(FileExists(CommandToFilePath("%SystemRoot%\\regedit.exe /s x.reg")));

@@ -400,6 +400,14 @@ class SimHeldFile : public HeldFile {
     files_.Store(*entry, data);
     return status::kSuccess;
   }
+  ChangeRight WhoMayChange() override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    const SimFiles::Entry* entry = Held();
+    const bool admins =
+        entry != nullptr && !entry->standardUsersMayChange &&
+        (entry->owner == SimOwner::Administrators || entry->owner == SimOwner::System);
+    return admins ? ChangeRight::AdministratorsOnly : ChangeRight::StandardUsers;
+  }
   long Delete() override {
     const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
     const SimFiles::Entry* entry = Held();
@@ -451,6 +459,22 @@ std::unique_ptr<HeldFile> SimFiles::Hold(const std::string& path, HoldMode mode,
   const int id = nextOpener_++;
   open_[key].push_back({id, rule.access, rule.share, false});
   return std::make_unique<SimHeldFile>(*this, key, id, rule.access);
+}
+
+// CreateDirectoryA follows links in the folders above, never one at the name itself.
+long SimFiles::MakeProtectedFolder(const std::string& path, const std::string& /*readerSid*/) {
+  const std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const std::string normalised = Resolve(Normalise(path), false);
+  const Entry* parent = normalised.empty() ? nullptr : Lookup(Parent(normalised), true);
+  if (parent == nullptr || (parent->attributes & fileattr::kDirectory) == 0) {
+    return status::kPathNotFound;
+  }
+  if (entries_.count(Key(normalised)) != 0) return status::kAlreadyExists;
+  if (long failed = Fail("MakeFolder", normalised); failed != status::kSuccess) return failed;
+  Entry folder = NewEntry(normalised, fileattr::kDirectory);
+  folder.owner = SimOwner::Administrators;
+  entries_[Key(normalised)] = folder;
+  return status::kSuccess;
 }
 
 void SimFiles::PutFolderLink(const std::string& path, const std::string& target) {

@@ -13,7 +13,7 @@
 #include "platform/FileApi.h"
 
 // Who owns a file or folder, for the undo folder's trust.
-enum class SimOwner { User, Administrators, OtherUser };
+enum class SimOwner { User, Administrators, System, OtherUser };
 
 // One file call about to happen, offered to SimFiles::failWhen.
 struct SimFileCall {
@@ -37,6 +37,7 @@ class SimFiles : public FileApi {
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override;
   std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override;
+  long MakeProtectedFolder(const std::string& path, const std::string& readerSid) override;
 
   // --- Staging for tests: parents are created as needed, injected failures do not apply.
   void PutFile(const std::string& path, const std::string& content = {},

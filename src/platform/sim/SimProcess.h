@@ -36,6 +36,13 @@ class SimProcess : public ProcessApi {
   std::set<std::string> heldElsewhere;
   void SayOnConsole(const std::string& line) override { consoleLines.push_back(line); }
   std::vector<std::string> consoleLines;
+  bool IsElevated() override { return elevated; }
+  std::string UserSid() override { return userSid; }
+  std::string ProgramDataFolder() override { return programData; }
+  // A standard user's run unless a test elevates it.
+  bool elevated = false;
+  std::string userSid = "S-1-5-21-1-2-3-1001";
+  std::string programData = "C:\\ProgramData";
   std::string ErrorText(long status) override {
     switch (status) {
       case 5:

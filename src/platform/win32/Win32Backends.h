@@ -33,6 +33,11 @@ class Win32Registry : public RegistryApi {
 // the administrators or the installer service, or when its access list lets the standard groups
 // or user (the account this process runs for) write, append, delete or take it over.
 ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user);
+// AdministratorsOnly when the owner is the system or the Administrators and no allowing entry
+// gives anyone else a right to change it or what is made inside it.
+ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor);
+// False under Wine, whose descriptors are made up from Unix file modes.
+bool DescriptorsSpeakOfStandardUsers();
 
 class Win32Files : public FileApi {
  public:
@@ -48,6 +53,7 @@ class Win32Files : public FileApi {
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override;
   std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override;
+  long MakeProtectedFolder(const std::string& path, const std::string& readerSid) override;
 };
 
 class Win32Process : public ProcessApi {
@@ -63,6 +69,9 @@ class Win32Process : public ProcessApi {
   std::string ErrorText(long status) override;
   bool HoldNamedLock(const std::string& name) override;
   void SayOnConsole(const std::string& line) override;
+  bool IsElevated() override;
+  std::string UserSid() override;
+  std::string ProgramDataFolder() override;
 };
 
 class Win32Shell : public ShellApi {

@@ -75,6 +75,8 @@ SidBytes ProcessUser() {
   return sid;
 }
 
+}  // namespace
+
 // Wine makes every descriptor up from the Unix file mode, owned by the one user all its
 // programs run as: it says nothing of a standard user.
 bool DescriptorsSpeakOfStandardUsers() {
@@ -83,41 +85,58 @@ bool DescriptorsSpeakOfStandardUsers() {
   return speak;
 }
 
-}  // namespace
+namespace {
 
-ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user) {
+// Standard users may change what the descriptor guards when its owner is none of owners, when it
+// has no access list (which grants everyone everything), or when an allowing entry gives a
+// changing right to a principal that forbidden names. A denial is not weighed: an allowance
+// alone is enough to refuse. Entries passed on only to what is made inside count when
+// inheritOnlyCounts.
+template <typename Forbidden>
+ChangeRight Judge(PSECURITY_DESCRIPTOR descriptor, const std::vector<SidBytes>& owners,
+                  bool inheritOnlyCounts, Forbidden forbidden) {
   PSID owner = nullptr;
-  BOOL ownerDefaulted = FALSE;
-  if (!GetSecurityDescriptorOwner(descriptor, &owner, &ownerDefaulted) || owner == nullptr ||
-      !IsOneOf(owner, TrustedOwners())) {
+  BOOL defaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || owner == nullptr ||
+      !IsOneOf(owner, owners)) {
     return ChangeRight::StandardUsers;
   }
   BOOL present = FALSE;
-  BOOL daclDefaulted = FALSE;
   PACL dacl = nullptr;
-  if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &daclDefaulted)) {
+  if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present ||
+      dacl == nullptr) {
     return ChangeRight::StandardUsers;
   }
-  // No access list at all grants everyone everything.
-  if (!present || dacl == nullptr) return ChangeRight::StandardUsers;
   for (DWORD i = 0; i < dacl->AceCount; ++i) {
     void* ace = nullptr;
     if (!GetAce(dacl, i, &ace)) return ChangeRight::StandardUsers;
     const auto* header = static_cast<const ACE_HEADER*>(ace);
-    // A denial is not weighed: an allowance alone is enough to refuse.
     if (header->AceType != ACCESS_ALLOWED_ACE_TYPE &&
         header->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE) {
       continue;
     }
-    if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
+    if (!inheritOnlyCounts && (header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
     auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-    if ((allowed->Mask & kChangingRights) == 0) continue;
-    PSID sid = &allowed->SidStart;
-    if (IsOneOf(sid, StandardGroups()) || (user != nullptr && EqualSid(sid, user))) {
+    if ((allowed->Mask & kChangingRights) != 0 && forbidden(&allowed->SidStart)) {
       return ChangeRight::StandardUsers;
     }
   }
   return ChangeRight::AdministratorsOnly;
+}
+
+}  // namespace
+
+// What is passed on to the files made inside counts too: it would let another change them.
+ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor) {
+  static const std::vector<SidBytes> admins = {WellKnown(WinLocalSystemSid),
+                                               WellKnown(WinBuiltinAdministratorsSid)};
+  return Judge(descriptor, admins, true, [](PSID sid) { return !IsOneOf(sid, admins); });
+}
+
+ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user) {
+  return Judge(descriptor, TrustedOwners(), false, [user](PSID sid) {
+    return IsOneOf(sid, StandardGroups()) || (user != nullptr && EqualSid(sid, user));
+  });
 }
 
 ChangeRight Win32Files::WhoMayChange(const std::string& path) {

@@ -140,6 +140,19 @@ class Win32HeldFile : public HeldFile {
     return ERROR_SUCCESS;
   }
 
+  ChangeRight WhoMayChange() override {
+    if (!DescriptorsSpeakOfStandardUsers()) return ChangeRight::Unknown;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(handle_, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+      return ChangeRight::StandardUsers;
+    }
+    const ChangeRight right = AdministratorsOnlyOf(descriptor);
+    LocalFree(descriptor);
+    return right;
+  }
+
   long Delete() override {
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition,

@@ -10,7 +10,7 @@
 #include "ui/win32/HandlerGuard.h"
 
 namespace {
-constexpr const char* kFormClass = "KlarvexForm";
+constexpr const char* kFormClass = kWindowClass;
 constexpr const char* kPageClass = "KlarvexPage";
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

@@ -14,6 +14,7 @@
 #include "ui/StartUp.h"
 #include "ui/win32/Dialogs.h"
 #include "ui/win32/MainWindow.h"
+#include "ui/win32/RunningInstance.h"
 
 namespace {
 // Libraries loaded later (by the common controls, the shell, a theme) come from System32 only,
@@ -46,7 +47,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   gStartUp.cleanMessage = RegisterWindowMessageA(kCleanMessageName);
   gStartUp.undoMessage = RegisterWindowMessageA(kUndoMessageName);
   gStartUp.commandArgument = CommandArgument(__argc > 1 ? __argv[1] : "");
-  HWND other = FindWindowA(nullptr, kWindowTitle);
+  HWND other = RunningInstance();
   gStartUp.runningInstance = reinterpret_cast<uintptr_t>(other);
 
   switch (DecideStart(gStartUp.commandArgument, other != nullptr)) {
