@@ -54,7 +54,11 @@ std::string LinkOnTheWay(const std::string& path) {
   return {};
 }
 
+// The name a handle really has must be the one given. Only an elevated run asks: a standard
+// user's files are worth no more than that user's rights, and a profile on a mapped drive or a
+// path written with short names gives another final name for the same file.
 bool NamedAsGiven(const HeldFacts& facts, const std::string& path) {
+  if (!Process().IsElevated()) return true;
   const std::string given = Ansi().Upper(Separated(path));
   const std::string resolved = Ansi().Upper(Separated(facts.finalPath));
   return IsFull(given) ? resolved == given : resolved.ends_with("\\" + given);
