@@ -115,7 +115,7 @@ OfflineRegistry::Hives OfflineMachine::Hives() const {
   return {software_.get(), system_.get(), user_.get(), userClasses_.get()};
 }
 
-void OfflineMachine::Describe(SimProcess& process) const {
+void OfflineMachine::Describe(SimProcess& process) {
   const std::string systemRoot = Text(RootKey::LocalMachine, kNt, "SystemRoot");
   process.windowsDirectory = systemRoot.empty() ? "C:\\Windows" : systemRoot;
   const int32_t major = ReadDword(RootKey::LocalMachine, kNt, "CurrentMajorVersionNumber");
@@ -150,15 +150,22 @@ void OfflineMachine::Describe(SimProcess& process) const {
   set("ProgramData", Text(RootKey::LocalMachine, kProfileList, "ProgramData"));
   set("ALLUSERSPROFILE", Text(RootKey::LocalMachine, kProfileList, "ProgramData"));
   set("PUBLIC", Text(RootKey::LocalMachine, kProfileList, "Public"));
+  const std::string shellFolders =
+      "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const std::string appData = Text(RootKey::CurrentUser, shellFolders, "AppData");
+  // A hive given alone names its profile by where its roaming data lies.
+  for (const char* below : {"\\APPDATA\\ROAMING", "\\APPLICATION DATA"}) {
+    if (profile_.empty() && UpperAscii(appData).ends_with(below)) {
+      profile_ = appData.substr(0, appData.size() - std::string(below).size());
+    }
+  }
   if (!profile_.empty()) {
     set("USERPROFILE", profile_);
     set("HOMEDRIVE", "C:");
     set("HOMEPATH", profile_.substr(2));
     set("USERNAME", LastPart(profile_));
   }
-  const std::string shellFolders =
-      "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  set("APPDATA", Text(RootKey::CurrentUser, shellFolders, "AppData"));
+  set("APPDATA", appData);
   set("LOCALAPPDATA", Text(RootKey::CurrentUser, shellFolders, "Local AppData"));
 
   // The machine's variables, then the user's; the user's Path adds to the machine's.

@@ -21,7 +21,8 @@ class OfflineMachine {
   bool OpenUserHives(const OfflineOptions& options, OfflineFiles& files, std::string& why);
   OfflineRegistry::Hives Hives() const;
   // Tells process the Windows folder, version and environment, read through the registry seam.
-  void Describe(SimProcess& process) const;
+  // A user's hive given alone gets its profile folder from its own roaming data folder.
+  void Describe(SimProcess& process);
   // The hives copied from a running Windows, with what their state means.
   const std::vector<std::string>& Warnings() const { return warnings_; }
   // The user's profile folder ("C:\Users\Name"); "" when the user's hive was given alone.

@@ -88,8 +88,15 @@ bool OfflineRegistry::LayersOf(RootKey root, const std::vector<std::u16string>& 
       return false;
     }
   } else {
-    if (hives_.userClasses != nullptr) layers.push_back(rootOf(hives_.userClasses));
+    // Without UsrClass.dat the user's classes are what NTUSER.DAT holds at Software\Classes.
+    Node software;
     Node classes;
+    if (hives_.userClasses != nullptr) {
+      layers.push_back(rootOf(hives_.userClasses));
+    } else if (hives_.user != nullptr && Child(rootOf(hives_.user), u"SOFTWARE", software) &&
+               Child(software, u"CLASSES", classes)) {
+      layers.push_back(classes);
+    }
     if (hives_.software != nullptr && Child(rootOf(hives_.software), u"CLASSES", classes)) {
       layers.push_back(classes);
     }

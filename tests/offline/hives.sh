@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# klarvex-offline over the public hives (tests/data/hives, see its README): a real user
+# hive is judged and reported; a dirty hive is judged with a warning in the report and on
+# standard error; a damaged hive and a truncated one end the scan with code 2 and say why.
+# hives.sh PROGRAM HIVES: HIVES holds the compressed public hives.
+set -uo pipefail
+program=$1
+hives=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+expect() { if [ "$2" == "$3" ]; then echo "  ok   $1"; else echo "  FAIL $1: got '$2', expected '$3'"; failures=$((failures + 1)); fi; }
+# field REPORT EXPRESSION: a Python expression over the report r.
+field() { python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print(eval(sys.argv[2]))' "$1" "$2"; }
+
+for f in NTUSER_BAGMRU.DAT transactions_NTUSER.DAT corrupted_system_hive; do xz -dc "$hives/$f.xz" >"$work/$f"; done
+xz -dc "$hives/transactions_ntuser.dat.log1.xz" >"$work/transactions_NTUSER.DAT.LOG1"
+xz -dc "$hives/transactions_ntuser.dat.log2.xz" >"$work/transactions_NTUSER.DAT.LOG2"
+# A machine whose SOFTWARE hive is empty; names in another case than Windows gives them.
+config=$work/c/windows/system32/CONFIG
+mkdir -p "$config"
+bash "$here/empty-hive.sh" "$work/NTUSER_BAGMRU.DAT" "$config/software"
+# scan NAME ARGS...: one scan into NAME.json; prints its exit code, keeps its output streams.
+scan() {
+  local name=$1; shift
+  "$program" --windows "$work/c" --report "$work/$name.json" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  echo $?
+}
+
+echo "=== a real user hive"
+expect "problems found" "$(scan user --ntuser "$work/NTUSER_BAGMRU.DAT")" 1
+expect "mode" "$(field "$work/user.json" 'r["mode"]')" offline-scan
+expect "a gone Run program of the user, with its rule" \
+  "$(field "$work/user.json" '[i["rule"] for c in r["categories"] for i in c["items"] if i["item"].endswith("Run, value \"OneDrive\"")]')" \
+  "['program missing']"
+expect "the count is the findings" "$(field "$work/user.json" 'sum(c["count"] for c in r["categories"]) == sum(len(c["items"]) for c in r["categories"]) > 50')" True
+expect "one summary line on standard output" "$(grep -c 'problems found, exit code 1' "$work/user.out") $(wc -l <"$work/user.out")" "1 1"
+expect "no progress line off a terminal" "$(grep -c $'\r' "$work/user.err")" 0
+
+echo "=== a dirty hive with its transaction logs"
+code=$(scan dirty --ntuser "$work/transactions_NTUSER.DAT")
+expect "judged (not code 2)" "$((code < 2))" 1
+expect "warned in the report" "$(field "$work/dirty.json" 'sum("transaction logs were not applied" in m for m in r["messages"])')" 1
+expect "warned on standard error" "$(grep -c 'warning: .*transactions_NTUSER.DAT.*newest changes may be missing' "$work/dirty.err")" 1
+
+echo "=== a damaged hive, a truncated hive"
+cp "$work/corrupted_system_hive" "$config/SYSTEM"
+expect "damaged: code 2" "$(scan damaged --ntuser "$work/NTUSER_BAGMRU.DAT")" 2
+expect "damaged: the report names it" "$(field "$work/damaged.json" '("SYSTEM cannot be read: it is damaged" in r["error"], r["exitCode"], sum(len(c["items"]) for c in r["categories"]))')" "(True, 2, 0)"
+rm "$config/SYSTEM"
+head -c 1000000 "$work/NTUSER_BAGMRU.DAT" >"$work/truncated.DAT"
+expect "truncated: code 2" "$(scan truncated --ntuser "$work/truncated.DAT")" 2
+expect "truncated: said on standard error" "$(grep -c 'truncated.DAT cannot be read' "$work/truncated.err")" 1
+
+[ "$failures" -eq 0 ] && echo "offline hives: all checks passed"
+[ "$failures" -eq 0 ]
