@@ -8,7 +8,7 @@ program=$1
 hives=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 failures=0
 expect() { if [ "$2" == "$3" ]; then echo "  ok   $1"; else echo "  FAIL $1: got '$2', expected '$3'"; failures=$((failures + 1)); fi; }
 # field REPORT EXPRESSION: a Python expression over the report r.
@@ -52,6 +52,36 @@ rm "$config/SYSTEM"
 head -c 1000000 "$work/NTUSER_BAGMRU.DAT" >"$work/truncated.DAT"
 expect "truncated: code 2" "$(scan truncated --ntuser "$work/truncated.DAT")" 2
 expect "truncated: said on standard error" "$(grep -c 'truncated.DAT cannot be read' "$work/truncated.err")" 1
+
+echo "=== a small machine: names without case, other drives, the environment from the hives"
+mkdir -p "$work/c/Program Files/KVX"
+touch "$work/c/Program Files/KVX/app.EXE"
+cp "$config/software" "$work/user.DAT"
+# hivexregedit makes a key only below one that exists: each level is listed.
+levels() { local k=$1; shift; for p in "$@"; do k=$k\\$p; printf '\n[%s]\n' "$k"; done; }
+{ echo 'Windows Registry Editor Version 5.00'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE' Microsoft Windows CurrentVersion
+  echo '"ProgramFilesDir"="C:\\Program Files"'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion' Run
+  cat <<'EOF2'
+"Present"="C:\\PROGRAM FILES\\Kvx\\App.exe"
+"Gone"="C:\\Program Files\\Kvx\\Gone.exe"
+"Elsewhere"="D:\\Tools\\Gone.exe"
+"Expanded"="%ProgramFiles%\\kvx\\app.exe"
+EOF2
+} >"$work/lm.reg"
+{ echo 'Windows Registry Editor Version 5.00'
+  levels HKEY_CURRENT_USER Environment
+  echo '"KVXHOME"="%ProgramFiles%\\Kvx"'
+  levels HKEY_CURRENT_USER Software Microsoft Windows CurrentVersion Run
+  echo '"UserExpanded"="%KVXHOME%\\App.exe"'
+} >"$work/cu.reg"
+hivexregedit --merge --prefix 'HKEY_LOCAL_MACHINE\SOFTWARE' "$config/software" "$work/lm.reg"
+hivexregedit --merge --prefix 'HKEY_CURRENT_USER' "$work/user.DAT" "$work/cu.reg"
+expect "problems found" "$(scan small --ntuser "$work/user.DAT")" 1
+expect "only the gone program on drive C:" \
+  "$(field "$work/small.json" '[i["item"].split("\\")[-1] for c in r["categories"] for i in c["items"]]')" \
+  "['Run, value \"Gone\"']"
 
 [ "$failures" -eq 0 ] && echo "offline hives: all checks passed"
 [ "$failures" -eq 0 ]
