@@ -53,37 +53,21 @@ bool HiveFile::Failed(const char* what) {
   return false;
 }
 
-bool HiveFile::Children(size_t node, std::vector<HiveChild>& children) {
-  children.clear();
+bool HiveFile::List(size_t node, bool values, std::vector<HiveEntry>& entries) {
+  entries.clear();
   errno = 0;
-  hive_node_h* list = hivex_node_children(Hive(handle_), node);
-  if (list == nullptr) return Failed("reading a key's subkeys");
+  size_t* list =
+      values ? hivex_node_values(Hive(handle_), node) : hivex_node_children(Hive(handle_), node);
+  if (list == nullptr) return Failed(values ? "reading a key's values" : "reading a key's subkeys");
   bool whole = true;
-  for (hive_node_h* child = list; *child != 0; ++child) {
-    char* name = hivex_node_name(Hive(handle_), *child);
+  for (size_t* entry = list; *entry != 0; ++entry) {
+    char* name =
+        values ? hivex_value_key(Hive(handle_), *entry) : hivex_node_name(Hive(handle_), *entry);
     if (name == nullptr) {
-      whole = Failed("reading a key's name");
+      whole = Failed("reading a name");
       continue;
     }
-    children.push_back({TakeName(name), *child});
-  }
-  std::free(list);
-  return whole;
-}
-
-bool HiveFile::Values(size_t node, std::vector<HiveValue>& values) {
-  values.clear();
-  errno = 0;
-  hive_value_h* list = hivex_node_values(Hive(handle_), node);
-  if (list == nullptr) return Failed("reading a key's values");
-  bool whole = true;
-  for (hive_value_h* value = list; *value != 0; ++value) {
-    char* name = hivex_value_key(Hive(handle_), *value);
-    if (name == nullptr) {
-      whole = Failed("reading a value's name");
-      continue;
-    }
-    values.push_back({TakeName(name), *value});
+    entries.push_back({TakeName(name), *entry});
   }
   std::free(list);
   return whole;

@@ -9,12 +9,8 @@
 
 #include "platform/Types.h"
 
-struct HiveChild {
-  std::u16string name;
-  size_t node = 0;
-};
-
-struct HiveValue {
+// A subkey or a value of a key: its name and hivex's handle of it.
+struct HiveEntry {
   std::u16string name;
   size_t handle = 0;
 };
@@ -30,8 +26,10 @@ class HiveFile {
   const std::string& Path() const { return path_; }
   size_t Root() const;
   // False when the hive cannot be read there; Damage() then says where and why.
-  bool Children(size_t node, std::vector<HiveChild>& children);
-  bool Values(size_t node, std::vector<HiveValue>& values);
+  bool Children(size_t node, std::vector<HiveEntry>& children) {
+    return List(node, false, children);
+  }
+  bool Values(size_t node, std::vector<HiveEntry>& values) { return List(node, true, values); }
   bool Data(size_t value, uint32_t& type, Bytes& data);
   // The first read that failed: "" while every read went through.
   const std::string& Damage() const { return damage_; }
@@ -43,6 +41,7 @@ class HiveFile {
  private:
   HiveFile(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
   bool Failed(const char* what);
+  bool List(size_t node, bool values, std::vector<HiveEntry>& entries);
 
   void* handle_;
   std::string path_;

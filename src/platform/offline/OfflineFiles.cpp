@@ -6,24 +6,11 @@
 
 #include <cstdio>
 
+#include "platform/ListedSearch.h"
 #include "platform/TextFile.h"
 #include "platform/sim/SimCodePage.h"
 
 namespace {
-
-class ListSearch : public FileSearch {
- public:
-  explicit ListSearch(std::vector<FindEntry> entries) : entries_(std::move(entries)) {}
-  bool Next(FindEntry& entry) override {
-    if (next_ >= entries_.size()) return false;
-    entry = entries_[next_++];
-    return true;
-  }
-
- private:
-  std::vector<FindEntry> entries_;
-  size_t next_ = 0;
-};
 
 // A folder of the host's that only answers what it is.
 class HeldFolder : public HeldFile {
@@ -173,7 +160,7 @@ std::unique_ptr<FileSearch> OfflineFiles::Find(const std::string& pattern) {
     }
   }
   if (found.empty()) return nullptr;
-  return std::make_unique<ListSearch>(std::move(found));
+  return std::make_unique<ListedSearch>(std::move(found));
 }
 
 uint32_t OfflineFiles::Attributes(const std::string& path) {

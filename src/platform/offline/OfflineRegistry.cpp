@@ -37,11 +37,11 @@ OfflineRegistry::Listing& OfflineRegistry::ListingOf(const Node& node, bool with
   Listing& listing = it->second;
   if (isNew) {
     node.hive->Children(node.node, listing.children);
-    for (HiveChild& child : listing.children) child.name.shrink_to_fit();
+    for (HiveEntry& child : listing.children) child.name.shrink_to_fit();
     std::sort(
         listing.children.begin(), listing.children.end(),
-        [](const HiveChild& a, const HiveChild& b) { return FoldWide(a.name) < FoldWide(b.name); });
-    for (const HiveChild& child : listing.children) listing.folded.push_back(FoldWide(child.name));
+        [](const HiveEntry& a, const HiveEntry& b) { return FoldWide(a.name) < FoldWide(b.name); });
+    for (const HiveEntry& child : listing.children) listing.folded.push_back(FoldWide(child.name));
   }
   if (withValues && !listing.valuesRead) {
     node.hive->Values(node.node, listing.values);
@@ -54,7 +54,7 @@ bool OfflineRegistry::Child(const Node& node, const std::u16string& folded, Node
   const Listing& listing = ListingOf(node, false);
   const auto at = std::lower_bound(listing.folded.begin(), listing.folded.end(), folded);
   if (at == listing.folded.end() || *at != folded) return false;
-  child = {node.hive, listing.children[static_cast<size_t>(at - listing.folded.begin())].node};
+  child = {node.hive, listing.children[static_cast<size_t>(at - listing.folded.begin())].handle};
   return true;
 }
 
@@ -190,7 +190,7 @@ OfflineRegistry::Handle* OfflineRegistry::Merged(RegHandle key) {
     for (size_t i = 0; i < listing.children.size(); ++i) {
       children.emplace(listing.folded[i], listing.children[i].name);
     }
-    for (const HiveValue& value : listing.values) {
+    for (const HiveEntry& value : listing.values) {
       const std::u16string folded = FoldWide(value.name);
       const bool shadowed =
           std::any_of(handle->values.begin(), handle->values.end(),
@@ -239,7 +239,7 @@ long OfflineRegistry::Stored(RegHandle key, const std::u16string& name, uint32_t
   if (handle == nullptr) return status::kInvalidHandle;
   const std::u16string folded = FoldWide(name);
   for (const Node& node : handle->layers) {
-    for (const HiveValue& value : ListingOf(node, true).values) {
+    for (const HiveEntry& value : ListingOf(node, true).values) {
       if (FoldWide(value.name) != folded) continue;
       return node.hive->Data(value.handle, type, data) ? status::kSuccess : kFileCorrupt;
     }

@@ -48,9 +48,9 @@ class OfflineRegistry : public RegistryApi {
     size_t node = 0;
   };
   struct Listing {
-    std::vector<HiveChild> children;  // sorted by folded name
+    std::vector<HiveEntry> children;  // sorted by folded name
     std::vector<std::u16string> folded;
-    std::vector<HiveValue> values;  // in stored order
+    std::vector<HiveEntry> values;  // in stored order
     bool valuesRead = false;
   };
   // A key as the program sees it: the hive keys that make it up, the first one winning.
@@ -62,7 +62,7 @@ class OfflineRegistry : public RegistryApi {
     // Read at the first enumeration and kept while the handle is open.
     bool merged = false;
     std::vector<std::u16string> children;
-    std::vector<std::pair<Node, HiveValue>> values;
+    std::vector<std::pair<Node, HiveEntry>> values;
   };
 
   Listing& ListingOf(const Node& node, bool withValues);
