@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
@@ -44,6 +45,25 @@ std::string FolderOf(const std::string& path) {
   return last == std::string::npos ? "." : path.substr(0, last + 1);
 }
 
+std::string RealPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return {};
+  std::string result = real;
+  std::free(real);
+  return result;
+}
+
+// Whether the report would land in the Windows being judged (its disk, or a hive file given),
+// which the scan promises never to change.
+bool WritesIntoImage(const OfflineOptions& options) {
+  const std::string folder = RealPath(FolderOf(options.report)) + "/";
+  const std::string windows = RealPath(options.windows) + "/";
+  if (windows.size() > 1 && folder.starts_with(windows)) return true;
+  const std::string report = RealPath(options.report);
+  return !report.empty() &&
+         (report == RealPath(options.ntuser) || report == RealPath(options.usrclass));
+}
+
 int Refuse(const std::string& why) {
   std::fprintf(stderr, "klarvex-offline: %s\n", why.c_str());
   return kExitNotCompleted;
@@ -71,6 +91,10 @@ int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
     return Refuse("the report's folder " + FolderOf(options.report) + " does not exist.");
   }
   if (!IsFolder(options.windows)) return Refuse("no folder " + options.windows + ".");
+  if (WritesIntoImage(options)) {
+    return Refuse("the report " + options.report +
+                  " would be written into the Windows being scanned, which is never changed.");
+  }
   ReportFacts facts;
   facts.mode = RunMode::Scan;
   facts.modeName = "offline-scan";

@@ -83,5 +83,10 @@ expect "only the gone program on drive C:" \
   "$(field "$work/small.json" '[i["item"].split("\\")[-1] for c in r["categories"] for i in c["items"]]')" \
   "['Run, value \"Gone\"']"
 
+sums=$(find "$work/c" -type f -exec sha256sum {} + | sort)
+"$program" --windows "$work/c" --ntuser "$work/user.DAT" --report "$work/c/windows/report.json" 2>"$work/into.err"
+expect "a report into the image: code 2, said why" "$? $(grep -c "written into the Windows being scanned" "$work/into.err")" "2 1"
+expect "the image is unchanged" "$(find "$work/c" -type f -exec sha256sum {} + | sort)" "$sums"
+
 [ "$failures" -eq 0 ] && echo "offline hives: all checks passed"
 [ "$failures" -eq 0 ]
