@@ -2,6 +2,9 @@
 # klarvex-offline over the public hives (tests/data/hives, see its README): a real user
 # hive is judged and reported; a dirty hive is judged with a warning in the report and on
 # standard error; a damaged hive and a truncated one end the scan with code 2 and say why.
+# A small machine made with hivex's tools shows what a hive alone cannot: file names matched
+# without case, other drives not judged, variables from the hives, the user's classes over the
+# machine's, and a report never written into the image.
 # hives.sh PROGRAM HIVES: HIVES holds the compressed public hives.
 set -uo pipefail
 program=$1
@@ -53,7 +56,7 @@ head -c 1000000 "$work/NTUSER_BAGMRU.DAT" >"$work/truncated.DAT"
 expect "truncated: code 2" "$(scan truncated --ntuser "$work/truncated.DAT")" 2
 expect "truncated: said on standard error" "$(grep -c 'truncated.DAT cannot be read' "$work/truncated.err")" 1
 
-echo "=== a small machine: names without case, other drives, the environment from the hives"
+echo "=== a small machine: names without case, other drives, the hives' environment, the user's classes"
 mkdir -p "$work/c/Program Files/KVX"
 touch "$work/c/Program Files/KVX/app.EXE"
 cp "$config/software" "$work/user.DAT"
@@ -69,7 +72,19 @@ levels() { local k=$1; shift; for p in "$@"; do k=$k\\$p; printf '\n[%s]\n' "$k"
 "Elsewhere"="D:\\Tools\\Gone.exe"
 "Expanded"="%ProgramFiles%\\kvx\\app.exe"
 EOF2
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE' Classes .kvxu
+  echo '@="Kvx.UserType"'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE\Classes' .kvxg
+  echo '@="Kvx.GoneType"'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE\Classes' Kvx.MachineType
 } >"$work/lm.reg"
+# The user's classes (UsrClass.dat): a type of the user's, an extension of a machine's type.
+{ echo 'Windows Registry Editor Version 5.00'
+  levels 'HKEY_CURRENT_USER\Software\Classes' Kvx.UserType
+  levels 'HKEY_CURRENT_USER\Software\Classes' .kvxv
+  echo '@="Kvx.MachineType"'
+} >"$work/classes.reg"
+cp "$work/user.DAT" "$work/classes.DAT"
 { echo 'Windows Registry Editor Version 5.00'
   levels HKEY_CURRENT_USER Environment
   echo '"KVXHOME"="%ProgramFiles%\\Kvx"'
@@ -78,10 +93,11 @@ EOF2
 } >"$work/cu.reg"
 hivexregedit --merge --prefix 'HKEY_LOCAL_MACHINE\SOFTWARE' "$config/software" "$work/lm.reg"
 hivexregedit --merge --prefix 'HKEY_CURRENT_USER' "$work/user.DAT" "$work/cu.reg"
-expect "problems found" "$(scan small --ntuser "$work/user.DAT")" 1
-expect "only the gone program on drive C:" \
+hivexregedit --merge --prefix 'HKEY_CURRENT_USER\Software\Classes' "$work/classes.DAT" "$work/classes.reg"
+expect "problems found" "$(scan small --ntuser "$work/user.DAT" --usrclass "$work/classes.DAT")" 1
+expect "only the unregistered type (in both classes views) and the gone program on drive C:" \
   "$(field "$work/small.json" '[i["item"].split("\\")[-1] for c in r["categories"] for i in c["items"]]')" \
-  "['Run, value \"Gone\"']"
+  "['.kvxg', '.kvxg', 'Run, value \"Gone\"']"
 
 sums=$(find "$work/c" -type f -exec sha256sum {} + | sort)
 "$program" --windows "$work/c" --ntuser "$work/user.DAT" --report "$work/c/windows/report.json" 2>"$work/into.err"
