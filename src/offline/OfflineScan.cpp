@@ -83,6 +83,28 @@ void SetFolders(OfflineBackends& backends, const OfflineMachine& machine,
   ::OsMajorVersion = backends.process.OsMajorVersion();
 }
 
+// Opens the machine and runs the engine's scan over it; facts get what the report needs.
+void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, OfflineMachine& machine,
+                 OfflineEngine& engine, ReportFacts& facts) {
+  std::string why;
+  bool opened = machine.OpenMachineHives(options, backends.files, why);
+  if (opened) {
+    backends.Use(machine.Hives());
+    opened = machine.OpenUserHives(options, backends.files, why);
+  }
+  if (!opened) {
+    facts.messages = {"The scan could not start: " + why + "."};
+    return;
+  }
+  backends.Use(machine.Hives());
+  machine.Describe(backends.process);
+  SetFolders(backends, machine, options);
+  facts.windows = backends.process.OsVersionText();
+  facts.ran = engine.Run(RunMode::Scan);
+  engine.EndProgress();
+  facts.messages = engine.informations;
+}
+
 }  // namespace
 
 int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
@@ -101,37 +123,21 @@ int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
   facts.version = KLARVEX_VERSION;
   facts.exclusionsFile = options.exclusions;
   facts.started = UtcNow();
-
   OfflineBackends backends(options.windows);
-  OfflineMachine machine;
-  OfflineEngine engine(showProgress);
   // The report is written through the code page even when no hive could be opened.
   backends.Use({});
-  std::string why;
-  bool opened = machine.OpenMachineHives(options, backends.files, why);
-  if (opened) {
-    backends.Use(machine.Hives());
-    opened = machine.OpenUserHives(options, backends.files, why);
-  }
-  if (opened) {
-    backends.Use(machine.Hives());
-    machine.Describe(backends.process);
-    SetFolders(backends, machine, options);
-    facts.windows = backends.process.OsVersionText();
-    facts.ran = engine.Run(RunMode::Scan);
-    engine.EndProgress();
-    facts.messages = engine.informations;
-  } else {
-    facts.messages = {"The scan could not start: " + why + "."};
-  }
+  OfflineMachine machine;
+  OfflineEngine engine(showProgress);
+  ScanMachine(options, backends, machine, engine, facts);
   facts.ended = UtcNow();
   for (const std::string& warning : machine.Warnings()) {
     std::fprintf(stderr, "klarvex-offline: warning: %s\n", warning.c_str());
     facts.messages.push_back(warning);
   }
+  std::string why;
   int code = ReportExitCode(engine, facts, why);
   // A read that failed part-way would make the findings a partial list.
-  if (const std::string damage = backends.registry ? backends.registry->Damage() : "";
+  if (const std::string damage = backends.registry->Damage();
       !damage.empty() && code != kExitNotCompleted) {
     code = kExitNotCompleted;
     why = damage;
@@ -144,9 +150,9 @@ int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
   }
   int64_t found = 0;
   for (int k = 1; k <= kCategoryCount; ++k) found += engine.CategoryCount(k);
+  const std::string outcome =
+      code == kExitNotCompleted ? "not completed" : std::to_string(found) + " problems found";
   std::printf("klarvex-offline: %s: %s, exit code %d, report %s\n", options.windows.c_str(),
-              code == kExitNotCompleted ? "not completed"
-                                        : (std::to_string(found) + " problems found").c_str(),
-              code, options.report.c_str());
+              outcome.c_str(), code, options.report.c_str());
   return code;
 }
