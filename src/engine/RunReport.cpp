@@ -54,7 +54,7 @@ ordered_json ItemJson(const Finding& f) {
   return item;
 }
 
-ordered_json ExclusionsJson(const Exclusions& exclusions) {
+ordered_json ExclusionsJson(const Exclusions& exclusions, const std::string& file) {
   ordered_json lines = ordered_json::array();
   for (const Exclusions::Line& line : exclusions.Lines()) {
     lines.push_back({{"line", line.number}, {"text", Utf8(line.text)}, {"kept", line.kept}});
@@ -63,7 +63,9 @@ ordered_json ExclusionsJson(const Exclusions& exclusions) {
   for (const Exclusions::Line& line : exclusions.BadLines()) {
     bad.push_back({{"line", line.number}, {"text", Utf8(line.text)}});
   }
-  return {{"file", Utf8(UserUndoDir() + kExclusionsFileName)}, {"lines", lines}, {"badLines", bad}};
+  return {{"file", file.empty() ? Utf8(UserUndoDir() + kExclusionsFileName) : file},
+          {"lines", lines},
+          {"badLines", bad}};
 }
 
 }  // namespace
@@ -93,7 +95,9 @@ std::string RunReportJson(const CleanEngine& engine, const ReportFacts& facts, i
   ordered_json report;
   report["program"] = "Klarvex";
   report["version"] = facts.version;
-  report["mode"] = facts.mode == RunMode::Scan ? "scan" : "clean";
+  report["mode"] = !facts.modeName.empty()       ? facts.modeName
+                   : facts.mode == RunMode::Scan ? "scan"
+                                                 : "clean";
   report["started"] = facts.started;
   report["ended"] = facts.ended;
   report["windows"] = facts.windows;
@@ -105,7 +109,7 @@ std::string RunReportJson(const CleanEngine& engine, const ReportFacts& facts, i
   ordered_json messages = ordered_json::array();
   for (const std::string& m : facts.messages) messages.push_back(Utf8(m));
   report["messages"] = messages;
-  report["exclusions"] = ExclusionsJson(engine.AppliedExclusions());
+  report["exclusions"] = ExclusionsJson(engine.AppliedExclusions(), facts.exclusionsFile);
   ordered_json categories = ordered_json::array();
   for (int k = 1; k <= kCategoryCount; ++k) {
     ordered_json items = ordered_json::array();

@@ -12,6 +12,10 @@ enum ExitCode : int { kExitClean = 0, kExitProblemsFound = 1, kExitNotCompleted 
 
 struct ReportFacts {
   RunMode mode = RunMode::Scan;
+  // The mode as the report names it when the host's differs ("offline-scan"); "" for mode's.
+  std::string modeName;
+  // Where the exclusions were read from when not the undo folder's file.
+  std::string exclusionsFile;
   std::string version;
   std::string windows;
   std::string started;  // UTC, ISO 8601

@@ -4,11 +4,13 @@
 # nothing; CLEAN /report removes exactly those, the undo file gives everything back; an excluded
 # problem stays through both; a report run without a file name, with a missing folder or while a
 # window is open says why on its console and ends with code 2; the preview window scans first
-# and cleans after.
+# and cleans after. The same machine scanned from Linux by klarvex-offline (its registry merged
+# into hive files, drive_c as the disk) lists the same findings item for item.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
 source "$here/helpers.bash"
+source "$here/offline.bash"
 e2e_begin report 900
 
 # report MODE NAME: a report run into C:\klarvex\NAME.json; prints its exit code.
@@ -64,6 +66,15 @@ ok "every expected problem listed with its rule, nothing else" \
   python3 "$here/reportcheck.py" "$k/scan.json" "$work/expected.txt" scan
 kept=$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print(r["exclusions"]["lines"][0]["kept"], r["exclusions"]["badLines"][0]["line"])' "$k/scan.json")
 expect "the exclusion kept its entry; the bad line is named" "$kept" "1 3"
+
+echo "=== the same machine scanned from Linux: klarvex-offline over hive files and drive_c"
+hives=$(offline_hives before)
+sums=$(sha256sum "$hives/SOFTWARE" "$hives/NTUSER.DAT")
+expect "offline exit code (problems found)" \
+  "$(offline_scan "$hives" "$work/offline.json" --exclusions "$undo/Exclusions.txt")" "1"
+ok "the offline scan lists SCAN /report's findings item for item" \
+  python3 "$here/offline-compare.py" "$k/scan.json" "$work/offline.json"
+expect "the offline scan changed no hive" "$(sha256sum "$hives/SOFTWARE" "$hives/NTUSER.DAT")" "$sums"
 
 echo "=== CLEAN /report"
 expect "clean exit code (all fixed)" "$(report CLEAN clean)" "0"

@@ -3,23 +3,10 @@
 #include <utility>
 
 #include "platform/LanguageFile.h"
+#include "platform/ListedSearch.h"
 #include "platform/sim/SimCodePage.h"
 
 namespace {
-class SimSearch : public FileSearch {
- public:
-  explicit SimSearch(std::vector<FindEntry> entries) : entries_(std::move(entries)) {}
-  bool Next(FindEntry& entry) override {
-    if (next_ >= entries_.size()) return false;
-    entry = entries_[next_++];
-    return true;
-  }
-
- private:
-  std::vector<FindEntry> entries_;
-  size_t next_ = 0;
-};
-
 // '*' and '?' compared without regard to case; "*.*" matches names without a dot too.
 bool Matches(const std::string& pattern, const std::string& name) {
   if (pattern == "*.*" || pattern == "*") return true;
@@ -202,7 +189,7 @@ std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
     const Entry* entry = Lookup(normalised);
     if (entry == nullptr || Parent(normalised).empty()) return nullptr;
     found.push_back({LastPart(entry->path), entry->attributes});
-    return std::make_unique<SimSearch>(std::move(found));
+    return std::make_unique<ListedSearch>(std::move(found));
   }
   // A folder reached through a link lists its target's entries.
   const std::string folder = Resolve(Parent(normalised), true);
@@ -224,7 +211,7 @@ std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
     if (Matches(name, child)) found.push_back({child, it->second.attributes});
   }
   if (found.empty()) return nullptr;
-  return std::make_unique<SimSearch>(std::move(found));
+  return std::make_unique<ListedSearch>(std::move(found));
 }
 
 uint32_t SimFiles::Attributes(const std::string& path) {

@@ -1,0 +1,190 @@
+#include "offline/OfflineMachine.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/Paths.h"
+#include "platform/RegKey.h"
+#include "platform/RegistryOps.h"
+
+namespace {
+
+constexpr char kConfig[] = "C:\\Windows\\System32\\config\\";
+constexpr char kNt[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+constexpr char kVersion[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+// A value's text as stored (not upper-cased), "" when it is not text.
+std::string Text(RootKey root, const std::string& path, const std::string& name) {
+  RegKey key(root, path, keyaccess::kRead);
+  uint32_t type = 0;
+  std::string text;
+  return key.QueryText(name, type, text) == status::kSuccess ? text : std::string();
+}
+
+bool IsFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The built-in accounts' profiles (S-1-5-18, -19, -20) are nobody's desktop.
+bool IsPersonAccount(const std::string& sid) { return sid.starts_with("S-1-5-21-"); }
+
+std::string LastPart(const std::string& path) {
+  const size_t last = path.find_last_of('\\');
+  return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+}  // namespace
+
+bool OfflineMachine::OpenHive(const std::string& path, const char* what,
+                              std::unique_ptr<HiveFile>& hive, std::string& why) {
+  hive = HiveFile::Open(path, why);
+  if (!hive) return false;
+  if (HiveFile::IsDirty(path)) {
+    const bool logs = IsFile(path + ".LOG1") || IsFile(path + ".LOG2") || IsFile(path + ".log1") ||
+                      IsFile(path + ".log2");
+    warnings_.push_back(std::string("The ") + what + " hive " + path +
+                        " was not closed cleanly (its sequence numbers differ)" +
+                        (logs ? "; its transaction logs were not applied" : "") +
+                        ", so its newest changes may be missing from this scan.");
+  }
+  return true;
+}
+
+bool OfflineMachine::OpenMachineHives(const OfflineOptions& options, OfflineFiles& files,
+                                      std::string& why) {
+  const std::string software = files.DiskPathOf(std::string(kConfig) + "SOFTWARE");
+  if (software.empty()) {
+    why = "no SOFTWARE hive in " + options.windows + "/Windows/System32/config";
+    return false;
+  }
+  if (!OpenHive(software, "machine's SOFTWARE", software_, why)) return false;
+  // The machine's environment lives in SYSTEM; without it only the built-in variables count.
+  const std::string system = files.DiskPathOf(std::string(kConfig) + "SYSTEM");
+  return system.empty() || OpenHive(system, "machine's SYSTEM", system_, why);
+}
+
+bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& files,
+                                   std::string& why) {
+  std::string ntuser = options.ntuser;
+  std::string usrclass = options.usrclass;
+  if (ntuser.empty()) {
+    TextList sids;
+    ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
+    std::vector<std::string> people;
+    for (const std::string& sid : sids) {
+      const std::string folder =
+          Text(RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
+      if (!IsPersonAccount(sid) || folder.empty()) continue;
+      const std::string name = LastPart(folder);
+      people.push_back(name);
+      if (options.user.empty() || UpperAscii(name) == UpperAscii(options.user)) {
+        profile_ = "C:" + folder.substr(folder.find(':') == 1 ? 2 : folder.find('%', 1) + 1);
+      }
+    }
+    if (profile_.empty() || (options.user.empty() && people.size() > 1)) {
+      std::string names;
+      for (const std::string& name : people) names += (names.empty() ? "" : ", ") + name;
+      if (options.user.empty()) {
+        why = people.empty()
+                  ? "the machine's ProfileList names no user: give the user's hive "
+                    "with --ntuser"
+                  : "the machine has several users (" + names + "): name one with --user";
+      } else {
+        why = "no user profile " + options.user + " in the machine's ProfileList" +
+              (names.empty() ? "" : " (it has " + names + ")");
+      }
+      profile_.clear();
+      return false;
+    }
+    ntuser = files.DiskPathOf(profile_ + "\\NTUSER.DAT");
+    if (ntuser.empty()) {
+      why = "no NTUSER.DAT in the profile " + profile_;
+      return false;
+    }
+    usrclass = files.DiskPathOf(profile_ + "\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
+  }
+  if (!OpenHive(ntuser, "user's NTUSER.DAT", user_, why)) return false;
+  return usrclass.empty() || OpenHive(usrclass, "user's UsrClass.dat", userClasses_, why);
+}
+
+OfflineRegistry::Hives OfflineMachine::Hives() const {
+  return {software_.get(), system_.get(), user_.get(), userClasses_.get()};
+}
+
+void OfflineMachine::Describe(SimProcess& process) {
+  const std::string systemRoot = Text(RootKey::LocalMachine, kNt, "SystemRoot");
+  process.windowsDirectory = systemRoot.empty() ? "C:\\Windows" : systemRoot;
+  const int32_t major = ReadDword(RootKey::LocalMachine, kNt, "CurrentMajorVersionNumber");
+  const std::string version = Text(RootKey::LocalMachine, kNt, "CurrentVersion");
+  process.osMajorVersion =
+      major != 0 ? static_cast<uint32_t>(major) : static_cast<uint32_t>(std::atoi(version.c_str()));
+  const std::string minor =
+      major != 0
+          ? std::to_string(ReadDword(RootKey::LocalMachine, kNt, "CurrentMinorVersionNumber"))
+          : version.substr(version.find('.') == std::string::npos ? version.size()
+                                                                  : version.find('.') + 1);
+  const std::string pack = Text(RootKey::LocalMachine, kNt, "CSDVersion");
+  process.osVersionText = std::to_string(process.osMajorVersion) + "." + minor + "." +
+                          Text(RootKey::LocalMachine, kNt, "CurrentBuildNumber") +
+                          (pack.empty() ? "" : " " + pack);
+  process.exePath.clear();
+
+  // What Windows puts into every process's environment before the machine's and the user's
+  // own variables, which may build on these.
+  auto set = [&process](const std::string& name, const std::string& value) {
+    if (!value.empty()) process.SetEnvironment(name, process.ExpandEnvironment(value));
+  };
+  set("SystemDrive", "C:");
+  set("SystemRoot", process.windowsDirectory);
+  set("windir", process.windowsDirectory);
+  set("ProgramFiles", Text(RootKey::LocalMachine, kVersion, "ProgramFilesDir"));
+  set("ProgramW6432", Text(RootKey::LocalMachine, kVersion, "ProgramW6432Dir"));
+  set("ProgramFiles(x86)", Text(RootKey::LocalMachine, kVersion, "ProgramFilesDir (x86)"));
+  set("CommonProgramFiles", Text(RootKey::LocalMachine, kVersion, "CommonFilesDir"));
+  set("CommonProgramW6432", Text(RootKey::LocalMachine, kVersion, "CommonW6432Dir"));
+  set("CommonProgramFiles(x86)", Text(RootKey::LocalMachine, kVersion, "CommonFilesDir (x86)"));
+  set("ProgramData", Text(RootKey::LocalMachine, kProfileList, "ProgramData"));
+  set("ALLUSERSPROFILE", Text(RootKey::LocalMachine, kProfileList, "ProgramData"));
+  set("PUBLIC", Text(RootKey::LocalMachine, kProfileList, "Public"));
+  const std::string shellFolders =
+      "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const std::string appData = Text(RootKey::CurrentUser, shellFolders, "AppData");
+  // A hive given alone names its profile by where its roaming data lies.
+  for (const char* below : {"\\APPDATA\\ROAMING", "\\APPLICATION DATA"}) {
+    if (profile_.empty() && UpperAscii(appData).ends_with(below)) {
+      profile_ = appData.substr(0, appData.size() - std::string(below).size());
+    }
+  }
+  if (!profile_.empty()) {
+    set("USERPROFILE", profile_);
+    set("HOMEDRIVE", "C:");
+    set("HOMEPATH", profile_.substr(2));
+    set("USERNAME", LastPart(profile_));
+  }
+  set("APPDATA", appData);
+  set("LOCALAPPDATA", Text(RootKey::CurrentUser, shellFolders, "Local AppData"));
+
+  // The machine's variables, then the user's; the user's Path adds to the machine's.
+  const int32_t current = ReadDword(RootKey::LocalMachine, "\\SYSTEM\\Select", "Current");
+  char controlSet[96];
+  std::snprintf(controlSet, sizeof controlSet,
+                "\\SYSTEM\\ControlSet%03d\\Control\\Session Manager\\Environment", current);
+  std::string machinePath;
+  for (const auto& [root, path] : {std::pair{RootKey::LocalMachine, std::string(controlSet)},
+                                   std::pair{RootKey::CurrentUser, std::string("\\Environment")}}) {
+    TextList names;
+    ListValueNames(root, path, names);
+    for (const std::string& name : names) {
+      std::string value = Text(root, path, name);
+      if (root == RootKey::LocalMachine && UpperAscii(name) == "PATH") machinePath = value;
+      if (root == RootKey::CurrentUser && UpperAscii(name) == "PATH" && !machinePath.empty()) {
+        value = machinePath + ";" + value;
+      }
+      set(name, value);
+    }
+  }
+}

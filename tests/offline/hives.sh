@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# klarvex-offline over the public hives (tests/data/hives, see its README): a real user
+# hive is judged and reported; a dirty hive is judged with a warning in the report and on
+# standard error; a damaged hive and a truncated one end the scan with code 2 and say why.
+# A small machine made with hivex's tools shows what a hive alone cannot: file names matched
+# without case, other drives not judged, variables from the hives, the user's classes over the
+# machine's, and a report never written into the image.
+# hives.sh PROGRAM HIVES: HIVES holds the compressed public hives.
+set -uo pipefail
+program=$1
+hives=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+failures=0
+expect() { if [ "$2" == "$3" ]; then echo "  ok   $1"; else echo "  FAIL $1: got '$2', expected '$3'"; failures=$((failures + 1)); fi; }
+# field REPORT EXPRESSION: a Python expression over the report r.
+field() { python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print(eval(sys.argv[2]))' "$1" "$2"; }
+
+for f in NTUSER_BAGMRU.DAT transactions_NTUSER.DAT corrupted_system_hive; do xz -dc "$hives/$f.xz" >"$work/$f"; done
+xz -dc "$hives/transactions_ntuser.dat.log1.xz" >"$work/transactions_NTUSER.DAT.LOG1"
+xz -dc "$hives/transactions_ntuser.dat.log2.xz" >"$work/transactions_NTUSER.DAT.LOG2"
+# A machine whose SOFTWARE hive is empty; names in another case than Windows gives them.
+config=$work/c/windows/system32/CONFIG
+mkdir -p "$config"
+bash "$here/empty-hive.sh" "$work/NTUSER_BAGMRU.DAT" "$config/software"
+# scan NAME ARGS...: one scan into NAME.json; prints its exit code, keeps its output streams.
+scan() {
+  local name=$1; shift
+  "$program" --windows "$work/c" --report "$work/$name.json" "$@" >"$work/$name.out" 2>"$work/$name.err"
+  echo $?
+}
+
+echo "=== a real user hive"
+expect "problems found" "$(scan user --ntuser "$work/NTUSER_BAGMRU.DAT")" 1
+expect "mode" "$(field "$work/user.json" 'r["mode"]')" offline-scan
+expect "a gone Run program of the user, with its rule" \
+  "$(field "$work/user.json" '[i["rule"] for c in r["categories"] for i in c["items"] if i["item"].endswith("Run, value \"OneDrive\"")]')" \
+  "['program missing']"
+expect "the count is the findings" "$(field "$work/user.json" 'sum(c["count"] for c in r["categories"]) == sum(len(c["items"]) for c in r["categories"]) > 50')" True
+expect "one summary line on standard output" "$(grep -c 'problems found, exit code 1' "$work/user.out") $(wc -l <"$work/user.out")" "1 1"
+expect "no progress line off a terminal" "$(grep -c $'\r' "$work/user.err")" 0
+
+echo "=== a dirty hive with its transaction logs"
+code=$(scan dirty --ntuser "$work/transactions_NTUSER.DAT")
+expect "judged (not code 2)" "$((code < 2))" 1
+expect "warned in the report" "$(field "$work/dirty.json" 'sum("transaction logs were not applied" in m for m in r["messages"])')" 1
+expect "warned on standard error" "$(grep -c 'warning: .*transactions_NTUSER.DAT.*newest changes may be missing' "$work/dirty.err")" 1
+
+echo "=== a damaged hive, a truncated hive"
+cp "$work/corrupted_system_hive" "$config/SYSTEM"
+expect "damaged: code 2" "$(scan damaged --ntuser "$work/NTUSER_BAGMRU.DAT")" 2
+expect "damaged: the report names it" "$(field "$work/damaged.json" '("SYSTEM cannot be read: it is damaged" in r["error"], r["exitCode"], sum(len(c["items"]) for c in r["categories"]))')" "(True, 2, 0)"
+rm "$config/SYSTEM"
+head -c 1000000 "$work/NTUSER_BAGMRU.DAT" >"$work/truncated.DAT"
+expect "truncated: code 2" "$(scan truncated --ntuser "$work/truncated.DAT")" 2
+expect "truncated: said on standard error" "$(grep -c 'truncated.DAT cannot be read' "$work/truncated.err")" 1
+
+echo "=== a small machine: names without case, other drives, the hives' environment, the user's classes"
+mkdir -p "$work/c/Program Files/KVX"
+touch "$work/c/Program Files/KVX/app.EXE"
+cp "$config/software" "$work/user.DAT"
+# hivexregedit makes a key only below one that exists: each level is listed.
+levels() { local k=$1; shift; for p in "$@"; do k=$k\\$p; printf '\n[%s]\n' "$k"; done; }
+{ echo 'Windows Registry Editor Version 5.00'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE' Microsoft Windows CurrentVersion
+  echo '"ProgramFilesDir"="C:\\Program Files"'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion' Run
+  cat <<'EOF2'
+"Present"="C:\\PROGRAM FILES\\Kvx\\App.exe"
+"Gone"="C:\\Program Files\\Kvx\\Gone.exe"
+"Elsewhere"="D:\\Tools\\Gone.exe"
+"Expanded"="%ProgramFiles%\\kvx\\app.exe"
+EOF2
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE' Classes .kvxu
+  echo '@="Kvx.UserType"'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE\Classes' .kvxg
+  echo '@="Kvx.GoneType"'
+  levels 'HKEY_LOCAL_MACHINE\SOFTWARE\Classes' Kvx.MachineType
+} >"$work/lm.reg"
+# The user's classes (UsrClass.dat): a type of the user's, an extension of a machine's type.
+{ echo 'Windows Registry Editor Version 5.00'
+  levels 'HKEY_CURRENT_USER\Software\Classes' Kvx.UserType
+  levels 'HKEY_CURRENT_USER\Software\Classes' .kvxv
+  echo '@="Kvx.MachineType"'
+} >"$work/classes.reg"
+cp "$work/user.DAT" "$work/classes.DAT"
+{ echo 'Windows Registry Editor Version 5.00'
+  levels HKEY_CURRENT_USER Environment
+  echo '"KVXHOME"="%ProgramFiles%\\Kvx"'
+  levels HKEY_CURRENT_USER Software Microsoft Windows CurrentVersion Run
+  echo '"UserExpanded"="%KVXHOME%\\App.exe"'
+} >"$work/cu.reg"
+hivexregedit --merge --prefix 'HKEY_LOCAL_MACHINE\SOFTWARE' "$config/software" "$work/lm.reg"
+hivexregedit --merge --prefix 'HKEY_CURRENT_USER' "$work/user.DAT" "$work/cu.reg"
+hivexregedit --merge --prefix 'HKEY_CURRENT_USER\Software\Classes' "$work/classes.DAT" "$work/classes.reg"
+expect "problems found" "$(scan small --ntuser "$work/user.DAT" --usrclass "$work/classes.DAT")" 1
+expect "only the unregistered type (in both classes views) and the gone program on drive C:" \
+  "$(field "$work/small.json" '[i["item"].split("\\")[-1] for c in r["categories"] for i in c["items"]]')" \
+  "['.kvxg', '.kvxg', 'Run, value \"Gone\"']"
+
+sums=$(find "$work/c" -type f -exec sha256sum {} + | sort)
+"$program" --windows "$work/c" --ntuser "$work/user.DAT" --report "$work/c/windows/report.json" 2>"$work/into.err"
+expect "a report into the image: code 2, said why" "$? $(grep -c "written into the Windows being scanned" "$work/into.err")" "2 1"
+expect "the image is unchanged" "$(find "$work/c" -type f -exec sha256sum {} + | sort)" "$sums"
+
+[ "$failures" -eq 0 ] && echo "offline hives: all checks passed"
+[ "$failures" -eq 0 ]
