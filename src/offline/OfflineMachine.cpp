@@ -169,12 +169,10 @@ void OfflineMachine::Describe(SimProcess& process) {
   set("LOCALAPPDATA", Text(RootKey::CurrentUser, shellFolders, "Local AppData"));
 
   // The machine's variables, then the user's; the user's Path adds to the machine's.
-  const int32_t current = ReadDword(RootKey::LocalMachine, "\\SYSTEM\\Select", "Current");
-  char controlSet[96];
-  std::snprintf(controlSet, sizeof controlSet,
-                "\\SYSTEM\\ControlSet%03d\\Control\\Session Manager\\Environment", current);
+  const std::string machineEnvironment =
+      "\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
   std::string machinePath;
-  for (const auto& [root, path] : {std::pair{RootKey::LocalMachine, std::string(controlSet)},
+  for (const auto& [root, path] : {std::pair{RootKey::LocalMachine, machineEnvironment},
                                    std::pair{RootKey::CurrentUser, std::string("\\Environment")}}) {
     TextList names;
     ListValueNames(root, path, names);

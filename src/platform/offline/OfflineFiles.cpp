@@ -20,6 +20,7 @@ class HeldFolder : public HeldFile {
   long Read(Bytes&, size_t) override { return status::kAccessDenied; }
   long Replace(const Bytes&) override { return status::kAccessDenied; }
   long Delete() override { return status::kAccessDenied; }
+  ChangeRight WhoMayChange() override { return ChangeRight::Unknown; }
 
  private:
   std::string path_;
@@ -198,6 +199,11 @@ DriveKind OfflineFiles::DriveOf(const std::string& path) {
 
 // Who may write on the disk of a Windows that is not running is not for this side to say.
 ChangeRight OfflineFiles::WhoMayChange(const std::string&) { return ChangeRight::Unknown; }
+
+// A scan writes nowhere, least of all on the disk it judges.
+long OfflineFiles::MakeProtectedFolder(const std::string&, const std::string&) {
+  return status::kAccessDenied;
+}
 
 std::string OfflineFiles::ReadProfileString(const std::string&, const std::string&,
                                             const std::string&, const std::string& fallback) {

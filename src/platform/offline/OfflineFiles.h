@@ -30,6 +30,7 @@ class OfflineFiles : public FileApi {
   long WriteAll(const std::string& path, const Bytes& data) override;
   DriveKind DriveOf(const std::string& path) override;
   ChangeRight WhoMayChange(const std::string& path) override;
+  long MakeProtectedFolder(const std::string& path, const std::string& readerSid) override;
   std::string ReadProfileString(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& fallback) override;
   std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override;

@@ -1,6 +1,7 @@
 #include "platform/offline/OfflineRegistry.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "platform/TextFile.h"
@@ -58,6 +59,28 @@ bool OfflineRegistry::Child(const Node& node, const std::u16string& folded, Node
   return true;
 }
 
+bool OfflineRegistry::CurrentControlSet(Node& controlSet) {
+  Node select;
+  if (!Child({hives_.system, hives_.system->Root()}, u"SELECT", select)) return false;
+  std::vector<HiveEntry> values;
+  if (!hives_.system->Values(select.node, values)) return false;
+  for (const HiveEntry& value : values) {
+    uint32_t type = 0;
+    Bytes data;
+    if (FoldWide(value.name) != u"CURRENT" || !hives_.system->Data(value.handle, type, data) ||
+        type != 4 || data.size() < 4) {
+      continue;
+    }
+    const uint32_t number = data[0] | data[1] << 8 | data[2] << 16 | uint32_t(data[3]) << 24;
+    char name[32];
+    std::snprintf(name, sizeof name, "CONTROLSET%03u", number);
+    const std::string ascii = name;
+    return Child({hives_.system, hives_.system->Root()}, std::u16string(ascii.begin(), ascii.end()),
+                 controlSet);
+  }
+  return false;
+}
+
 bool OfflineRegistry::LayersOf(RootKey root, const std::vector<std::u16string>& path,
                                Handle& handle) {
   handle.root = root;
@@ -76,6 +99,14 @@ bool OfflineRegistry::LayersOf(RootKey root, const std::vector<std::u16string>& 
     if (hive == nullptr) return false;
     layers.push_back(rootOf(hive));
     used = 1;
+    // A running Windows links SYSTEM\CurrentControlSet to the set that Select\Current names;
+    // the hive holds only the numbered sets.
+    Node controlSet;
+    if (hive == hives_.system && path.size() >= 2 && FoldWide(path[1]) == u"CURRENTCONTROLSET" &&
+        CurrentControlSet(controlSet)) {
+      layers = {controlSet};
+      used = 2;
+    }
   } else if (root == RootKey::CurrentUser) {
     // Software\Classes of the user is UsrClass.dat, a hive of its own.
     if (hives_.userClasses != nullptr && path.size() >= 2 && FoldWide(path[0]) == u"SOFTWARE" &&

@@ -55,6 +55,8 @@ class OfflineRegistry : public RegistryApi {
   };
   // A key as the program sees it: the hive keys that make it up, the first one winning.
   using Layers = std::vector<Node>;
+  // The numbered control set that Select\Current names, as CurrentControlSet shows it.
+  bool CurrentControlSet(Node& controlSet);
   struct Handle {
     RootKey root{};
     bool machineRoot = false;  // HKLM itself: only the hives loaded below it
