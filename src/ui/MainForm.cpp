@@ -138,17 +138,20 @@ void MainForm::OnCloseClicked() {
 
 void MainForm::DetailsLinkClick(int category) {
   if (Running) return;
-  if (CategoryCount(category) == 0) {
+  const int count = Reviewing() ? CountReview(category).found : CategoryCount(category);
+  if (count == 0) {
     ShowInformation(LanguageText("Messages", "NothingToView", "You have nothing to view!"));
     return;
   }
   ShowReviewControls(Reviewing());
-  if (Reviewing())
+  if (Reviewing()) {
     ShowReview(category);
-  else
+    ShowReviewCounts();
+  } else {
     view_.FillDetails(CategoryLog(category));
-  view_.SetText(Ctl::DetailsFooter,
-                std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
+    view_.SetText(Ctl::DetailsFooter,
+                  std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
+  }
   view_.BringToFront(Page::Details);
 }
 

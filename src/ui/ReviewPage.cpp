@@ -53,12 +53,14 @@ void MainForm::OnFindingTicked(int row, bool ticked) {
   ScanReview().Tick(rows_[static_cast<size_t>(row)], ticked);
   // Findings that cannot be kept or removed apart from this one follow it.
   ShowFindingTicks();
+  ShowReviewCounts();
 }
 
 void MainForm::TickAllShown(bool ticked) {
   if (Running || !Reviewing()) return;
   for (size_t finding : rows_) ScanReview().Tick(finding, ticked);
   ShowFindingTicks();
+  ShowReviewCounts();
 }
 
 void MainForm::OnTickAllClicked() { TickAllShown(true); }
@@ -88,4 +90,5 @@ void MainForm::OnIgnoreClicked() {
   }
   ScanReview().Ignore(index);
   ShowReview(reviewCategory_);
+  ShowReviewCounts();
 }

@@ -171,3 +171,74 @@ TEST_F(ReviewPage, ListsTheCategoryTicksTogetherWhatGoesTogetherAndIgnoresForGoo
 }
 
 }  // namespace
+
+namespace {
+
+using PreviewButton = FormTest;
+
+const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// Counts follow every choice; the Clean repairs the ticked only, and the button then scans.
+TEST_F(PreviewButton, CountsFollowTheTicksAndAfterItsCleanTheButtonScansAgain) {
+  for (const char* entry : {"KvxA", "KvxB", "KvxC"}) {
+    PutString(RootKey::LocalMachine, kUninstall + entry, "DisplayName", entry);
+  }
+  form.CreateForm();
+  form.BeginPreview();
+  form.OnCleanClicked();
+  const auto counts = [&] {
+    return view.texts[Ctl::Counter4] + " | " + view.texts[Ctl::ProgressLabel] + " | " +
+           view.texts[Ctl::DetailsFooter];
+  };
+  form.DetailsLinkClick(4);
+  EXPECT_EQ(counts(),
+            "3 of 3 | Summary:  3 problems found, 3 ticked. | 3 problems found, 3 "
+            "ticked.");
+  form.OnFindingTicked(0, false);
+  EXPECT_EQ(counts(),
+            "2 of 3 | Summary:  3 problems found, 2 ticked. | 3 problems found, 2 "
+            "ticked.");
+  form.OnUntickAllClicked();
+  EXPECT_EQ(view.texts[Ctl::Counter4], "0 of 3");
+  form.OnTickAllClicked();
+  EXPECT_EQ(view.texts[Ctl::Counter4], "3 of 3");
+  view.findingSelected = 1;
+  dialogs.confirmation.presses = {1};
+  form.OnIgnoreClicked();
+  form.OnFindingTicked(1, false);
+  EXPECT_EQ(counts(),
+            "1 of 2 | Summary:  2 problems found, 1 ticked. | 2 problems found, 1 "
+            "ticked.");
+
+  form.OnCleanClicked();
+  EXPECT_EQ(form.LastRun(), RunMode::Clean);
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxB"));
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxC"));
+  EXPECT_FALSE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Scan again");
+  // Pressed again it scans: the unticked entry is offered again, nothing is removed.
+  form.OnCleanClicked();
+  EXPECT_EQ(form.LastRun(), RunMode::Scan);
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxC"));
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Clean");
+  EXPECT_EQ(view.texts[Ctl::Counter4], "1 of 1");
+}
+
+TEST_F(PreviewButton, AStoppedScanIsNeverFollowedByAClean) {
+  PutString(RootKey::LocalMachine, kUninstall + "KvxA", "DisplayName", "A");
+  form.CreateForm();
+  form.BeginPreview();
+  view.onPump = [&](int pump) {
+    if (pump != 1) return;
+    dialogs.confirmation.presses = {1};
+    form.OnCleanClicked();
+  };
+  form.OnCleanClicked();
+  view.onPump = nullptr;
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Scan again");
+  form.OnCleanClicked();
+  EXPECT_EQ(form.LastRun(), RunMode::Scan);
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
+}
+
+}  // namespace
