@@ -46,6 +46,14 @@ class MainForm : public CleanEngine {
   void OnUntickAllClicked();
   void OnIgnoreClicked();
 
+  // The review's details pane follows the selected row.
+  void OnFindingSelected(int row);
+
+  // The ignored page.
+  void OpenIgnoredPage();
+  void OnRemoveIgnoredClicked();
+  void OnIgnoredBackClicked();
+
   // The undo page.
   void OpenUndoPage();
   void RefreshUndoList();
@@ -75,6 +83,10 @@ class MainForm : public CleanEngine {
 
  private:
   void SetCaptions();
+  // The place the window had when the user last closed it, kept on a screen; false when none
+  // was kept.
+  bool RestoreWindowPlace();
+  void SaveWindowPlace();
   void FreeLists();
   // After a scan the Details page lists the category's findings for review; otherwise, and
   // after a Clean, its text box shows the category's detail lines.
@@ -86,6 +98,7 @@ class MainForm : public CleanEngine {
   // After a scan: each category's counter reads ticked of found, and the summary and the
   // Details footer say both; ignored findings are no longer among the found.
   void ShowReviewCounts();
+  void ShowIgnoredLines();
   struct ReviewCount {
     int found = 0;
     int ticked = 0;
@@ -114,6 +127,8 @@ class MainForm : public CleanEngine {
   // The review list's rows: the findings of the category shown, by their index in Findings().
   std::vector<size_t> rows_;
   int reviewCategory_ = 0;
+  // The ignored page's rows: the file's lines as they were listed.
+  std::vector<Exclusions::Line> ignoredLines_;
   bool preview_ = false;
   // The run in progress was stopped by the person.
   bool stopped_ = false;

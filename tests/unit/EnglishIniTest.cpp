@@ -34,6 +34,7 @@ constexpr Text kTexts[] = {
     {"Items", "Item5", "Temporary registry values"},
     {"Items", "Item6", "Application paths, fonts and help files"},
     {"Items", "Details", "Details"},
+    {"Items", "Ignored", "Ignored items"},
     {"Buttons", "Clean", "Clean"},
     {"Buttons", "Scan", "Scan"},
     {"Buttons", "ScanAgain", "Scan again"},
@@ -47,6 +48,7 @@ constexpr Text kTexts[] = {
     {"Buttons", "Yes", "Yes"},
     {"Buttons", "No", "No"},
     {"Buttons", "IgnoreAlways", "Ignore always"},
+    {"Buttons", "Remove", "Remove"},
     {"Messages", "Information", "Information"},
     {"Messages", "Confirmation", "Confirmation"},
     {"Messages", "CancelOperation", "Cancel operation?"},
@@ -57,11 +59,19 @@ constexpr Text kTexts[] = {
     {"Messages", "SelectFinding", "Select a finding first."},
     {"Messages", "IgnoreAlways", "Never judge this item again?"},
     {"Messages", "NotIgnored", "This item could not be added to the exclusions file:"},
+    {"Messages", "SelectLine", "Select a line first."},
+    {"Messages", "RemoveIgnored", "Judge this item again from the next run on?"},
+    {"Messages", "NotRemoved", "This line could not be taken out of the exclusions file:"},
     {"Review", "Problem", "Problem"},
     {"Review", "Item", "Item"},
     {"Review", "Data", "Data"},
     {"Review", "Ticked", "ticked"},
     {"Review", "Of", "of"},
+    {"Review", "Line", "Line of Exclusions.txt"},
+    {"Review", "Kept", "Items kept last run"},
+    {"Review", "WillPoint", "Clean points it at"},
+    {"Review", "WillDeleteValue", "Clean deletes the value."},
+    {"Review", "WillDeleteKey", "Clean deletes the key."},
     {"Rules", "type not registered", "Type not registered"},
     {"Rules", "class not registered", "Class not registered"},
     {"Rules", "file missing", "File missing"},
@@ -120,7 +130,7 @@ TEST(EnglishIni, HoldsEveryKeyButTheTwoWithSeveralDefaults) {
     EXPECT_EQ(found, !several) << text.section << "/" << text.key;
     present += found ? 1 : 0;
   }
-  EXPECT_EQ(present, 65);
+  EXPECT_EQ(present, 76);
 }
 
 }  // namespace

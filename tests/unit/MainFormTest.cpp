@@ -61,6 +61,10 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
       "text TickAllLink=Select all",
       "text UntickAllLink=Deselect all",
       "text IgnoreButton=Ignore always",
+      "text IgnoredLink=Ignored items",
+      "text IgnoredHeading=Ignored items",
+      "text RemoveIgnoredButton=Remove",
+      "text IgnoredBackButton=Back",
   };
   EXPECT_EQ(view.log, expected);
   EXPECT_EQ(view.front, Page::Start);
