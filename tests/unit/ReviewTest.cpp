@@ -6,6 +6,7 @@
 
 #include "engine/Exclusions.h"
 #include "platform/LanguageFile.h"
+#include "platform/TextFile.h"
 #include "support/FormTest.h"
 #include "unit/SafetyMachine.h"
 
@@ -239,6 +240,77 @@ TEST_F(PreviewButton, AStoppedScanIsNeverFollowedByAClean) {
   form.OnCleanClicked();
   EXPECT_EQ(form.LastRun(), RunMode::Scan);
   EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
+}
+
+}  // namespace
+
+namespace {
+
+using IgnoredPage = FormTest;
+
+// The page lists the file's lines with the last run's counts; taking one out leaves every other
+// byte of the file as it was, in its own encoding.
+TEST_F(IgnoredPage, ListsTheLinesAndTakesTheChosenOneOutLeavingTheRestAsItWas) {
+  const std::string path = UndoDir() + kExclusionsFileName;
+  const std::u16string head = u"# n\u00e9\r\nHKEY_CURRENT_USER\\Software\\Kvx One\r\n";
+  const std::u16string tail = u"  HKEY_LOCAL_MACHINE\\SOFTWARE\\Kvx Three \r\nnot a line";
+  const std::u16string taken = u"HKEY_CURRENT_USER\\Software\\Kvx Two\n";
+  const std::vector<Bytes> files = {Utf16File(head + taken + tail), {0xEF, 0xBB, 0xBF}, {}};
+  form.CreateForm();
+  for (size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(i);
+    Bytes start = files[i];
+    if (i > 0) {
+      const Bytes text = EncodedLike(start.empty() ? Bytes{'x'} : start, head + taken + tail);
+      start.insert(start.end(), text.begin(), text.end());
+    }
+    sim.files.PutFile(path, std::string(start.begin(), start.end()));
+    form.OpenIgnoredPage();
+    EXPECT_EQ(view.front, Page::Ignored);
+    ASSERT_EQ(view.ignored.size(), 4u);
+    EXPECT_EQ(view.ignored[1].line, "HKEY_CURRENT_USER\\Software\\Kvx Two");
+    EXPECT_EQ(view.ignored[3].line, "not a line");
+
+    view.ignoredSelected = 1;
+    dialogs.confirmation.presses = {2};
+    form.OnRemoveIgnoredClicked();
+    EXPECT_EQ(view.ignored.size(), 4u);
+    dialogs.confirmation.presses = {1};
+    form.OnRemoveIgnoredClicked();
+    ASSERT_EQ(view.ignored.size(), 3u);
+    EXPECT_EQ(view.ignored[1].line, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kvx Three");
+    Bytes now;
+    ASSERT_TRUE(sim.files.ReadAll(path, now));
+    Bytes expected(start.begin(), start.end());
+    const Bytes before = EncodedLike(start.empty() ? Bytes{'x'} : start, head);
+    const Bytes cut = EncodedLike(start.empty() ? Bytes{'x'} : start, taken);
+    const size_t at = (i == 0 ? 2 : i == 1 ? 3 : 0) + before.size();
+    expected.erase(expected.begin() + static_cast<long>(at),
+                   expected.begin() + static_cast<long>(at + cut.size()));
+    EXPECT_EQ(now, expected);
+  }
+  // A line changed since it was listed is not taken out.
+  view.ignoredSelected = 0;
+  sim.files.PutFile(path, "HKEY_CURRENT_USER\\Software\\Other\r\n");
+  dialogs.confirmation.presses = {1};
+  dialogs.information.shown.clear();
+  form.OnRemoveIgnoredClicked();
+  EXPECT_EQ(dialogs.information.shown.size(), 1u);
+  EXPECT_TRUE(sim.files.Exists(path));
+}
+
+// The count beside a line is what it kept in the last run.
+TEST_F(IgnoredPage, ShowsWhatEachLineKeptInTheLastRun) {
+  PutString(RootKey::LocalMachine, kUninstall + "KvxA", "DisplayName", "A");
+  sim.files.PutFile(
+      UndoDir() + kExclusionsFileName,
+      "HKEY_LOCAL_MACHINE\\" + kUninstall + "KvxA\r\nHKEY_CURRENT_USER\\Software\\X\r\n");
+  form.CreateForm();
+  form.Run(RunMode::Scan);
+  form.OpenIgnoredPage();
+  ASSERT_EQ(view.ignored.size(), 2u);
+  EXPECT_EQ(view.ignored[0].kept, "1");
+  EXPECT_EQ(view.ignored[1].kept, "0");
 }
 
 }  // namespace
