@@ -9,8 +9,10 @@ here=$root/tests/e2e
 source "$here/helpers.bash"
 e2e_begin review 900 1920x1200x24
 
-# The entry left unticked.
+# The entry left unticked, and the startup value ignored for good.
 kept='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxApp1'
+run_key='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+ignored="$run_key, value \"KvxGone2\""
 # told: the text of an Information dialog the run ended with, closed; "" when there was none.
 told() {
   sleep 1
@@ -63,17 +65,48 @@ row=$(($(drv list FindingsList | cut -f4 | grep -nxF -- "$kept" | cut -d: -f1) -
 ok "a real click on the check box of row $row" drv click-check FindingsList "$row"
 sleep 1
 expect "that row alone unticked" "$(drv list FindingsList | awk -F'\t' '$1 == 0 {print $4}')" "$kept"
+expect "the counter follows the tick" "$(drv text Counter4)" "1 of 2"
 shot review-96-dpi
+drv click DetailsBackButton
+sleep 1
+drv click DetailsLink3
+sleep 1
+row=$(($(drv list FindingsList | cut -f4 | grep -nxF -- "$ignored" | cut -d: -f1) - 1))
+drv select FindingsList "$row"
+drv click IgnoreButton
+drv press Confirmation 1
+sleep 1
+expect "the ignored value leaves the list" "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignored")" "0"
 drv click DetailsBackButton
 run_clean
 expect "nothing appeared after the scan" "$(told)" ""
+expect "the button then scans again" "$(drv text CleanButton)" "Scan again"
+echo "=== the ignored page lists the line and takes it back out"
+drv click IgnoredLink
+sleep 1
+expect "the ignored page lists the line" "$(drv list IgnoredList | cut -f3)" "$ignored"
+shot ignored-96-dpi
+drv select IgnoredList 0
+drv click RemoveIgnoredButton
+drv press Confirmation 1
+sleep 1
+expect "and takes it out" "$(drv list IgnoredList)" ""
+drv click IgnoredBackButton
 drv close
 ok "window closes" drv wait-gone 20000
 export_all cleaned
-grep -vxF -- "$kept" "$here/safety-expected.txt" >"$work/expected-but-kept.txt"
-ok "exactly the expected items are gone but the unticked one" \
+grep -vxF -e "$kept" -e "$run_key	KvxGone2" "$here/safety-expected.txt" >"$work/expected-but-kept.txt"
+ok "exactly the expected items are gone but the unticked and the ignored one" \
   compare before cleaned "$work/expected-but-kept.txt"
 ok "the unticked entry stays" timeout 60 "$wine64" reg query "$kept"
+ok "the ignored value stays" timeout 60 "$wine64" reg query "$run_key" /v KvxGone2
+scan_in_preview
+drv click DetailsLink3
+sleep 1
+expect "the next scan lists the ignored value again" \
+  "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignored")" "1"
+drv close
+ok "window closes" drv wait-gone 20000
 finish_prefix
 
 for dpi in 144 192; do
