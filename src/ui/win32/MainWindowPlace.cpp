@@ -64,8 +64,16 @@ void MainWindow::FitListColumns(const ControlSpec& entry, const Bounds& box) {
     return;
   }
   // The count column as wide as its heading; the line takes the rest.
-  SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-  const int count = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
+  char heading[256] = {};
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = heading;
+  column.cchTextMax = sizeof heading;
+  SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
+  const int count = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+                                                  reinterpret_cast<LPARAM>(heading))) +
+                    ScaleToDpi(16, static_cast<int>(dpi_));
+  SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(count, 0));
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max(inside - count, count), 0));
 }
 
