@@ -155,6 +155,13 @@ const ControlSpec* FindSpec(std::string_view name) {
   return nullptr;
 }
 
+Bounds MovedInto(Bounds box, const Bounds& area) {
+  box.left =
+      std::clamp(box.left, area.left, std::max(area.left, area.left + area.width - box.width));
+  box.top = std::clamp(box.top, area.top, std::max(area.top, area.top + area.height - box.height));
+  return box;
+}
+
 Bounds PlaceControl(const ControlSpec& entry, int dpi, int clientWidth, int clientHeight) {
   const Bounds b = ScaleBounds(BoundsOf(entry), dpi);
   const int dx = std::max(0, clientWidth - ScaleToDpi(kClientWidth, dpi));

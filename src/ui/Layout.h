@@ -61,6 +61,9 @@ struct Bounds {
 // A box of the table at dpi. Its edges are scaled, not its width, so that boxes that touch or
 // stand apart at 96 DPI never overlap through rounding.
 Bounds ScaleBounds(const Bounds& at96, int dpi);
+// The box moved the least that puts it wholly inside area; a box larger than the area keeps its
+// top left corner in it.
+Bounds MovedInto(Bounds box, const Bounds& area);
 inline Bounds BoundsOf(const ControlSpec& entry) {
   return {entry.left, entry.top, entry.width, entry.height};
 }

@@ -45,9 +45,7 @@ Bounds OntoWorkArea(Bounds f, const Bounds& work, const Bounds& smallest) {
       std::min(f.left + f.width, work.left + work.width) - std::max(f.left, work.left);
   const bool titleShown = f.top >= work.top && f.top + kVisibleHeight <= work.top + work.height;
   if (titleShown && shownWidth >= std::min(kVisibleWidth, f.width)) return f;
-  f.left = std::clamp(f.left, work.left, std::max(work.left, work.left + work.width - f.width));
-  f.top = std::clamp(f.top, work.top, std::max(work.top, work.top + work.height - f.height));
-  return f;
+  return MovedInto(f, work);
 }
 
 bool MainForm::RestoreWindowPlace() {

@@ -25,11 +25,12 @@ int Usage() {
       "usage: kvxdriver wait-window|wait-gone [ms]\n"
       "       kvxdriver text|visible|enabled|click|list|wide-text|size CONTROL\n"
       "       kvxdriver click-at CONTROL X Y (a mouse click at that point of the control)\n"
-      "       kvxdriver client-size\n"
+      "       kvxdriver client-size | window-rect | maximise\n"
       "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
       "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
       "       kvxdriver click-check CONTROL INDEX (a mouse click on the row's check box)\n"
       "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
+      "       kvxdriver dialog-rect TITLE (WxH+X+Y, as an image crop takes it)\n"
       "       kvxdriver close\n",
       stderr);
   return 2;
@@ -276,6 +277,12 @@ std::string SizeText(const RECT& r) {
   return std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
 }
 
+int PrintRect(HWND window) {
+  RECT r{};
+  if (window == nullptr || !GetWindowRect(window, &r)) return 1;
+  return std::printf("%s+%ld+%ld\n", SizeText(r).c_str(), r.left, r.top) < 0;
+}
+
 int Wait(int argc, char** argv, int index) { return argc > index ? std::atoi(argv[index]) : 10000; }
 
 int ControlCommand(const std::string& command, int argc, char** argv) {
@@ -332,6 +339,7 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
     std::fprintf(stderr, "kvxdriver: no dialog %s\n", title);
     return 1;
   }
+  if (command == "dialog-rect") return PrintRect(dialog);
   if (command == "dialog") {
     return std::printf("%s\n", TextOf(GetDlgItem(dialog, kDialogLabelId)).c_str()) < 0;
   }
@@ -362,12 +370,18 @@ int main(int argc, char** argv) {
     HWND main = MainWindow();
     return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   }
+  if (command == "window-rect") return PrintRect(MainWindow());
+  if (command == "maximise") {
+    HWND main = MainWindow();
+    return main != nullptr && PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0) ? 0 : 1;
+  }
   if (command == "client-size") {
     RECT r{};
     return GetClientRect(MainWindow(), &r) && std::printf("%s\n", SizeText(r).c_str()) >= 0 ? 0 : 1;
   }
   if (argc < 3) return Usage();
-  if (command == "dialog" || command == "press" || command == "dismiss" || command == "no-dialog") {
+  if (command == "dialog" || command == "dialog-rect" || command == "press" ||
+      command == "dismiss" || command == "no-dialog") {
     return DialogCommand(command, argc, argv);
   }
   return ControlCommand(command, argc, argv);
