@@ -64,6 +64,28 @@ DWORD EditStyle() {
          ES_AUTOHSCROLL | ES_AUTOVSCROLL;
 }
 
+// Characters a click on the review list's horizontal scroll arrow moves; the list view itself
+// moves one pixel in report view.
+constexpr int kScrollStepChars = 4;
+
+LRESULT CALLBACK ReviewListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                DWORD_PTR) {
+  const int part = LOWORD(wParam);
+  if (message == WM_HSCROLL && lParam == 0 && (part == SB_LINELEFT || part == SB_LINERIGHT)) {
+    TEXTMETRICA metrics{};
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    const int step = std::max(1, static_cast<int>(metrics.tmAveCharWidth) * kScrollStepChars);
+    SendMessageA(list, LVM_SCROLL, static_cast<WPARAM>(part == SB_LINELEFT ? -step : step), 0);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, &ReviewListProc, id);
+  return DefSubclassProc(list, message, wParam, lParam);
+}
+
 std::string Join(const TextList& lines) {
   std::string text;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -240,6 +262,7 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
         SendMessageA(hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
                      reinterpret_cast<LPARAM>(&column));
       }
+      SetWindowSubclass(hwnd, &ReviewListProc, 0, 0);
       break;
     }
   }

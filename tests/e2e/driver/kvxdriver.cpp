@@ -29,6 +29,7 @@ int Usage() {
       "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
       "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
       "       kvxdriver click-check CONTROL INDEX (a mouse click on the row's check box)\n"
+      "       kvxdriver scroll-right CONTROL (pixels a click on the right scroll arrow moves)\n"
       "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
       "       kvxdriver dialog-rect TITLE (WxH+X+Y, as an image crop takes it)\n"
       "       kvxdriver close\n",
@@ -283,6 +284,29 @@ int PrintRect(HWND window) {
   return std::printf("%s+%ld+%ld\n", SizeText(r).c_str(), r.left, r.top) < 0;
 }
 
+// How far the list's first row moves on one press of the horizontal scroll bar's right arrow.
+bool ScrollRightStep(HWND list, LONG& moved) {
+  RemoteBuffer remote(list, sizeof(RECT));
+  const auto firstRowLeft = [&](LONG& left) {
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    remote.Write(0, &row, sizeof row);
+    if (SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(remote.At(0))) == 0) {
+      return false;
+    }
+    remote.Read(0, &row, sizeof row);
+    left = row.left;
+    return true;
+  };
+  LONG before = 0, after = 0;
+  if (!remote.Ok() || !firstRowLeft(before)) return false;
+  SendMessageA(list, WM_HSCROLL, SB_LINERIGHT, 0);
+  SendMessageA(list, WM_HSCROLL, SB_ENDSCROLL, 0);
+  if (!firstRowLeft(after)) return false;
+  moved = before - after;
+  return true;
+}
+
 int Wait(int argc, char** argv, int index) { return argc > index ? std::atoi(argv[index]) : 10000; }
 
 int ControlCommand(const std::string& command, int argc, char** argv) {
@@ -321,6 +345,10 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
   if (command == "click-check" && argc >= 4) {
     POINT at{};
     return CheckBoxPoint(control, std::atoi(argv[3]), at) && ClickAt(control, at.x, at.y) ? 0 : 1;
+  }
+  if (command == "scroll-right") {
+    LONG moved = 0;
+    return ScrollRightStep(control, moved) && std::printf("%ld\n", moved) >= 0 ? 0 : 1;
   }
   if (command == "select" && argc >= 4) {
     const UINT both = LVIS_SELECTED | LVIS_FOCUSED;
