@@ -90,6 +90,11 @@ maximise() {
 }
 echo "=== base prefix"
 make_base "$work/base"
+# Without a window manager a maximised window keeps its old place on the X screen: the programs
+# run in a desktop of Wine's own the size of the screen, where maximising works as on Windows.
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1280x1024"\r\n\r\n' >"$work/base/drive_c/klarvex/desktop.reg"
+(cd "$work/base/drive_c" && WINEPREFIX=$work/base HOME=$work/base/home timeout 60 "$wine64" regedit /s 'C:\klarvex\desktop.reg')
+WINEPREFIX=$work/base wineserver -w
 planted=$work/planted.reg
 reg_from_text "$here/safety-planted.txt" "$planted"
 
@@ -130,14 +135,11 @@ expect "the ignored value leaves the list" "$(drv list FindingsList | cut -f4 | 
 drv click DetailsBackButton
 run_clean
 told
-ok "the late value is told as appeared after the scan" grep -qF "1 problems appeared after the scan" <<<"$end"
+ok "the late value is told as appeared after the scan, by name" \
+  grep -qF "1 problems appeared after the scan and were left; scan again to review them. HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run, value \"KvxLate\"" <<<"$end"
 ok "the ignored line is named" \
   grep -qF "Exclusions.txt kept these items out of the run: line 8: $ignored (1 item)" <<<"$end"
 expect "the button then scans again" "$(drv text CleanButton)" "Scan again"
-drv click DetailsLink3
-sleep 1
-ok "the startup details name the late value" grep -qF KvxLate <<<"$(drv text DetailsList)"
-drv click DetailsBackButton
 echo "=== the ignored page lists the line and takes it back out"
 drv click IgnoredLink
 sleep 1
@@ -191,7 +193,8 @@ for dpi in 144 192; do
   told
   ok "the end names the ignored line" grep -qF "$ignored (1 item)" <<<"$end"
   drv click IgnoredLink
-  sleep 1
+  sleep 2
+  expect "the ignored page lists the line at $dpi DPI" "$(drv list IgnoredList | cut -f3)" "$ignored"
   shot_window "ignored-$dpi-dpi"
   maximise
   shot "ignored-$dpi-dpi-max"

@@ -16,7 +16,8 @@ const std::string kApp =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1";
 const std::string kRecent = "HKEY_CURRENT_USER\\Software\\Kvx App\\Recent, value \"File [1]\"";
 const std::string kAppeared =
-    "1 problems appeared after the scan and were left; scan again to review them.";
+    "1 problems appeared after the scan and were left; scan again to review them.\n"
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run, value \"KvxNew\"";
 
 struct Outcome {
   std::set<std::string> before, after, restored;
