@@ -184,7 +184,10 @@ void MainWindow::LayOut() {
     if (entry.kind == Kind::CheckList || entry.kind == Kind::LineList) FitListColumns(entry, b);
   }
   FitFindingsColumns();
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  // The pages do not clip their controls: painted parents first, at once, so that a page's
+  // background never covers a button moved by a maximise (seen under Wine).
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
