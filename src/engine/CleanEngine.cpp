@@ -341,15 +341,19 @@ class CleanRun {
     if (mode == RunMode::Scan) return e_.review_.Begin(e_.findings_);
     if (!e_.reviewing_) return;
     e_.review_.End();
-    size_t appeared = 0;
-    for (const Finding& f : e_.findings_) appeared += f.reason == runmsg::kAppearedAfterScan;
-    if (appeared == 0) return;
+    TextList appeared;
+    for (const Finding& f : e_.findings_) {
+      if (f.reason == runmsg::kAppearedAfterScan) appeared.push_back(ItemName(f));
+    }
+    if (appeared.empty()) return;
     problems_ = runmsg::Join(
         problems_,
-        std::to_string(appeared) + " " +
-            LanguageText("Messages", "AppearedAfterScan",
-                         "problems appeared after the scan and were left; scan again to review "
-                         "them."));
+        runmsg::AppearedAfterScan(
+            std::to_string(appeared.size()) + " " +
+                LanguageText("Messages", "AppearedAfterScan",
+                             "problems appeared after the scan and were left; scan again to "
+                             "review them."),
+            appeared));
   }
 
   std::string BadExclusionLines() const {

@@ -93,6 +93,10 @@ std::string NotRestored(const TextList& items) {
          "\nThe registry editor could not write them; the user may lack the right to.";
 }
 
+std::string AppearedAfterScan(const std::string& sentence, const TextList& items) {
+  return Listed(sentence, items);
+}
+
 std::string NotDeleted(const TextList& names) {
   if (names.empty()) return {};
   return ItemList(names, "not deleted") +

@@ -35,6 +35,9 @@ std::string NotRemoved(const TextList& items);
 // Items that an undo file's import did not bring back.
 std::string NotRestored(const TextList& items);
 
+// The sentence saying how many problems appeared after the reviewed scan, then their names.
+std::string AppearedAfterScan(const std::string& sentence, const TextList& items);
+
 // Undo files that the undo page could not delete.
 std::string NotDeleted(const TextList& names);
 

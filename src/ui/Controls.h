@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-enum class Page : int { Start = 0, Details = 1, Undo = 2 };
-inline constexpr int kPageCount = 3;
+enum class Page : int { Start = 0, Details = 1, Undo = 2, Ignored = 3 };
+inline constexpr int kPageCount = 4;
 
 enum class Ctl : int {
   Intro,
@@ -54,25 +54,71 @@ enum class Ctl : int {
   TickAllLink,
   UntickAllLink,
   IgnoreButton,
+  FindingDetails,
+  IgnoredLink,
+  IgnoredHeading,
+  IgnoredList,
+  RemoveIgnoredButton,
+  IgnoredBackButton,
 };
-inline constexpr int kControlCount = static_cast<int>(Ctl::IgnoreButton) + 1;
+inline constexpr int kControlCount = static_cast<int>(Ctl::IgnoredBackButton) + 1;
 inline constexpr int kFirstControlId = 1001;
 inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
-    "Intro",          "Slogan",        "CategoryName1",     "CategoryName2",
-    "CategoryName3",  "CategoryName4", "CategoryName5",     "CategoryName6",
-    "Counter1",       "Counter2",      "Counter3",          "Counter4",
-    "Counter5",       "Counter6",      "DetailsLink1",      "DetailsLink2",
-    "DetailsLink3",   "DetailsLink4",  "DetailsLink5",      "DetailsLink6",
-    "ProgressLabel",  "ProgressGauge", "CleanButton",       "CloseButton",
-    "AdHeadline",     "AdLink",        "AdTagline",         "DetailsHeading",
-    "DetailsList",    "DetailsFooter", "DetailsBackButton", "UndoHeading",
-    "UndoFileList",   "UndoFileText",  "SelectAllLink",     "DeselectAllLink",
-    "OpenFolderLink", "UndoButton",    "DeleteButton",      "UndoBackButton",
-    "FindingsList",   "TickAllLink",   "UntickAllLink",     "IgnoreButton",
+    "Intro",
+    "Slogan",
+    "CategoryName1",
+    "CategoryName2",
+    "CategoryName3",
+    "CategoryName4",
+    "CategoryName5",
+    "CategoryName6",
+    "Counter1",
+    "Counter2",
+    "Counter3",
+    "Counter4",
+    "Counter5",
+    "Counter6",
+    "DetailsLink1",
+    "DetailsLink2",
+    "DetailsLink3",
+    "DetailsLink4",
+    "DetailsLink5",
+    "DetailsLink6",
+    "ProgressLabel",
+    "ProgressGauge",
+    "CleanButton",
+    "CloseButton",
+    "AdHeadline",
+    "AdLink",
+    "AdTagline",
+    "DetailsHeading",
+    "DetailsList",
+    "DetailsFooter",
+    "DetailsBackButton",
+    "UndoHeading",
+    "UndoFileList",
+    "UndoFileText",
+    "SelectAllLink",
+    "DeselectAllLink",
+    "OpenFolderLink",
+    "UndoButton",
+    "DeleteButton",
+    "UndoBackButton",
+    "FindingsList",
+    "TickAllLink",
+    "UntickAllLink",
+    "IgnoreButton",
+    "FindingDetails",
+    "IgnoredLink",
+    "IgnoredHeading",
+    "IgnoredList",
+    "RemoveIgnoredButton",
+    "IgnoredBackButton",
 }};
 // The Details page's review of a scan, shown in place of DetailsList.
-inline constexpr std::array<Ctl, 4> kReviewControls{
-    {Ctl::FindingsList, Ctl::TickAllLink, Ctl::UntickAllLink, Ctl::IgnoreButton}};
+inline constexpr std::array<Ctl, 5> kReviewControls{{Ctl::FindingsList, Ctl::TickAllLink,
+                                                     Ctl::UntickAllLink, Ctl::IgnoreButton,
+                                                     Ctl::FindingDetails}};
 inline constexpr bool ShownInsteadOfEachOther(Ctl a, Ctl b) {
   const auto isReview = [](Ctl c) {
     for (Ctl r : kReviewControls) {

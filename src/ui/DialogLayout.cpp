@@ -32,3 +32,9 @@ Bounds PlaceDialogButton(const Bounds& at96, const DialogFit& fit, int dpi) {
   button.top += fit.clientHeight - ScaleToDpi(kDialogClientHeight, dpi);
   return button;
 }
+
+Bounds PlaceDialog(const Bounds& owner, int width, int height, const Bounds& work) {
+  return MovedInto({owner.left + (owner.width - width) / 2, owner.top + (owner.height - height) / 2,
+                    width, height},
+                   work);
+}

@@ -37,3 +37,6 @@ struct DialogFit {
 DialogFit FitDialogText(const MeasureText& measure, int dpi, int workWidth, int workHeight);
 // A button of the layout at the fit's DPI, kept centred below a grown text.
 Bounds PlaceDialogButton(const Bounds& at96, const DialogFit& fit, int dpi);
+// Where a dialog's frame of width x height goes: centred on its owner's frame, moved wholly into
+// the work area of the owner's screen.
+Bounds PlaceDialog(const Bounds& owner, int width, int height, const Bounds& work);

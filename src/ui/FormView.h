@@ -8,6 +8,7 @@
 
 #include "platform/Types.h"
 #include "ui/Controls.h"
+#include "ui/Layout.h"
 
 // What placement needs to know about the screen, in pixels.
 struct ScreenMetrics {
@@ -26,6 +27,19 @@ struct FindingRow {
   std::string item;
   std::string data;
   bool ticked = true;
+};
+
+// One line of the exclusions file on the ignored page, with the items it kept in the last run.
+struct IgnoredRow {
+  std::string line;
+  std::string kept;
+};
+
+// Where the window stands on the screen, its frame included, in pixels.
+struct WindowPlace {
+  Bounds frame{};
+  bool maximised = false;
+  bool operator==(const WindowPlace&) const = default;
 };
 
 class FormView {
@@ -50,6 +64,11 @@ class FormView {
   virtual void FindingsListTick(int row, bool ticked) = 0;
   virtual int FindingsListSelected() = 0;
 
+  // IgnoredList: the lines of the exclusions file; the selected one (-1 when none is).
+  virtual void SetIgnoredColumns(const std::string& line, const std::string& kept) = 0;
+  virtual void IgnoredListFill(const std::vector<IgnoredRow>& rows) = 0;
+  virtual int IgnoredListSelected() = 0;
+
   // UndoFileList, the list with check boxes.
   virtual void UndoListClear() = 0;
   virtual void UndoListAdd(const std::string& name) = 0;
@@ -70,6 +89,12 @@ class FormView {
   virtual void RequestClose() = 0;
   virtual ScreenMetrics Screen() = 0;
   virtual void MoveTo(int left, int top) = 0;
+  // The window's place now (its normal place when maximised), the work area of the screen
+  // nearest to a frame, and the smallest frame the window may have.
+  virtual WindowPlace Placement() = 0;
+  virtual Bounds WorkAreaNear(const Bounds& frame) = 0;
+  virtual Bounds SmallestFrame() = 0;
+  virtual void PlaceWindow(const WindowPlace& place) = 0;
   // Topmost without moving, resizing or activating.
   virtual void MakeTopmost() = 0;
   // The owner handed to the shell.

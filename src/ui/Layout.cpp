@@ -1,5 +1,7 @@
 #include "ui/Layout.h"
 
+#include <algorithm>
+
 namespace {
 constexpr Font kRegular13{"Arial", 13, false, false};
 constexpr Font kBold13{"Arial", 13, true, false};
@@ -15,69 +17,122 @@ using enum Align;
 constexpr Page P1 = Page::Start;
 constexpr Page P2 = Page::Details;
 constexpr Page P3 = Page::Undo;
+constexpr Page P4 = Page::Ignored;
 
 constexpr ControlSpec Row(Ctl c, Page page, Kind kind, int l, int t, int w, int h,
                           const char* caption, Font font, Colour colour, Align align,
                           bool wrap = false, bool vcentre = false, bool autoSize = false) {
-  return {c, page, kind, l, t, w, h, caption, font, colour, align, wrap, vcentre, autoSize};
+  return {c, page, kind, l, t, w, h, caption, font, colour, align, wrap, vcentre, autoSize, {}};
 }
+constexpr Anchor kCentred{50, 50, 50, 50};
+constexpr Anchor kFill{0, 0, 100, 100};
+constexpr Anchor kBottomLeft{0, 100, 0, 100};
+constexpr Anchor kBottomRight{100, 100, 100, 100};
+// The review list takes two thirds of the extra height, the details pane below it the rest.
+constexpr Anchor kReviewShare{0, 0, 100, 67};
+constexpr Anchor kDetailsShare{0, 67, 100, 100};
+// The undo files' names take a quarter of the extra width, the text beside them the rest.
+constexpr Anchor kUndoNames{0, 0, 25, 100};
+constexpr Anchor kUndoText{25, 0, 100, 100};
+
+constexpr ControlSpec Anchored(ControlSpec spec, Anchor anchor) {
+  spec.anchor = anchor;
+  return spec;
+}
+// The start page keeps its arrangement and stays in the middle of a larger window.
+constexpr ControlSpec Start(ControlSpec spec) { return Anchored(spec, kCentred); }
 }  // namespace
 
 // Indexed by Ctl: the rows keep the enumeration's order (checked by a test). The category rows
 // are wide enough for the longest category name in bold at every scale.
 const std::array<ControlSpec, kControlCount> kLayout{{
-    Row(Intro, P1, Label, 16, 8, 370, 54, "", kRegular13, kBlack, Centre, true, true),
-    Row(Slogan, P1, Label, 16, 70, 350, 16, "", kBold13, kTeal, Centre),
-    Row(CategoryName1, P1, Label, 2, 98, 256, 16, "", kBold13, kBlack, Right),
-    Row(CategoryName2, P1, Label, 2, 118, 256, 16, "", kBold13, kBlack, Right),
-    Row(CategoryName3, P1, Label, 2, 138, 256, 16, "", kBold13, kBlack, Right),
-    Row(CategoryName4, P1, Label, 2, 158, 256, 16, "", kBold13, kBlack, Right),
-    Row(CategoryName5, P1, Label, 2, 178, 256, 16, "", kBold13, kBlack, Right),
-    Row(CategoryName6, P1, Label, 2, 198, 256, 16, "", kBold13, kBlack, Right),
-    Row(Counter1, P1, Label, 262, 98, 40, 14, "0", kBold13, kBlack, Centre),
-    Row(Counter2, P1, Label, 262, 118, 40, 14, "0", kBold13, kBlack, Centre),
-    Row(Counter3, P1, Label, 262, 138, 40, 14, "0", kBold13, kBlack, Centre),
-    Row(Counter4, P1, Label, 262, 158, 40, 14, "0", kBold13, kBlack, Centre),
-    Row(Counter5, P1, Label, 262, 178, 40, 14, "0", kBold13, kBlack, Centre),
-    Row(Counter6, P1, Label, 262, 198, 40, 14, "0", kBold13, kBlack, Centre),
-    Row(DetailsLink1, P1, Link, 308, 98, 40, 16, "Details", kLink13, kBlack, Left),
-    Row(DetailsLink2, P1, Link, 308, 118, 40, 16, "Details", kLink13, kBlack, Left),
-    Row(DetailsLink3, P1, Link, 308, 138, 40, 16, "Details", kLink13, kBlack, Left),
-    Row(DetailsLink4, P1, Link, 308, 158, 40, 16, "Details", kLink13, kBlack, Left),
-    Row(DetailsLink5, P1, Link, 308, 178, 40, 16, "Details", kLink13, kBlack, Left),
-    Row(DetailsLink6, P1, Link, 308, 198, 40, 16, "Details", kLink13, kBlack, Left),
-    Row(ProgressLabel, P1, Label, 24, 218, 350, 14, "", kBold12, kTeal, Centre),
-    Row(ProgressGauge, P1, Gauge, 24, 242, 350, 14, "", kDefaultFont, kBlack, Centre),
-    Row(CleanButton, P1, Button, 222, 264, 75, 25, "Clean", kDefaultFont, kBlack, Centre),
-    Row(CloseButton, P1, Button, 302, 264, 75, 25, "Close", kDefaultFont, kBlack, Centre),
-    Row(AdHeadline, P1, Label, 24, 300, 350, 16, "Want more performance?", kBold13, kTeal, Centre),
-    Row(AdLink, P1, Link, 40, 316, 163, 16, "Download Fastrel now!", kBoldLink13, kBlue, Centre),
-    Row(AdTagline, P1, Label, 208, 316, 131, 16, "Make your PC faster!", kBold13, kTeal, Centre),
+    Start(Row(Intro, P1, Label, 16, 8, 370, 54, "", kRegular13, kBlack, Centre, true, true)),
+    Start(Row(Slogan, P1, Label, 16, 70, 350, 16, "", kBold13, kTeal, Centre)),
+    Start(Row(CategoryName1, P1, Label, 2, 98, 256, 16, "", kBold13, kBlack, Right)),
+    Start(Row(CategoryName2, P1, Label, 2, 118, 256, 16, "", kBold13, kBlack, Right)),
+    Start(Row(CategoryName3, P1, Label, 2, 138, 256, 16, "", kBold13, kBlack, Right)),
+    Start(Row(CategoryName4, P1, Label, 2, 158, 256, 16, "", kBold13, kBlack, Right)),
+    Start(Row(CategoryName5, P1, Label, 2, 178, 256, 16, "", kBold13, kBlack, Right)),
+    Start(Row(CategoryName6, P1, Label, 2, 198, 256, 16, "", kBold13, kBlack, Right)),
+    Start(Row(Counter1, P1, Label, 262, 98, 56, 14, "0", kBold13, kBlack, Centre)),
+    Start(Row(Counter2, P1, Label, 262, 118, 56, 14, "0", kBold13, kBlack, Centre)),
+    Start(Row(Counter3, P1, Label, 262, 138, 56, 14, "0", kBold13, kBlack, Centre)),
+    Start(Row(Counter4, P1, Label, 262, 158, 56, 14, "0", kBold13, kBlack, Centre)),
+    Start(Row(Counter5, P1, Label, 262, 178, 56, 14, "0", kBold13, kBlack, Centre)),
+    Start(Row(Counter6, P1, Label, 262, 198, 56, 14, "0", kBold13, kBlack, Centre)),
+    Start(Row(DetailsLink1, P1, Link, 322, 98, 40, 16, "Details", kLink13, kBlack, Left)),
+    Start(Row(DetailsLink2, P1, Link, 322, 118, 40, 16, "Details", kLink13, kBlack, Left)),
+    Start(Row(DetailsLink3, P1, Link, 322, 138, 40, 16, "Details", kLink13, kBlack, Left)),
+    Start(Row(DetailsLink4, P1, Link, 322, 158, 40, 16, "Details", kLink13, kBlack, Left)),
+    Start(Row(DetailsLink5, P1, Link, 322, 178, 40, 16, "Details", kLink13, kBlack, Left)),
+    Start(Row(DetailsLink6, P1, Link, 322, 198, 40, 16, "Details", kLink13, kBlack, Left)),
+    Start(Row(ProgressLabel, P1, Label, 24, 218, 350, 14, "", kBold12, kTeal, Centre)),
+    Start(Row(ProgressGauge, P1, Gauge, 24, 242, 350, 14, "", kDefaultFont, kBlack, Centre)),
+    Start(Row(CleanButton, P1, Button, 222, 264, 75, 25, "Clean", kDefaultFont, kBlack, Centre)),
+    Start(Row(CloseButton, P1, Button, 302, 264, 75, 25, "Close", kDefaultFont, kBlack, Centre)),
+    Start(Row(AdHeadline, P1, Label, 24, 300, 350, 16, "Want more performance?", kBold13, kTeal,
+              Centre)),
+    Start(Row(AdLink, P1, Link, 40, 316, 163, 16, "Download Fastrel now!", kBoldLink13, kBlue,
+              Centre)),
+    Start(Row(AdTagline, P1, Label, 208, 316, 131, 16, "Make your PC faster!", kBold13, kTeal,
+              Centre)),
     Row(DetailsHeading, P2, Label, 16, 8, 50, 16, "Details", kHeading, kBlack, Left),
-    Row(DetailsList, P2, Memo, 16, 32, 370, 260, "", kDefaultFont, kBlack, Left),
-    Row(DetailsFooter, P2, Label, 16, 312, 0, 0, "", kDefaultFont, kBlack, Left, false, false,
-        true),
-    Row(DetailsBackButton, P2, Button, 294, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
+    Anchored(Row(DetailsList, P2, Memo, 16, 32, 370, 260, "", kDefaultFont, kBlack, Left), kFill),
+    Anchored(Row(DetailsFooter, P2, Label, 16, 312, 0, 0, "", kDefaultFont, kBlack, Left, false,
+                 false, true),
+             kBottomLeft),
+    Anchored(
+        Row(DetailsBackButton, P2, Button, 294, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
+        kBottomRight),
     Row(UndoHeading, P3, Label, 16, 8, 37, 16, "Undo", kHeading, kBlack, Left),
-    Row(UndoFileList, P3, CheckList, 12, 32, 130, 248, "", kDefaultFont, kBlack, Left),
-    Row(UndoFileText, P3, WideMemo, 144, 32, 242, 248, "", kDefaultFont, kBlack, Left),
-    Row(SelectAllLink, P3, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left, false, false,
-        true),
-    Row(DeselectAllLink, P3, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack, Left, false,
-        false, true),
-    Row(OpenFolderLink, P3, Link, 140, 290, 0, 0, "Open folder", kLink11, kBlack, Left, false,
-        false, true),
-    Row(UndoButton, P3, Button, 150, 312, 75, 25, "Undo", kDefaultFont, kBlack, Centre),
-    Row(DeleteButton, P3, Button, 230, 312, 75, 25, "Delete", kDefaultFont, kBlack, Centre),
-    Row(UndoBackButton, P3, Button, 310, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
+    Anchored(Row(UndoFileList, P3, CheckList, 12, 32, 160, 248, "", kDefaultFont, kBlack, Left),
+             kUndoNames),
+    Anchored(Row(UndoFileText, P3, WideMemo, 176, 32, 210, 248, "", kDefaultFont, kBlack, Left),
+             kUndoText),
+    Anchored(Row(SelectAllLink, P3, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left, false,
+                 false, true),
+             kBottomLeft),
+    Anchored(Row(DeselectAllLink, P3, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack, Left,
+                 false, false, true),
+             kBottomLeft),
+    Anchored(Row(OpenFolderLink, P3, Link, 140, 290, 0, 0, "Open folder", kLink11, kBlack, Left,
+                 false, false, true),
+             kBottomLeft),
+    Anchored(Row(UndoButton, P3, Button, 150, 312, 75, 25, "Undo", kDefaultFont, kBlack, Centre),
+             kBottomRight),
+    Anchored(
+        Row(DeleteButton, P3, Button, 230, 312, 75, 25, "Delete", kDefaultFont, kBlack, Centre),
+        kBottomRight),
+    Anchored(
+        Row(UndoBackButton, P3, Button, 310, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
+        kBottomRight),
     // After a scan the Details page shows the category's findings for review in place of the
     // text box.
-    Row(FindingsList, P2, ReviewList, 16, 32, 370, 250, "", kDefaultFont, kBlack, Left),
-    Row(TickAllLink, P2, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left, false, false,
-        true),
-    Row(UntickAllLink, P2, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack, Left, false, false,
-        true),
-    Row(IgnoreButton, P2, Button, 190, 312, 99, 25, "Ignore always", kDefaultFont, kBlack, Centre),
+    Anchored(Row(FindingsList, P2, ReviewList, 16, 32, 370, 170, "", kDefaultFont, kBlack, Left),
+             kReviewShare),
+    Anchored(Row(TickAllLink, P2, Link, 20, 290, 0, 0, "Select all", kLink11, kBlack, Left, false,
+                 false, true),
+             kBottomLeft),
+    Anchored(Row(UntickAllLink, P2, Link, 76, 290, 0, 0, "Deselect all", kLink11, kBlack, Left,
+                 false, false, true),
+             kBottomLeft),
+    Anchored(Row(IgnoreButton, P2, Button, 190, 312, 99, 25, "Ignore always", kDefaultFont, kBlack,
+                 Centre),
+             kBottomRight),
+    // Below the review list: the selected finding whole.
+    Anchored(Row(FindingDetails, P2, Memo, 16, 206, 370, 78, "", kDefaultFont, kBlack, Left),
+             kDetailsShare),
+    Start(Row(IgnoredLink, P1, Link, 24, 270, 0, 0, "Ignored items", kLink11, kBlack, Left, false,
+              false, true)),
+    Row(IgnoredHeading, P4, Label, 16, 8, 120, 16, "Ignored items", kHeading, kBlack, Left),
+    Anchored(Row(IgnoredList, P4, LineList, 16, 32, 370, 272, "", kDefaultFont, kBlack, Left),
+             kFill),
+    Anchored(Row(RemoveIgnoredButton, P4, Button, 214, 312, 75, 25, "Remove", kDefaultFont, kBlack,
+                 Centre),
+             kBottomRight),
+    Anchored(
+        Row(IgnoredBackButton, P4, Button, 294, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
+        kBottomRight),
 }};
 
 int ScaleToDpi(int length, int dpi) {
@@ -98,4 +153,22 @@ const ControlSpec* FindSpec(std::string_view name) {
     if (name == ControlName(entry.ctl)) return &entry;
   }
   return nullptr;
+}
+
+Bounds MovedInto(Bounds box, const Bounds& area) {
+  box.left =
+      std::clamp(box.left, area.left, std::max(area.left, area.left + area.width - box.width));
+  box.top = std::clamp(box.top, area.top, std::max(area.top, area.top + area.height - box.height));
+  return box;
+}
+
+Bounds PlaceControl(const ControlSpec& entry, int dpi, int clientWidth, int clientHeight) {
+  const Bounds b = ScaleBounds(BoundsOf(entry), dpi);
+  const int dx = std::max(0, clientWidth - ScaleToDpi(kClientWidth, dpi));
+  const int dy = std::max(0, clientHeight - ScaleToDpi(kClientHeight, dpi));
+  const Anchor& a = entry.anchor;
+  const int left = b.left + dx * a.left / 100;
+  const int top = b.top + dy * a.top / 100;
+  return {left, top, b.left + b.width + dx * a.right / 100 - left,
+          b.top + b.height + dy * a.bottom / 100 - top};
 }

@@ -7,7 +7,8 @@
 
 #include "ui/Controls.h"
 
-enum class Kind { Label, Link, Gauge, Button, Memo, WideMemo, CheckList, ReviewList };
+// LineList: a list of lines with a count beside each, one selected.
+enum class Kind { Label, Link, Gauge, Button, Memo, WideMemo, CheckList, ReviewList, LineList };
 enum class Align { Left, Centre, Right };
 
 struct Font {
@@ -15,6 +16,13 @@ struct Font {
   int height;  // pixels
   bool bold;
   bool underline;
+};
+
+// How a control follows a window larger than its smallest size: each edge moves by this share
+// (in percent) of the extra width or height. {0, 0, 100, 100} fills, {100, 100, 100, 100} keeps
+// to the bottom right corner, {50, 50, 50, 50} stays centred.
+struct Anchor {
+  int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 struct ControlSpec {
@@ -29,6 +37,7 @@ struct ControlSpec {
   bool wordWrap;
   bool verticalCentre;
   bool autoSize;  // width and height follow the text
+  Anchor anchor;
 };
 
 inline constexpr int kClientWidth = 400;
@@ -55,8 +64,14 @@ struct Bounds {
 // A box of the table at dpi. Its edges are scaled, not its width, so that boxes that touch or
 // stand apart at 96 DPI never overlap through rounding.
 Bounds ScaleBounds(const Bounds& at96, int dpi);
+// The box moved the least that puts it wholly inside area; a box larger than the area keeps its
+// top left corner in it.
+Bounds MovedInto(Bounds box, const Bounds& area);
 inline Bounds BoundsOf(const ControlSpec& entry) {
   return {entry.left, entry.top, entry.width, entry.height};
 }
+// Where a control stands at dpi in a client area of clientWidth x clientHeight (never taken as
+// smaller than the table's own size at that dpi).
+Bounds PlaceControl(const ControlSpec& entry, int dpi, int clientWidth, int clientHeight);
 // The control with this name, or nullptr.
 const ControlSpec* FindSpec(std::string_view name);

@@ -31,7 +31,7 @@ constexpr std::array<Caption, 2> kIntroCaptions{{
      ""},
     {Ctl::Slogan, "Info", "Info2", "Just clean registry in a blink of an eye!", ""},
 }};
-constexpr std::array<Caption, 13> kPageCaptions{{
+constexpr std::array<Caption, 17> kPageCaptions{{
     {Ctl::CleanButton, "Buttons", "Clean", "Clean", ""},
     {Ctl::DetailsHeading, "Items", "Details", "Details", ""},
     {Ctl::DetailsBackButton, "Buttons", "Back", "Back", ""},
@@ -45,6 +45,10 @@ constexpr std::array<Caption, 13> kPageCaptions{{
     {Ctl::TickAllLink, "Buttons", "SelectAll", "Select all", ""},
     {Ctl::UntickAllLink, "Buttons", "DeselectAll", "Deselect all", ""},
     {Ctl::IgnoreButton, "Buttons", "IgnoreAlways", "Ignore always", ""},
+    {Ctl::IgnoredLink, "Items", "Ignored", "Ignored items", ""},
+    {Ctl::IgnoredHeading, "Items", "Ignored", "Ignored items", ""},
+    {Ctl::RemoveIgnoredButton, "Buttons", "Remove", "Remove", ""},
+    {Ctl::IgnoredBackButton, "Buttons", "Back", "Back", ""},
 }};
 
 template <typename List>
@@ -75,8 +79,10 @@ void MainForm::CreateForm() {
     } catch (const RegistryError&) {
     }
   }
-  const Position at = PlaceAtCursor(view_.Screen());
-  view_.MoveTo(at.left, at.top);
+  if (!RestoreWindowPlace()) {
+    const Position at = PlaceAtCursor(view_.Screen());
+    view_.MoveTo(at.left, at.top);
+  }
   view_.MakeTopmost();
   advertisedAddress_ = kAdvertisedAddress;
   SetCaptions();
@@ -112,6 +118,8 @@ void MainForm::SetCaptions() {
   view_.SetFindingsColumns(LanguageText("Review", "Problem", "Problem"),
                            LanguageText("Review", "Item", "Item"),
                            LanguageText("Review", "Data", "Data"));
+  view_.SetIgnoredColumns(LanguageText("Review", "Line", "Line of Exclusions.txt"),
+                          LanguageText("Review", "Kept", "Items kept last run"));
   ShowReviewControls(false);
 }
 
@@ -128,6 +136,7 @@ void MainForm::CloseForm(bool& canClose) {
     canClose = false;
     return;
   }
+  SaveWindowPlace();
   FreeLists();
   FinishProgram();
 }
@@ -138,17 +147,20 @@ void MainForm::OnCloseClicked() {
 
 void MainForm::DetailsLinkClick(int category) {
   if (Running) return;
-  if (CategoryCount(category) == 0) {
+  const int count = Reviewing() ? CountReview(category).found : CategoryCount(category);
+  if (count == 0) {
     ShowInformation(LanguageText("Messages", "NothingToView", "You have nothing to view!"));
     return;
   }
   ShowReviewControls(Reviewing());
-  if (Reviewing())
+  if (Reviewing()) {
     ShowReview(category);
-  else
+    ShowReviewCounts();
+  } else {
     view_.FillDetails(CategoryLog(category));
-  view_.SetText(Ctl::DetailsFooter,
-                std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
+    view_.SetText(Ctl::DetailsFooter,
+                  std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
+  }
   view_.BringToFront(Page::Details);
 }
 

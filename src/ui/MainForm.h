@@ -29,6 +29,11 @@ class MainForm : public CleanEngine {
   // The window's close request; canClose is cleared to refuse it.
   void CloseForm(bool& canClose);
 
+  // The Clean/Stop button. In the preview window a Clean only follows a whole scan whose list
+  // was there to review; after that Clean, or after a stop, the button reads "Scan again".
+  void OnCleanClicked();
+  void BeginPreview();
+
   void OnCloseClicked();
   void DetailsLinkClick(int category);
   void OnAdLinkClicked();
@@ -40,6 +45,14 @@ class MainForm : public CleanEngine {
   void OnTickAllClicked();
   void OnUntickAllClicked();
   void OnIgnoreClicked();
+
+  // The review's details pane follows the selected row.
+  void OnFindingSelected(int row);
+
+  // The ignored page.
+  void OpenIgnoredPage();
+  void OnRemoveIgnoredClicked();
+  void OnIgnoredBackClicked();
 
   // The undo page.
   void OpenUndoPage();
@@ -70,6 +83,10 @@ class MainForm : public CleanEngine {
 
  private:
   void SetCaptions();
+  // The place the window had when the user last closed it, kept on a screen; false when none
+  // was kept.
+  bool RestoreWindowPlace();
+  void SaveWindowPlace();
   void FreeLists();
   // After a scan the Details page lists the category's findings for review; otherwise, and
   // after a Clean, its text box shows the category's detail lines.
@@ -78,6 +95,15 @@ class MainForm : public CleanEngine {
   void ShowReview(int category);
   void ShowFindingTicks();
   void TickAllShown(bool ticked);
+  // After a scan: each category's counter reads ticked of found, and the summary and the
+  // Details footer say both; ignored findings are no longer among the found.
+  void ShowReviewCounts();
+  void ShowIgnoredLines();
+  struct ReviewCount {
+    int found = 0;
+    int ticked = 0;
+  };
+  ReviewCount CountReview(int category) const;
   // Undo and Delete share their first steps: nothing while busy or with an empty list; the count
   // of ticked entries (at least 1, the selected one ticked when none was; with none ticked and
   // none selected, only a message saying so); the question. Returns that count once the user
@@ -109,4 +135,9 @@ class MainForm : public CleanEngine {
   // The review list's rows: the findings of the category shown, by their index in Findings().
   std::vector<size_t> rows_;
   int reviewCategory_ = 0;
+  // The ignored page's rows: the file's lines as they were listed.
+  std::vector<Exclusions::Line> ignoredLines_;
+  bool preview_ = false;
+  // The run in progress was stopped by the person.
+  bool stopped_ = false;
 };

@@ -2,6 +2,7 @@
 // default; the Clean that follows repairs the ticked ones. "Ignore always" adds the selected
 // finding to the exclusions file.
 #include "engine/Exclusions.h"
+#include "engine/ReviewRows.h"
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "ui/MainForm.h"
@@ -40,6 +41,7 @@ void MainForm::ShowReview(int category) {
     rows.push_back({ProblemText(f.rule), ItemName(f), DataText(f), ScanReview().Ticked(i)});
   }
   view_.FindingsListFill(rows);
+  view_.SetText(Ctl::FindingDetails, "");
 }
 
 void MainForm::ShowFindingTicks() {
@@ -53,12 +55,14 @@ void MainForm::OnFindingTicked(int row, bool ticked) {
   ScanReview().Tick(rows_[static_cast<size_t>(row)], ticked);
   // Findings that cannot be kept or removed apart from this one follow it.
   ShowFindingTicks();
+  ShowReviewCounts();
 }
 
 void MainForm::TickAllShown(bool ticked) {
   if (Running || !Reviewing()) return;
   for (size_t finding : rows_) ScanReview().Tick(finding, ticked);
   ShowFindingTicks();
+  ShowReviewCounts();
 }
 
 void MainForm::OnTickAllClicked() { TickAllShown(true); }
@@ -88,4 +92,14 @@ void MainForm::OnIgnoreClicked() {
   }
   ScanReview().Ignore(index);
   ShowReview(reviewCategory_);
+  ShowReviewCounts();
+}
+
+void MainForm::OnFindingSelected(int row) {
+  if (!Reviewing() || row < 0 || static_cast<size_t>(row) >= rows_.size()) {
+    view_.SetText(Ctl::FindingDetails, "");
+    return;
+  }
+  view_.SetText(Ctl::FindingDetails,
+                ReviewDetailsText(Findings()[rows_[static_cast<size_t>(row)]]));
 }

@@ -8,7 +8,8 @@ the items gone must be exactly those at or below the EXPECTED lines ("KEY" for a
 """
 import sys
 
-# Wine's own keys, and the user's shell folder values, which Wine rewrites to its own paths
+# Wine's own keys, the program's own settings (the window's place), and the user's shell folder
+# values, which Wine rewrites to its own paths
 # whenever a program asks where a folder is. Wine's 32-bit half keeps its own copies: once a user
 # branch holds Software\Wow6432Node (a real hive does), Wine redirects a 32-bit program's
 # HKCU\Software there, unlike Windows, and its font set-up re-registers the fonts in both.
@@ -17,6 +18,7 @@ NOISE = ("HKEY_CURRENT_USER\\Software\\Wine", "HKEY_LOCAL_MACHINE\\Software\\Win
          "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Fonts",
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags",
+         "HKEY_CURRENT_USER\\Software\\Ostrawin",
          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib")
 
 

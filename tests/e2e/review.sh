@@ -1,22 +1,43 @@
 #!/usr/bin/env bash
-# Choose before Clean in the real preview window, on the safety scenario's planted machine: the
-# scan lists every planted finding with its problem, item and data; a real mouse click on one
-# row's check box unticks it; Clean then removes exactly the expected items but that one. The
-# review list is shot at 96, 144 and 192 DPI.
+# Choose before Clean in the real preview window, on the safety scenario's planted machine, on a
+# 1280x1024 screen: the scan lists every planted finding with its problem, item and data; real
+# mouse clicks untick one row in each of three categories and one item is ignored for good; a
+# problem planted after the scan appears; Clean then removes exactly the expected items but
+# those. At 96, 144 and 192 DPI every dialog lies inside the screen, and the review list and the
+# ignored page are shot at the smallest size and maximised.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
 source "$here/helpers.bash"
-e2e_begin review 900 1920x1200x24
+e2e_begin review 1800 1280x1024x24
 
-# The entry left unticked.
-kept='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxApp1'
-# told: the text of an Information dialog the run ended with, closed; "" when there was none.
+# The three findings left unticked (category, a text only its row's item holds, the exported
+# item), and the startup value ignored for good.
+unticked=(
+  '4|Uninstall\KvxApp1|HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxApp1'
+  '2|{KVX-C2}\TypeLib|HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID\{KVX-C2}\TypeLib'
+  '5|value "File [1]"|HKEY_CURRENT_USER\Software\Kvx App\Recent	File [1]'
+)
+run_key='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
+ignored="$run_key, value \"KvxGone2\""
+# A startup value planted after the scan: the Clean leaves it and says so.
+late_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+# told: sets $end to the text of an Information dialog the run ended with, and closes it; "" when
+# there was none. A dialog shown must lie wholly inside the 1280x1024 screen.
 told() {
   sleep 1
+  end=""
   drv no-dialog Information && return
-  drv dialog Information | paste -sd' '
+  local w h x y
+  IFS='x+' read -r w h x y <<<"$(drv dialog-rect Information)"
+  ok "the dialog (${w}x$h at $x,$y) lies inside the screen" \
+    test "$x" -ge 0 -a "$y" -ge 0 -a $((x + w)) -le 1280 -a $((y + h)) -le 1024
+  end=$(drv dialog Information | paste -sd' ')
   drv press Information 1 >/dev/null
+}
+# shot_window NAME: the main window alone.
+shot_window() {
+  import -window root -crop "$(drv window-rect)" +repage "$shots/$1.png" && echo "  shot $shots/$1.png"
 }
 
 # scan_in_preview: starts the preview window and runs its scan.
@@ -26,7 +47,8 @@ scan_in_preview() {
   expect "the button scans" "$(drv text CleanButton)" "Scan"
   drv click CleanButton
   drv wait-text ProgressLabel "problems found" 600000 >/dev/null
-  expect "nothing reported" "$(told)" ""
+  told
+  expect "nothing reported" "$end" ""
 }
 # review_rows: every category's review list, one row a line (ticked, selected, the columns).
 review_rows() {
@@ -39,16 +61,48 @@ review_rows() {
     sleep 1
   done
 }
-
+# untick K TEXT: a real mouse click on the check box of the one row of category K whose item
+# holds TEXT; that row alone is then unticked and the counter follows.
+untick() {
+  drv click "DetailsLink$1"
+  sleep 1
+  local items row
+  items=$(drv list FindingsList | cut -f4)
+  row=$(grep -nF -- "$2" <<<"$items" | cut -d: -f1)
+  expect "one row of category $1 holds $2" "$(wc -w <<<"$row")" 1
+  ok "a real click on its check box" drv click-check FindingsList "$((row - 1))"
+  sleep 1
+  expect "that row alone unticked" "$(drv list FindingsList | awk -F'\t' '$1 == 0 {print $4}')" \
+    "$(sed -n "${row}p" <<<"$items")"
+  local n
+  n=$(wc -l <<<"$items")
+  expect "the counter follows the tick" "$(drv text "Counter$1")" "$((n - 1)) of $n"
+  drv click DetailsBackButton
+  sleep 1
+}
+# maximise: the window fills the screen (its frame may stand a few pixels past the edges).
+maximise() {
+  drv maximise
+  sleep 2
+  local w h x y
+  IFS='x+' read -r w h x y <<<"$(drv window-rect)"
+  ok "maximised, the window (${w}x$h) fills the screen" test "$w" -ge 1280 -a "$h" -ge 990
+}
 echo "=== base prefix"
 make_base "$work/base"
+# Without a window manager a maximised window keeps its old place on the X screen: the programs
+# run in a desktop of Wine's own the size of the screen, where maximising works as on Windows.
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1280x1024"\r\n\r\n' >"$work/base/drive_c/klarvex/desktop.reg"
+(cd "$work/base/drive_c" && WINEPREFIX=$work/base HOME=$work/base/home timeout 60 "$wine64" regedit /s 'C:\klarvex\desktop.reg')
+WINEPREFIX=$work/base wineserver -w
 planted=$work/planted.reg
 reg_from_text "$here/safety-planted.txt" "$planted"
 
-echo "=== the review list at 96 DPI: untick one finding by a click on its check box, then Clean"
+echo "=== at 96 DPI: untick in three categories, ignore one value, plant a late one, then Clean"
 use_prefix review "$planted"
-export_all before
 scan_in_preview
+timeout 60 "$wine64" reg add "$late_key" /v KvxLate /d 'C:\Gone\late.exe' /f >/dev/null
+export_all before
 rows=$(review_rows)
 # Each planted problem with its columns: problem, item, data (a fresh prefix adds its own
 # orphan extensions .dll and .xsl).
@@ -57,27 +111,69 @@ while IFS= read -r row; do
 done <"$here/review-listed.txt"
 expect "every row ticked, with a problem and an item" \
   "$(awk -F'\t' '$1 != 1 || $3 == "" || $4 == ""' <<<"$rows")" ""
+kept=()
+for u in "${unticked[@]}"; do
+  IFS='|' read -r k text item <<<"$u"
+  untick "$k" "$text"
+  kept+=(-e "$item")
+done
 drv click DetailsLink4
 sleep 1
-row=$(($(drv list FindingsList | cut -f4 | grep -nxF -- "$kept" | cut -d: -f1) - 1))
-ok "a real click on the check box of row $row" drv click-check FindingsList "$row"
+shot_window review-96-dpi
+step=$(drv scroll-right FindingsList)
+ok "a click on the list's scroll arrow moves a few characters ($step px)" test "${step:-0}" -ge 16
+drv click DetailsBackButton
 sleep 1
-expect "that row alone unticked" "$(drv list FindingsList | awk -F'\t' '$1 == 0 {print $4}')" "$kept"
-shot review-96-dpi
+drv click DetailsLink3
+sleep 1
+row=$(($(drv list FindingsList | cut -f4 | grep -nxF -- "$ignored" | cut -d: -f1) - 1))
+drv select FindingsList "$row"
+drv click IgnoreButton
+drv press Confirmation 1
+sleep 1
+expect "the ignored value leaves the list" "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignored")" "0"
 drv click DetailsBackButton
 run_clean
-expect "nothing appeared after the scan" "$(told)" ""
+told
+ok "the late value is told as appeared after the scan, by name" \
+  grep -qF "1 problems appeared after the scan and were left; scan again to review them. HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run, value \"KvxLate\"" <<<"$end"
+ok "the ignored line is named" \
+  grep -qF "Exclusions.txt kept these items out of the run: line 8: $ignored (1 item)" <<<"$end"
+expect "the button then scans again" "$(drv text CleanButton)" "Scan again"
+echo "=== the ignored page lists the line and takes it back out"
+drv click IgnoredLink
+sleep 1
+expect "the ignored page lists the line" "$(drv list IgnoredList | cut -f3)" "$ignored"
+shot_window ignored-96-dpi
+maximise
+shot ignored-96-dpi-max
+drv select IgnoredList 0
+drv click RemoveIgnoredButton
+drv press Confirmation 1
+sleep 1
+expect "and takes it out" "$(drv list IgnoredList)" ""
+drv click IgnoredBackButton
 drv close
 ok "window closes" drv wait-gone 20000
 export_all cleaned
-grep -vxF -- "$kept" "$here/safety-expected.txt" >"$work/expected-but-kept.txt"
-ok "exactly the expected items are gone but the unticked one" \
+grep -vxF "${kept[@]}" -e "$run_key	KvxGone2" "$here/safety-expected.txt" >"$work/expected-but-kept.txt"
+ok "exactly the expected items are gone but the unticked, the ignored and the late ones" \
   compare before cleaned "$work/expected-but-kept.txt"
-ok "the unticked entry stays" timeout 60 "$wine64" reg query "$kept"
+ok "the ignored value stays" timeout 60 "$wine64" reg query "$run_key" /v KvxGone2 >/dev/null
+ok "the late value stays" timeout 60 "$wine64" reg query "$late_key" /v KvxLate >/dev/null
+scan_in_preview
+drv click DetailsLink3
+sleep 1
+expect "the next scan lists the ignored value again" \
+  "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignored")" "1"
+ok "the window opens maximised as it was closed" test "$(drv window-rect | cut -dx -f1)" -ge 1280
+shot review-96-dpi-max
+drv close
+ok "window closes" drv wait-gone 20000
 finish_prefix
 
 for dpi in 144 192; do
-  echo "=== the review list at $dpi DPI"
+  echo "=== the review list and the ignored page at $dpi DPI"
   printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' \
     "$dpi" >"$work/dpi.reg"
   use_prefix "dpi$dpi" "$work/dpi.reg"
@@ -89,7 +185,31 @@ for dpi in 144 192; do
   sleep 1
   expect "the review list in front at $dpi DPI" "$(drv visible FindingsList)" "1"
   expect "and the text box behind" "$(drv visible DetailsList)" "0"
-  shot "review-$dpi-dpi"
+  shot_window "review-$dpi-dpi"
+  drv click DetailsBackButton
+  sleep 1
+  printf '%s\r\n' "$ignored" >>"$(undo_dir)/Exclusions.txt"
+  run_clean
+  told
+  ok "the end names the ignored line" grep -qF "$ignored (1 item)" <<<"$end"
+  drv click IgnoredLink
+  sleep 2
+  expect "the ignored page lists the line at $dpi DPI" "$(drv list IgnoredList | cut -f3)" "$ignored"
+  shot_window "ignored-$dpi-dpi"
+  maximise
+  shot "ignored-$dpi-dpi-max"
+  drv click IgnoredBackButton
+  sleep 1
+  # The Clean repaired them all: planted again for a maximised list to show.
+  timeout 60 "$wine64" regedit /s 'C:\klarvex\planted.reg'
+  drv click CleanButton
+  # The summary of the Clean before also reads "problems found": the button tells the scan's end.
+  drv wait-text CleanButton Clean 600000 >/dev/null
+  told
+  drv click DetailsLink2
+  sleep 1
+  expect "the review list maximised at $dpi DPI" "$(drv visible FindingsList)" "1"
+  shot "review-$dpi-dpi-max"
   drv close
   ok "window closes" drv wait-gone 20000
   finish_prefix

@@ -31,6 +31,12 @@ class RecordingView : public FormView {
   std::map<Ctl, bool> shown;
   std::vector<FindingRow> findings;
   int findingSelected = -1;
+  std::vector<IgnoredRow> ignored;
+  int ignoredSelected = -1;
+  // The window's place, one 1280 x 1024 screen with a task bar below, and the smallest frame.
+  WindowPlace place{{100, 50, 406, 374}, false};
+  Bounds workArea{0, 0, 1280, 994};
+  Bounds smallest{0, 0, 406, 374};
   int gauge = 0;
   bool gaugeVisible = false;
   Page front = Page::Start;
@@ -63,6 +69,12 @@ class RecordingView : public FormView {
     findings.at(static_cast<size_t>(row)).ticked = on;
   }
   int FindingsListSelected() override { return findingSelected; }
+  void SetIgnoredColumns(const std::string&, const std::string&) override {}
+  void IgnoredListFill(const std::vector<IgnoredRow>& rows) override {
+    ignored = rows;
+    ignoredSelected = -1;
+  }
+  int IgnoredListSelected() override { return ignoredSelected; }
   void SetGauge(int percent, bool visible) override {
     gauge = percent;
     gaugeVisible = visible;
@@ -92,6 +104,13 @@ class RecordingView : public FormView {
   ScreenMetrics Screen() override { return screen; }
   void MoveTo(int left, int top) override {
     log.push_back("move " + std::to_string(left) + "," + std::to_string(top));
+  }
+  WindowPlace Placement() override { return place; }
+  Bounds WorkAreaNear(const Bounds&) override { return workArea; }
+  Bounds SmallestFrame() override { return smallest; }
+  void PlaceWindow(const WindowPlace& p) override {
+    place = p;
+    log.push_back("place " + std::to_string(p.frame.left) + "," + std::to_string(p.frame.top));
   }
   void MakeTopmost() override { log.push_back("topmost"); }
   uintptr_t OwnerHandle() override { return 0x1234; }

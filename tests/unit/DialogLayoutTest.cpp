@@ -107,4 +107,43 @@ TEST(DialogLayout, TheLongestReportsGrowToShowEveryLineOrScroll) {
     EXPECT_NEAR(close.left + close.width / 2, fit.clientWidth / 2, 2);
   }
 }
+
+// On a 1280x1024 screen at each scale, every dialog, short or grown, lies wholly inside the work
+// area wherever the main window is, centred on it when there is room, its text above its buttons.
+TEST(DialogLayout, EveryDialogStaysInsideTheWorkAreaAtEveryScale) {
+  const Bounds work{0, 0, 1280, 1024};
+  const std::string texts[] = {
+      "Cancel operation?", "Exclusions.txt kept these items out of the run: line 8: " + Names(1)[0],
+      runmsg::NotRemoved(Names(30)), std::string(300, 'x')};
+  for (int dpi : {96, 144, 192}) {
+    // A caption bar and borders roughly as Windows draws them at this scale.
+    const int sides = ScaleToDpi(16, dpi);
+    const int caption = ScaleToDpi(39, dpi);
+    const Bounds smallest = ScaleBounds({0, 0, 400, 345}, dpi);
+    const Bounds owners[] = {
+        {440, 340, smallest.width, smallest.height},
+        {1280 - smallest.width, 1024 - smallest.height, smallest.width, smallest.height},
+        {-300, -40, smallest.width, smallest.height},
+        work};
+    for (const std::string& text : texts) {
+      const DialogFit fit = FitDialogText(Monospace(text, dpi), dpi, work.width, work.height);
+      const Bounds close = PlaceDialogButton(kInformationButton, fit, dpi);
+      EXPECT_LE(fit.text.top + fit.text.height, close.top);
+      EXPECT_LE(close.top + close.height, fit.clientHeight);
+      for (const Bounds& owner : owners) {
+        SCOPED_TRACE(testing::Message() << dpi << " DPI, owner at " << owner.left << ","
+                                        << owner.top << ": " << text.substr(0, 20));
+        const Bounds at =
+            PlaceDialog(owner, fit.clientWidth + sides, fit.clientHeight + caption, work);
+        EXPECT_GE(at.left, work.left);
+        EXPECT_GE(at.top, work.top);
+        EXPECT_LE(at.left + at.width, work.left + work.width);
+        EXPECT_LE(at.top + at.height, work.top + work.height);
+        if (owner.left >= 0 && at.width <= owner.width) {
+          EXPECT_NEAR(at.left + at.width / 2, owner.left + owner.width / 2, 1);
+        }
+      }
+    }
+  }
+}
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/LanguageFile.h"
 #include "platform/RegistryOps.h"
+#include "support/FormTest.h"
 #include "support/RecordingView.h"
 #include "support/SimFixture.h"
 #include "ui/MainForm.h"
@@ -61,6 +62,10 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
       "text TickAllLink=Select all",
       "text UntickAllLink=Deselect all",
       "text IgnoreButton=Ignore always",
+      "text IgnoredLink=Ignored items",
+      "text IgnoredHeading=Ignored items",
+      "text RemoveIgnoredButton=Remove",
+      "text IgnoredBackButton=Back",
   };
   EXPECT_EQ(view.log, expected);
   EXPECT_EQ(view.front, Page::Start);
@@ -297,21 +302,34 @@ TEST(Layout, ScalingKeepsTheTableAt96AndNoTwoControlsOfAPageOverlapAtAnyScale) {
     return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
            b.top < a.top + a.height;
   };
+  // The smallest window and a window maximised on a 1280 x 1024 screen.
   for (int dpi : {kBaseDpi, 120, 144, 168, 192, 240}) {
-    SCOPED_TRACE(dpi);
-    const int width = ScaleToDpi(kClientWidth, dpi);
-    const int height = ScaleToDpi(kClientHeight, dpi);
-    for (const ControlSpec& a : kLayout) {
-      const Bounds scaled = ScaleBounds(BoundsOf(a), dpi);
-      EXPECT_LE(scaled.left + scaled.width, width) << ControlName(a.ctl);
-      EXPECT_LE(scaled.top + scaled.height, height) << ControlName(a.ctl);
-      for (const ControlSpec& b : kLayout) {
-        if (&a == &b || a.page != b.page || ShownInsteadOfEachOther(a.ctl, b.ctl)) continue;
-        EXPECT_FALSE(overlap(scaled, ScaleBounds(BoundsOf(b), dpi)))
-            << ControlName(a.ctl) << " and " << ControlName(b.ctl);
+    for (const auto& [width, height] :
+         {std::pair{ScaleToDpi(kClientWidth, dpi), ScaleToDpi(kClientHeight, dpi)},
+          std::pair{1280, 960}}) {
+      SCOPED_TRACE(std::to_string(dpi) + " dpi, " + std::to_string(width));
+      for (const ControlSpec& a : kLayout) {
+        const Bounds placed = PlaceControl(a, dpi, width, height);
+        EXPECT_GE(placed.left, 0) << ControlName(a.ctl);
+        EXPECT_LE(placed.left + placed.width, std::max(width, ScaleToDpi(kClientWidth, dpi)))
+            << ControlName(a.ctl);
+        EXPECT_LE(placed.top + placed.height, std::max(height, ScaleToDpi(kClientHeight, dpi)))
+            << ControlName(a.ctl);
+        for (const ControlSpec& b : kLayout) {
+          if (&a == &b || a.page != b.page || ShownInsteadOfEachOther(a.ctl, b.ctl)) continue;
+          EXPECT_FALSE(overlap(placed, PlaceControl(b, dpi, width, height)))
+              << ControlName(a.ctl) << " and " << ControlName(b.ctl);
+        }
       }
     }
   }
+  // Larger, the lists take the room and the buttons keep to the corner.
+  const Bounds list = PlaceControl(LayoutOf(Ctl::FindingsList), 144, 1280, 960);
+  const Bounds pane = PlaceControl(LayoutOf(Ctl::FindingDetails), 144, 1280, 960);
+  const Bounds back = PlaceControl(LayoutOf(Ctl::DetailsBackButton), 144, 1280, 960);
+  EXPECT_GT(list.width, 1200);
+  EXPECT_GT(pane.height, 250);
+  EXPECT_EQ(back.left + back.width, ScaleToDpi(369, 144) + 1280 - ScaleToDpi(kClientWidth, 144));
   EXPECT_EQ(ScaleToDpi(13, 120), 16);  // 16.25
   EXPECT_EQ(ScaleToDpi(11, 144), 17);  // 16.5 rounds up
   EXPECT_EQ(ScaleToDpi(-13, 144), -20);
@@ -327,3 +345,47 @@ TEST(Layout, RowsFollowTheControlOrderAndStayInsideTheClientArea) {
     EXPECT_LE(entry.top + entry.height, kClientHeight);
   }
 }
+
+namespace {
+using WindowPlaceTest = FormTest;
+
+TEST_F(WindowPlaceTest, TheClosedWindowsPlaceIsKeptAndBroughtBackOntoTheScreen) {
+  form.CreateForm();
+  view.place = {{300, 200, 900, 700}, true};
+  bool canClose = true;
+  form.CloseForm(canClose);
+  RecordingView next;
+  MainForm again{next};
+  again.CreateForm();
+  EXPECT_EQ(next.place, (WindowPlace{{300, 200, 900, 700}, true}));
+  EXPECT_EQ(next.log.front(), "place 300,200");
+
+  struct Case {
+    const char* kept;
+    Bounds expected;  // {} when the window is placed at the cursor instead
+  };
+  const Case cases[] = {
+      {"5000 4000 406 374 0", {874, 620, 406, 374}},  // off every screen
+      {"-2000 10 500 400 0", {0, 10, 500, 400}},
+      {"1150 10 500 400 0", {1150, 10, 500, 400}},  // its title bar still shows
+      {"10 -30 500 400 0", {10, 0, 500, 400}},      // its title bar above the screen
+      {"0 0 3000 2000 0", {0, 0, 1280, 994}},       // larger than the work area
+      {"20 20 100 100 0", {20, 20, 406, 374}},      // smaller than the smallest
+      {"20 20 100", {}},
+      {"20 x 100 100 0", {}},
+      {"20 20 0 100 0", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kept);
+    PutString(RootKey::CurrentUser, "Software\\Ostrawin\\Klarvex", "Window", c.kept);
+    RecordingView other;
+    MainForm form3{other};
+    form3.CreateForm();
+    if (c.expected.width == 0) {
+      EXPECT_EQ(other.log.front(), "move 100,50");
+    } else {
+      EXPECT_EQ(other.place.frame, c.expected);
+    }
+  }
+}
+}  // namespace

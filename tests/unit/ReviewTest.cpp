@@ -6,6 +6,7 @@
 
 #include "engine/Exclusions.h"
 #include "platform/LanguageFile.h"
+#include "platform/TextFile.h"
 #include "support/FormTest.h"
 #include "unit/SafetyMachine.h"
 
@@ -15,7 +16,8 @@ const std::string kApp =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1";
 const std::string kRecent = "HKEY_CURRENT_USER\\Software\\Kvx App\\Recent, value \"File [1]\"";
 const std::string kAppeared =
-    "1 problems appeared after the scan and were left; scan again to review them.";
+    "1 problems appeared after the scan and were left; scan again to review them.\n"
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run, value \"KvxNew\"";
 
 struct Outcome {
   std::set<std::string> before, after, restored;
@@ -168,6 +170,148 @@ TEST_F(ReviewPage, ListsTheCategoryTicksTogetherWhatGoesTogetherAndIgnoresForGoo
   EXPECT_EQ(dialogs.information.shown,
             std::vector<std::string>{"Exclusions.txt kept these items out of the run:\nline 8: "
                                      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.kvxr (2 items)"});
+}
+
+}  // namespace
+
+namespace {
+
+using PreviewButton = FormTest;
+
+const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// Counts follow every choice; the Clean repairs the ticked only, and the button then scans.
+TEST_F(PreviewButton, CountsFollowTheTicksAndAfterItsCleanTheButtonScansAgain) {
+  for (const char* entry : {"KvxA", "KvxB", "KvxC"}) {
+    PutString(RootKey::LocalMachine, kUninstall + entry, "DisplayName", entry);
+  }
+  form.CreateForm();
+  form.BeginPreview();
+  form.OnCleanClicked();
+  const auto counts = [&] {
+    return view.texts[Ctl::Counter4] + " | " + view.texts[Ctl::ProgressLabel] + " | " +
+           view.texts[Ctl::DetailsFooter];
+  };
+  form.DetailsLinkClick(4);
+  EXPECT_EQ(counts(),
+            "3 of 3 | Summary:  3 problems found, 3 ticked. | 3 problems found, 3 "
+            "ticked.");
+  form.OnFindingTicked(0, false);
+  EXPECT_EQ(counts(),
+            "2 of 3 | Summary:  3 problems found, 2 ticked. | 3 problems found, 2 "
+            "ticked.");
+  form.OnUntickAllClicked();
+  EXPECT_EQ(view.texts[Ctl::Counter4], "0 of 3");
+  form.OnTickAllClicked();
+  EXPECT_EQ(view.texts[Ctl::Counter4], "3 of 3");
+  view.findingSelected = 1;
+  dialogs.confirmation.presses = {1};
+  form.OnIgnoreClicked();
+  form.OnFindingTicked(1, false);
+  EXPECT_EQ(counts(),
+            "1 of 2 | Summary:  2 problems found, 1 ticked. | 2 problems found, 1 "
+            "ticked.");
+
+  form.OnCleanClicked();
+  EXPECT_EQ(form.LastRun(), RunMode::Clean);
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxB"));
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxC"));
+  EXPECT_FALSE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Scan again");
+  // Pressed again it scans: the unticked entry is offered again, nothing is removed.
+  form.OnCleanClicked();
+  EXPECT_EQ(form.LastRun(), RunMode::Scan);
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxC"));
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Clean");
+  EXPECT_EQ(view.texts[Ctl::Counter4], "1 of 1");
+}
+
+TEST_F(PreviewButton, AStoppedScanIsNeverFollowedByAClean) {
+  PutString(RootKey::LocalMachine, kUninstall + "KvxA", "DisplayName", "A");
+  form.CreateForm();
+  form.BeginPreview();
+  view.onPump = [&](int pump) {
+    if (pump != 1) return;
+    dialogs.confirmation.presses = {1};
+    form.OnCleanClicked();
+  };
+  form.OnCleanClicked();
+  view.onPump = nullptr;
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Scan again");
+  form.OnCleanClicked();
+  EXPECT_EQ(form.LastRun(), RunMode::Scan);
+  EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
+}
+
+}  // namespace
+
+namespace {
+
+using IgnoredPage = FormTest;
+
+// The page lists the file's lines with the last run's counts; taking one out leaves every other
+// byte of the file as it was, in its own encoding.
+TEST_F(IgnoredPage, ListsTheLinesAndTakesTheChosenOneOutLeavingTheRestAsItWas) {
+  const std::string path = UndoDir() + kExclusionsFileName;
+  const std::u16string head = u"# n\u00e9\r\nHKEY_CURRENT_USER\\Software\\Kvx One\r\n";
+  const std::u16string tail = u"  HKEY_LOCAL_MACHINE\\SOFTWARE\\Kvx Three \r\nnot a line";
+  const std::u16string taken = u"HKEY_CURRENT_USER\\Software\\Kvx Two\n";
+  const std::vector<Bytes> files = {Utf16File(head + taken + tail), {0xEF, 0xBB, 0xBF}, {}};
+  form.CreateForm();
+  for (size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(i);
+    Bytes start = files[i];
+    if (i > 0) {
+      const Bytes text = EncodedLike(start.empty() ? Bytes{'x'} : start, head + taken + tail);
+      start.insert(start.end(), text.begin(), text.end());
+    }
+    sim.files.PutFile(path, std::string(start.begin(), start.end()));
+    form.OpenIgnoredPage();
+    EXPECT_EQ(view.front, Page::Ignored);
+    ASSERT_EQ(view.ignored.size(), 4u);
+    EXPECT_EQ(view.ignored[1].line, "HKEY_CURRENT_USER\\Software\\Kvx Two");
+    EXPECT_EQ(view.ignored[3].line, "not a line");
+
+    view.ignoredSelected = 1;
+    dialogs.confirmation.presses = {2};
+    form.OnRemoveIgnoredClicked();
+    EXPECT_EQ(view.ignored.size(), 4u);
+    dialogs.confirmation.presses = {1};
+    form.OnRemoveIgnoredClicked();
+    ASSERT_EQ(view.ignored.size(), 3u);
+    EXPECT_EQ(view.ignored[1].line, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kvx Three");
+    Bytes now;
+    ASSERT_TRUE(sim.files.ReadAll(path, now));
+    Bytes expected(start.begin(), start.end());
+    const Bytes before = EncodedLike(start.empty() ? Bytes{'x'} : start, head);
+    const Bytes cut = EncodedLike(start.empty() ? Bytes{'x'} : start, taken);
+    const size_t at = (i == 0 ? 2 : i == 1 ? 3 : 0) + before.size();
+    expected.erase(expected.begin() + static_cast<long>(at),
+                   expected.begin() + static_cast<long>(at + cut.size()));
+    EXPECT_EQ(now, expected);
+  }
+  // A line changed since it was listed is not taken out.
+  view.ignoredSelected = 0;
+  sim.files.PutFile(path, "HKEY_CURRENT_USER\\Software\\Other\r\n");
+  dialogs.confirmation.presses = {1};
+  dialogs.information.shown.clear();
+  form.OnRemoveIgnoredClicked();
+  EXPECT_EQ(dialogs.information.shown.size(), 1u);
+  EXPECT_TRUE(sim.files.Exists(path));
+}
+
+// The count beside a line is what it kept in the last run.
+TEST_F(IgnoredPage, ShowsWhatEachLineKeptInTheLastRun) {
+  PutString(RootKey::LocalMachine, kUninstall + "KvxA", "DisplayName", "A");
+  sim.files.PutFile(
+      UndoDir() + kExclusionsFileName,
+      "HKEY_LOCAL_MACHINE\\" + kUninstall + "KvxA\r\nHKEY_CURRENT_USER\\Software\\X\r\n");
+  form.CreateForm();
+  form.Run(RunMode::Scan);
+  form.OpenIgnoredPage();
+  ASSERT_EQ(view.ignored.size(), 2u);
+  EXPECT_EQ(view.ignored[0].kept, "1");
+  EXPECT_EQ(view.ignored[1].kept, "0");
 }
 
 }  // namespace

@@ -175,8 +175,6 @@ void Win32Dialog::Layout(UINT dpi) {
   if (now.right - now.left == frame.cx && now.bottom - now.top == frame.cy) return;
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  // A dialog that changed its size is centred over the main window again.
-  placed_ = false;
 }
 
 Win32Dialog::~Win32Dialog() {
@@ -199,36 +197,34 @@ void Win32Dialog::SetInfoText(const std::string& text) {
   HWND label = GetDlgItem(hwnd_, kDialogInfoLabelId);
   SetWindowTextA(label, text.c_str());
   Layout(WindowDpi(owner_ != nullptr ? owner_ : hwnd_));
+  // A new text while showing: centred again for its size.
+  if (showing_) Place();
   InvalidateRect(label, nullptr, TRUE);
 }
 
-void Win32Dialog::PlaceFirstTime() {
+// Each showing centres the dialog on the main window as it is now (moved, resized or
+// maximised since), inside that screen's work area.
+void Win32Dialog::Place() {
   RECT own{};
   if (owner_ == nullptr || !GetWindowRect(owner_, &own))
     SetRect(&own, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   RECT self{};
   GetWindowRect(hwnd_, &self);
-  const int width = self.right - self.left;
-  const int height = self.bottom - self.top;
-  int left = own.left + ((own.right - own.left) - width) / 2;
-  int top = own.top + ((own.bottom - own.top) - height) / 2;
-  // A grown dialog stays on its screen even when the main window is near an edge.
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoA(MonitorFromRect(&own, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    const RECT& work = monitor.rcWork;
-    left =
-        std::max(static_cast<int>(work.left), std::min(left, static_cast<int>(work.right) - width));
-    top =
-        std::max(static_cast<int>(work.top), std::min(top, static_cast<int>(work.bottom) - height));
-  }
-  SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  placed_ = true;
+  monitor.rcWork = own;
+  GetMonitorInfoA(MonitorFromRect(&own, MONITOR_DEFAULTTONEAREST), &monitor);
+  const auto bounds = [](const RECT& r) {
+    return Bounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  const Bounds at = PlaceDialog(bounds(own), self.right - self.left, self.bottom - self.top,
+                                bounds(monitor.rcWork));
+  SetWindowPos(hwnd_, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Dialog::ShowModal() {
   if (hwnd_ == nullptr || showing_) return;
-  if (!placed_) PlaceFirstTime();
+  Place();
   showing_ = true;
   if (owner_ != nullptr) EnableWindow(owner_, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
@@ -319,9 +315,7 @@ LRESULT Win32Dialog::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      const bool placed = placed_;
       Layout(HIWORD(wParam));
-      placed_ = placed;
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
     }

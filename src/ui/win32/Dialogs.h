@@ -49,7 +49,7 @@ class Win32Dialog : public DialogView {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Route(UINT msg, WPARAM wParam, LPARAM lParam);
   void DrawInfoLabel(const DRAWITEMSTRUCT& item) const;
-  void PlaceFirstTime();
+  void Place();
   // Sizes the text box, the buttons and the window for the text and dpi.
   void Layout(UINT dpi);
   void SetFonts(UINT dpi);
@@ -64,7 +64,6 @@ class Win32Dialog : public DialogView {
   DialogFit fit_;
   std::vector<DialogControl> buttons_;
   bool showing_ = false;
-  bool placed_ = false;
 };
 
 // Creates the two process-wide dialogs over the main window and binds them to InfoBox and

@@ -12,11 +12,9 @@
 namespace {
 constexpr const char* kFormClass = kWindowClass;
 constexpr const char* kPageClass = "KlarvexPage";
-constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 // Pages are created in this order, so that the start page lies in front.
-constexpr Page kPageOrder[] = {Page::Details, Page::Undo, Page::Start};
+constexpr Page kPageOrder[] = {Page::Details, Page::Undo, Page::Ignored, Page::Start};
 
 using Handler = void (MainForm::*)();
 struct Click {
@@ -38,6 +36,20 @@ constexpr Click kClicks[] = {
     {Ctl::TickAllLink, &MainForm::OnTickAllClicked},
     {Ctl::UntickAllLink, &MainForm::OnUntickAllClicked},
     {Ctl::IgnoreButton, &MainForm::OnIgnoreClicked},
+    {Ctl::IgnoredLink, &MainForm::OpenIgnoredPage},
+    {Ctl::RemoveIgnoredButton, &MainForm::OnRemoveIgnoredClicked},
+    {Ctl::IgnoredBackButton, &MainForm::OnIgnoredBackClicked},
+};
+
+// Escape on a page presses its Back button.
+struct BackButton {
+  Page page;
+  Ctl button;
+};
+constexpr BackButton kBackButtons[] = {
+    {Page::Details, Ctl::DetailsBackButton},
+    {Page::Undo, Ctl::UndoBackButton},
+    {Page::Ignored, Ctl::IgnoredBackButton},
 };
 
 constexpr int kFindingColumns = 3;
@@ -51,6 +63,28 @@ constexpr ULONGLONG kPumpIntervalMs = 4;
 DWORD EditStyle() {
   return WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
          ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+}
+
+// Characters a click on the review list's horizontal scroll arrow moves; the list view itself
+// moves one pixel in report view.
+constexpr int kScrollStepChars = 4;
+
+LRESULT CALLBACK ReviewListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                DWORD_PTR) {
+  const int part = LOWORD(wParam);
+  if (message == WM_HSCROLL && lParam == 0 && (part == SB_LINELEFT || part == SB_LINERIGHT)) {
+    TEXTMETRICA metrics{};
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    const int step = std::max(1, static_cast<int>(metrics.tmAveCharWidth) * kScrollStepChars);
+    SendMessageA(list, LVM_SCROLL, static_cast<WPARAM>(part == SB_LINELEFT ? -step : step), 0);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(list, &ReviewListProc, id);
+  return DefSubclassProc(list, message, wParam, lParam);
 }
 
 std::string Join(const TextList& lines) {
@@ -95,7 +129,11 @@ bool MainWindow::Create(HINSTANCE instance) {
                           CW_USEDEFAULT, frame.cx, frame.cy, nullptr, nullptr, instance, this);
   if (hwnd_ == nullptr) return false;
   CreateControls(instance);
-  ApplyDpi(WindowDpi(hwnd_));
+  const UINT dpi = WindowDpi(hwnd_);
+  const SIZE smallest = SmallestFrameSize(dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, smallest.cx, smallest.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyDpi(dpi);
   form_.CreateForm();
   return true;
 }
@@ -114,38 +152,44 @@ void MainWindow::CreateControls(HINSTANCE instance) {
   BringToFront(Page::Start);
 }
 
-// Every position, size and font of the table at dpi; the client area keeps the window's own
-// place on the screen.
+// Every font of the table at dpi, and the controls laid out again.
 void MainWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   ShowAppIcon(hwnd_, dpi);
-  const int scale = static_cast<int>(dpi);
-  const SIZE frame =
-      FrameSizeForClient(ScaleToDpi(kClientWidth, scale), ScaleToDpi(kClientHeight, scale),
-                         kFormStyle, kFormExStyle, dpi);
-  SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  for (HWND page : pages_) {
-    SetWindowPos(page, nullptr, 0, 0, ScaleToDpi(kClientWidth, scale),
-                 ScaleToDpi(kClientHeight, scale), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
   for (const ControlSpec& entry : kLayout) {
     const auto index = static_cast<size_t>(entry.ctl);
-    HWND hwnd = controls_[index];
     HFONT old = fonts_[index];
     fonts_[index] = CreateFontForDpi(entry.font, dpi);
     labels_[index].font = fonts_[index];
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index]), TRUE);
+    SendMessageA(controls_[index], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[index]), TRUE);
     if (old != nullptr) DeleteObject(old);
-    const Bounds b = ScaleBounds(BoundsOf(entry), scale);
+  }
+  LayOut();
+}
+
+// The pages fill the client area and each control stands where its anchors put it.
+void MainWindow::LayOut() {
+  RECT client{0, 0, 0, 0};
+  GetClientRect(hwnd_, &client);
+  const int scale = static_cast<int>(dpi_);
+  clientWidth_ = std::max(static_cast<int>(client.right), ScaleToDpi(kClientWidth, scale));
+  clientHeight_ = std::max(static_cast<int>(client.bottom), ScaleToDpi(kClientHeight, scale));
+  for (HWND page : pages_) {
+    SetWindowPos(page, nullptr, 0, 0, clientWidth_, clientHeight_,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (const ControlSpec& entry : kLayout) {
+    HWND hwnd = Control(entry.ctl);
+    const Bounds b = PlaceControl(entry, scale, clientWidth_, clientHeight_);
     SetWindowPos(hwnd, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
     FitToText(entry);
-    if (entry.kind == Kind::CheckList) {
-      const int column = b.width - MetricForDpi(SM_CXVSCROLL, dpi) - ScaleToDpi(4, scale);
-      SendMessageA(hwnd, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(column, 0));
-    }
+    if (entry.kind == Kind::CheckList || entry.kind == Kind::LineList) FitListColumns(entry, b);
   }
   FitFindingsColumns();
+  // The pages do not clip their controls: painted parents first, at once, so that a page's
+  // background never covers a button moved by a maximise (seen under Wine).
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
@@ -192,6 +236,21 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
       SendMessageA(hwnd, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
       break;
     }
+    case Kind::LineList: {
+      hwnd = CreateWindowExA(
+          WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+          entry.left, entry.top, entry.width, entry.height, parent, id, instance, nullptr);
+      SendMessageA(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+      LVCOLUMNA column{};
+      column.mask = LVCF_WIDTH | LVCF_TEXT;
+      column.pszText = const_cast<char*>("");
+      for (int i = 0; i < 2; ++i) {
+        SendMessageA(hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&column));
+      }
+      break;
+    }
     case Kind::ReviewList: {
       // Space ticks the selected row and the arrows move, as in any list with check boxes; the
       // header's dividers widen a column; a row's whole text shows as its tooltip.
@@ -208,6 +267,7 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
         SendMessageA(hwnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
                      reinterpret_cast<LPARAM>(&column));
       }
+      SetWindowSubclass(hwnd, &ReviewListProc, 0, 0);
       break;
     }
   }
@@ -215,7 +275,7 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
 }
 
 void MainWindow::Show() {
-  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  ShowWindow(hwnd_, maximised_ ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
 }
 
@@ -260,15 +320,25 @@ LRESULT MainWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(white_);
     }
     case kDpiChangedMessage: {
-      // Moved to a screen of another scale, or the scale changed: the window keeps the place
-      // the system suggests and lays itself out again at the new DPI.
+      // Moved to a screen of another scale, or the scale changed: the window takes the place
+      // and size the system suggests and lays itself out again at the new DPI.
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      dpi_ = HIWORD(wParam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       ApplyDpi(HIWORD(wParam));
-      InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
     }
+    case WM_GETMINMAXINFO: {
+      // Today's size at the display's scale is the smallest the window gets.
+      const SIZE smallest = SmallestFrameSize(dpi_);
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {smallest.cx, smallest.cy};
+      return 0;
+    }
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED && controls_[0] != nullptr) LayOut();
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -286,6 +356,12 @@ LRESULT MainWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::OnCommand(int id) {
+  if (id == IDCANCEL) {
+    for (const BackButton& back : kBackButtons) {
+      if (back.page == front_) return OnCommand(ControlId(back.button));
+    }
+    return;
+  }
   for (int k = 1; k <= kCategoryCount; ++k) {
     if (ControlId(DetailsLink(k)) == id) return form_.DetailsLinkClick(k);
   }
@@ -298,6 +374,7 @@ void MainWindow::OnCommand(int id) {
 }
 
 void MainWindow::OnListNotify(const NMHDR& header) {
+  if (header.idFrom == static_cast<UINT_PTR>(ControlId(Ctl::IgnoredList))) return;
   if (header.idFrom == static_cast<UINT_PTR>(ControlId(Ctl::FindingsList))) {
     return OnFindingsNotify(header);
   }
@@ -334,6 +411,10 @@ void MainWindow::OnFindingsNotify(const NMHDR& header) {
   }
   if (header.code != LVN_ITEMCHANGED || selecting_) return;
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+  if ((change.uChanged & LVIF_STATE) != 0 && (change.uNewState & LVIS_SELECTED) != 0 &&
+      (change.uOldState & LVIS_SELECTED) == 0) {
+    form_.OnFindingSelected(change.iItem);
+  }
   const UINT oldTick = change.uOldState & LVIS_STATEIMAGEMASK;
   const UINT newTick = change.uNewState & LVIS_STATEIMAGEMASK;
   // A check box the person changed (by mouse or space); the state image 2 is the tick.
@@ -360,7 +441,7 @@ void MainWindow::FitToText(const ControlSpec& entry) {
   }
   if (dpi_ == kBaseDpi || entry.kind != Kind::Label || entry.wordWrap || entry.align != Align::Left)
     return;
-  const Bounds box = ScaleBounds(BoundsOf(entry), static_cast<int>(dpi_));
+  const Bounds box = PlaceControl(entry, static_cast<int>(dpi_), clientWidth_, clientHeight_);
   const SIZE size = MeasureLabel(hwnd);
   SetWindowPos(hwnd, nullptr, 0, 0, std::max(static_cast<int>(size.cx), box.width), box.height,
                SWP_NOMOVE | SWP_NOZORDER);
@@ -397,6 +478,7 @@ void MainWindow::SetGauge(int percent, bool visible) {
 }
 
 void MainWindow::BringToFront(Page page) {
+  front_ = page;
   HWND front = pages_[static_cast<size_t>(page)];
   SetWindowPos(front, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   // The pages behind are hidden too, so that only the front page's controls take input.
@@ -444,6 +526,8 @@ void MainWindow::FindingsListFill(const std::vector<FindingRow>& rows) {
   }
   selecting_ = false;
   FitFindingsColumns();
+  // Each category's list starts at its left edge, whatever the one before was scrolled to.
+  SendMessageA(list, LVM_SCROLL, static_cast<WPARAM>(-0x7FFF), 0);
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
 }

@@ -10,6 +10,11 @@
 #include "ui/MainForm.h"
 #include "ui/win32/Widgets.h"
 
+// A frame that can be resized and maximised; its smallest size is the table's at the window's
+// DPI.
+inline constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+inline constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
 class MainWindow : public FormView {
  public:
   MainWindow();
@@ -39,6 +44,9 @@ class MainWindow : public FormView {
   void FindingsListFill(const std::vector<FindingRow>& rows) override;
   void FindingsListTick(int row, bool ticked) override;
   int FindingsListSelected() override;
+  void SetIgnoredColumns(const std::string& line, const std::string& kept) override;
+  void IgnoredListFill(const std::vector<IgnoredRow>& rows) override;
+  int IgnoredListSelected() override;
   void UndoListClear() override;
   void UndoListAdd(const std::string& name) override;
   int UndoListCount() override;
@@ -52,6 +60,10 @@ class MainWindow : public FormView {
   void RequestClose() override;
   ScreenMetrics Screen() override;
   void MoveTo(int left, int top) override;
+  WindowPlace Placement() override;
+  Bounds WorkAreaNear(const Bounds& frame) override;
+  Bounds SmallestFrame() override;
+  void PlaceWindow(const WindowPlace& place) override;
   void MakeTopmost() override;
   uintptr_t OwnerHandle() override { return reinterpret_cast<uintptr_t>(hwnd_); }
 
@@ -62,6 +74,11 @@ class MainWindow : public FormView {
   void CreateControls(HINSTANCE instance);
   HWND CreateControl(HINSTANCE instance, const ControlSpec& entry);
   void ApplyDpi(UINT dpi);
+  void LayOut();
+  // The frame around the table's client size at dpi.
+  SIZE SmallestFrameSize(UINT dpi) const;
+  // A list of one or two columns: the last one fills what the first leaves.
+  void FitListColumns(const ControlSpec& entry, const Bounds& box);
   void FitToText(const ControlSpec& entry);
   void OnCommand(int id);
   void OnListNotify(const NMHDR& header);
@@ -82,6 +99,10 @@ class MainWindow : public FormView {
   std::array<LabelState, kControlCount> labels_{};
   HBRUSH white_ = nullptr;
   UINT dpi_ = kBaseDpi;
+  int clientWidth_ = kClientWidth;
+  int clientHeight_ = kClientHeight;
+  Page front_ = Page::Start;
+  bool maximised_ = false;
   bool selecting_ = false;  // a selection made by the program raises no click
   ULONGLONG lastPump_ = 0;
 };

@@ -25,11 +25,14 @@ int Usage() {
       "usage: kvxdriver wait-window|wait-gone [ms]\n"
       "       kvxdriver text|visible|enabled|click|list|wide-text|size CONTROL\n"
       "       kvxdriver click-at CONTROL X Y (a mouse click at that point of the control)\n"
-      "       kvxdriver client-size | title-bar [DIALOG TITLE] (X Y WIDTH HEIGHT on the screen)\n"
+      "       kvxdriver client-size | window-rect | maximise\n"
+      "       kvxdriver title-bar [DIALOG TITLE] (X Y WIDTH HEIGHT on the screen)\n"
       "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
       "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
       "       kvxdriver click-check CONTROL INDEX (a mouse click on the row's check box)\n"
+      "       kvxdriver scroll-right CONTROL (pixels a click on the right scroll arrow moves)\n"
       "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
+      "       kvxdriver dialog-rect TITLE (WxH+X+Y, as an image crop takes it)\n"
       "       kvxdriver close\n",
       stderr);
   return 2;
@@ -276,6 +279,35 @@ std::string SizeText(const RECT& r) {
   return std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
 }
 
+int PrintRect(HWND window) {
+  RECT r{};
+  if (window == nullptr || !GetWindowRect(window, &r)) return 1;
+  return std::printf("%s+%ld+%ld\n", SizeText(r).c_str(), r.left, r.top) < 0;
+}
+
+// How far the list's first row moves on one press of the horizontal scroll bar's right arrow.
+bool ScrollRightStep(HWND list, LONG& moved) {
+  RemoteBuffer remote(list, sizeof(RECT));
+  const auto firstRowLeft = [&](LONG& left) {
+    RECT row{};
+    row.left = LVIR_BOUNDS;
+    remote.Write(0, &row, sizeof row);
+    if (SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(remote.At(0))) == 0) {
+      return false;
+    }
+    remote.Read(0, &row, sizeof row);
+    left = row.left;
+    return true;
+  };
+  LONG before = 0, after = 0;
+  if (!remote.Ok() || !firstRowLeft(before)) return false;
+  SendMessageA(list, WM_HSCROLL, SB_LINERIGHT, 0);
+  SendMessageA(list, WM_HSCROLL, SB_ENDSCROLL, 0);
+  if (!firstRowLeft(after)) return false;
+  moved = before - after;
+  return true;
+}
+
 int Wait(int argc, char** argv, int index) { return argc > index ? std::atoi(argv[index]) : 10000; }
 
 int ControlCommand(const std::string& command, int argc, char** argv) {
@@ -315,6 +347,10 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
     POINT at{};
     return CheckBoxPoint(control, std::atoi(argv[3]), at) && ClickAt(control, at.x, at.y) ? 0 : 1;
   }
+  if (command == "scroll-right") {
+    LONG moved = 0;
+    return ScrollRightStep(control, moved) && std::printf("%ld\n", moved) >= 0 ? 0 : 1;
+  }
   if (command == "select" && argc >= 4) {
     const UINT both = LVIS_SELECTED | LVIS_FOCUSED;
     return SetItemState(control, std::atoi(argv[3]), both, both) ? 0 : 1;
@@ -332,6 +368,7 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
     std::fprintf(stderr, "kvxdriver: no dialog %s\n", title);
     return 1;
   }
+  if (command == "dialog-rect") return PrintRect(dialog);
   if (command == "dialog") {
     return std::printf("%s\n", TextOf(GetDlgItem(dialog, kDialogLabelId)).c_str()) < 0;
   }
@@ -362,6 +399,11 @@ int main(int argc, char** argv) {
     HWND main = MainWindow();
     return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   }
+  if (command == "window-rect") return PrintRect(MainWindow());
+  if (command == "maximise") {
+    HWND main = MainWindow();
+    return main != nullptr && PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0) ? 0 : 1;
+  }
   if (command == "client-size") {
     RECT r{};
     return GetClientRect(MainWindow(), &r) && std::printf("%s\n", SizeText(r).c_str()) >= 0 ? 0 : 1;
@@ -377,7 +419,8 @@ int main(int argc, char** argv) {
     return std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, origin.y - r.top) < 0;
   }
   if (argc < 3) return Usage();
-  if (command == "dialog" || command == "press" || command == "dismiss" || command == "no-dialog") {
+  if (command == "dialog" || command == "dialog-rect" || command == "press" ||
+      command == "dismiss" || command == "no-dialog") {
     return DialogCommand(command, argc, argv);
   }
   return ControlCommand(command, argc, argv);
