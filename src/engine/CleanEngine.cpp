@@ -92,6 +92,7 @@ class CleanRun {
     problems_ = runmsg::Join(problems_, runmsg::DeletionRefused(e_.deletionRefused_));
     // A scan has nothing to save and nothing to import.
     if (mode == RunMode::Clean) SaveAndImport();
+    e_.FoldTwins();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
     problems_ = runmsg::Join(problems_, ExclusionsKept());
     EndReview(mode);
@@ -109,6 +110,8 @@ class CleanRun {
     e_.serversNotSearched_.clear();
     e_.deletionRefused_.clear();
     e_.findings_.clear();
+    e_.twins_.clear();
+    e_.firstFinding_.clear();
     e_.undoFileWritten_.clear();
     e_.runError_.clear();
     // Read at every run, so that an edit of the file counts from the next run on.
@@ -319,13 +322,14 @@ class CleanRun {
   // The findings the deletion script was to remove or rewrite stay where they are: all of them,
   // or those the read-back named (a key also by the values below it that the script set).
   void LeaveScriptItems(const char* reason, const std::string* name = nullptr) {
-    for (Finding& f : e_.findings_) {
-      if (!f.viaScript || f.action == Action::LeftInPlace) continue;
-      const bool named =
-          !name || *name == ItemName(f) ||
-          (!f.isValue && name->starts_with(KeyDisplayName(f.root, f.keyPath) + ", "));
-      if (named) e_.LeftInPlace(f, reason);
-    }
+    for (Finding& f : e_.findings_) LeaveScriptItem(f, reason, name);
+    for (CleanEngine::Twin& twin : e_.twins_) LeaveScriptItem(twin.finding, reason, name);
+  }
+  void LeaveScriptItem(Finding& f, const char* reason, const std::string* name) {
+    if (!f.viaScript || f.action == Action::LeftInPlace) return;
+    const bool named = !name || *name == ItemName(f) ||
+                       (!f.isValue && name->starts_with(KeyDisplayName(f.root, f.keyPath) + ", "));
+    if (named) e_.LeftInPlace(f, reason);
   }
 
   // A scan's findings are offered for review; the Clean that used the review names what it

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -191,7 +192,8 @@ class CleanEngine {
     RegistryView view;
     std::string file;       // the server's file name
     std::string serverKey;  // the physical server key
-    size_t finding;         // in findings_
+    size_t finding;         // in findings_, or with twin in twins_
+    bool twin;
     size_t scriptLine;      // its first FixScript line; kNoScriptLine in a scan
   };
   static constexpr size_t kNoScriptLine = static_cast<size_t>(-1);
@@ -214,8 +216,11 @@ class CleanEngine {
   // its backup reached the journal, else left without a backup.
   bool Schedule(Finding& finding, bool backedUp, const std::string& item,
                 std::initializer_list<std::string> scriptLines, const std::string& detail);
-  // Counts a repair in its category and adds its detail line.
+  // Counts a repair in its category (once per item, whatever the view) and adds its detail line.
   void Record(Finding& finding, const std::string& detail);
+  // A finding judged through one view that another view's finding already stands for ends as
+  // that one did not (left in place): the item is then named as left.
+  void FoldTwins();
   // Adds note to a recorded finding's Details line, before its closing " ... " and verb, in the
   // finding and in its category's list.
   void NoteInDetail(Finding& finding, std::string_view note);
@@ -241,7 +246,15 @@ class CleanEngine {
   TextList serversNotSearched_;
   RunMode nextRun_ = RunMode::Clean;
   RunMode lastRun_ = RunMode::Clean;
+  // One finding per distinct item and category, in the order first met; the same items met
+  // again through another view of the classes root, with the index of their first finding.
   std::vector<Finding> findings_;
+  struct Twin {
+    size_t first;
+    Finding finding;
+  };
+  std::vector<Twin> twins_;
+  std::map<std::string, size_t> firstFinding_;
   ::Exclusions exclusions_;
   ::Review review_;
   // This run is the Clean that follows a reviewed scan.

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "engine/CleanEngine.h"
+#include "engine/ReviewRows.h"
 #include "engine/RunMessages.h"
+#include "engine/SameItem.h"
 #include "platform/LanguageFile.h"
 #include "platform/Roots.h"
 #include "undo/UndoJournal.h"
@@ -60,13 +62,34 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
   finding.data = rule.data;
   finding.rule = std::string(rule.name);
   finding.newPath = rule.newPath;
-  findings_.push_back(std::move(finding));
+  finding.storedItem = StoredItem(root, keyPath, name);
+  finding.description = name ? std::string() : ItemDescription(root, keyPath);
+  const auto [first, isNew] = firstFinding_.emplace(
+      std::to_string(category) + "|" + finding.storedItem, findings_.size());
+  Finding* judged = nullptr;
+  if (isNew) {
+    findings_.push_back(std::move(finding));
+    judged = &findings_.back();
+  } else {
+    finding.anotherView = true;
+    twins_.push_back({first->second, std::move(finding)});
+    judged = &twins_.back().finding;
+  }
   // After a review the Clean repairs only what the scan found and the person left ticked.
-  if (reviewing_ && !review_.Found(findings_.back())) {
-    LeftInPlace(findings_.back(), runmsg::kAppearedAfterScan);
+  if (reviewing_ && !review_.Found(*judged)) {
+    LeftInPlace(*judged, runmsg::kAppearedAfterScan);
     return nullptr;
   }
-  return &findings_.back();
+  return judged;
+}
+
+void CleanEngine::FoldTwins() {
+  for (const Twin& twin : twins_) {
+    Finding& first = findings_[twin.first];
+    if (twin.finding.action == Action::LeftInPlace && first.action != Action::LeftInPlace) {
+      LeftInPlace(first, twin.finding.reason);
+    }
+  }
 }
 
 bool CleanEngine::RepairKey(int category, RootKey root, const std::string& backupPath,
@@ -109,7 +132,7 @@ bool CleanEngine::LeftWithoutBackup(Finding& finding, const std::string& item) {
 bool CleanEngine::Found(Finding& finding, const std::string& detail) {
   finding.action = Action::Found;
   finding.detail = FoundLine(detail);
-  ++CategoryCount(finding.category);
+  if (!finding.anotherView) ++CategoryCount(finding.category);
   CategoryLog(finding.category).push_back(finding.detail);
   return true;
 }
@@ -124,7 +147,7 @@ void CleanEngine::Record(Finding& finding, const std::string& detail) {
   const std::string deleted = " ... " + LanguageText("Fix", "deleted", "deleted");
   finding.action = detail.ends_with(deleted) ? Action::Deleted : Action::Fixed;
   finding.detail = detail;
-  ++CategoryCount(finding.category);
+  if (!finding.anotherView) ++CategoryCount(finding.category);
   CategoryLog(finding.category).push_back(detail);
 }
 
