@@ -125,7 +125,11 @@ bool CleanEngine::Schedule(Finding& finding, bool backedUp, const std::string& i
 }
 
 bool CleanEngine::LeftWithoutBackup(Finding& finding, const std::string& item) {
-  leftWithoutBackup_.push_back(item);
+  // One item is named once, though each view of it went without a backup.
+  const bool named = finding.anotherView && std::any_of(twins_.begin(), twins_.end(), [&](auto& t) {
+    return &t.finding == &finding && findings_[t.first].reason == runmsg::kNoBackup;
+  });
+  if (!named) leftWithoutBackup_.push_back(item);
   return LeftInPlace(finding, runmsg::kNoBackup);
 }
 

@@ -86,7 +86,7 @@ TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
   EXPECT_EQ(moved["root"], "HKEY_CLASSES_ROOT");
   EXPECT_EQ(moved["key"], "CLSID\\{C0000002}\\InprocServer32");
   EXPECT_FALSE(moved.contains("value"));
-  EXPECT_EQ(moved["data"], "C:\\OLD\\KVXMOVED.DLL");
+  EXPECT_EQ(moved["data"], "C:\\Old\\kvxmoved.dll");
   EXPECT_EQ(moved["rule"], "server moved");
   EXPECT_EQ(moved["newPath"], "C:\\PROGRAM FILES\\Moved\\KVXMOVED.DLL");
   EXPECT_EQ(moved["action"], "found");
