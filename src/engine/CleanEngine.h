@@ -159,6 +159,11 @@ class CleanEngine {
   void StepProgress(int i, int n);
   void GaugeAdd(int delta);
   void ResetGauge() { GaugeAdd(-gauge_); }
+  // The part of the bar, in percent of the whole run, that the check going on fills.
+  void SetGaugeBand(double from, double span) {
+    bandFrom_ = from;
+    bandSpan_ = span;
+  }
 
   // The four steps of a key repair in their order: backup of backupPath into the undo journal,
   // the FixScript lines, the count, the detail line. A repair whose backup did not reach the
@@ -227,7 +232,11 @@ class CleanEngine {
 
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};
+  // The check's own percentage, by the gauge rule; the bar shows it within the check's band.
   int gauge_ = 0;
+  double bandFrom_ = 0;
+  double bandSpan_ = 100;
+  int shownGauge_ = 0;
   bool gaugeVisible_ = false;
   // From the click that starts a run to its last step, also after a stop has cleared Running:
   // a click then must not start a second run inside the first one's message pump.

@@ -21,7 +21,11 @@ void CleanEngine::GaugeAdd(int delta) {
   const int value = std::clamp(gauge_ + delta, 0, 100);
   if (value == gauge_) return;
   gauge_ = value;
-  ShowGauge(gauge_, gaugeVisible_);
+  // The bar shows the check's share of the whole run, and never less than it showed.
+  const int shown = static_cast<int>(std::lround(bandFrom_ + gauge_ * bandSpan_ / 100.0));
+  if (shown <= shownGauge_) return;
+  shownGauge_ = std::min(shown, 100);
+  ShowGauge(shownGauge_, gaugeVisible_);
 }
 
 void CleanEngine::StepProgress(int i, int n) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "unit/EngineTest.h"
@@ -67,8 +68,11 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   StageProblems();
   const std::string before = MachineState();
   bool undoOnDiskAtImport = false;
+  std::string scriptAtImport;
   sim.process.beforeRun = [&](const SimProcess::Run& run) {
-    if (run.arguments.rfind(" /s \"", 0) == 0) undoOnDiskAtImport = sim.files.Exists(UndoPath());
+    if (run.arguments.rfind(" /s \"", 0) != 0) return true;
+    undoOnDiskAtImport = sim.files.Exists(UndoPath());
+    scriptAtImport = sim.files.FileText(ScriptPath());
     return true;
   };
 
@@ -97,9 +101,11 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   EXPECT_EQ(std::vector<std::string>(engine.counterLabels, engine.counterLabels + kCategoryCount),
             (std::vector<std::string>{"3", "0", "0", "3", "0", "0"}));
 
-  // The script stays on disk, was imported once by the editor, after the undo file was saved.
+  // The script was imported once by the editor, after the undo file was saved, and is gone
+  // when the run ends.
+  EXPECT_FALSE(sim.files.Exists(ScriptPath()));
   const std::string del = "[-HKEY_LOCAL_MACHINE\\";
-  EXPECT_EQ(sim.files.FileText(ScriptPath()),
+  EXPECT_EQ(scriptAtImport,
             "REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\.a1]\r\n\r\n[-HKEY_CLASSES_ROOT\\.a2]\r\n\r\n"
             "[-HKEY_CLASSES_ROOT\\.a3]\r\n\r\n" +
                 del + "SOFTWARE\\Classes\\.a1]\r\n\r\n" + del + "SOFTWARE\\Classes\\.a2]\r\n\r\n" +
@@ -157,6 +163,19 @@ TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
   EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a1"));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".a2"));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U1"));
+}
+
+TEST_F(CleanRunTest, TheGaugeNeverGoesBackWithinARunAndStartsAtZeroForTheNext) {
+  for (int run = 0; run < 2; ++run) {
+    StageProblems();
+    engine.gaugeValues.clear();
+    engine.OnCleanClicked();
+    // The checks moved the bar; none of them took it back.
+    ASSERT_GT(engine.gaugeValues.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(engine.gaugeValues.begin(), engine.gaugeValues.end()));
+    EXPECT_EQ(engine.gaugeValues.front(), 0);
+    EXPECT_EQ(engine.gaugeValues.back(), 100);
+  }
 }
 
 TEST_F(CleanRunTest, StopBetweenChecksLeavesTheCategoryOpen) {
