@@ -53,7 +53,8 @@ void CleanEngine::CheckActiveX() {
     if (!clsid.empty() && !ClassIsRegistered(clsid)) {
       // The icon and verbs go with the whole key; they are not judged on their own.
       RepairKey(kComActiveX, kRoot, p, {DeleteKeyLine(kRoot, p), ""},
-                DetailLine(kRoot, p, "deleted"), {"class not registered", ReadString(kRoot, p + "\\CLSID", "")});
+                DetailLine(kRoot, p, "deleted"),
+                {"class not registered", ReadString(kRoot, p + "\\CLSID", "")});
       return;
     }
 

@@ -59,8 +59,7 @@ void CleanEngine::SettleServerRepairs(const ::SystemFileIndex* index) {
   const auto named = static_cast<ptrdiff_t>(serversNotSearched_.size());
   for (; !waitingServers_.empty(); waitingServers_.pop_back()) {
     const ServerRepair& repair = waitingServers_.back();
-    Finding& finding =
-        repair.twin ? twins_[repair.finding].finding : findings_[repair.finding];
+    Finding& finding = repair.twin ? twins_[repair.finding].finding : findings_[repair.finding];
     const bool scripted = repair.scriptLine != kNoScriptLine;
     const auto script =
         FixScript.begin() + static_cast<ptrdiff_t>(scripted ? repair.scriptLine : 0);

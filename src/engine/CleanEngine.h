@@ -199,7 +199,7 @@ class CleanEngine {
     std::string serverKey;  // the physical server key
     size_t finding;         // in findings_, or with twin in twins_
     bool twin;
-    size_t scriptLine;      // its first FixScript line; kNoScriptLine in a scan
+    size_t scriptLine;  // its first FixScript line; kNoScriptLine in a scan
   };
   static constexpr size_t kNoScriptLine = static_cast<size_t>(-1);
   // With the whole index, points each waiting repair at the first folder that holds its file,

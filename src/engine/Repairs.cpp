@@ -68,8 +68,8 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
   finding.newPath = rule.newPath;
   finding.storedItem = StoredItem(root, keyPath, name);
   finding.description = name ? std::string() : ItemDescription(root, keyPath);
-  const auto [first, isNew] = firstFinding_.emplace(
-      std::to_string(category) + "|" + finding.storedItem, findings_.size());
+  const auto [first, isNew] =
+      firstFinding_.emplace(std::to_string(category) + "|" + finding.storedItem, findings_.size());
   Finding* judged = nullptr;
   if (isNew) {
     findings_.push_back(std::move(finding));
@@ -130,9 +130,10 @@ bool CleanEngine::Schedule(Finding& finding, bool backedUp, const std::string& i
 
 bool CleanEngine::LeftWithoutBackup(Finding& finding, const std::string& item) {
   // One item is named once, though each view of it went without a backup.
-  const bool named = finding.anotherView && std::any_of(twins_.begin(), twins_.end(), [&](auto& t) {
-    return &t.finding == &finding && findings_[t.first].reason == runmsg::kNoBackup;
-  });
+  const bool named =
+      finding.anotherView && std::any_of(twins_.begin(), twins_.end(), [&](auto& t) {
+        return &t.finding == &finding && findings_[t.first].reason == runmsg::kNoBackup;
+      });
   if (!named) leftWithoutBackup_.push_back(item);
   return LeftInPlace(finding, runmsg::kNoBackup);
 }

@@ -31,7 +31,8 @@ std::vector<std::string> PartsOf(const std::string& keyPath) {
 
 std::string Joined(const std::vector<std::string>& parts, size_t from, size_t to) {
   std::string text;
-  for (size_t i = from; i < to && i < parts.size(); ++i) text += (text.empty() ? "" : "\\") + parts[i];
+  for (size_t i = from; i < to && i < parts.size(); ++i)
+    text += (text.empty() ? "" : "\\") + parts[i];
   return text;
 }
 
@@ -79,8 +80,8 @@ std::string ItemDescription(RootKey root, const std::string& keyPath) {
   const Anchor anchor = AnchorOf(root, parts);
   if (!anchor.descriptionValue) return {};
   try {
-    std::string text = ReadString(root, "\\" + Joined(parts, 0, anchor.index + 1),
-                                  anchor.descriptionValue);
+    std::string text =
+        ReadString(root, "\\" + Joined(parts, 0, anchor.index + 1), anchor.descriptionValue);
     // One line in a row: a break or tab inside would be shown as a box or break the row.
     std::replace_if(
         text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
@@ -114,7 +115,8 @@ std::string ReviewItemText(const Finding& f, size_t maxLength) {
   std::string name;
   std::string where;
   if (f.isValue) {
-    name = f.valueName.empty() ? ReviewText("DefaultValue", "(default)") : "\"" + f.valueName + "\"";
+    name =
+        f.valueName.empty() ? ReviewText("DefaultValue", "(default)") : "\"" + f.valueName + "\"";
     where = KeyDisplayName(f.root, f.keyPath);
   } else {
     const size_t anchor = parts.empty() ? 0 : AnchorOf(f.root, parts).index;

@@ -77,9 +77,10 @@ TEST_F(CheckExtensionsTest, AKeyIsOneFindingThroughEveryViewButTheUsersAndTheMac
   std::vector<std::string> listed;
   for (const Finding& f : engine.Findings()) listed.push_back(ItemName(f) + "=" + f.data);
   // The data as stored, never upper-cased.
-  EXPECT_EQ(listed, (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.one=KvxMissing.TypeA",
-                                              "HKEY_CLASSES_ROOT\\.two=Gone.U",
-                                              "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.two=gone.m"}));
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.one=KvxMissing.TypeA",
+                                      "HKEY_CLASSES_ROOT\\.two=Gone.U",
+                                      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.two=gone.m"}));
   EXPECT_EQ(engine.CategoryCount(kAssociations), 3);
   // Every view is still acted on and named in the Details.
   EXPECT_EQ(engine.CategoryLog(kAssociations).size(), 4u);
