@@ -113,6 +113,7 @@ class CleanRun {
     e_.findings_.clear();
     e_.twins_.clear();
     e_.firstFinding_.clear();
+    e_.keptItems_.clear();
     e_.undoFileWritten_.clear();
     e_.runError_.clear();
     // Read at every run, so that an edit of the file counts from the next run on.

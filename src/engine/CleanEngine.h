@@ -5,6 +5,7 @@
 #include <array>
 #include <initializer_list>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -264,6 +265,8 @@ class CleanEngine {
   };
   std::vector<Twin> twins_;
   std::map<std::string, size_t> firstFinding_;
+  // The stored items an exclusion kept in this run.
+  std::set<std::string> keptItems_;
   ::Exclusions exclusions_;
   ::Review review_;
   // This run is the Clean that follows a reviewed scan.

@@ -56,7 +56,12 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
                             const std::string* name, const Rule& rule) {
   // A name no script line may hold is never acted on, whichever way a check came by it.
   if (HoldsControlCharacter(keyPath) || (name && HoldsControlCharacter(*name))) return nullptr;
-  if (exclusions_.Keeps(root, keyPath, name)) return nullptr;
+  const std::string storedItem = StoredItem(root, keyPath, name);
+  // A line keeps an item once, whichever views of the classes root it was met through.
+  if (exclusions_.Keeps(root, keyPath, name, !keptItems_.contains(storedItem))) {
+    keptItems_.insert(storedItem);
+    return nullptr;
+  }
   Finding finding;
   finding.category = category;
   finding.root = root;
@@ -66,7 +71,7 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
   finding.data = rule.data;
   finding.rule = std::string(rule.name);
   finding.newPath = rule.newPath;
-  finding.storedItem = StoredItem(root, keyPath, name);
+  finding.storedItem = storedItem;
   finding.description = name ? std::string() : ItemDescription(root, keyPath);
   const auto [first, isNew] =
       firstFinding_.emplace(std::to_string(category) + "|" + finding.storedItem, findings_.size());

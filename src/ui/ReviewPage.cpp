@@ -9,7 +9,7 @@
 
 namespace {
 
-// The item column's text, in characters: the list's own width takes what is left.
+// How long a row's item may grow before where it lives is shortened in its middle.
 constexpr size_t kItemTextLength = 90;
 
 }  // namespace

@@ -166,7 +166,7 @@ TEST_F(ReviewPage, ListsEachItemOnceTicksAndIgnoresForGood) {
   EXPECT_TRUE(sim.registry.GetValue(RootKey::LocalMachine, "SOFTWARE\\Classes\\.kvxr", ""));
   EXPECT_EQ(dialogs.information.shown,
             std::vector<std::string>{"Exclusions.txt kept these items out of the run:\nline 8: "
-                                     "HKEY_CLASSES_ROOT\\.kvxr (2 items)"});
+                                     "HKEY_CLASSES_ROOT\\.kvxr (1 item)"});
 }
 
 }  // namespace
