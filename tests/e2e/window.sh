@@ -139,7 +139,7 @@ expect "gauge hidden again" "$(drv visible ProgressGauge)" "0"
 shot start-after-run
 ok "uninstall entry removed" bash -c "! timeout 60 $wine64 reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxLeftover' >/dev/null 2>&1"
 ok "Run value removed" bash -c "! timeout 60 $wine64 reg query 'HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run' /v KvxGhost >/dev/null 2>&1"
-ok "deletion script left after the run" test -f "$(undo_dir)/RegistryCleaner.reg"
+ok "deletion script removed when the run ended" test ! -e "$(undo_dir)/RegistryCleaner.reg"
 
 drv click DetailsLink4
 sleep 1
@@ -236,12 +236,11 @@ shot dialog-stop-question
 drv press Confirmation 2
 drv wait-text ProgressLabel "items fixed" 600000 >/dev/null
 note_report
-# 80 planted extensions, each seen in both views, and Wine's own findings.
-ok "the run went on to the end" test "$(drv text Counter1)" -ge 160
-ok "deletion script there before closing" test -f "$(undo_dir)/RegistryCleaner.reg"
+# 80 planted extensions, each counted once though seen in both views, and Wine's own findings.
+ok "the run went on to the end" test "$(drv text Counter1)" -ge 80
+ok "deletion script gone when the run ended" test ! -e "$(undo_dir)/RegistryCleaner.reg"
 drv close
 ok "window closes after the run" drv wait-gone 20000
-ok "deletion script gone after closing" test ! -e "$(undo_dir)/RegistryCleaner.reg"
 finish_prefix
 
 echo "=== display scale: the pages and the dialogs at 144 and 192 DPI"
