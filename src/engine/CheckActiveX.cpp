@@ -53,22 +53,22 @@ void CleanEngine::CheckActiveX() {
     if (!clsid.empty() && !ClassIsRegistered(clsid)) {
       // The icon and verbs go with the whole key; they are not judged on their own.
       RepairKey(kComActiveX, kRoot, p, {DeleteKeyLine(kRoot, p), ""},
-                DetailLine(kRoot, p, "deleted"), {"class not registered", clsid});
+                DetailLine(kRoot, p, "deleted"),
+                {"class not registered", ReadString(kRoot, p + "\\CLSID", "")});
       return;
     }
 
-    auto removeSubkey = [&](const std::string& subkey, const std::string& path,
-                            const std::string& data) {
+    auto removeSubkey = [&](const std::string& subkey, const std::string& path) {
       const std::string key = p + subkey;
       RepairKey(kComActiveX, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
                 DetailLine(kRoot, key + "=" + FileNamePart(path), "deleted"),
-                {"file missing", data});
+                {"file missing", ReadString(kRoot, key, "")});
     };
 
     // The icon has neither the RUNDLL32/EXPLOR exclusion nor the "%" guard of the commands.
     if (!icon.empty() && NamesAFile(icon)) {
       const std::string path = CommandToFilePath(icon);
-      if (!ReferencedFileIsSound(icon, path)) removeSubkey("\\DefaultIcon", path, icon);
+      if (!ReferencedFileIsSound(icon, path)) removeSubkey("\\DefaultIcon", path);
     }
     const std::pair<const std::string*, const char*> verbs[] = {{&open, "\\shell\\open\\command"},
                                                                 {&edit, "\\shell\\edit\\command"}};
@@ -77,7 +77,7 @@ void CleanEngine::CheckActiveX() {
       const std::string path = CommandToFilePath(*command);
       // A folder variable left unreplaced: the command is not judged.
       if (!path.empty() && path[0] == '%') continue;
-      if (!ReferencedFileIsSound(*command, path)) removeSubkey(subkey, path, *command);
+      if (!ReferencedFileIsSound(*command, path)) removeSubkey(subkey, path);
     }
   });
 }

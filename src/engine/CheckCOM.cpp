@@ -59,7 +59,7 @@ void CleanEngine::SettleServerRepairs(const ::SystemFileIndex* index) {
   const auto named = static_cast<ptrdiff_t>(serversNotSearched_.size());
   for (; !waitingServers_.empty(); waitingServers_.pop_back()) {
     const ServerRepair& repair = waitingServers_.back();
-    Finding& finding = findings_[repair.finding];
+    Finding& finding = repair.twin ? twins_[repair.finding].finding : findings_[repair.finding];
     const bool scripted = repair.scriptLine != kNoScriptLine;
     const auto script =
         FixScript.begin() + static_cast<ptrdiff_t>(scripted ? repair.scriptLine : 0);
@@ -121,13 +121,16 @@ void CleanEngine::CheckCOM(const RegistryView& view) {
         const std::string file = FileNamePart(path);
         const std::string serverKey = c + "\\" + kind;
         const size_t finding = findings_.size();
+        const size_t twin = twins_.size();
         const size_t scriptLine = lastRun_ == RunMode::Scan ? kNoScriptLine : FixScript.size();
         const bool repaired =
             RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, serverKey), ""},
                       DetailLine(view, kRoot, shown + "\\" + kind + "=" + file, "fixed"),
-                      {kServerMissing, server, serverKey});
+                      {kServerMissing, ReadString(kRoot, serverKey, ""), serverKey});
         if (repaired) {
-          waitingServers_.push_back({view, file, serverKey, finding, scriptLine});
+          const bool isTwin = twins_.size() > twin;
+          waitingServers_.push_back(
+              {view, file, serverKey, isTwin ? twin : finding, isTwin, scriptLine});
         }
         if (built) SettleServerRepairs(index);
       }
@@ -137,7 +140,7 @@ void CleanEngine::CheckCOM(const RegistryView& view) {
       const std::string typeLibKey = c + "\\TypeLib";
       RepairKey(kComActiveX, kRoot, typeLibKey, {DeleteKeyLine(kRoot, typeLibKey), ""},
                 DetailLine(view, kRoot, shown + "\\TypeLib=" + typeLib, "deleted"),
-                {"type library not registered", typeLib});
+                {"type library not registered", ReadString(kRoot, typeLibKey, "")});
     }
   });
 }

@@ -19,6 +19,6 @@ void CleanEngine::CheckExtensions(RootKey root, const std::string& path) {
     if (root != RootKey::ClassesRoot && KeyExists(RootKey::ClassesRoot, "\\" + type)) return;
     if (!CanOpenFullAccess(root, key)) return;
     RepairKey(kAssociations, root, key, {DeleteKeyLine(root, key), ""},
-              DetailLine(root, key, "fixed"), {"type not registered", type});
+              DetailLine(root, key, "fixed"), {"type not registered", ReadString(root, key, "")});
   });
 }

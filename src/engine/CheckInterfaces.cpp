@@ -60,7 +60,7 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
     const std::string proxyStub = ReadStringUpper(kRoot, c + "\\ProxyStubClsid", "");
     const std::string proxyStub32 = ReadStringUpper(kRoot, c + "\\ProxyStubClsid32", "");
     if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
-      removeWhole({"type library not registered", typeLib});
+      removeWhole({"type library not registered", ReadString(kRoot, c + "\\TypeLib", "")});
       return;
     }
     const std::pair<const std::string*, const char*> proxies[] = {
@@ -71,7 +71,7 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
       const std::string key = c + subkey;
       RepairKey(kComActiveX, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
                 DetailLine(view, kRoot, shown + subkey + "=" + *clsid, "deleted"),
-                {"proxy/stub class not registered", *clsid});
+                {"proxy/stub class not registered", ReadString(kRoot, key, "")});
     }
   });
 }

@@ -36,6 +36,7 @@ void CleanEngine::CheckStartup(RootKey root, const RegistryView& view) {
     const std::string command = ReadStringUpper(root, runKey, name);
     if (!ProgramIsMissing(command, view.programs)) return;
     RepairValue(kStartup, root, runKey, name, {KeyLine(root, runKey), DeleteValueLine(name), ""},
-                DetailLine(view, root, kRunKey + name, "deleted"), {"program missing", command});
+                DetailLine(view, root, kRunKey + name, "deleted"),
+                {"program missing", ReadString(root, runKey, name)});
   });
 }

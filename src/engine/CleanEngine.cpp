@@ -3,6 +3,7 @@
 // deletion script.
 #include "engine/CleanEngine.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <optional>
@@ -93,6 +94,7 @@ class CleanRun {
     problems_ = runmsg::Join(problems_, runmsg::DeletionRefused(e_.deletionRefused_));
     // A scan has nothing to save and nothing to import.
     if (mode == RunMode::Clean) SaveAndImport();
+    e_.FoldTwins();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
     problems_ = runmsg::Join(problems_, ExclusionsKept());
     EndReview(mode);
@@ -110,6 +112,9 @@ class CleanRun {
     e_.serversNotSearched_.clear();
     e_.deletionRefused_.clear();
     e_.findings_.clear();
+    e_.twins_.clear();
+    e_.firstFinding_.clear();
+    e_.keptItems_.clear();
     e_.undoFileWritten_.clear();
     e_.runError_.clear();
     // What the person unticked after the scan is kept as a line of the file would keep it.
@@ -132,8 +137,9 @@ class CleanRun {
     }
     e_.ShowProgressLabel("");
     e_.ResetGauge();
+    e_.shownGauge_ = 0;
     e_.gaugeVisible_ = true;
-    e_.ShowGauge(e_.gauge_, true);
+    e_.ShowGauge(e_.shownGauge_, true);
     e_.ActivateDetailsLinks(false);
     e_.Running = true;
   }
@@ -160,52 +166,57 @@ class CleanRun {
       return index == nullptr || index->Find(name) >= 0;
     });
 
-    Start(kAssociations);
+    Start(kAssociations, 2);
+    NextCheck();
     e_.CheckExtensions(RootKey::ClassesRoot, "\\");
-    e_.ResetGauge();
+    NextCheck();
     e_.CheckExtensions(RootKey::LocalMachine, "\\SOFTWARE\\Classes\\");
     Close(kAssociations);
     if (!GoOn()) return;
 
     // Category 2 tests between its checks, so a stop there leaves it without a summary.
     // The checks of the redirected keys run again over their 32-bit copies, where they exist.
-    Start(kComActiveX);
-    for (const RegistryView& view : Views(RootKey::ClassesRoot)) {
+    const std::vector<RegistryView> classViews = Views(RootKey::ClassesRoot);
+    Start(kComActiveX, 2 * classViews.size() + 2);
+    for (const RegistryView& view : classViews) {
+      NextCheck();
       e_.CheckCOM(view);
-      e_.ResetGauge();
       if (!GoOn()) return;
     }
+    NextCheck();
     e_.CheckActiveX();
-    e_.ResetGauge();
     if (!GoOn()) return;
-    for (const RegistryView& view : Views(RootKey::ClassesRoot)) {
+    for (const RegistryView& view : classViews) {
+      NextCheck();
       e_.CheckInterfaces(view);
-      e_.ResetGauge();
       if (!GoOn()) return;
     }
+    NextCheck();
     e_.CheckTypeLib();
     Close(kComActiveX);
     if (!GoOn()) return;
 
-    Start(kStartup);
+    const std::vector<RegistryView> machineViews = Views(RootKey::LocalMachine);
+    Start(kStartup, 1 + machineViews.size());
+    NextCheck();
     e_.CheckStartup(RootKey::CurrentUser);
-    for (const RegistryView& view : Views(RootKey::LocalMachine)) {
-      e_.ResetGauge();
+    for (const RegistryView& view : machineViews) {
+      NextCheck();
       e_.CheckStartup(RootKey::LocalMachine, view);
     }
     Close(kStartup);
     if (!GoOn()) return;
 
-    Start(kUninstall);
-    for (const RegistryView& view : Views(RootKey::LocalMachine)) {
-      e_.ResetGauge();
+    Start(kUninstall, machineViews.size());
+    for (const RegistryView& view : machineViews) {
+      NextCheck();
       e_.CheckUninstall(view);
     }
     Close(kUninstall);
     if (!GoOn()) return;
 
     fileFacts.reset();
-    Start(kTemporary);
+    Start(kTemporary, 1);
     for (std::string_view path : kHistoryPaths) e_.ScanReg(std::string(path));
     e_.ScanApplicationsHistory(RootKey::CurrentUser, "\\Software\\");
     e_.ScanMuiCache();
@@ -214,26 +225,42 @@ class CleanRun {
 
     // The files of category 6 are not the user's own data: each is asked about once again.
     fileFacts.emplace();
-    Start(kAppPathsFontsHelp);
+    Start(kAppPathsFontsHelp, 4 + machineViews.size());
     // The machine's application paths and font list are one key for both views (Windows 7
     // and later share them); its help file lists have a 32-bit copy.
     for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
-      e_.ResetGauge();
+      NextCheck();
       e_.CheckAppPaths(root);
     }
     for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
-      e_.ResetGauge();
+      NextCheck();
       e_.CheckFonts(root);
     }
-    for (const RegistryView& view : Views(RootKey::LocalMachine)) e_.CheckHelpFiles(view);
+    for (const RegistryView& view : machineViews) {
+      NextCheck();
+      e_.CheckHelpFiles(view);
+    }
     Close(kAppPathsFontsHelp);
   }
 
-  void Start(int category) {
+  void Start(int category, size_t checks) {
     const CategoryInfo& info = CategoryOf(category);
     e_.ShowProgressLabel(
         LanguageText("Items", std::string(info.key), std::string(info.progressDefault)) + "...");
+    category_ = category;
+    checks_ = std::max<size_t>(checks, 1);
+    check_ = 0;
     e_.ResetGauge();
+  }
+
+  // The bar is the whole run's, so that it never goes back: each category fills its sixth of
+  // it, each of the category's checks an equal part of that sixth.
+  void NextCheck() {
+    e_.ResetGauge();
+    const double category = 100.0 / kCategoryCount;
+    const double check = category / static_cast<double>(checks_);
+    e_.SetGaugeBand((category_ - 1) * category + static_cast<double>(check_) * check, check);
+    check_ = std::min(check_ + 1, checks_ - 1);
   }
 
   void Close(int category) {
@@ -302,6 +329,14 @@ class CleanRun {
                                 },
                                 runmsg::ScriptNotSaved);
     FixScript.clear();
+    // The script is this run's alone: it goes when the run ends, whatever became of it.
+    struct RemovedAtTheEnd {
+      std::unique_ptr<HeldFile>& held;
+      ~RemovedAtTheEnd() {
+        held.reset();
+        RemoveLeftoverFixScript();
+      }
+    } removed{held};
     if (!importable) return LeaveScriptItems(runmsg::kNotImported);
     Process().Sleep(1000);
     bool started = false;
@@ -326,13 +361,14 @@ class CleanRun {
   // The findings the deletion script was to remove or rewrite stay where they are: all of them,
   // or those the read-back named (a key also by the values below it that the script set).
   void LeaveScriptItems(const char* reason, const std::string* name = nullptr) {
-    for (Finding& f : e_.findings_) {
-      if (!f.viaScript || f.action == Action::LeftInPlace) continue;
-      const bool named =
-          !name || *name == ItemName(f) ||
-          (!f.isValue && name->starts_with(KeyDisplayName(f.root, f.keyPath) + ", "));
-      if (named) e_.LeftInPlace(f, reason);
-    }
+    for (Finding& f : e_.findings_) LeaveScriptItem(f, reason, name);
+    for (CleanEngine::Twin& twin : e_.twins_) LeaveScriptItem(twin.finding, reason, name);
+  }
+  void LeaveScriptItem(Finding& f, const char* reason, const std::string* name) {
+    if (!f.viaScript || f.action == Action::LeftInPlace) return;
+    const bool named = !name || *name == ItemName(f) ||
+                       (!f.isValue && name->starts_with(KeyDisplayName(f.root, f.keyPath) + ", "));
+    if (named) e_.LeftInPlace(f, reason);
   }
 
   // A scan's findings are offered for review; the Clean that used the review names what it
@@ -393,8 +429,12 @@ class CleanRun {
     for (int k = 1; k <= kCategoryCount; ++k) total += e_.CategoryCount(k);
     e_.ShowProgressLabel(SummaryText(total, "  ", e_.lastRun_));
     e_.GaugeAdd(100 - e_.gauge_);
+    if (e_.shownGauge_ != 100) {
+      e_.shownGauge_ = 100;
+      e_.ShowGauge(100, true);
+    }
     e_.gaugeVisible_ = false;
-    e_.ShowGauge(e_.gauge_, false);
+    e_.ShowGauge(e_.shownGauge_, false);
     e_.ShowButtonCaption(LanguageText("Buttons", "Clean", "Clean"));
     e_.EnableCloseButton(true);
     e_.ActivateDetailsLinks(true);
@@ -404,6 +444,10 @@ class CleanRun {
 
   CleanEngine& e_;
   std::string problems_;
+  // The category going on, how many checks show its progress, and the next of them.
+  int category_ = 1;
+  size_t checks_ = 1;
+  size_t check_ = 0;
 };
 
 void CleanEngine::OnCleanClicked() {

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <initializer_list>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -158,6 +160,11 @@ class CleanEngine {
   void StepProgress(int i, int n);
   void GaugeAdd(int delta);
   void ResetGauge() { GaugeAdd(-gauge_); }
+  // The part of the bar, in percent of the whole run, that the check going on fills.
+  void SetGaugeBand(double from, double span) {
+    bandFrom_ = from;
+    bandSpan_ = span;
+  }
 
   // The four steps of a key repair in their order: backup of backupPath into the undo journal,
   // the FixScript lines, the count, the detail line. A repair whose backup did not reach the
@@ -191,8 +198,9 @@ class CleanEngine {
     RegistryView view;
     std::string file;       // the server's file name
     std::string serverKey;  // the physical server key
-    size_t finding;         // in findings_
-    size_t scriptLine;      // its first FixScript line; kNoScriptLine in a scan
+    size_t finding;         // in findings_, or with twin in twins_
+    bool twin;
+    size_t scriptLine;  // its first FixScript line; kNoScriptLine in a scan
   };
   static constexpr size_t kNoScriptLine = static_cast<size_t>(-1);
   // With the whole index, points each waiting repair at the first folder that holds its file,
@@ -214,15 +222,22 @@ class CleanEngine {
   // its backup reached the journal, else left without a backup.
   bool Schedule(Finding& finding, bool backedUp, const std::string& item,
                 std::initializer_list<std::string> scriptLines, const std::string& detail);
-  // Counts a repair in its category and adds its detail line.
+  // Counts a repair in its category (once per item, whatever the view) and adds its detail line.
   void Record(Finding& finding, const std::string& detail);
+  // A finding judged through one view that another view's finding already stands for ends as
+  // that one did not (left in place): the item is then named as left.
+  void FoldTwins();
   // Adds note to a recorded finding's Details line, before its closing " ... " and verb, in the
   // finding and in its category's list.
   void NoteInDetail(Finding& finding, std::string_view note);
 
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};
+  // The check's own percentage, by the gauge rule; the bar shows it within the check's band.
   int gauge_ = 0;
+  double bandFrom_ = 0;
+  double bandSpan_ = 100;
+  int shownGauge_ = 0;
   bool gaugeVisible_ = false;
   // From the click that starts a run to its last step, also after a stop has cleared Running:
   // a click then must not start a second run inside the first one's message pump.
@@ -241,7 +256,17 @@ class CleanEngine {
   TextList serversNotSearched_;
   RunMode nextRun_ = RunMode::Clean;
   RunMode lastRun_ = RunMode::Clean;
+  // One finding per distinct item and category, in the order first met; the same items met
+  // again through another view of the classes root, with the index of their first finding.
   std::vector<Finding> findings_;
+  struct Twin {
+    size_t first;
+    Finding finding;
+  };
+  std::vector<Twin> twins_;
+  std::map<std::string, size_t> firstFinding_;
+  // The stored items an exclusion kept in this run.
+  std::set<std::string> keptItems_;
   ::Exclusions exclusions_;
   ::Review review_;
   // This run is the Clean that follows a reviewed scan.

@@ -142,12 +142,13 @@ bool Exclusions::Covers(const Entry& excluded, const Entry& item) {
          (!excluded.isValue && AtOrBelow(item.key, excluded.key));
 }
 
-bool Exclusions::Keeps(RootKey root, const std::string& keyPath, const std::string* valueName) {
+bool Exclusions::Keeps(RootKey root, const std::string& keyPath, const std::string* valueName,
+                       bool counted) {
   if (entries_.empty() && runOnly_.empty()) return false;
   const Entry item = EntryFor(root, keyPath, valueName);
   for (size_t i = 0; i < entries_.size(); ++i) {
     if (Covers(entries_[i], item)) {
-      ++lines_[i].kept;
+      if (counted) ++lines_[i].kept;
       return true;
     }
   }

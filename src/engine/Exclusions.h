@@ -42,8 +42,10 @@ class Exclusions {
   long Refused() const { return refused_; }
 
   // Whether a line keeps the item: a key (to be removed with everything below it) or, with
-  // valueName, one value. The first line that keeps it counts it.
-  bool Keeps(RootKey root, const std::string& keyPath, const std::string* valueName);
+  // valueName, one value. The first line that keeps it counts it, unless counted is false (the
+  // item was counted already, through another view of the classes root).
+  bool Keeps(RootKey root, const std::string& keyPath, const std::string* valueName,
+             bool counted = true);
   // Kept for this run only, as a line of the file would keep it; not one of Lines().
   void KeepForThisRun(const Entry& entry) { runOnly_.push_back(entry); }
 

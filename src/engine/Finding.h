@@ -31,6 +31,13 @@ struct Finding {
   std::string reason;      // why it was left in place
   std::string detail;      // the Details line; empty when it was left in place
   bool viaScript = false;  // removed or rewritten by the import of the deletion script
+  // The stored key or value, the same whichever view of the classes root reached it.
+  std::string storedItem;
+  // What the item calls itself: an uninstall entry's DisplayName, a class's description.
+  std::string description;
+  // Met before in this run through another view of the classes root: it is acted on and named
+  // in the Details through this view too, but counted and listed once.
+  bool anotherView = false;
 };
 
 // "HKEY_CLASSES_ROOT\.xyz" or "HKEY_CURRENT_USER\Software\Run, value \"Tool\"": the form that

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "engine/CleanEngine.h"
+#include "engine/ReviewRows.h"
 #include "engine/RunMessages.h"
+#include "engine/SameItem.h"
 #include "platform/LanguageFile.h"
 #include "platform/Roots.h"
 #include "undo/UndoJournal.h"
@@ -19,7 +21,11 @@ void CleanEngine::GaugeAdd(int delta) {
   const int value = std::clamp(gauge_ + delta, 0, 100);
   if (value == gauge_) return;
   gauge_ = value;
-  ShowGauge(gauge_, gaugeVisible_);
+  // The bar shows the check's share of the whole run, and never less than it showed.
+  const int shown = static_cast<int>(std::lround(bandFrom_ + gauge_ * bandSpan_ / 100.0));
+  if (shown <= shownGauge_) return;
+  shownGauge_ = std::min(shown, 100);
+  ShowGauge(shownGauge_, gaugeVisible_);
 }
 
 void CleanEngine::StepProgress(int i, int n) {
@@ -50,7 +56,12 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
                             const std::string* name, const Rule& rule) {
   // A name no script line may hold is never acted on, whichever way a check came by it.
   if (HoldsControlCharacter(keyPath) || (name && HoldsControlCharacter(*name))) return nullptr;
-  if (exclusions_.Keeps(root, keyPath, name)) return nullptr;
+  const std::string storedItem = StoredItem(root, keyPath, name);
+  // A line keeps an item once, whichever views of the classes root it was met through.
+  if (exclusions_.Keeps(root, keyPath, name, !keptItems_.contains(storedItem))) {
+    keptItems_.insert(storedItem);
+    return nullptr;
+  }
   Finding finding;
   finding.category = category;
   finding.root = root;
@@ -60,13 +71,34 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
   finding.data = rule.data;
   finding.rule = std::string(rule.name);
   finding.newPath = rule.newPath;
-  findings_.push_back(std::move(finding));
+  finding.storedItem = storedItem;
+  finding.description = name ? std::string() : ItemDescription(root, keyPath);
+  const auto [first, isNew] =
+      firstFinding_.emplace(std::to_string(category) + "|" + finding.storedItem, findings_.size());
+  Finding* judged = nullptr;
+  if (isNew) {
+    findings_.push_back(std::move(finding));
+    judged = &findings_.back();
+  } else {
+    finding.anotherView = true;
+    twins_.push_back({first->second, std::move(finding)});
+    judged = &twins_.back().finding;
+  }
   // After a review the Clean repairs only what the scan found and the person left ticked.
-  if (reviewing_ && !review_.Found(findings_.back())) {
-    LeftInPlace(findings_.back(), runmsg::kAppearedAfterScan);
+  if (reviewing_ && !review_.Found(*judged)) {
+    LeftInPlace(*judged, runmsg::kAppearedAfterScan);
     return nullptr;
   }
-  return &findings_.back();
+  return judged;
+}
+
+void CleanEngine::FoldTwins() {
+  for (const Twin& twin : twins_) {
+    Finding& first = findings_[twin.first];
+    if (twin.finding.action == Action::LeftInPlace && first.action != Action::LeftInPlace) {
+      LeftInPlace(first, twin.finding.reason);
+    }
+  }
 }
 
 bool CleanEngine::RepairKey(int category, RootKey root, const std::string& backupPath,
@@ -102,14 +134,19 @@ bool CleanEngine::Schedule(Finding& finding, bool backedUp, const std::string& i
 }
 
 bool CleanEngine::LeftWithoutBackup(Finding& finding, const std::string& item) {
-  leftWithoutBackup_.push_back(item);
+  // One item is named once, though each view of it went without a backup.
+  const bool named =
+      finding.anotherView && std::any_of(twins_.begin(), twins_.end(), [&](auto& t) {
+        return &t.finding == &finding && findings_[t.first].reason == runmsg::kNoBackup;
+      });
+  if (!named) leftWithoutBackup_.push_back(item);
   return LeftInPlace(finding, runmsg::kNoBackup);
 }
 
 bool CleanEngine::Found(Finding& finding, const std::string& detail) {
   finding.action = Action::Found;
   finding.detail = FoundLine(detail);
-  ++CategoryCount(finding.category);
+  if (!finding.anotherView) ++CategoryCount(finding.category);
   CategoryLog(finding.category).push_back(finding.detail);
   return true;
 }
@@ -124,7 +161,7 @@ void CleanEngine::Record(Finding& finding, const std::string& detail) {
   const std::string deleted = " ... " + LanguageText("Fix", "deleted", "deleted");
   finding.action = detail.ends_with(deleted) ? Action::Deleted : Action::Fixed;
   finding.detail = detail;
-  ++CategoryCount(finding.category);
+  if (!finding.anotherView) ++CategoryCount(finding.category);
   CategoryLog(finding.category).push_back(detail);
 }
 

@@ -1,7 +1,8 @@
 #include "engine/Review.h"
 
 std::string Review::Identity(const Finding& f) {
-  return std::to_string(f.category) + "\n" + ItemName(f) + "\n" + f.data;
+  // The same stored item whichever view of the classes root the scan and the Clean reached it by.
+  return std::to_string(f.category) + "\n" + f.storedItem + "\n" + f.data;
 }
 
 void Review::Begin(const std::vector<Finding>& findings) {

@@ -21,7 +21,7 @@ class Review {
   bool Ticked(size_t finding) const { return items_.at(finding).ticked; }
   bool Ignored(size_t finding) const { return items_.at(finding).ignored; }
   // Ticks or unticks a finding. An unticked finding keeps every other one that its exclusion
-  // keeps (the same key through another view of the classes root, a key above it), and a ticked
+  // keeps (what lies below it, and a key whose removal would take it along), and a ticked
   // one needs every finding ticked whose exclusion would keep it: they follow, so that what the
   // list shows is what the Clean does.
   void Tick(size_t finding, bool ticked);

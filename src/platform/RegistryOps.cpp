@@ -31,7 +31,7 @@ int32_t ListValueNames(RootKey root, const std::string& path, TextList& list) {
   return static_cast<int32_t>(list.size());
 }
 
-std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name) {
+std::string ReadString(RootKey root, const std::string& path, const std::string& name) {
   RegKey key = OpenForRead(root, path);
   uint32_t type = 0;
   std::string text;
@@ -39,7 +39,11 @@ std::string ReadStringUpper(RootKey root, const std::string& path, const std::st
   if (result == status::kNoUnicodeTranslation) {
     throw UnreadableText("The text of '" + name + "' does not fit the code page");
   }
-  return result == status::kSuccess ? UpperAscii(std::move(text)) : std::string();
+  return result == status::kSuccess ? text : std::string();
+}
+
+std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name) {
+  return UpperAscii(ReadString(root, path, name));
 }
 
 int32_t ReadDword(RootKey root, const std::string& path, const std::string& name) {

@@ -24,8 +24,10 @@ class UnreadableText : public std::runtime_error {
 int32_t ListSubKeys(RootKey root, const std::string& path, TextList& list);
 // Clears list and fills it with the value names (the default value, when set, as "").
 int32_t ListValueNames(RootKey root, const std::string& path, TextList& list);
-// String or expandable string data, upper-cased byte-wise (a-z only); "" otherwise. Throws
-// UnreadableText for text the code page cannot hold unchanged.
+// String or expandable string data as stored; "" otherwise. Throws UnreadableText for text the
+// code page cannot hold unchanged.
+std::string ReadString(RootKey root, const std::string& path, const std::string& name);
+// The same, upper-cased byte-wise (a-z only): the form the checks compare.
 std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name);
 // REG_DWORD data as a signed integer; 0 otherwise.
 int32_t ReadDword(RootKey root, const std::string& path, const std::string& name);

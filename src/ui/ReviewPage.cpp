@@ -9,17 +9,8 @@
 
 namespace {
 
-// The rule in words: the language file's, or the rule's own name begun with a capital.
-std::string ProblemText(const std::string& rule) {
-  std::string words = rule;
-  if (!words.empty() && words[0] >= 'a' && words[0] <= 'z') words[0] = char(words[0] - 'a' + 'A');
-  return LanguageText("Rules", rule, words);
-}
-
-// What the check judged; for a moved server, also where it was found.
-std::string DataText(const Finding& f) {
-  return f.newPath.empty() ? f.data : f.data + " -> " + f.newPath;
-}
+// How long a row's item may grow before where it lives is shortened in its middle.
+constexpr size_t kItemTextLength = 90;
 
 }  // namespace
 
@@ -38,7 +29,8 @@ void MainForm::ShowReview(int category) {
     const Finding& f = Findings()[i];
     if (f.category != category || ScanReview().Ignored(i)) continue;
     rows_.push_back(i);
-    rows.push_back({ProblemText(f.rule), ItemName(f), DataText(f), ScanReview().Ticked(i)});
+    rows.push_back({ProblemText(f.rule), ReviewItemText(f, kItemTextLength), ReviewDataText(f),
+                    ScanReview().Ticked(i)});
   }
   view_.FindingsListFill(rows);
   view_.SetText(Ctl::FindingDetails, "");

@@ -3,7 +3,7 @@
 # 1280x1024 screen: the scan lists every planted finding with its problem, item and data; real
 # mouse clicks untick one row in each of three categories and one item is ignored for good; a
 # problem planted after the scan appears; Clean then removes exactly the expected items but
-# those. At 96, 144 and 192 DPI every dialog lies inside the screen, and the review list and the
+# those. The review rows are the distinct items of a SCAN report of the same machine. At 96, 144 and 192 DPI every dialog lies inside the screen, and the review list and the
 # ignored page are shot at the smallest size and maximised.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -14,12 +14,14 @@ e2e_begin review 1800 1280x1024x24
 # The three findings left unticked (category, a text only its row's item holds, the exported
 # item), and the startup value ignored for good.
 unticked=(
-  '4|Uninstall\KvxApp1|HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxApp1'
+  '4|KvxApp1 (Kvx App 1) - |HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\KvxApp1'
   '2|{KVX-C2}\TypeLib|HKEY_LOCAL_MACHINE\SOFTWARE\Classes\CLSID\{KVX-C2}\TypeLib'
-  '5|value "File [1]"|HKEY_CURRENT_USER\Software\Kvx App\Recent	File [1]'
+  '5|"File [1]" - |HKEY_CURRENT_USER\Software\Kvx App\Recent	File [1]'
 )
 run_key='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 ignored="$run_key, value \"KvxGone2\""
+# How its review row begins: the value's own name first.
+ignoredRow="\"KvxGone2\" - $run_key"
 # A startup value planted after the scan: the Clean leaves it and says so.
 late_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 # told: sets $end to the text of an Information dialog the run ended with, and closes it; "" when
@@ -50,13 +52,14 @@ scan_in_preview() {
   told
   expect "nothing reported" "$end" ""
 }
-# review_rows: every category's review list, one row a line (ticked, selected, the columns).
+# review_rows: every category's review list, one row a line (category, ticked, selected, the
+# columns).
 review_rows() {
   for k in 1 2 3 4 5 6; do
     [ "$(drv text "Counter$k")" = 0 ] && continue
     drv click "DetailsLink$k"
     sleep 1
-    drv list FindingsList
+    drv list FindingsList | sed "s/^/$k\t/"
     drv click DetailsBackButton
     sleep 1
   done
@@ -100,17 +103,21 @@ reg_from_text "$here/safety-planted.txt" "$planted"
 
 echo "=== at 96 DPI: untick in three categories, ignore one value, plant a late one, then Clean"
 use_prefix review "$planted"
+expect "a SCAN report of the same machine" "$(report_run SCAN 'C:\klarvex\scan.json')" "1"
 scan_in_preview
 timeout 60 "$wine64" reg add "$late_key" /v KvxLate /d 'C:\Gone\late.exe' /f >/dev/null
 export_all before
 rows=$(review_rows)
+printf '%s\n' "$rows" >"$work/rows.txt"
 # Each planted problem with its columns: problem, item, data (a fresh prefix adds its own
 # orphan extensions .dll and .xsl).
 while IFS= read -r row; do
-  if cut -f3- <<<"$rows" | grep -qxF -- "$row"; then pass "listed: $row"; else fail "not listed: $row"; fi
+  if cut -f4- <<<"$rows" | grep -qxF -- "$row"; then pass "listed: $row"; else fail "not listed: $row"; fi
 done <"$here/review-listed.txt"
 expect "every row ticked, with a problem and an item" \
-  "$(awk -F'\t' '$1 != 1 || $3 == "" || $4 == ""' <<<"$rows")" ""
+  "$(awk -F'\t' '$2 != 1 || $4 == "" || $5 == ""' <<<"$rows")" ""
+ok "the review rows are the distinct items of the SCAN report" \
+  python3 "$here/reviewcheck.py" "$work/rows.txt" "$WINEPREFIX/drive_c/klarvex/scan.json"
 kept=()
 for u in "${unticked[@]}"; do
   IFS='|' read -r k text item <<<"$u"
@@ -126,12 +133,12 @@ drv click DetailsBackButton
 sleep 1
 drv click DetailsLink3
 sleep 1
-row=$(($(drv list FindingsList | cut -f4 | grep -nxF -- "$ignored" | cut -d: -f1) - 1))
+row=$(($(drv list FindingsList | cut -f4 | grep -nxF -- "$ignoredRow" | cut -d: -f1) - 1))
 drv select FindingsList "$row"
 drv click IgnoreButton
 drv press Confirmation 1
 sleep 1
-expect "the ignored value leaves the list" "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignored")" "0"
+expect "the ignored value leaves the list" "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignoredRow")" "0"
 drv click DetailsBackButton
 run_clean
 told

@@ -95,9 +95,9 @@ hivexregedit --merge --prefix 'HKEY_LOCAL_MACHINE\SOFTWARE' "$config/software" "
 hivexregedit --merge --prefix 'HKEY_CURRENT_USER' "$work/user.DAT" "$work/cu.reg"
 hivexregedit --merge --prefix 'HKEY_CURRENT_USER\Software\Classes' "$work/classes.DAT" "$work/classes.reg"
 expect "problems found" "$(scan small --ntuser "$work/user.DAT" --usrclass "$work/classes.DAT")" 1
-expect "only the unregistered type (in both classes views) and the gone program on drive C:" \
+expect "only the unregistered type (once, whatever view it is seen through) and the gone program on drive C:" \
   "$(field "$work/small.json" '[i["item"].split("\\")[-1] for c in r["categories"] for i in c["items"]]')" \
-  "['.kvxg', '.kvxg', 'Run, value \"Gone\"']"
+  "['.kvxg', 'Run, value \"Gone\"']"
 
 sums=$(find "$work/c" -type f -exec sha256sum {} + | sort)
 "$program" --windows "$work/c" --ntuser "$work/user.DAT" --report "$work/c/windows/report.json" 2>"$work/into.err"

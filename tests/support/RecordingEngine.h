@@ -26,6 +26,7 @@ class RecordingEngine : public CleanEngine {
   bool closeEnabled = true;
   std::vector<std::string> progressLabels;  // every text shown, in order
   int gaugeShown = 0;
+  std::vector<int> gaugeValues;  // every value shown, in order
   bool gaugeVisible = false;
   std::string counterLabels[kCategoryCount] = {"0", "0", "0", "0", "0", "0"};
   bool detailsLinksActive = true;
@@ -42,6 +43,7 @@ class RecordingEngine : public CleanEngine {
   void ShowProgressLabel(const std::string& text) override { progressLabels.push_back(text); }
   void ShowGauge(int percent, bool visible) override {
     gaugeShown = percent;
+    gaugeValues.push_back(percent);
     gaugeVisible = visible;
   }
   void ShowCounterLabel(int category, const std::string& text) override {

@@ -38,7 +38,7 @@ TEST_F(BenchProfileTest, SeamCallsLandInTheirPhases) {
   EXPECT_EQ(CurrentPlatform().files, before.files);
   EXPECT_EQ(CurrentPlatform().process, before.process);
 
-  ASSERT_EQ(engine.CategoryCount(1), 4);
+  ASSERT_EQ(engine.CategoryCount(1), 2);
   ASSERT_EQ(engine.CategoryCount(3), 1);
   EXPECT_EQ(p.exports.calls, 4u);
   EXPECT_EQ(p.keyBackups.calls, 4u);

@@ -50,7 +50,8 @@ TEST_F(CheckExtensionsTest, OrphansOfBothPassesAndWhatStays) {
   EXPECT_EQ(engine.CategoryLog(kAssociations),
             (TextList{"[HKCR]\\.orph ... fixed", "[HKCR]\\.uorph ... fixed",
                       "[HKLM]\\SOFTWARE\\Classes\\.orph ... fixed"}));
-  EXPECT_EQ(engine.CategoryCount(kAssociations), 3);
+  // .orph counts once, though it is backed up and removed through both views.
+  EXPECT_EQ(engine.CategoryCount(kAssociations), 2);
   EXPECT_EQ(JournalKeys(),
             (TextList{"[HKEY_CLASSES_ROOT\\.orph]", "[HKEY_CLASSES_ROOT\\.orph\\OpenWithList]",
                       "[HKEY_CLASSES_ROOT\\.orph\\OpenWithList\\app.exe]",
@@ -62,6 +63,27 @@ TEST_F(CheckExtensionsTest, OrphansOfBothPassesAndWhatStays) {
   // The check itself removes nothing.
   EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".orph"));
   EXPECT_TRUE(sim.registry.HasKey(kCU, kUser + ".uorph"));
+}
+
+TEST_F(CheckExtensionsTest, AKeyIsOneFindingThroughEveryViewButTheUsersAndTheMachinesAreTwo) {
+  // The machine's key alone, through the classes root and through the machine's classes.
+  PutString(kLM, kMachine + ".one", "", "KvxMissing.TypeA");
+  // A key of the user and one of the machine: the merged view shows the user's.
+  PutString(kLM, kMachine + ".two", "", "gone.m");
+  PutString(kCU, kUser + ".two", "", "Gone.U");
+
+  RunBothPasses();
+
+  std::vector<std::string> listed;
+  for (const Finding& f : engine.Findings()) listed.push_back(ItemName(f) + "=" + f.data);
+  // The data as stored, never upper-cased.
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"HKEY_CLASSES_ROOT\\.one=KvxMissing.TypeA",
+                                      "HKEY_CLASSES_ROOT\\.two=Gone.U",
+                                      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.two=gone.m"}));
+  EXPECT_EQ(engine.CategoryCount(kAssociations), 3);
+  // Every view is still acted on and named in the Details.
+  EXPECT_EQ(engine.CategoryLog(kAssociations).size(), 4u);
 }
 
 TEST_F(CheckExtensionsTest, EveryTopLevelKeyCountsInTheProgress) {

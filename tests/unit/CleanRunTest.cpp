@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "unit/EngineTest.h"
@@ -67,8 +68,11 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   StageProblems();
   const std::string before = MachineState();
   bool undoOnDiskAtImport = false;
+  std::string scriptAtImport;
   sim.process.beforeRun = [&](const SimProcess::Run& run) {
-    if (run.arguments.rfind(" /s \"", 0) == 0) undoOnDiskAtImport = sim.files.Exists(UndoPath());
+    if (run.arguments.rfind(" /s \"", 0) != 0) return true;
+    undoOnDiskAtImport = sim.files.Exists(UndoPath());
+    scriptAtImport = sim.files.FileText(ScriptPath());
     return true;
   };
 
@@ -80,7 +84,7 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   EXPECT_EQ(engine.CategoryLog(kAssociations),
             (TextList{kHeadings[0], "[HKCR]\\.a1 ... fixed", "[HKCR]\\.a2 ... fixed",
                       "[HKCR]\\.a3 ... fixed", a + "1 ... fixed", a + "2 ... fixed",
-                      a + "3 ... fixed", "", "Summary: 6 items fixed."}));
+                      a + "3 ... fixed", "", "Summary: 3 items fixed."}));
   EXPECT_EQ(engine.CategoryLog(kComActiveX),
             (TextList{kHeadings[1], "", "Summary: 0 items fixed."}));
   EXPECT_EQ(engine.CategoryLog(kUninstall),
@@ -93,13 +97,15 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
                 "", "Scan system folders. Please wait...", "File assotiations...",
                 "COM/ActiveX entries...", "Startup program list...", "Uninstall entries...",
                 "Temporary registry values...", "Application paths, fonts and help files...",
-                "Summary:  9 items fixed."}));
+                "Summary:  6 items fixed."}));
   EXPECT_EQ(std::vector<std::string>(engine.counterLabels, engine.counterLabels + kCategoryCount),
-            (std::vector<std::string>{"6", "0", "0", "3", "0", "0"}));
+            (std::vector<std::string>{"3", "0", "0", "3", "0", "0"}));
 
-  // The script stays on disk, was imported once by the editor, after the undo file was saved.
+  // The script was imported once by the editor, after the undo file was saved, and is gone
+  // when the run ends.
+  EXPECT_FALSE(sim.files.Exists(ScriptPath()));
   const std::string del = "[-HKEY_LOCAL_MACHINE\\";
-  EXPECT_EQ(sim.files.FileText(ScriptPath()),
+  EXPECT_EQ(scriptAtImport,
             "REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\.a1]\r\n\r\n[-HKEY_CLASSES_ROOT\\.a2]\r\n\r\n"
             "[-HKEY_CLASSES_ROOT\\.a3]\r\n\r\n" +
                 del + "SOFTWARE\\Classes\\.a1]\r\n\r\n" + del + "SOFTWARE\\Classes\\.a2]\r\n\r\n" +
@@ -159,13 +165,26 @@ TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U1"));
 }
 
+TEST_F(CleanRunTest, TheGaugeNeverGoesBackWithinARunAndStartsAtZeroForTheNext) {
+  for (int run = 0; run < 2; ++run) {
+    StageProblems();
+    engine.gaugeValues.clear();
+    engine.OnCleanClicked();
+    // The checks moved the bar; none of them took it back.
+    ASSERT_GT(engine.gaugeValues.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(engine.gaugeValues.begin(), engine.gaugeValues.end()));
+    EXPECT_EQ(engine.gaugeValues.front(), 0);
+    EXPECT_EQ(engine.gaugeValues.back(), 100);
+  }
+}
+
 TEST_F(CleanRunTest, StopBetweenChecksLeavesTheCategoryOpen) {
   StageProblems();
   PressWhen([&] { return InCategory("COM/ActiveX entries..."); }, 1);
   engine.OnCleanClicked();
 
   ExpectFinished();
-  EXPECT_EQ(engine.CategoryLog(kAssociations).back(), "Summary: 6 items fixed.");
+  EXPECT_EQ(engine.CategoryLog(kAssociations).back(), "Summary: 3 items fixed.");
   // Category 2 was cut short by a test between its checks: no summary, its label keeps "0".
   EXPECT_EQ(engine.CategoryLog(kComActiveX), TextList{kHeadings[1]});
   EXPECT_EQ(engine.counterLabels[1], "0");
@@ -173,7 +192,7 @@ TEST_F(CleanRunTest, StopBetweenChecksLeavesTheCategoryOpen) {
   EXPECT_EQ(
       engine.progressLabels,
       (std::vector<std::string>{"", "Scan system folders. Please wait...", "File assotiations...",
-                                "COM/ActiveX entries...", "Summary:  6 items fixed."}));
+                                "COM/ActiveX entries...", "Summary:  3 items fixed."}));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U1"));
   EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a3"));
 }
@@ -189,7 +208,7 @@ TEST_F(CleanRunTest, StopDuringTheUninstallCheckClosesItsCategory) {
             (TextList{kHeadings[3], u + "1 ... deleted", "", "Summary: 1 items fixed."}));
   EXPECT_EQ(engine.counterLabels[3], "1");
   EXPECT_EQ(engine.CategoryLog(kTemporary), TextList{kHeadings[4]});
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  7 items fixed.");
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  4 items fixed.");
   EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U1"));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U2"));
 }
@@ -208,7 +227,7 @@ TEST_F(CleanRunTest, ANoAnswerChangesNothing) {
                       "", "Summary: 3 items fixed."}));
   EXPECT_EQ(engine.CategoryLog(kTemporary),
             (TextList{kHeadings[4], "", "Summary: 0 items fixed."}));
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  9 items fixed.");
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  6 items fixed.");
   EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U3"));
 }
 
@@ -241,12 +260,12 @@ TEST_F(CleanRunTest, ProblemsWithoutABackupStayAndAreNamed) {
   ExpectFinished();
   EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".a2"));
   EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a1"));
-  EXPECT_EQ(engine.CategoryCount(kAssociations), 4);
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  7 items fixed.");
+  // .a1 and .a3, each once though removed through both views.
+  EXPECT_EQ(engine.CategoryCount(kAssociations), 2);
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  5 items fixed.");
   EXPECT_EQ(engine.informations,
-            (std::vector<std::string>{"2 items were left in place:\n"
+            (std::vector<std::string>{"1 item was left in place:\n"
                                       "HKEY_CLASSES_ROOT\\.a2\n"
-                                      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.a2\n"
                                       "No backup of them could be made, and nothing is removed "
                                       "without one. If the registry editor could not run, "
                                       "starting Klarvex as administrator may help."}));
@@ -359,7 +378,7 @@ TEST_F(CleanRunTest, AnErrorInACheckStillRunsTheFinalSteps) {
   EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U1"));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U3"));
   EXPECT_EQ(engine.CategoryLog(kUninstall).size(), 2u);  // heading and U1, no summary
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  7 items fixed.");
+  EXPECT_EQ(engine.progressLabels.back(), "Summary:  4 items fixed.");
 }
 
 TEST(StepProgress, TheGaugeAfterAWholeList) {

@@ -62,16 +62,16 @@ TEST_F(ScanMode, ListsWhatItFoundWithItsRule) {
   };
   const Expected expected[] = {
       {"HKEY_CLASSES_ROOT\\CLSID\\{C0000001}\\InprocServer32", "server file missing",
-       "C:\\GONE\\KVXGONE.DLL", ""},
+       "C:\\Gone\\kvxgone.dll", ""},
       {"HKEY_CLASSES_ROOT\\CLSID\\{C0000002}\\InprocServer32", "server moved",
-       "C:\\OLD\\KVXMOVED.DLL", "C:\\PROGRAM FILES\\Moved\\KVXMOVED.DLL"},
+       "C:\\Old\\kvxmoved.dll", "C:\\PROGRAM FILES\\Moved\\KVXMOVED.DLL"},
       {"HKEY_CLASSES_ROOT\\CLSID\\{C0000004}\\TypeLib", "type library not registered", "{TL-GONE}",
        ""},
       {"HKEY_CLASSES_ROOT\\Kvx.Gone.1", "class not registered", "{NOPE}", ""},
       {"HKEY_CLASSES_ROOT\\Interface\\{I0000001}", "empty key", "", ""},
       {"HKEY_CLASSES_ROOT\\Typelib\\{T0000002}\\1.0\\HELPDIR", "empty help folder", "", ""},
       {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run, value \"KvxGone3\"",
-       "program missing", "C:\\GONE\\START3.EXE", ""},
+       "program missing", "C:\\Gone\\start3.exe", ""},
       {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1",
        "no uninstall command", "", ""},
       {"HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU, value "
