@@ -30,11 +30,18 @@ void CleanEngine::RemoveQueuedValues(const RegKey& key) {
     backedUp.push_back(BackupValue(f.root, f.keyPath, f.valueName));
   }
   const bool onDisk = undoFile_.Write(UndoDir() + UndoFileName, UndoJournal) == status::kSuccess;
+  // Deleted from the last one listed back: Wine keeps a key's values in one array in the order
+  // it lists them and closes the gap at every deletion, so deleting from the front of a key of
+  // 100,000 values moved the rest of the array 100,000 times.
+  std::vector<long> deleted(queued.size(), status::kSuccess);
+  for (size_t i = queued.size(); onDisk && i-- > 0;) {
+    if (backedUp[i]) deleted[i] = key.Delete(findings_[queued[i].finding].valueName);
+  }
   for (size_t i = 0; i < queued.size(); ++i) {
     Finding& f = findings_[queued[i].finding];
     if (!onDisk || !backedUp[i]) {
       LeftWithoutBackup(f, ValueDisplayName(f.root, f.keyPath, f.valueName));
-    } else if (key.Delete(f.valueName) != status::kSuccess) {
+    } else if (deleted[i] != status::kSuccess) {
       deletionRefused_.push_back(ValueDisplayName(f.root, f.keyPath, f.valueName));
       LeftInPlace(f, runmsg::kNotDeleted);
     } else {

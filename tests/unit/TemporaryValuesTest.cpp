@@ -305,7 +305,8 @@ TEST_F(TemporaryValuesTest, UndoFileOnDiskHoldsEachValueBeforeItIsDeleted) {
   engine.ScanReg("\\" + kRunMru);
   Walk();
 
-  EXPECT_EQ(deleted, (std::vector<std::string>{"a", "Quote\"d", "Last", "Typed", "Path"}));
+  // Each key's values go from the last one listed back.
+  EXPECT_EQ(deleted, (std::vector<std::string>{"Quote\"d", "a", "Typed", "Last", "Path"}));
   // The walk keeps one open key per level: Software, Vendor, App (, Deeper, Still).
   EXPECT_EQ(handlesAtDeletion, (std::vector<size_t>{1, 1, 3, 3, 5}));
   ASSERT_EQ(SaveUndoFile("C:\\expected.reg", UndoJournal), status::kSuccess);
