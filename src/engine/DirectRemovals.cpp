@@ -27,7 +27,7 @@ void CleanEngine::RemoveQueuedValues(const RegKey& key) {
   backedUp.reserve(queued.size());
   for (const QueuedValue& q : queued) {
     const Finding& f = findings_[q.finding];
-    backedUp.push_back(BackupValue(f.root, f.keyPath, f.valueName));
+    backedUp.push_back(BackupValue(key, f.root, f.keyPath, f.valueName));
   }
   const bool onDisk = undoFile_.Write(UndoDir() + UndoFileName, UndoJournal) == status::kSuccess;
   // Deleted from the last one listed back: Wine keeps a key's values in one array in the order
