@@ -13,9 +13,11 @@ long UndoFileWriter::Create(const std::string& path, const WideList& journal) {
   if (!file_) return status;
   status = file_->Replace(Utf16LeFile(journal));
   if (status != status::kSuccess) {
-    // A torn first copy is no undo file: nothing has been removed on its strength yet.
-    file_->Delete();
+    // A torn first copy is no undo file: nothing has been removed on its strength yet. A file
+    // that was there already is held without the right to delete it: removed by name then.
+    const bool deleted = file_->Delete() == status::kSuccess;
     file_.reset();
+    if (!deleted) RemoveOwnFile(path);
     return status;
   }
   linesOnDisk_ = journal.size();
