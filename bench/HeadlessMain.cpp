@@ -158,13 +158,18 @@ void Bare(const std::string& exportFile) {
   }
 }
 
-void Run() {
+// A clean run, or a scan (which changes nothing) of the same machine.
+void Run(bool scan) {
   TimedPlatform timed;
   timed.Install();
   RunProfile& profile = timed.Profile();
   BenchEngine engine(profile);
   const uint64_t start = Ticks();
-  engine.OnCleanClicked();
+  if (scan) {
+    engine.Run(RunMode::Scan);
+  } else {
+    engine.OnCleanClicked();
+  }
   const uint64_t end = Ticks();
   timed.Finish();
   timed.Uninstall();
@@ -215,8 +220,8 @@ void Run() {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "all";
-  if (mode != "all" && mode != "bare" && mode != "run") {
-    std::fprintf(stderr, "usage: KlarvexBench [all|bare|run]\n");
+  if (mode != "all" && mode != "bare" && mode != "run" && mode != "scan") {
+    std::fprintf(stderr, "usage: KlarvexBench [all|bare|run|scan]\n");
     return 2;
   }
   UseWin32Platform();
@@ -227,8 +232,8 @@ int main(int argc, char** argv) {
   std::printf("folder windows %s\nfolder program-files %s\nfolder undo %s\n", WindowsDir().c_str(),
               ProgramFilesDir().c_str(), UndoDir().c_str());
   // The bare export writes where the program's backups write, so the two compare like with like.
-  if (mode != "run") Bare(UndoDir() + "bare-export.reg");
-  if (mode != "bare") Run();
+  if (mode == "all" || mode == "bare") Bare(UndoDir() + "bare-export.reg");
+  if (mode != "bare") Run(mode == "scan");
   std::fflush(stdout);
   return 0;
 }

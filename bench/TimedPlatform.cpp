@@ -174,6 +174,12 @@ class TimedHeldFile : public HeldFile {
     if (Contains(path_, "\\Undo ")) Add(t_.profile.undoWrites, start, Ticks());
     return result;
   }
+  long Append(const Bytes& data) override {
+    const uint64_t start = Ticks();
+    const long result = Timed([&] { return inner_->Append(data); });
+    if (Contains(path_, "\\Undo ")) Add(t_.profile.undoWrites, start, Ticks());
+    return result;
+  }
   long Delete() override {
     return Timed([&] { return inner_->Delete(); });
   }

@@ -500,6 +500,22 @@ class Machine:
         self.key("HKEY_LOCAL_MACHINE" + APP_PATHS + "kvx32_%d.exe" % unit,
                  default=quote("%%ProgramFiles%%\\Kvx32\\kvx32_%d.exe" % unit))
 
+    def plant_flood(self, values, dead):
+        """A history list grown by a program to many values (under the Microsoft branch, so
+        the walk does not judge them a second time) and many leftover uninstall entries."""
+        path = "\\SOFTWARE\\Microsoft\\Internet Explorer\\TypedURLs"
+        for i in range(values):
+            n = "kvxflood%06d" % i
+            self.value("HKEY_CURRENT_USER" + path, n, quote("http://kvx.example/flood/%d" % i))
+            self.found(5, "[HKCU]%s\\%s ... deleted" % (path, n))
+        for i in range(dead):
+            n = "KvxDead%05d" % i
+            self.key("HKEY_LOCAL_MACHINE" + UNINSTALL + n, DisplayName=quote("Dead %d" % i))
+            self.found(4, "[HKLM]%s%s ... deleted" % (UNINSTALL, n))
+            self.script.append("[-HKEY_LOCAL_MACHINE%s%s]" % (UNINSTALL, n))
+        if values or dead:
+            self.cfg = dict(self.cfg, flood=values, dead_uninstall=dead)
+
     def write(self, outdir, prefix):
         os.makedirs(outdir, exist_ok=True)
         with open(os.path.join(outdir, "machine.reg"), "w", encoding="ascii",
@@ -547,6 +563,10 @@ def main():
     parser.add_argument("prefix")
     parser.add_argument("outdir")
     parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--flood", type=int, default=0,
+                        help="history values in one key, all found and deleted")
+    parser.add_argument("--dead-uninstall", type=int, default=0,
+                        help="uninstall entries without a command, all found and deleted")
     args = parser.parse_args()
     machine = Machine(args.size, args.seed)
     machine.build_files()
@@ -554,6 +574,7 @@ def main():
     machine.complete_prefix(args.prefix)
     for unit in range(machine.cfg["plant"]):
         machine.plant(unit)
+    machine.plant_flood(args.flood, args.dead_uninstall)
     machine.write(args.outdir, args.prefix)
     return 0
 

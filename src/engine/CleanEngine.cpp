@@ -85,6 +85,11 @@ class CleanRun {
     } catch (...) {
       e_.indexBuild_.Abandon();
       e_.SettleServerRepairs(nullptr);
+      // Values queued for deletion when the error came were neither backed up nor deleted.
+      for (const CleanEngine::QueuedValue& q : e_.queuedValues_) {
+        e_.LeftInPlace(e_.findings_[q.finding], runmsg::kNotDeleted);
+      }
+      e_.queuedValues_.clear();
       const std::string reason = ErrorReason(std::current_exception());
       e_.runError_ = reason.empty() ? "unknown error." : reason;
       problems_ = runmsg::Join(problems_, runmsg::RunInterrupted(reason));
@@ -106,7 +111,8 @@ class CleanRun {
   void Prepare() {
     e_.SystemFileIndex.Clear();
     UndoJournal.clear();
-    e_.journalLinesOnDisk_ = 0;
+    e_.undoFile_.Close();
+    e_.queuedValues_.clear();
     e_.leftWithoutBackup_.clear();
     e_.waitingServers_.clear();
     e_.serversNotSearched_.clear();
@@ -288,28 +294,15 @@ class CleanRun {
     bool backupsOnDisk = true;
     if (UndoJournal.size() > 2) {
       const std::string path = UndoDir() + UndoFileName;
-      const size_t onDisk = e_.journalLinesOnDisk_;
-      backupsOnDisk = onDisk == 0 ? Saved(
-                                        path, [&] { return SaveUndoFile(path, UndoJournal); },
-                                        runmsg::UndoFileNotSaved)
-                                  : Saved(
-                                        path, [&] { return SaveUndoFile(path, UndoJournal); },
-                                        runmsg::UndoFileNotCompleted);
+      // Appended to what the direct deletions put there already. A failed write leaves the file
+      // as it was: gone when it was the first, else holding the backups of every value deleted.
+      backupsOnDisk = Saved(
+          path, [&] { return e_.undoFile_.Write(path, UndoJournal); },
+          e_.undoFile_.LinesOnDisk() == 0 ? runmsg::UndoFileNotSaved
+                                          : runmsg::UndoFileNotCompleted);
       if (FileExists(path)) e_.undoFileWritten_ = path;
-      if (!backupsOnDisk) {
-        if (onDisk == 0) {
-          // The name was free when the run began: what a failed save left there is only a torn
-          // copy that the undo page would otherwise offer.
-          RemoveOwnFile(path);
-        } else {
-          // Values already deleted have their backups in this file: it goes back to the last
-          // state they were saved in, and stays even when that fails too.
-          SaveUndoFile(path, WideList(UndoJournal.begin(),
-                                      UndoJournal.begin() + static_cast<ptrdiff_t>(onDisk)));
-        }
-        if (!FileExists(path)) e_.undoFileWritten_.clear();
-      }
     }
+    e_.undoFile_.Close();
     if (FixScript.size() <= 2) return;
     const std::string path = ScriptPath();
     // The script is created new and held until the editor has ended: no other program can

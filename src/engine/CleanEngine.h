@@ -21,6 +21,7 @@
 #include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
 #include "platform/Types.h"
+#include "undo/UndoFileWriter.h"
 
 // The categories, numbered as their lists, counters, counter labels and Details links.
 enum Category : int {
@@ -178,11 +179,15 @@ class CleanEngine {
   bool RepairValue(int category, RootKey root, const std::string& keyPath, const std::string& name,
                    std::initializer_list<std::string> scriptLines, const std::string& detail,
                    const Rule& rule);
-  // Category 5's direct deletion of a value of an open key: the backup reaches the undo file
-  // on disk first; the value is counted and listed only when it was deleted, and named to the
-  // user at the end of the run when the registry refused the deletion.
-  bool RemoveValueNow(RootKey root, const std::string& keyPath, const RegKey& key,
-                      const std::string& name, const std::string& detail, const Rule& rule);
+  // Category 5's direct deletion of a value: judged here, and in a clean queued until its
+  // key's loop is done. RemoveQueuedValues then puts the backups of all of them into the undo
+  // file on disk, in one append, before it deletes any; a value is counted and listed only when
+  // it was deleted, and named to the user at the end of the run when the registry refused it.
+  bool QueueValueRemoval(RootKey root, const std::string& keyPath, const std::string& name,
+                         const std::string& detail, const Rule& rule);
+  void RemoveQueuedValues(const RegKey& key);
+  // Lets the undo file go, as the run does at its end.
+  void CloseUndoFile() { undoFile_.Close(); }
 
  private:
   // One run of the driver, from its preparation to its final steps.
@@ -242,9 +247,15 @@ class CleanEngine {
   // From the click that starts a run to its last step, also after a stop has cleared Running:
   // a click then must not start a second run inside the first one's message pump.
   bool runActive_ = false;
-  // How many journal lines the undo file on disk held after the last direct deletion's save:
-  // values already deleted rely on that file, so it is never given up.
-  size_t journalLinesOnDisk_ = 0;
+  // The undo file, held and appended to from the first direct deletion on: values already
+  // deleted rely on what it holds, so it is never rewritten or given up.
+  UndoFileWriter undoFile_;
+  // Values judged for direct deletion whose key's loop is still going on.
+  struct QueuedValue {
+    size_t finding;  // in findings_
+    std::string detail;
+  };
+  std::vector<QueuedValue> queuedValues_;
   // The problems found but left in place because no backup of them could be made.
   TextList leftWithoutBackup_;
   // The values whose direct deletion the registry refused.

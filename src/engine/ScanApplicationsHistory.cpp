@@ -53,9 +53,10 @@ void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path)
     // A path on drive A: goes untested; other data that merely begin with "A" ("Archive C:\...")
     // are tested like the rest.
     if (!data.starts_with("A:") && NamesSomethingThatExists(data)) return;
-    RemoveValueNow(root, path, key, name, DetailLine(tagRoot, path + name, "deleted"),
-                   {"file missing", data});
+    QueueValueRemoval(root, path, name, DetailLine(tagRoot, path + name, "deleted"),
+                      {"file missing", data});
   });
+  RemoveQueuedValues(key);
   for (const std::string& subKey : subKeys) {
     if (!subKey.empty()) ScanApplicationsHistory(root, path + subKey + "\\");
   }

@@ -40,8 +40,9 @@ void CleanEngine::ScanMuiCache() {
     std::string data;
     // Text the code page cannot hold unchanged is not judged.
     if (key.QueryText(name, type, data) != status::kSuccess) return;
-    RemoveValueNow(kRoot, kMuiCache, key, name,
-                   DetailLine(kRoot, std::string(kMuiCache) + "\\" + name, "deleted"),
-                   {"cached program missing", data});
+    QueueValueRemoval(kRoot, kMuiCache, name,
+                      DetailLine(kRoot, std::string(kMuiCache) + "\\" + name, "deleted"),
+                      {"cached program missing", data});
   });
+  RemoveQueuedValues(key);
 }

@@ -47,6 +47,9 @@ class HeldFile {
   virtual long Read(Bytes& data, size_t limit) = 0;
   // Replaces the whole content and flushes it to disk. Win32 status.
   virtual long Replace(const Bytes& data) = 0;
+  // Adds data at the end and flushes it to disk; a failed append leaves the file as it was
+  // where the system allows. Win32 status.
+  virtual long Append(const Bytes& data) = 0;
   // Removes the file's name once the handle is closed. Win32 status.
   virtual long Delete() = 0;
   // AdministratorsOnly when it is owned by the system or the Administrators and its access list

@@ -67,12 +67,19 @@ Bytes Utf16LeBytes(std::u16string_view text) {
   return bytes;
 }
 
-Bytes Utf16LeFile(const WideList& lines) {
-  Bytes data = {0xFF, 0xFE};
-  for (const std::u16string& line : lines) {
-    const Bytes bytes = Utf16LeBytes(line + u"\r\n");
+Bytes Utf16LeLines(const WideList& lines, size_t first) {
+  Bytes data;
+  for (size_t i = first; i < lines.size(); ++i) {
+    const Bytes bytes = Utf16LeBytes(lines[i] + u"\r\n");
     data.insert(data.end(), bytes.begin(), bytes.end());
   }
+  return data;
+}
+
+Bytes Utf16LeFile(const WideList& lines) {
+  Bytes data = {0xFF, 0xFE};
+  const Bytes text = Utf16LeLines(lines, 0);
+  data.insert(data.end(), text.begin(), text.end());
   return data;
 }
 

@@ -70,11 +70,23 @@ void BeginUndoJournal() {
   UndoJournal.emplace_back();
 }
 
-bool BackupValue(RootKey root, const std::string& path, const std::string& name) {
+namespace {
+std::string BackupKeyPath(const std::string& path) {
   std::string keyPath = path;
   if (keyPath.size() > 1 && keyPath.back() == '\\') keyPath.pop_back();
-  const RegKey key(root, keyPath, keyaccess::kRead);
+  return keyPath;
+}
+}  // namespace
+
+bool BackupValue(RootKey root, const std::string& path, const std::string& name) {
+  const RegKey key(root, BackupKeyPath(path), keyaccess::kRead);
+  return BackupValue(key, root, path, name);
+}
+
+bool BackupValue(const RegKey& key, RootKey root, const std::string& path,
+                 const std::string& name) {
   if (!key.IsOpen()) return false;
+  const std::string keyPath = BackupKeyPath(path);
   uint32_t type = 0;
   Bytes stored;
   // Read as stored, never through the code page: the undo file is UTF-16 and holds every

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/ProcessApi.h"
+#include "platform/RegKey.h"
 #include "platform/Types.h"
 
 // Process-wide state of the current run (created with the main window).
@@ -22,6 +23,9 @@ void BeginUndoJournal();
 // Appends one block with one value. True when the value's line is in the journal, so that
 // importing the journal restores the value with its type and bytes.
 bool BackupValue(RootKey root, const std::string& path, const std::string& name);
+// The same through a key already open with the right to read it (a key of many values is
+// opened once, not once per value).
+bool BackupValue(const RegKey& key, RootKey root, const std::string& path, const std::string& name);
 // Appends the registry editor's export of the key and its subtree. True when it added it.
 bool BackupKey(RootKey root, const std::string& path);
 // Starts WindowsDir + "regedit.exe" with the argument text and waits for its end.

@@ -46,6 +46,19 @@ TEST_F(HeldFileContract, AHeldFileMayBeReadButNotWrittenOrRemoved) {
   EXPECT_EQ(Files().Attributes(Path("held.reg")), fileattr::kInvalid);
 }
 
+TEST_F(HeldFileContract, AnAppendGoesAtTheEndOfTheHeldFile) {
+  long status = 0;
+  std::unique_ptr<HeldFile> held = Files().Hold(Path("new.reg"), HoldMode::CreateNew, status);
+  ASSERT_TRUE(held) << status;
+  ASSERT_EQ(held->Replace(data), status::kSuccess);
+  ASSERT_EQ(held->Append(Bytes{'A', '\r', '\n'}), status::kSuccess);
+  ASSERT_EQ(held->Append(Bytes{'B'}), status::kSuccess);
+  Bytes read;
+  EXPECT_EQ(held->Read(read, 100), status::kSuccess);
+  EXPECT_EQ(read, (Bytes{'R', 'E', 'G', '\r', '\n', 'A', '\r', '\n', 'B'}));
+  EXPECT_EQ(Files().WriteAll(Path("new.reg"), Bytes{'x'}), status::kSharingViolation);
+}
+
 TEST_F(HeldFileContract, ASecondNameIsNoPlainFileAndIsNotWrittenThrough) {
   ASSERT_EQ(Files().WriteAll(Path("other.reg"), data), status::kSuccess);
   ContractHardLink(Path("link.reg"), Path("other.reg"));

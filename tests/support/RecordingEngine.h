@@ -13,6 +13,7 @@
 class RecordingEngine : public CleanEngine {
  public:
   using CleanEngine::BeginItem;
+  using CleanEngine::CloseUndoFile;
   using CleanEngine::ResetGauge;
   using CleanEngine::StepProgress;
 

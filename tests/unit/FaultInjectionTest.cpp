@@ -56,10 +56,10 @@ class Injector {
       return status::kSuccess;
     };
     m.sim.files.failWhen = [this](const SimFileCall& call) -> long {
-      const bool changes =
-          call.call == "WriteAll" || call.call == "RemoveFile" || call.call == "MakeFolder";
+      const bool save = call.call == "WriteAll" || call.call == "Append";
+      const bool changes = save || call.call == "RemoveFile" || call.call == "MakeFolder";
       if (stopped_ && changes) return status::kAccessDenied;
-      if (call.call == "WriteAll") return Pass(Point::FileSave, 112);
+      if (save) return Pass(Point::FileSave, 112);
       return status::kSuccess;
     };
     m.sim.process.beforeRun = [this](const SimProcess::Run&) {

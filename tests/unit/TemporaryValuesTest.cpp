@@ -43,7 +43,10 @@ class TemporaryValuesTest : public EngineTest {
     return RegKey(kCU, path, keyaccess::kRead).ValueNames();
   }
 
-  void ImportUndoFile() { ASSERT_TRUE(RunRegedit(" /s \"" + UndoPath() + "\"")); }
+  void ImportUndoFile() {
+    engine.CloseUndoFile();
+    ASSERT_TRUE(RunRegedit(" /s \"" + UndoPath() + "\""));
+  }
 
   // Whether the undo file on disk would restore this value, as it is now, of key (root name
   // first, as the simulated registry names keys in its calls).
@@ -202,9 +205,15 @@ TEST_F(TemporaryValuesTest, StopDuringTheWalkEndsIt) {
   PutString(kCU, "Software\\B", "b1", "C:\\Gone\\3.txt");
   PrepareChecks();
   int pumpsAfterStop = 0;
+  bool a1Judged = false;
+  sim.registry.failWhen = [&](const SimRegCall& call) {
+    a1Judged = a1Judged || call.value == "a1";
+    return status::kSuccess;
+  };
+  // Stopped at the item after a1: a1 is removed with its key's values, a2 is not.
   engine.onPump = [&](int) {
     if (!engine.Running) ++pumpsAfterStop;
-    if (engine.CategoryCount(kTemporary) == 1) engine.Running = false;
+    if (a1Judged) engine.Running = false;
   };
   Walk();
   EXPECT_EQ(engine.CategoryLog(kTemporary), (TextList{Detail("\\Software\\A\\a1")}));
@@ -296,7 +305,8 @@ TEST_F(TemporaryValuesTest, UndoFileOnDiskHoldsEachValueBeforeItIsDeleted) {
   engine.ScanReg("\\" + kRunMru);
   Walk();
 
-  EXPECT_EQ(deleted, (std::vector<std::string>{"a", "Quote\"d", "Last", "Typed", "Path"}));
+  // Each key's values go from the last one listed back.
+  EXPECT_EQ(deleted, (std::vector<std::string>{"Quote\"d", "a", "Typed", "Last", "Path"}));
   // The walk keeps one open key per level: Software, Vendor, App (, Deeper, Still).
   EXPECT_EQ(handlesAtDeletion, (std::vector<size_t>{1, 1, 3, 3, 5}));
   ASSERT_EQ(SaveUndoFile("C:\\expected.reg", UndoJournal), status::kSuccess);

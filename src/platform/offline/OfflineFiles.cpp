@@ -19,6 +19,7 @@ class HeldFolder : public HeldFile {
   HeldFacts Facts() override { return {fileattr::kDirectory, 1, trusted_, path_}; }
   long Read(Bytes&, size_t) override { return status::kAccessDenied; }
   long Replace(const Bytes&) override { return status::kAccessDenied; }
+  long Append(const Bytes&) override { return status::kAccessDenied; }
   long Delete() override { return status::kAccessDenied; }
   ChangeRight WhoMayChange() override { return ChangeRight::Unknown; }
 

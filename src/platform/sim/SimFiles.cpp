@@ -395,6 +395,19 @@ class SimHeldFile : public HeldFile {
         (entry->owner == SimOwner::Administrators || entry->owner == SimOwner::System);
     return admins ? ChangeRight::AdministratorsOnly : ChangeRight::StandardUsers;
   }
+
+  long Append(const Bytes& data) override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    SimFiles::Entry* entry = Held();
+    if (entry == nullptr || (access_ & SimFiles::kWriteAccess) == 0) return status::kAccessDenied;
+    if (long failed = files_.Fail("Append", entry->path); failed != status::kSuccess) {
+      return failed;
+    }
+    Bytes grown = entry->data;
+    grown.insert(grown.end(), data.begin(), data.end());
+    files_.Store(*entry, grown);
+    return status::kSuccess;
+  }
   long Delete() override {
     const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
     const SimFiles::Entry* entry = Held();

@@ -17,7 +17,8 @@ enum class SimOwner { User, Administrators, System, OtherUser };
 
 // One file call about to happen, offered to SimFiles::failWhen.
 struct SimFileCall {
-  std::string call;  // "Find", "MakeFolder", "RemoveFile", "ReadAll", "WriteAll"
+  std::string call;  // "Find", "MakeFolder", "RemoveFile", "ReadAll", "WriteAll",
+                     // "Append" (a held file's)
   std::string path;  // the path as normalised: "C:\WINDOWS\x.dll" (spelling kept)
 };
 

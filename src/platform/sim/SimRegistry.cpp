@@ -1,10 +1,21 @@
 #include "platform/sim/SimRegistry.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/Roots.h"
 #include "platform/TextFile.h"
 #include "platform/sim/SimCodePage.h"
+
+namespace {
+// Compared letter by letter, without copies: a key of many thousand values is asked by name
+// once per value.
+bool SameName(const std::u16string& a, const std::u16string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return FoldWide(x) == FoldWide(y); });
+}
+}  // namespace
 
 struct SimRegistry::Node {
   std::u16string name;
@@ -17,9 +28,8 @@ struct SimRegistry::Node {
     return it == children.end() ? nullptr : it->second.get();
   }
   SimValue* Value(const std::u16string& valueName) {
-    const std::u16string folded = FoldWide(valueName);
     for (SimValue& value : values) {
-      if (FoldWide(value.name) == folded) return &value;
+      if (SameName(value.name, valueName)) return &value;
     }
     return nullptr;
   }
@@ -50,10 +60,6 @@ std::vector<std::u16string> SplitWide(const std::u16string& path) {
 
 bool IsText(uint32_t type) {
   return type == regtype::kSz || type == regtype::kExpandSz || type == regtype::kMultiSz;
-}
-
-bool SameName(const std::u16string& a, const std::u16string& b) {
-  return FoldWide(a) == FoldWide(b);
 }
 
 // The keys of the classes that a 32-bit program has a copy of its own of (Windows 7 and later);
@@ -310,12 +316,11 @@ std::vector<const SimRegistry::Node*> SimRegistry::MergedChildren(
 
 std::vector<const SimValue*> SimRegistry::MergedValues(const std::vector<Node*>& nodes) const {
   std::vector<const SimValue*> values;
+  // The names of one key differ already; only a second key's can be shadowed.
+  std::unordered_set<std::u16string> seen;
   for (const Node* node : nodes) {
     for (const SimValue& value : node->values) {
-      const bool shadowed = std::any_of(values.begin(), values.end(), [&](const SimValue* seen) {
-        return SameName(seen->name, value.name);
-      });
-      if (!shadowed) values.push_back(&value);
+      if (nodes.size() == 1 || seen.insert(FoldWide(value.name)).second) values.push_back(&value);
     }
   }
   return values;

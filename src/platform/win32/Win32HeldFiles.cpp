@@ -124,16 +124,7 @@ class Win32HeldFile : public HeldFile {
     if (!SetFilePointerEx(handle_, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) {
       return static_cast<long>(GetLastError());
     }
-    size_t done = 0;
-    while (done < data.size()) {
-      DWORD written = 0;
-      if (!WriteFile(handle_, data.data() + done, static_cast<DWORD>(data.size() - done), &written,
-                     nullptr)) {
-        return static_cast<long>(GetLastError());
-      }
-      if (written == 0) return ERROR_WRITE_FAULT;
-      done += written;
-    }
+    if (const long status = WriteAll(data); status != ERROR_SUCCESS) return status;
     if (!SetEndOfFile(handle_) || !FlushFileBuffers(handle_)) {
       return static_cast<long>(GetLastError());
     }
@@ -153,6 +144,23 @@ class Win32HeldFile : public HeldFile {
     return right;
   }
 
+  // A write that failed half-way is cut off again: the file ends where it ended before, so the
+  // next append does not follow a torn line.
+  long Append(const Bytes& data) override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_, &size) || !SetFilePointerEx(handle_, size, nullptr, FILE_BEGIN)) {
+      return static_cast<long>(GetLastError());
+    }
+    long status = WriteAll(data);
+    if (status == ERROR_SUCCESS && !FlushFileBuffers(handle_)) {
+      status = static_cast<long>(GetLastError());
+    }
+    if (status != ERROR_SUCCESS && SetFilePointerEx(handle_, size, nullptr, FILE_BEGIN)) {
+      SetEndOfFile(handle_);
+    }
+    return status;
+  }
+
   long Delete() override {
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition,
@@ -163,6 +171,20 @@ class Win32HeldFile : public HeldFile {
   }
 
  private:
+  long WriteAll(const Bytes& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+      DWORD written = 0;
+      if (!WriteFile(handle_, data.data() + done, static_cast<DWORD>(data.size() - done), &written,
+                     nullptr)) {
+        return static_cast<long>(GetLastError());
+      }
+      if (written == 0) return ERROR_WRITE_FAULT;
+      done += written;
+    }
+    return ERROR_SUCCESS;
+  }
+
   HANDLE handle_;
 };
 
