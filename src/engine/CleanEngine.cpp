@@ -468,7 +468,7 @@ bool CleanEngine::Run(RunMode mode) {
   }
   // Read at every run, so that an edit of the file counts from the next run on. A file that is
   // refused stops the run: without it the run would remove what the user chose to keep.
-  const std::string exclusionsFile = UserUndoDir() + kExclusionsFileName;
+  const std::string exclusionsFile = ExclusionsFile();
   exclusions_ = Exclusions::Load(exclusionsFile);
   if (const long refused = exclusions_.Refused(); refused != status::kSuccess) {
     ShowInformation(runmsg::ExclusionsRefused(exclusionsFile, refused == status::kFileTooLarge));

@@ -6,9 +6,12 @@
 #include <vector>
 
 #include "engine/RunMessages.h"
+#include "platform/Paths.h"
 #include "platform/Types.h"
 
 inline constexpr const char* kExclusionsFileName = runmsg::kExclusionsFile;
+// The user edits it, so it stays in the user's own folder also for an elevated run.
+inline std::string ExclusionsFile() { return UserUndoDir() + kExclusionsFileName; }
 // The largest Exclusions.txt read: far above any list a person keeps by hand.
 inline constexpr size_t kMaxExclusionsFile = 1u << 20;
 

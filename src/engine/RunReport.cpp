@@ -63,9 +63,8 @@ ordered_json ExclusionsJson(const Exclusions& exclusions, const std::string& fil
   for (const Exclusions::Line& line : exclusions.BadLines()) {
     bad.push_back({{"line", line.number}, {"text", Utf8(line.text)}});
   }
-  return {{"file", file.empty() ? Utf8(UserUndoDir() + kExclusionsFileName) : file},
-          {"lines", lines},
-          {"badLines", bad}};
+  return {
+      {"file", file.empty() ? Utf8(ExclusionsFile()) : file}, {"lines", lines}, {"badLines", bad}};
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ void MainForm::OpenIgnoredPage() {
 }
 
 void MainForm::ShowIgnoredLines() {
-  const Exclusions file = Exclusions::Load(UndoDir() + kExclusionsFileName);
+  const Exclusions file = Exclusions::Load(ExclusionsFile());
   ignoredLines_ = file.Lines();
   // A line the program cannot read is listed too, so that it can be taken out here.
   ignoredLines_.insert(ignoredLines_.end(), file.BadLines().begin(), file.BadLines().end());
@@ -46,7 +46,7 @@ void MainForm::OnRemoveIgnoredClicked() {
       "\n" + line.text;
   if (AskConfirmation(question) != 1) return;
   std::string reason;
-  if (!RemoveExclusionLine(UndoDir() + kExclusionsFileName, line.number, line.text, reason)) {
+  if (!RemoveExclusionLine(ExclusionsFile(), line.number, line.text, reason)) {
     ShowInformation(LanguageText("Messages", "NotRemoved",
                                  "This line could not be taken out of the exclusions file:") +
                     "\n" + line.text + "\n" + reason);

@@ -75,8 +75,8 @@ void MainForm::OnIgnoreClicked() {
       LanguageText("Messages", "IgnoreAlways", "Never judge this item again?") + "\n" + item;
   if (AskConfirmation(question) != 1) return;
   std::string reason;
-  if (!AddExclusion(UserUndoDir() + kExclusionsFileName, f.root, f.keyPath,
-                    f.isValue ? &f.valueName : nullptr, reason)) {
+  if (!AddExclusion(ExclusionsFile(), f.root, f.keyPath, f.isValue ? &f.valueName : nullptr,
+                    reason)) {
     ShowInformation(LanguageText("Messages", "NotIgnored",
                                  "This item could not be added to the exclusions file:") +
                     "\n" + item + "\n" + reason);

@@ -37,7 +37,7 @@ void PrepareProgram() {
   OpenLanguageFile(ExeDir() + "\\English.ini");
   StartDate = Process().Today();
   // Nothing is written into an undo folder that fails its check; each run checks it again.
-  if (CheckUndoFolder().Usable()) CreateExclusionsFile(UserUndoDir() + kExclusionsFileName);
+  if (CheckUndoFolder().Usable()) CreateExclusionsFile(ExclusionsFile());
 }
 
 void FinishProgram() {

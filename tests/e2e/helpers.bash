@@ -145,3 +145,15 @@ compare() {
   done
   return $status
 }
+
+# plant_safety_files: the files that the working twins of safety-planted.txt's programs name
+# (found along App Paths, PATH, past 260 characters, without an extension); the gone twins name
+# none.
+plant_safety_files() {
+  local long
+  long="$WINEPREFIX/drive_c/kvxlong/kvx$(printf 'a%.0s' {1..137})/kvx$(printf 'b%.0s' {1..137})"
+  mkdir -p "$WINEPREFIX/drive_c/Program Files/KvxApp" "$WINEPREFIX/drive_c/KvxTools" "$long"
+  touch "$WINEPREFIX/drive_c/Program Files/KvxApp/kvxapp.exe" \
+    "$WINEPREFIX/drive_c/KvxTools/kvxtool.exe" "$long/kvxlong.exe" "$long/kvxlong.dll" \
+    "$long/kvxlong.txt"
+}

@@ -103,6 +103,7 @@ reg_from_text "$here/safety-planted.txt" "$planted"
 
 echo "=== at 96 DPI: untick in three categories, ignore one value, plant a late one, then Clean"
 use_prefix review "$planted"
+plant_safety_files
 expect "a SCAN report of the same machine" "$(report_run SCAN 'C:\klarvex\scan.json')" "1"
 scan_in_preview
 timeout 60 "$wine64" reg add "$late_key" /v KvxLate /d 'C:\Gone\late.exe' /f >/dev/null
@@ -112,7 +113,8 @@ printf '%s\n' "$rows" >"$work/rows.txt"
 # Each planted problem with its columns: problem, item, data (a fresh prefix adds its own
 # orphan extensions .dll and .xsl).
 while IFS= read -r row; do
-  if cut -f4- <<<"$rows" | grep -qxF -- "$row"; then pass "listed: $row"; else fail "not listed: $row"; fi
+  # grep reads all (no -q): under pipefail cut's broken pipe would fail a row found early.
+  if cut -f4- <<<"$rows" | grep -xF -- "$row" >/dev/null; then pass "listed: $row"; else fail "not listed: $row"; fi
 done <"$here/review-listed.txt"
 expect "every row ticked, with a problem and an item" \
   "$(awk -F'\t' '$2 != 1 || $4 == "" || $5 == ""' <<<"$rows")" ""
@@ -195,7 +197,7 @@ for dpi in 144 192; do
   shot_window "review-$dpi-dpi"
   drv click DetailsBackButton
   sleep 1
-  printf '%s\r\n' "$ignored" >>"$(undo_dir)/Exclusions.txt"
+  printf '%s\r\n' "$ignored" >>"$(user_undo_dir)/Exclusions.txt"
   run_clean
   told
   ok "the end names the ignored line" grep -qF "$ignored (1 item)" <<<"$end"

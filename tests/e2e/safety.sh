@@ -16,11 +16,7 @@ reg_from_text "$here/safety-planted.txt" "$planted"
 
 echo "=== planted problems of every category"
 use_prefix safety "$planted"
-# The files that the working twins of the planted programs name; the gone twins name none.
-long="$WINEPREFIX/drive_c/kvxlong/kvx$(printf 'a%.0s' {1..137})/kvx$(printf 'b%.0s' {1..137})"
-mkdir -p "$WINEPREFIX/drive_c/Program Files/KvxApp" "$WINEPREFIX/drive_c/KvxTools" "$long"
-touch "$WINEPREFIX/drive_c/Program Files/KvxApp/kvxapp.exe" "$WINEPREFIX/drive_c/KvxTools/kvxtool.exe" \
-  "$long/kvxlong.exe" "$long/kvxlong.dll" "$long/kvxlong.txt"
+plant_safety_files
 ok "planted" bash -c "timeout 60 $wine64 reg query 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1' >/dev/null"
 export_all before
 start clean

@@ -299,12 +299,16 @@ TEST_F(IgnoredPage, ListsTheLinesAndTakesTheChosenOneOutLeavingTheRestAsItWas) {
   EXPECT_TRUE(sim.files.Exists(path));
 }
 
-// The count beside a line is what it kept in the last run.
+// The count beside a line is what it kept in the last run. Elevated, the page reads the file
+// the user edits, not one in the protected folder.
 TEST_F(IgnoredPage, ShowsWhatEachLineKeptInTheLastRun) {
+  sim.process.elevated = true;
+  sim.files.PutFolder("C:\\ProgramData");
+  InitPaths();
+  ASSERT_NE(UndoDir(), UserUndoDir());
   PutString(RootKey::LocalMachine, kUninstall + "KvxA", "DisplayName", "A");
-  sim.files.PutFile(
-      UndoDir() + kExclusionsFileName,
-      "HKEY_LOCAL_MACHINE\\" + kUninstall + "KvxA\r\nHKEY_CURRENT_USER\\Software\\X\r\n");
+  sim.files.PutFile(ExclusionsFile(), "HKEY_LOCAL_MACHINE\\" + kUninstall +
+                                          "KvxA\r\nHKEY_CURRENT_USER\\Software\\X\r\n");
   form.CreateForm();
   form.Run(RunMode::Scan);
   form.OpenIgnoredPage();

@@ -148,18 +148,21 @@ class RemoteBuffer {
   size_t size_;
 };
 
+// A row's text whole: the review's data may name a path far longer than MAX_PATH.
 std::string ItemText(HWND list, int index, int column = 0) {
-  RemoteBuffer remote(list, sizeof(LVITEMA) + MAX_PATH + 1);
+  constexpr int kMaxText = 4096;
+  RemoteBuffer remote(list, sizeof(LVITEMA) + kMaxText + 1);
   if (!remote.Ok()) return {};
   LVITEMA item{};
   item.iSubItem = column;
   item.pszText = remote.At(sizeof(LVITEMA));
-  item.cchTextMax = MAX_PATH;
+  item.cchTextMax = kMaxText;
   remote.Write(0, &item, sizeof item);
   SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(remote.At(0)));
-  char text[MAX_PATH + 1] = {};
-  remote.Read(sizeof(LVITEMA), text, MAX_PATH);
+  std::string text(kMaxText + 1, '\0');
+  remote.Read(sizeof(LVITEMA), text.data(), kMaxText);
+  text.resize(std::strlen(text.c_str()));
   return text;
 }
 
