@@ -78,8 +78,10 @@ void SetFolders(OfflineBackends& backends, const OfflineMachine& machine,
     gFolders.profileDir =
         (machine.Profile().empty() ? "C:\\Users\\Offline" : machine.Profile()) + "\\";
     gFolders.undoDir = gFolders.profileDir + kUndoBelowProfile;
+    gFolders.userUndoDir = gFolders.undoDir;
   }
-  backends.files.SetHostFolder(UndoDir(), options.exclusions);
+  // Exclusions.txt is read from the user's own folder, as on Windows.
+  backends.files.SetHostFolder(UserUndoDir(), options.exclusions);
   ::OsMajorVersion = backends.process.OsMajorVersion();
 }
 

@@ -28,6 +28,7 @@ make_base "$work/base"
 planted=$work/planted.reg
 reg_from_text "$here/safety-planted.txt" "$planted"
 use_prefix report "$planted"
+plant_safety_files
 k=$WINEPREFIX/drive_c/klarvex
 undo=$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Ostrawin/Klarvex/Undo
 mkdir -p "$undo"

@@ -98,6 +98,11 @@ expect "problems found" "$(scan small --ntuser "$work/user.DAT" --usrclass "$wor
 expect "only the unregistered type (once, whatever view it is seen through) and the gone program on drive C:" \
   "$(field "$work/small.json" '[i["item"].split("\\")[-1] for c in r["categories"] for i in c["items"]]')" \
   "['.kvxg', 'Run, value \"Gone\"']"
+printf 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run, value "Gone"\r\n' >"$work/exclusions.txt"
+scan kept --ntuser "$work/user.DAT" --usrclass "$work/classes.DAT" --exclusions "$work/exclusions.txt" >/dev/null
+expect "an exclusions file given keeps its item out" \
+  "$(field "$work/kept.json" '[i["item"].split("\\")[-1] for c in r["categories"] for i in c["items"]]')" \
+  "['.kvxg']"
 
 sums=$(find "$work/c" -type f -exec sha256sum {} + | sort)
 "$program" --windows "$work/c" --ntuser "$work/user.DAT" --report "$work/c/windows/report.json" 2>"$work/into.err"

@@ -46,6 +46,30 @@ bool ReadLinuxFile(const std::string& path, Bytes& data) {
   return whole;
 }
 
+// The exclusions file the host was given, read through a handle like any file of its own.
+class HeldHostFile : public HeldFile {
+ public:
+  HeldHostFile(std::string path, std::string hostPath)
+      : path_(std::move(path)), hostPath_(std::move(hostPath)) {}
+  HeldFacts Facts() override { return {fileattr::kArchive, 1, true, path_}; }
+  long Read(Bytes& data, size_t limit) override {
+    struct stat info {};
+    if (stat(hostPath_.c_str(), &info) != 0) return status::kFileNotFound;
+    if (static_cast<size_t>(info.st_size) > limit) return kFileTooLarge;
+    return ReadLinuxFile(hostPath_, data) ? status::kSuccess : status::kAccessDenied;
+  }
+  long Replace(const Bytes&) override { return status::kAccessDenied; }
+  long Append(const Bytes&) override { return status::kAccessDenied; }
+  long Delete() override { return status::kAccessDenied; }
+  ChangeRight WhoMayChange() override { return ChangeRight::Unknown; }
+
+ private:
+  // ERROR_FILE_TOO_LARGE
+  static constexpr long kFileTooLarge = 223;
+  std::string path_;
+  std::string hostPath_;
+};
+
 }  // namespace
 
 OfflineFiles::OfflineFiles(CodePage& codePage, std::string driveC)
@@ -213,6 +237,11 @@ std::string OfflineFiles::ReadProfileString(const std::string&, const std::strin
 
 std::unique_ptr<HeldFile> OfflineFiles::Hold(const std::string& path, HoldMode mode, long& status) {
   status = status::kAccessDenied;
+  if (mode == HoldMode::Read && HostPartOf(path) == HostPart::Exclusions &&
+      ExclusionsAttributes() != fileattr::kInvalid) {
+    status = status::kSuccess;
+    return std::make_unique<HeldHostFile>(path, exclusions_);
+  }
   if (mode != HoldMode::Folder) return nullptr;
   // Only the host's own folder is vouched for: it is the host's, not the image's.
   if (HostPartOf(path) == HostPart::Folder) return std::make_unique<HeldFolder>(path, true);

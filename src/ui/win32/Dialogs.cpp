@@ -175,6 +175,7 @@ void Win32Dialog::Layout(UINT dpi) {
   if (now.right - now.left == frame.cx && now.bottom - now.top == frame.cy) return;
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.cx, frame.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  placed_ = false;
 }
 
 Win32Dialog::~Win32Dialog() {
@@ -197,13 +198,14 @@ void Win32Dialog::SetInfoText(const std::string& text) {
   HWND label = GetDlgItem(hwnd_, kDialogInfoLabelId);
   SetWindowTextA(label, text.c_str());
   Layout(WindowDpi(owner_ != nullptr ? owner_ : hwnd_));
-  // A new text while showing: centred again for its size.
+  // A new text while showing: centred again if its size changed, and kept on the screen.
   if (showing_) Place();
   InvalidateRect(label, nullptr, TRUE);
 }
 
-// Each showing centres the dialog on the main window as it is now (moved, resized or
-// maximised since), inside that screen's work area.
+// The first showing, and any after the dialog changed its size, centres it on the main window
+// as it is now; otherwise it keeps the place the user gave it. Either way it lies inside the
+// work area of the main window's screen.
 void Win32Dialog::Place() {
   RECT own{};
   if (owner_ == nullptr || !GetWindowRect(owner_, &own))
@@ -217,9 +219,11 @@ void Win32Dialog::Place() {
   const auto bounds = [](const RECT& r) {
     return Bounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
   };
-  const Bounds at = PlaceDialog(bounds(own), self.right - self.left, self.bottom - self.top,
-                                bounds(monitor.rcWork));
+  const Bounds at = placed_ ? MovedInto(bounds(self), bounds(monitor.rcWork))
+                            : PlaceDialog(bounds(own), self.right - self.left,
+                                          self.bottom - self.top, bounds(monitor.rcWork));
   SetWindowPos(hwnd_, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  placed_ = true;
 }
 
 void Win32Dialog::ShowModal() {
@@ -315,7 +319,10 @@ LRESULT Win32Dialog::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      // The system placed it for the new scale: that place stands.
+      const bool placed = placed_;
       Layout(HIWORD(wParam));
+      placed_ = placed;
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
     }

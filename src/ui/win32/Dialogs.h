@@ -64,6 +64,7 @@ class Win32Dialog : public DialogView {
   DialogFit fit_;
   std::vector<DialogControl> buttons_;
   bool showing_ = false;
+  bool placed_ = false;
 };
 
 // Creates the two process-wide dialogs over the main window and binds them to InfoBox and
