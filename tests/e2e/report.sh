@@ -120,7 +120,8 @@ sleep 1
 # After a scan, Details is the category's review list: each finding once, ticked.
 expect "the review list in place of the text" "$(drv visible DetailsList) $(drv visible FindingsList)" "0 1"
 findings=$(drv list FindingsList)
-expect "a row for each finding" "$(grep -c . <<<"$findings")" "$(drv text Counter2)"
+rows=$(grep -c . <<<"$findings")
+expect "a row for each finding, all ticked" "$rows of $rows" "$(drv text Counter2)"
 expect "every finding ticked" "$(cut -f1 <<<"$findings" | sort -u)" "1"
 shot report-preview-details
 drv click DetailsBackButton

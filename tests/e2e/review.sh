@@ -174,7 +174,7 @@ scan_in_preview
 drv click DetailsLink3
 sleep 1
 expect "the next scan lists the ignored value again" \
-  "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignored")" "1"
+  "$(drv list FindingsList | cut -f4 | grep -cxF -- "$ignoredRow")" "1"
 ok "the window opens maximised as it was closed" test "$(drv window-rect | cut -dx -f1)" -ge 1280
 shot review-96-dpi-max
 drv close

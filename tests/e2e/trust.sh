@@ -51,7 +51,12 @@ printf '%s\n' 'Windows Registry Editor Version 5.00' '' "[HKEY_LOCAL_MACHINE\\So
 reg_from_text "$work/planted-undo.txt" "$user_undo/Undo 26-01-01-01.reg"
 start UNDO
 ok "window opens" drv wait-window 30000
-list=$(drv list UndoFileList)
+# The page fills its list once the window is up: asked again until it shows.
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  list=$(drv list UndoFileList)
+  [ -n "$list" ] && break
+  sleep 1
+done
 echo "  list: $list"
 expect "both listed, the user's marked" "$(echo "$list" | cut -f3 | grep -c 'Undo 26-01-01-01.reg (your own folder, not imported)')" "1"
 drv click SelectAllLink
