@@ -3,7 +3,7 @@
 # hive), and the prefix's drive_c as the disk. Sourced by report.sh, whose prefix it reuses.
 
 # offline_hives NAME: $work/offline-NAME/SOFTWARE and NTUSER.DAT from the exports NAME-lm.reg
-# and NAME-cu.reg of C:\klarvex; prints the folder.
+# and NAME-cu.reg of C:\klarvex and the user's environment; prints the folder.
 offline_hives() {
   local hives=$work/offline-$1 k=$WINEPREFIX/drive_c/klarvex
   mkdir -p "$hives"
@@ -11,7 +11,10 @@ offline_hives() {
   bash "$root/tests/offline/empty-hive.sh" "$hives/public.DAT" "$hives/SOFTWARE" >/dev/null
   cp "$hives/SOFTWARE" "$hives/NTUSER.DAT"
   local branch name prefix hive
-  for branch in "lm|HKEY_LOCAL_MACHINE\\SOFTWARE|SOFTWARE" "cu|HKEY_CURRENT_USER|NTUSER.DAT"; do
+  # The user's environment too: the PATH it names is where Windows finds bare program names.
+  timeout 60 "$wine64" regedit /e "C:\\klarvex\\$1-env.reg" 'HKEY_CURRENT_USER\Environment'
+  for branch in "lm|HKEY_LOCAL_MACHINE\\SOFTWARE|SOFTWARE" "cu|HKEY_CURRENT_USER|NTUSER.DAT" \
+    "env|HKEY_CURRENT_USER|NTUSER.DAT"; do
     IFS='|' read -r name prefix hive <<<"$branch"
     iconv -f UTF-16 -t UTF-8 "$k/$1-$name.reg" | tr -d '\r' >"$hives/$name.reg"
     hivexregedit --merge --prefix "$prefix" "$hives/$hive" "$hives/$name.reg" >&2
