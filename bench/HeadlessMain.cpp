@@ -101,9 +101,7 @@ double LookupMicroseconds(const SystemFileIndex& index) {
   return us / (kRounds * static_cast<double>(names.size()));
 }
 
-void PrintLines(const char* tag, const std::string& path) {
-  Bytes bytes;
-  if (!Files().ReadAll(path, bytes)) return;
+void PrintLines(const char* tag, const Bytes& bytes) {
   std::string line;
   for (uint8_t byte : bytes) {
     if (byte == '\n') {
@@ -210,7 +208,7 @@ void Run(bool scan) {
       std::printf("detail %d %s\n", category, line.c_str());
     }
   }
-  PrintLines("script", UndoDir() + kFixScriptName);
+  PrintLines("script", profile.importedScript);
   for (const std::string& message : engine.informations) {
     std::printf("information %s\n", message.c_str());
   }

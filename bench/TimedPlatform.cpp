@@ -277,14 +277,22 @@ class TimedProcess : public ProcessApi {
     return result;
   }
   ProcessApi& inner_;
+  FileApi& files_;  // untimed
   Tracker& t_;
 
  public:
-  TimedProcess(ProcessApi& inner, Tracker& tracker) : inner_(inner), t_(tracker) {}
+  TimedProcess(ProcessApi& inner, FileApi& files, Tracker& tracker)
+      : inner_(inner), files_(files), t_(tracker) {}
 
   bool RunAndWait(const std::string& application, const std::string& arguments) override {
-    const uint64_t start = Ticks();
     const bool isExport = Contains(arguments, "/e ");
+    // The file named in quotes after "/s", read before the editor runs and off the clock.
+    const size_t open = arguments.find('"');
+    const size_t close = open == std::string::npos ? open : arguments.find('"', open + 1);
+    if (!isExport && close != std::string::npos) {
+      files_.ReadAll(arguments.substr(open + 1, close - open - 1), t_.profile.importedScript);
+    }
+    const uint64_t start = Ticks();
     if (!isExport) t_.Other();
     t_.inEditor = true;
     const bool started = inner_.RunAndWait(application, arguments);
@@ -384,7 +392,8 @@ void TimedPlatform::Install() {
   impl_->tracker.runThread = std::this_thread::get_id();
   impl_->registry = std::make_unique<TimedRegistry>(*impl_->previous.registry, impl_->tracker);
   impl_->files = std::make_unique<TimedFiles>(*impl_->previous.files, impl_->tracker);
-  impl_->process = std::make_unique<TimedProcess>(*impl_->previous.process, impl_->tracker);
+  impl_->process = std::make_unique<TimedProcess>(*impl_->previous.process, *impl_->previous.files,
+                                                  impl_->tracker);
   Platform timed = impl_->previous;
   timed.registry = impl_->registry.get();
   timed.files = impl_->files.get();

@@ -38,6 +38,8 @@ struct RunProfile {
   uint64_t indexEnd = 0;    // end of its last
   uint64_t indexFinds = 0;  // folders opened by the walk
   uint64_t indexEntries = 0;
+  // The deletion script as the editor was given it: the run removes the file when it ends.
+  Bytes importedScript;
 };
 
 // Installs the timing decorators over the platform in use now; the profile collects from then
