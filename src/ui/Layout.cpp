@@ -35,12 +35,12 @@ constexpr Anchor kDetailsShare{0, 67, 100, 100};
 constexpr Anchor kUndoNames{0, 0, 25, 100};
 constexpr Anchor kUndoText{25, 0, 100, 100};
 
-constexpr ControlSpec Anchored(ControlSpec spec, Anchor anchor) {
-  spec.anchor = anchor;
-  return spec;
+constexpr ControlSpec Anchored(ControlSpec control, Anchor anchor) {
+  control.anchor = anchor;
+  return control;
 }
 // The start page keeps its arrangement and stays in the middle of a larger window.
-constexpr ControlSpec Start(ControlSpec spec) { return Anchored(spec, kCentred); }
+constexpr ControlSpec Start(ControlSpec control) { return Anchored(control, kCentred); }
 }  // namespace
 
 // Indexed by Ctl: the rows keep the enumeration's order (checked by a test). The category rows
