@@ -153,6 +153,13 @@ std::string UndoFileRefused(const std::string& path, bool tooLarge) {
                    : "it is a link, has a second name, or could not be read.");
 }
 
+std::string UndoFileTorn(const std::string& path) {
+  return "The undo file \"" + path +
+         "\" ends in the middle of a line: the run that wrote it was stopped while writing. Its "
+         "last, incomplete value was left out of the import; the items that run removed are all "
+         "in the lines before it.";
+}
+
 std::string ExclusionsRefused(const std::string& path, bool tooLarge) {
   return "Klarvex did not read \"" + path + "\": " +
          (tooLarge ? std::string("it is larger than 1 MB, far larger than any list of exclusions.")

@@ -56,6 +56,8 @@ std::string BadExclusionLines(const std::vector<size_t>& numbers, const TextList
 std::string UndoFolderUnusable(const UndoFolderCheck& check);
 // An undo file too large to be one of the program's own, or one that is not a plain file.
 std::string UndoFileRefused(const std::string& path, bool tooLarge);
+// The undo file ends in the middle of a line: its run was stopped while writing it.
+std::string UndoFileTorn(const std::string& path);
 // Exclusions.txt is there but was not read: a link at its name or on its way, a second name, too
 // large (tooLarge), or unreadable.
 std::string ExclusionsRefused(const std::string& path, bool tooLarge);

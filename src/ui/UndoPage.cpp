@@ -13,6 +13,7 @@
 #include "platform/UndoFolderTrust.h"
 #include "ui/MainForm.h"
 #include "undo/ImportCheck.h"
+#include "undo/TornTail.h"
 #include "undo/UndoJournal.h"
 
 namespace {
@@ -188,7 +189,10 @@ void MainForm::OnUndoClicked() {
     // The file shown is imported as it was shown; any other is read once, here.
     const UndoFileRead read = entry.path == shown_.path ? shown_ : ReadUndoFile(entry.path);
     if (read.status == status::kSuccess) {
-      if (std::string problem = ImportUndoCopy(read.data, missed); !problem.empty()) {
+      bool torn = false;
+      const Bytes whole = WithoutTornTail(read.data, torn);
+      if (torn) refused.push_back(runmsg::UndoFileTorn(entry.path));
+      if (std::string problem = ImportUndoCopy(whole, missed); !problem.empty()) {
         refused.push_back(problem);
       }
     } else if (read.status != status::kFileNotFound) {

@@ -11,6 +11,7 @@
 #include "platform/Roots.h"
 #include "platform/TextFile.h"
 #include "platform/UndoFolderTrust.h"
+#include "undo/KeyExports.h"
 
 WideList UndoJournal;
 std::string UndoFileName;
@@ -23,34 +24,6 @@ namespace {
 void AddJournalLine(const std::string& ansi) { UndoJournal.push_back(Ansi().ToWide(ansi)); }
 
 bool PathExists(const std::string& path) { return Files().Attributes(path) != fileattr::kInvalid; }
-
-// Key names compare without regard to the case of ASCII letters, as the registry compares them.
-bool SameKeyName(std::u16string_view a, std::u16string_view b) {
-  const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [&](char16_t x, char16_t y) { return upper(x) == upper(y); });
-}
-
-// Whether every key line of an export opens the exported key or one below it. A file that another
-// program wrote in the editor's place, or an export whose names hold line breaks written as they
-// are, could otherwise carry sections of another key (a machine-wide Run entry, say) into the
-// undo file, to be imported with the rights of whoever imports it.
-bool OnlyKeysAtOrBelow(const WideList& lines, const std::u16string& keyName) {
-  for (const std::u16string& line : lines) {
-    const size_t start = line.find_first_not_of(u" \t");
-    if (start == std::u16string::npos || line[start] != u'[') continue;
-    std::u16string_view name = std::u16string_view(line).substr(start + 1);
-    if (!name.empty() && name.front() == u'-') name.remove_prefix(1);
-    const size_t close = name.rfind(u']');
-    if (close == std::u16string_view::npos) return false;
-    name = name.substr(0, close);
-    const bool below = name.size() > keyName.size() && name[keyName.size()] == u'\\' &&
-                       SameKeyName(name.substr(0, keyName.size()), keyName);
-    if (!below && !SameKeyName(name, keyName)) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -66,6 +39,7 @@ void BeginUndoJournal() {
     if (!PathExists(UndoDir() + UndoFileName) || n == UINT16_MAX) break;
   }
   UndoJournal.clear();
+  ForgetParentExports();
   AddJournalLine(std::string(OsMajorVersion >= 5 ? kRegedit5Header : kRegedit4Header));
   UndoJournal.emplace_back();
 }
@@ -101,49 +75,6 @@ bool BackupValue(const RegKey& key, RootKey root, const std::string& path,
   return found;
 }
 
-namespace {
-
-// The export as the editor left it: a plain file of one name in the undo folder, read and then
-// deleted through one handle, so what was checked is what is kept. A link, a second hard link or
-// a file elsewhere is refused: the editor may have written through it.
-bool TakeExport(const std::string& exportFile, WideList& lines) {
-  long status = 0;
-  std::unique_ptr<HeldFile> file = HoldPlainFile(exportFile, HoldMode::ReadToDelete, status);
-  if (!file) return false;
-  // Found elsewhere, it is no file of the program's to read or to delete.
-  if (!LiesIn(file->Facts(), UndoDir())) return false;
-  Bytes data;
-  const bool read = file->Read(data, kMaxReadBack) == status::kSuccess;
-  file->Delete();
-  if (read) lines = SplitLines(DecodeText(data));
-  return read;
-}
-
-// Appends the registry editor's export of one key (its full name) and its subtree.
-bool ExportKey(const std::string& keyName) {
-  const std::string exportFile = UndoDir() + kExportFileName;
-  // A file left behind by an earlier backup must never pass for this key's export.
-  if (PathExists(exportFile) && !RemoveOwnFile(exportFile)) return false;
-  // The argument text is the whole command line, and its first word is taken for the program's
-  // name: a leading blank keeps "/s" a switch, as in the import texts. Without it the editor
-  // runs without "/s", twice as slow under Wine, and free to stop on a message box nobody sees.
-  RunRegedit(" /s /e \"" + exportFile + "\" \"" + keyName + "\"");
-  WideList lines;
-  if (!PathExists(exportFile) || !TakeExport(exportFile, lines)) return false;
-  // Only a real export of this key counts: its header, the empty line, then the key's own line.
-  // A name the editor's command line took apart (a double quote in it) may have made it export
-  // some other key, whose text must never pass for this key's backup.
-  const std::u16string wideName = Ansi().ToWide(keyName);
-  if (lines.size() <= 2 || ScriptHeaderVersion(lines[0]) == ScriptVersion::Invalid ||
-      !SameKeyName(lines[2], u"[" + wideName + u"]") || !OnlyKeysAtOrBelow(lines, wideName)) {
-    return false;
-  }
-  UndoJournal.insert(UndoJournal.end(), lines.begin() + 2, lines.end());
-  return true;
-}
-
-}  // namespace
-
 bool BackupKey(RootKey root, const std::string& path) {
   const std::string below = path.empty() || path[0] == '\\' ? path : "\\" + path;
   // Windows' classes root shows the user's classes over the machine's, and a key created through
@@ -151,13 +82,13 @@ bool BackupKey(RootKey root, const std::string& path) {
   // machine-wide. Such a key is backed up where it lives, in both branches when it is in both.
   if (root == RootKey::ClassesRoot &&
       KeyExists(RootKey::CurrentUser, "\\Software\\Classes" + below)) {
-    bool added = ExportKey("HKEY_CURRENT_USER\\Software\\Classes" + below);
+    bool added = ExportKey(RootKey::CurrentUser, "\\Software\\Classes" + below);
     if (KeyExists(RootKey::LocalMachine, "\\SOFTWARE\\Classes" + below)) {
-      added = ExportKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes" + below) && added;
+      added = ExportKey(RootKey::LocalMachine, "\\SOFTWARE\\Classes" + below) && added;
     }
     return added;
   }
-  return ExportKey(std::string(RootKeyName(root)) + path);
+  return ExportKey(root, below);
 }
 
 bool RunRegedit(const std::string& arguments) {

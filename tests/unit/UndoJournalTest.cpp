@@ -259,6 +259,75 @@ TEST_F(UndoJournalTest, BackupKeyTakesNoExportOfAnotherKey) {
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "tmp.reg"));
 }
 
+// Many keys below one parent share one export of it, and each key's backup is the same text as
+// its own export. An export in which a value's line breaks wrote a key line of a sibling (here
+// right before the sibling's own part) is not used at all.
+TEST_F(UndoJournalTest, SiblingBackupsShareTheirParentsExport) {
+  const std::string parent = std::string(kTestKey) + "\\";
+  const std::string parentName = "HKEY_CURRENT_USER\\" + std::string(kTestKey);
+  const auto exportOf = [&](const std::string& key) {
+    EXPECT_TRUE(RunRegedit("/s /e \"C:\\k.reg\" \"" + key + "\""));
+    const WideList lines = SplitLines(DecodeText(FileBytes("C:\\k.reg")));
+    return WideList(lines.begin() + 2, lines.end());
+  };
+  TextList names;
+  for (int i = 0; i < 60; ++i) names.push_back("E" + TwoDigits(static_cast<uint16_t>(i)));
+  for (const std::string& name : names) PutString(RootKey::CurrentUser, parent + name, "v", name);
+  PutDword(RootKey::CurrentUser, parent + "E07\\sub", "d", 7);
+  const std::string before = sim.registry.Dump(RootKey::CurrentUser, kTestKey);
+  // Lines a value's line breaks could put into the parent's export, before the line given: a
+  // second part of a sibling, and a part of no key that takes the rest of E05's part.
+  const std::u16string wideParent = Ansi().ToWide(parentName);
+  const std::pair<std::u16string, WideList> forgeries[] = {
+      {u"", {}},
+      {u"[" + wideParent + u"\\E06]", {u"[" + wideParent + u"\\E06]", u"\"x\"=\"1\"", u""}},
+      {u"\"v\"=\"E05\"", {u"", u"[" + wideParent + u"\\Zed]"}}};
+  for (const auto& [anchor, forgedLines] : forgeries) {
+    const bool forged = !forgedLines.empty();
+    SCOPED_TRACE(forgedLines.size());
+    sim.process.beforeRun = nullptr;
+    BeginUndoJournal();
+    WideList expected = UndoJournal;
+    for (const std::string& name : names) {
+      const WideList lines = exportOf(parentName + "\\" + name);
+      expected.insert(expected.end(), lines.begin(), lines.end());
+    }
+    if (forged) {
+      WideList lines = exportOf(parentName);
+      lines.insert(std::find(lines.begin(), lines.end(), anchor), forgedLines.begin(),
+                   forgedLines.end());
+      std::u16string text = u"Windows Registry Editor Version 5.00\r\n\r\n";
+      for (const std::u16string& line : lines) text += line + u"\r\n";
+      sim.process.beforeRun = [&, text](const SimProcess::Run& run) {
+        if (!run.arguments.ends_with(parentName + "\"")) return true;
+        sim.files.PutFileBytes(UndoDir() + "tmp.reg", Utf16File(text));
+        return false;
+      };
+    }
+    const size_t runsBefore = sim.process.runs.size();
+    for (const std::string& name : names) {
+      ASSERT_TRUE(BackupKey(RootKey::CurrentUser, "\\" + parent + name));
+    }
+    EXPECT_EQ(UndoJournal, expected);
+    // Two editor runs on their own and one of the parent, or one per key after a refused cut.
+    EXPECT_EQ(sim.process.runs.size() - runsBefore, forged ? names.size() + 1 : 3u);
+  }
+  sim.process.beforeRun = nullptr;
+  for (const std::string& name : names) {
+    sim.registry.DeleteTree(RootHandle(RootKey::CurrentUser), parent + name);
+  }
+  SaveAndImport();
+  EXPECT_EQ(sim.registry.Dump(RootKey::CurrentUser, kTestKey), before);
+  // A few keys of a long list are exported on their own, never the list.
+  for (int i = 0; i < 3000; ++i) PutKey(RootKey::CurrentUser, parent + "L" + std::to_string(i));
+  BeginUndoJournal();
+  const size_t runsBefore = sim.process.runs.size();
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(BackupKey(RootKey::CurrentUser, "\\" + parent + "L" + std::to_string(i)));
+  }
+  EXPECT_EQ(sim.process.runs.size() - runsBefore, 4u);
+}
+
 TEST_F(UndoJournalTest, EditorExportAndImportFiles) {
   PutDword(RootKey::CurrentUser, "Software\\E", "v", 1);
   ASSERT_TRUE(RunRegedit("/s /e \"C:\\x.reg\" \"HKEY_CURRENT_USER\\Software\\E\""));

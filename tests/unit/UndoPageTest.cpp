@@ -194,6 +194,27 @@ TEST_F(UndoPageTest, WhatIsImportedIsWhatWasShown) {
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "Undo import.tmp"));
 }
 
+// A run stopped in the middle of an append left a byte list cut short: the value it belongs to
+// was never removed, and the import must not set it shortened.
+TEST_F(UndoPageTest, AnUndoFileEndingInPartOfALineImportsItsWholeLines) {
+  PutValue(RootKey::CurrentUser, "Software\\Kept", "b", regtype::kBinary, Bytes(30, 0xAB));
+  const std::string kept = sim.registry.Dump(RootKey::CurrentUser, "Software\\Kept");
+  const std::u16string whole =
+      u"Windows Registry Editor Version 5.00\r\n\r\n"
+      u"[HKEY_CURRENT_USER\\Software\\Restored]\r\n\"v\"=\"1\"\r\n\r\n";
+  const std::u16string torn =
+      u"[HKEY_CURRENT_USER\\Software\\Kept]\r\n\"b\"=hex:ab,ab,\\\r\n  ab,a";
+  PutUndo(kA, whole + torn);
+  form.OpenUndoPage();
+  dialogs.confirmation.presses = {1};
+  form.OnUndoClicked();
+  EXPECT_EQ(ReadStringUpper(RootKey::CurrentUser, "Software\\Restored", "v"), "1");
+  EXPECT_EQ(sim.registry.Dump(RootKey::CurrentUser, "Software\\Kept"), kept);
+  ASSERT_EQ(dialogs.information.shown.size(), 1u);
+  EXPECT_NE(dialogs.information.shown[0].find(runmsg::UndoFileTorn(UndoDir() + kA)),
+            std::string::npos);
+}
+
 TEST_F(UndoPageTest, DeleteRemovesTickedFilesRefreshesAndReports) {
   for (const std::string& name : {kA, kB, kC}) PutUndo(name, u"REGEDIT4\r\n");
   form.OpenUndoPage();
