@@ -1,5 +1,7 @@
 // Category 2, interfaces under HKCR\Interface: empty shells, unregistered type libraries and
 // proxy/stub classes; and the walk that tells whether a key tree holds any value.
+#include <algorithm>
+
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
 #include "platform/Platform.h"
@@ -11,7 +13,7 @@ constexpr RootKey kRoot = RootKey::ClassesRoot;
 
 }  // namespace
 
-void CleanEngine::CountTreeValues(RootKey root, const std::string& path) {
+void CleanEngine::CountTreeValues(RootKey root, const std::string& path, TextList* listed) {
   PumpMessages();
   if (!Running || TreeValueCount > 0) return;
   const RegKey key(root, path, keyaccess::kRead);
@@ -20,9 +22,11 @@ void CleanEngine::CountTreeValues(RootKey root, const std::string& path) {
     ++TreeValueCount;
     return;
   }
-  const TextList subKeys = key.SubKeyNames();
   RegKeyInfo info;
-  if (key.IsOpen() && Registry().QueryInfo(key.Handle(), info) == status::kSuccess) {
+  const bool queried = key.IsOpen() && Registry().QueryInfo(key.Handle(), info) == status::kSuccess;
+  const TextList subKeys = queried ? key.SubKeyNames(info) : TextList();
+  if (listed) *listed = subKeys;
+  if (queried) {
     // Counted by the key itself: a value whose name the code page cannot hold still counts.
     TreeValueCount += static_cast<int32_t>(info.values);
     // Subkeys left out of the listing cannot be walked, so they are not proven empty either.
@@ -48,7 +52,8 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
                 DetailLine(view, kRoot, shown, "deleted"), rule);
     };
     TreeValueCount = 0;
-    CountTreeValues(kRoot, c + "\\");
+    TextList subKeys;
+    CountTreeValues(kRoot, c + "\\", &subKeys);
     // A walk that a stop cut short has not shown the key to be empty.
     if (!Running) return;
     if (TreeValueCount == 0) {
@@ -56,9 +61,17 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
       return;
     }
 
-    const std::string typeLib = ReadStringUpper(kRoot, c + "\\TypeLib", "");
-    const std::string proxyStub = ReadStringUpper(kRoot, c + "\\ProxyStubClsid", "");
-    const std::string proxyStub32 = ReadStringUpper(kRoot, c + "\\ProxyStubClsid32", "");
+    // Most interfaces have no type library or proxy/stub key of each kind, and asking for one
+    // that is not there is a trip to the registry all the same: only listed keys are read.
+    const auto read = [&](const std::string& subkey) {
+      const bool there = std::any_of(subKeys.begin(), subKeys.end(), [&](const std::string& n) {
+        return UpperAscii(n) == UpperAscii(subkey);
+      });
+      return there ? ReadStringUpper(kRoot, c + "\\" + subkey, "") : std::string();
+    };
+    const std::string typeLib = read("TypeLib");
+    const std::string proxyStub = read("ProxyStubClsid");
+    const std::string proxyStub32 = read("ProxyStubClsid32");
     if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
       removeWhole({"type library not registered", ReadString(kRoot, c + "\\TypeLib", "")});
       return;

@@ -69,8 +69,9 @@ class CleanEngine {
   void CheckActiveX();
   void CheckInterfaces(const RegistryView& view = k64BitView);
   void CheckTypeLib();
-  // Leaves in TreeValueCount whether the tree below root\path holds any value (0: none found).
-  void CountTreeValues(RootKey root, const std::string& path);
+  // Leaves in TreeValueCount whether the tree below root\path holds any value (0: none found),
+  // and in *listed (when given) the subkeys listed of root\path itself.
+  void CountTreeValues(RootKey root, const std::string& path, TextList* listed = nullptr);
   // Category 3.
   void CheckStartup(RootKey root, const RegistryView& view = k64BitView);
   // Category 4.

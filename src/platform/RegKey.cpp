@@ -66,6 +66,11 @@ TextList EnumerateNames(RegHandle handle, uint32_t count, Enum enumerate) {
 TextList RegKey::SubKeyNames() const {
   RegKeyInfo info;
   if (!IsOpen() || Registry().QueryInfo(handle_, info) != status::kSuccess) return {};
+  return SubKeyNames(info);
+}
+
+TextList RegKey::SubKeyNames(const RegKeyInfo& info) const {
+  if (!IsOpen()) return {};
   return EnumerateNames(handle_, info.subKeys, [](RegHandle h, uint32_t i, std::string& name) {
     return Registry().EnumKey(h, i, name);
   });

@@ -25,6 +25,8 @@ class RegKey {
   // Names in enumeration order. Indexes the platform refuses, and names the code page cannot
   // hold unchanged or that hold a control character, are left out. An unopened key lists nothing.
   TextList SubKeyNames() const;
+  // The same with the key's counts already queried: info.subKeys indexes are listed.
+  TextList SubKeyNames(const RegKeyInfo& info) const;
   TextList ValueNames() const;
   // Status of the query; type and data are filled on success.
   long Query(const std::string& name, uint32_t& type, Bytes& data) const;
