@@ -1,6 +1,7 @@
 // Category 2, interfaces under HKCR\Interface: empty shells, unregistered type libraries and
 // proxy/stub classes; and the walk that tells whether a key tree holds any value.
 #include <algorithm>
+#include <map>
 
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
@@ -22,6 +23,11 @@ void CleanEngine::CountTreeValues(RootKey root, const std::string& path, TextLis
     ++TreeValueCount;
     return;
   }
+  CountKeyValues(key, root, path, listed);
+}
+
+void CleanEngine::CountKeyValues(const RegKey& key, RootKey root, const std::string& path,
+                                 TextList* listed) {
   RegKeyInfo info;
   const bool queried = key.IsOpen() && Registry().QueryInfo(key.Handle(), info) == status::kSuccess;
   const TextList subKeys = queried ? key.SubKeyNames(info) : TextList();
@@ -41,11 +47,21 @@ void CleanEngine::CountTreeValues(RootKey root, const std::string& path, TextLis
 void CleanEngine::CheckInterfaces(const RegistryView& view) {
   TextList names;
   ListSubKeys(kRoot, view.KeyPath(kRoot, "\\Interface\\"), names);
+  // Thousands of interfaces share a few type libraries and proxy/stub classes: whether each is
+  // registered is asked once per view.
+  std::map<std::string, bool> known;
+  const auto registered = [&](const std::string& path) {
+    const auto [entry, isNew] = known.try_emplace(UpperAscii(path), false);
+    if (isNew) entry->second = KeyExists(kRoot, path);
+    return entry->second;
+  };
   ForEachItem(names, [&](const std::string& name) {
     if (name.empty()) return;
     const std::string shown = "\\Interface\\" + name;
     const std::string c = view.KeyPath(kRoot, shown);
-    if (!CanOpenFullAccess(kRoot, c)) return;
+    // Opened as a removal needs it; the same handle lists and counts what the key holds.
+    const RegKey key(kRoot, c, keyaccess::kAllAccess);
+    if (!key.IsOpen()) return;
 
     auto removeWhole = [&](const Rule& rule) {
       RepairKey(kComActiveX, kRoot, c, {DeleteKeyLine(kRoot, c), ""},
@@ -53,7 +69,7 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
     };
     TreeValueCount = 0;
     TextList subKeys;
-    CountTreeValues(kRoot, c + "\\", &subKeys);
+    CountKeyValues(key, kRoot, c + "\\", &subKeys);
     // A walk that a stop cut short has not shown the key to be empty.
     if (!Running) return;
     if (TreeValueCount == 0) {
@@ -72,7 +88,7 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
     const std::string typeLib = read("TypeLib");
     const std::string proxyStub = read("ProxyStubClsid");
     const std::string proxyStub32 = read("ProxyStubClsid32");
-    if (!typeLib.empty() && !KeyExists(kRoot, "TypeLib\\" + typeLib)) {
+    if (!typeLib.empty() && !registered("TypeLib\\" + typeLib)) {
       removeWhole({"type library not registered", ReadString(kRoot, c + "\\TypeLib", "")});
       return;
     }
@@ -80,11 +96,11 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
         {&proxyStub, "\\ProxyStubClsid"}, {&proxyStub32, "\\ProxyStubClsid32"}};
     // A proxy/stub class is looked for among the classes of the interface's own view.
     for (const auto& [clsid, subkey] : proxies) {
-      if (clsid->empty() || KeyExists(kRoot, view.KeyPath(kRoot, "\\CLSID\\" + *clsid))) continue;
-      const std::string key = c + subkey;
-      RepairKey(kComActiveX, kRoot, key, {DeleteKeyLine(kRoot, key), ""},
+      if (clsid->empty() || registered(view.KeyPath(kRoot, "\\CLSID\\" + *clsid))) continue;
+      const std::string proxyKey = c + subkey;
+      RepairKey(kComActiveX, kRoot, proxyKey, {DeleteKeyLine(kRoot, proxyKey), ""},
                 DetailLine(view, kRoot, shown + subkey + "=" + *clsid, "deleted"),
-                {"proxy/stub class not registered", ReadString(kRoot, key, "")});
+                {"proxy/stub class not registered", ReadString(kRoot, proxyKey, "")});
     }
   });
 }

@@ -194,6 +194,8 @@ class CleanEngine {
   // One run of the driver, from its preparation to its final steps.
   friend class CleanRun;
 
+  // CountTreeValues for a key already open.
+  void CountKeyValues(const RegKey& key, RootKey root, const std::string& path, TextList* listed);
   // Starts the index build over the Windows and Program Files folders, in that order.
   void StartSystemFileIndex();
   // The walk below folder, leaving out the user-writable Windows folders and all below them.
