@@ -20,7 +20,7 @@ bool CleanEngine::QueueValueRemoval(RootKey root, const std::string& keyPath,
 }
 
 void CleanEngine::RemoveQueuedValues(const RegKey& key) {
-  const std::vector<QueuedValue> queued = std::move(queuedValues_);
+  std::vector<QueuedValue> queued = std::move(queuedValues_);
   queuedValues_.clear();
   if (queued.empty()) return;
   std::vector<bool> backedUp;
@@ -45,7 +45,9 @@ void CleanEngine::RemoveQueuedValues(const RegKey& key) {
       deletionRefused_.push_back(ValueDisplayName(f.root, f.keyPath, f.valueName));
       LeftInPlace(f, runmsg::kNotDeleted);
     } else {
-      Record(f, queued[i].detail);
+      // The queue's copy of the line becomes the finding's: a flood's lines are not held twice.
+      f.detail = std::move(queued[i].detail);
+      Record(f, f.detail);
     }
   }
 }

@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/Platform.h"
@@ -67,11 +68,17 @@ Bytes Utf16LeBytes(std::u16string_view text) {
   return bytes;
 }
 
-Bytes Utf16LeLines(const WideList& lines, size_t first) {
+Bytes Utf16LeLines(const WideList& lines, size_t first, size_t end) {
+  end = std::min(end, lines.size());
+  size_t size = 0;
+  for (size_t i = first; i < end; ++i) size += 2 * (lines[i].size() + 2);
   Bytes data;
-  for (size_t i = first; i < lines.size(); ++i) {
-    const Bytes bytes = Utf16LeBytes(lines[i] + u"\r\n");
-    data.insert(data.end(), bytes.begin(), bytes.end());
+  data.reserve(size);
+  for (size_t i = first; i < end; ++i) {
+    for (const char16_t c : lines[i] + u"\r\n") {
+      data.push_back(static_cast<uint8_t>(c & 0xFF));
+      data.push_back(static_cast<uint8_t>(c >> 8));
+    }
   }
   return data;
 }

@@ -4,6 +4,23 @@
 #include "platform/Platform.h"
 #include "platform/TextFile.h"
 
+namespace {
+
+// The journal goes to disk in pieces of whole lines of about this many bytes: the bytes of a key
+// of 100,000 values are never all in memory at once beside the lines they are made from.
+constexpr size_t kPieceBytes = 1u << 20;
+
+// The end of the piece that starts at line first: at least one line.
+size_t PieceEnd(const WideList& journal, size_t first) {
+  size_t end = first;
+  for (size_t bytes = 0; end < journal.size() && (end == first || bytes < kPieceBytes); ++end) {
+    bytes += 2 * (journal[end].size() + 2);
+  }
+  return end;
+}
+
+}  // namespace
+
 long UndoFileWriter::Create(const std::string& path, const WideList& journal) {
   long status = status::kSuccess;
   // The name was free when the run chose it; a plain file put there meanwhile is replaced, as a
@@ -11,7 +28,11 @@ long UndoFileWriter::Create(const std::string& path, const WideList& journal) {
   file_ = Files().Hold(path, HoldMode::CreateNew, status);
   if (!file_ && status == status::kFileExists) file_ = HoldPlainFile(path, HoldMode::Write, status);
   if (!file_) return status;
-  status = file_->Replace(Utf16LeFile(journal));
+  const size_t end = PieceEnd(journal, 0);
+  Bytes bytes = {0xFF, 0xFE};
+  const Bytes lines = Utf16LeLines(journal, 0, end);
+  bytes.insert(bytes.end(), lines.begin(), lines.end());
+  status = file_->Replace(bytes);
   if (status != status::kSuccess) {
     // A torn first copy is no undo file: nothing has been removed on its strength yet. A file
     // that was there already is held without the right to delete it: removed by name then.
@@ -20,16 +41,23 @@ long UndoFileWriter::Create(const std::string& path, const WideList& journal) {
     if (!deleted) RemoveOwnFile(path);
     return status;
   }
-  linesOnDisk_ = journal.size();
+  linesOnDisk_ = end;
   return status;
 }
 
 long UndoFileWriter::Write(const std::string& path, const WideList& journal) {
-  if (!file_) return Create(path, journal);
-  if (journal.size() <= linesOnDisk_) return status::kSuccess;
-  const long status = file_->Append(Utf16LeLines(journal, linesOnDisk_));
-  if (status == status::kSuccess) linesOnDisk_ = journal.size();
-  return status;
+  if (!file_) {
+    const long status = Create(path, journal);
+    if (status != status::kSuccess) return status;
+  }
+  // Each piece ends a line: after every append the file is a whole script.
+  while (linesOnDisk_ < journal.size()) {
+    const size_t end = PieceEnd(journal, linesOnDisk_);
+    const long status = file_->Append(Utf16LeLines(journal, linesOnDisk_, end));
+    if (status != status::kSuccess) return status;
+    linesOnDisk_ = end;
+  }
+  return status::kSuccess;
 }
 
 void UndoFileWriter::Close() {

@@ -12,8 +12,9 @@
 class UndoFileWriter {
  public:
   // Puts the journal's lines that are not on disk yet into the file at path and flushes them:
-  // the first write creates the file with every line so far, later ones append. On failure the
-  // file holds what it held before. Win32 status.
+  // the first write creates the file, and everything else is appended, in pieces of whole lines
+  // of about a megabyte. On failure the file holds the pieces written before (LinesOnDisk says
+  // how many lines), never part of a line. Win32 status.
   long Write(const std::string& path, const WideList& journal);
   // How many of the journal's lines the file holds; 0 before the first write.
   size_t LinesOnDisk() const { return linesOnDisk_; }
