@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/Exclusions.h"
@@ -235,6 +236,11 @@ class CleanEngine {
   // A finding judged through one view that another view's finding already stands for ends as
   // that one did not (left in place): the item is then named as left.
   void FoldTwins();
+  // What firstFinding_ files a finding under: the hash of its item and category.
+  static size_t ItemHash(const Finding& finding);
+  // The index in findings_ of the first finding of the same item and category; findings_.size()
+  // when there is none.
+  size_t FirstFinding(const Finding& finding) const;
   // Adds note to a recorded finding's Details line, before its closing " ... " and verb, in the
   // finding and in its category's list.
   void NoteInDetail(Finding& finding, std::string_view note);
@@ -278,7 +284,8 @@ class CleanEngine {
     Finding finding;
   };
   std::vector<Twin> twins_;
-  std::map<std::string, size_t> firstFinding_;
+  // By the hash of its item and category, so that a flood's items are not held twice.
+  std::unordered_multimap<size_t, size_t> firstFinding_;
   // The stored items an exclusion kept in this run.
   std::set<std::string> keptItems_;
   ::Exclusions exclusions_;

@@ -73,15 +73,15 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
   finding.newPath = rule.newPath;
   finding.storedItem = storedItem;
   finding.description = name ? std::string() : ItemDescription(root, keyPath);
-  const auto [first, isNew] =
-      firstFinding_.emplace(std::to_string(category) + "|" + finding.storedItem, findings_.size());
+  const size_t first = FirstFinding(finding);
   Finding* judged = nullptr;
-  if (isNew) {
+  if (first == findings_.size()) {
+    firstFinding_.emplace(ItemHash(finding), first);
     findings_.push_back(std::move(finding));
     judged = &findings_.back();
   } else {
     finding.anotherView = true;
-    twins_.push_back({first->second, std::move(finding)});
+    twins_.push_back({first, std::move(finding)});
     judged = &twins_.back().finding;
   }
   // After a review the Clean repairs only what the scan found and the person left ticked.
@@ -90,6 +90,21 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
     return nullptr;
   }
   return judged;
+}
+
+size_t CleanEngine::ItemHash(const Finding& finding) {
+  return std::hash<std::string>{}(finding.storedItem) * 31 + static_cast<size_t>(finding.category);
+}
+
+size_t CleanEngine::FirstFinding(const Finding& finding) const {
+  const auto [from, to] = firstFinding_.equal_range(ItemHash(finding));
+  for (auto entry = from; entry != to; ++entry) {
+    const Finding& first = findings_[entry->second];
+    if (first.category == finding.category && first.storedItem == finding.storedItem) {
+      return entry->second;
+    }
+  }
+  return findings_.size();
 }
 
 void CleanEngine::FoldTwins() {
