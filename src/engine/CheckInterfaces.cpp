@@ -79,10 +79,10 @@ void CleanEngine::CheckInterfaces(const RegistryView& view) {
 
     // Most interfaces have no type library or proxy/stub key of each kind, and asking for one
     // that is not there is a trip to the registry all the same: only listed keys are read.
+    for (std::string& subKey : subKeys) subKey = UpperAscii(subKey);
     const auto read = [&](const std::string& subkey) {
-      const bool there = std::any_of(subKeys.begin(), subKeys.end(), [&](const std::string& n) {
-        return UpperAscii(n) == UpperAscii(subkey);
-      });
+      const bool there =
+          std::find(subKeys.begin(), subKeys.end(), UpperAscii(subkey)) != subKeys.end();
       return there ? ReadStringUpper(kRoot, c + "\\" + subkey, "") : std::string();
     };
     const std::string typeLib = read("TypeLib");

@@ -58,13 +58,19 @@ std::u16string Utf16LeText(const Bytes& data, size_t start) {
   return text;
 }
 
-Bytes Utf16LeBytes(std::u16string_view text) {
-  Bytes bytes;
-  bytes.reserve(text.size() * 2);
+namespace {
+void AppendUtf16Le(Bytes& bytes, std::u16string_view text) {
   for (char16_t c : text) {
     bytes.push_back(static_cast<uint8_t>(c & 0xFF));
     bytes.push_back(static_cast<uint8_t>(c >> 8));
   }
+}
+}  // namespace
+
+Bytes Utf16LeBytes(std::u16string_view text) {
+  Bytes bytes;
+  bytes.reserve(text.size() * 2);
+  AppendUtf16Le(bytes, text);
   return bytes;
 }
 
@@ -75,17 +81,15 @@ Bytes Utf16LeLines(const WideList& lines, size_t first, size_t end) {
   Bytes data;
   data.reserve(size);
   for (size_t i = first; i < end; ++i) {
-    for (const char16_t c : lines[i] + u"\r\n") {
-      data.push_back(static_cast<uint8_t>(c & 0xFF));
-      data.push_back(static_cast<uint8_t>(c >> 8));
-    }
+    AppendUtf16Le(data, lines[i]);
+    AppendUtf16Le(data, u"\r\n");
   }
   return data;
 }
 
-Bytes Utf16LeFile(const WideList& lines) {
+Bytes Utf16LeFile(const WideList& lines, size_t end) {
   Bytes data = {0xFF, 0xFE};
-  const Bytes text = Utf16LeLines(lines, 0);
+  const Bytes text = Utf16LeLines(lines, 0, end);
   data.insert(data.end(), text.begin(), text.end());
   return data;
 }

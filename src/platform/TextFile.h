@@ -30,5 +30,5 @@ Bytes Utf16LeBytes(std::u16string_view text);
 // Lines from first on (up to end), each ended by CR LF, in UTF-16LE: what is appended to such a
 // file.
 Bytes Utf16LeLines(const WideList& lines, size_t first, size_t end = static_cast<size_t>(-1));
-// A UTF-16LE text file's bytes: the byte-order mark, then every line ended by CR LF.
-Bytes Utf16LeFile(const WideList& lines);
+// A UTF-16LE text file's bytes: the byte-order mark, then every line (up to end) ended by CR LF.
+Bytes Utf16LeFile(const WideList& lines, size_t end = static_cast<size_t>(-1));

@@ -81,16 +81,13 @@ bool TakeExport(const std::string& exportFile, WideList& lines) {
 bool ExportOne(const std::string& keyName, WideList& lines) {
   const std::string exportFile = UndoDir() + kExportFileName;
   // A file left behind by an earlier backup must never pass for this key's export.
-  if (Files().Attributes(exportFile) != fileattr::kInvalid && !RemoveOwnFile(exportFile)) {
-    return false;
-  }
+  const auto exists = [&] { return Files().Attributes(exportFile) != fileattr::kInvalid; };
+  if (exists() && !RemoveOwnFile(exportFile)) return false;
   // The argument text is the whole command line, and its first word is taken for the program's
   // name: a leading blank keeps "/s" a switch, as in the import texts. Without it the editor
   // runs without "/s", twice as slow under Wine, and free to stop on a message box nobody sees.
   RunRegedit(" /s /e \"" + exportFile + "\" \"" + keyName + "\"");
-  if (Files().Attributes(exportFile) == fileattr::kInvalid || !TakeExport(exportFile, lines)) {
-    return false;
-  }
+  if (!exists() || !TakeExport(exportFile, lines)) return false;
   // Only a real export of this key counts: its header, the empty line, then the key's own line.
   // A name the editor's command line took apart (a double quote in it) may have made it export
   // some other key, whose text must never pass for this key's backup.

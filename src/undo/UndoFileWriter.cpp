@@ -29,10 +29,7 @@ long UndoFileWriter::Create(const std::string& path, const WideList& journal) {
   if (!file_ && status == status::kFileExists) file_ = HoldPlainFile(path, HoldMode::Write, status);
   if (!file_) return status;
   const size_t end = PieceEnd(journal, 0);
-  Bytes bytes = {0xFF, 0xFE};
-  const Bytes lines = Utf16LeLines(journal, 0, end);
-  bytes.insert(bytes.end(), lines.begin(), lines.end());
-  status = file_->Replace(bytes);
+  status = file_->Replace(Utf16LeFile(journal, end));
   if (status != status::kSuccess) {
     // A torn first copy is no undo file: nothing has been removed on its strength yet. A file
     // that was there already is held without the right to delete it: removed by name then.
