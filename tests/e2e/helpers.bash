@@ -48,6 +48,19 @@ drv() {
       done
       return 1
       ;;
+    click)
+      # A click whose control was not found (no window yet on a loaded machine) clicked nothing
+      # and is tried again; any other failure is not, as the click may have landed.
+      local err rc
+      for _ in 1 2 3; do
+        { err=$(drv_once "$@" 2>&1 1>&3); } 3>&1
+        rc=$?
+        [[ $rc == 0 || $err != *"no control"* ]] && break
+        sleep 1
+      done
+      [ -n "$err" ] && printf '%s\n' "$err" >&2
+      return "$rc"
+      ;;
     *) drv_once "$@" ;;
   esac
 }
