@@ -13,7 +13,8 @@ struct LocalDate {
 class ProcessApi {
  public:
   virtual ~ProcessApi() = default;
-  // CreateProcessA(application, arguments) hidden and detached, then wait without a time limit.
+  // CreateProcessA(application, arguments) hidden and detached, then wait without a time limit,
+  // the calling thread's windows answering and painting meanwhile.
   // False when the program could not be started.
   virtual bool RunAndWait(const std::string& application, const std::string& arguments) = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;

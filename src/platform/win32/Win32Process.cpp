@@ -4,6 +4,30 @@
 
 #include "platform/win32/Win32Backends.h"
 
+namespace {
+
+// Waits for the handle while the thread's windows go on answering: messages other threads and
+// programs send are answered, and what needs painting is painted. An export of a large key can
+// take the editor half a minute, and a window that answers nothing for that long looks hung to
+// the user and to the system. Posted input (a click, a close) waits in the queue for the caller,
+// who takes it where a step of the work allows.
+void WaitAnswering(HANDLE handle) {
+  for (;;) {
+    const DWORD woke =
+        MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE | QS_PAINT);
+    if (woke != WAIT_OBJECT_0 + 1) return;
+    MSG msg;
+    // Sent messages are answered inside PeekMessage; one paint is taken at a time, so a window
+    // that never validates cannot hold the wait in here.
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    if (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE | PM_QS_PAINT)) {
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+}  // namespace
+
 bool Win32Process::RunAndWait(const std::string& application, const std::string& arguments) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -18,7 +42,7 @@ bool Win32Process::RunAndWait(const std::string& application, const std::string&
                       &process)) {
     return false;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  WaitAnswering(process.hProcess);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return true;
