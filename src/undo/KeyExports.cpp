@@ -133,20 +133,45 @@ bool CutBySubkey(const WideList& lines, std::u16string_view parentName, SubkeyEx
 struct Parent {
   size_t oneByOne = 0;       // subkeys exported on their own
   size_t linesOneByOne = 0;  // the lines of those exports
+  size_t exportLines = 0;    // the parent's whole export as estimated, once it was
   bool exported = false;     // the parent's export was tried, whatever came of it
   SubkeyExports subkeys;     // its parts not taken yet
 };
 std::map<std::u16string, Parent> parents;
 
+// The lines of the parent's whole export: each subkey's own line, its values and the empty line
+// after them, and for each key right below it as many as an average key exported so far. The
+// subkeys' count alone would miss one that holds a tree of thousands: CLSID below Classes makes
+// that export ten times the count's guess.
+size_t EstimatedExportLines(RootKey root, const std::string& parentPath, const RegKey& parent,
+                            const RegKeyInfo& info, size_t averageLines) {
+  size_t lines = 0;
+  for (const std::string& name : parent.SubKeyNames(info)) {
+    const RegKey subkey(root, parentPath + "\\" + name, keyaccess::kRead);
+    RegKeyInfo below;
+    if (subkey.IsOpen()) Registry().QueryInfo(subkey.Handle(), below);
+    lines += 2 + below.values + below.subKeys * averageLines;
+  }
+  return lines;
+}
+
 // Ski rental: once the editor runs made below the parent cost as much as its whole export is
-// estimated to (its subkeys times the lines of an average one), the rest comes from that export.
-bool WorthExporting(RootKey root, const std::string& parentPath, const Parent& parent) {
+// estimated to, the rest comes from that export. The subkeys' count times the lines of an
+// average one tells first whether it may be time; the closer estimate, which reads every
+// subkey's counts, is made once and only then.
+bool WorthExporting(RootKey root, const std::string& parentPath, Parent& parent) {
   if (parent.exported || parent.oneByOne < 2) return false;
-  const RegKey key(root, StripLeadingBackslash(parentPath), keyaccess::kRead);
-  RegKeyInfo info;
-  if (!key.IsOpen() || Registry().QueryInfo(key.Handle(), info) != status::kSuccess) return false;
-  return parent.oneByOne * parent.oneByOne * kLinesPerEditorRun >=
-         info.subKeys * parent.linesOneByOne;
+  const size_t rent = parent.oneByOne * kLinesPerEditorRun;
+  const size_t averageLines = parent.linesOneByOne / parent.oneByOne;
+  if (parent.exportLines == 0) {
+    const RegKey key(root, StripLeadingBackslash(parentPath), keyaccess::kRead);
+    RegKeyInfo info;
+    if (!key.IsOpen() || Registry().QueryInfo(key.Handle(), info) != status::kSuccess) return false;
+    if (rent < info.subKeys * averageLines) return false;
+    parent.exportLines = std::max<size_t>(
+        1, EstimatedExportLines(root, parentPath, key, info, std::max<size_t>(1, averageLines)));
+  }
+  return rent >= parent.exportLines;
 }
 
 // Exports the parent once. Its subkeys are listed after the export: a part under a name the

@@ -326,6 +326,15 @@ TEST_F(UndoJournalTest, SiblingBackupsShareTheirParentsExport) {
     ASSERT_TRUE(BackupKey(RootKey::CurrentUser, "\\" + parent + "L" + std::to_string(i)));
   }
   EXPECT_EQ(sim.process.runs.size() - runsBefore, 4u);
+  // Nor a short list one of whose keys holds a large tree, most of what its export would be.
+  const std::string shortList = std::string(kTestKey) + "\\Short\\";
+  for (int i = 0; i < 2000; ++i)
+    PutKey(RootKey::CurrentUser, shortList + "Tree\\" + std::to_string(i));
+  for (int i = 0; i < 10; ++i) PutKey(RootKey::CurrentUser, shortList + "S" + std::to_string(i));
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(BackupKey(RootKey::CurrentUser, "\\" + shortList + "S" + std::to_string(i)));
+  }
+  EXPECT_EQ(sim.process.runs.size() - runsBefore, 14u);
 }
 
 TEST_F(UndoJournalTest, EditorExportAndImportFiles) {
