@@ -2,6 +2,7 @@
 // uninstall the program.
 #include "engine/CleanEngine.h"
 #include "engine/RepairLines.h"
+#include "platform/RegKey.h"
 #include "platform/RegScript.h"
 #include "platform/RegistryOps.h"
 
@@ -16,24 +17,25 @@ bool HasBothBraces(const std::string& text) {
 
 // A flag that cannot be read (a REG_DWORD of more than four bytes, or one changed while it was
 // read) may still protect the entry: it is left alone, and the run goes on with the next one.
-bool IsFlagged(const std::string& key, const char* name) {
+bool IsFlagged(const RegKey& entry, const char* name) {
   try {
-    return ReadDword(kRoot, key, name) == 1;
+    return ReadDword(entry, name) == 1;
   } catch (const RegistryError&) {
     return true;
   }
 }
 
-// The tests that leave an entry alone, in the order that decides which values are read.
+// The tests that leave an entry alone. An entry the run may not delete is left alone whatever
+// its values say, so one handle with full access reads them all.
 bool IsLeftAlone(const std::string& key) {
-  if (HasBothBraces(ReadStringUpper(kRoot, key, "DisplayName"))) return true;
-  if (IsFlagged(key, "NoRemove")) return true;
-  if (IsFlagged(key, "SystemComponent")) return true;
-  if (!CanOpenFullAccess(kRoot, key)) return true;
-  // Both commands are read; only their presence counts, not the file they name.
-  const std::string command = ReadStringUpper(kRoot, key, "UninstallString");
-  const std::string quietCommand = ReadStringUpper(kRoot, key, "QuietUninstallString");
-  return !command.empty() || !quietCommand.empty();
+  const RegKey entry(kRoot, key, keyaccess::kAllAccess);
+  if (!entry.IsOpen()) return true;
+  if (HasBothBraces(UpperAscii(ReadString(entry, "DisplayName")))) return true;
+  if (IsFlagged(entry, "NoRemove")) return true;
+  if (IsFlagged(entry, "SystemComponent")) return true;
+  // Either command keeps the entry; only its presence counts, not the file it names.
+  return !ReadString(entry, "UninstallString").empty() ||
+         !ReadString(entry, "QuietUninstallString").empty();
 }
 }  // namespace
 

@@ -31,8 +31,7 @@ int32_t ListValueNames(RootKey root, const std::string& path, TextList& list) {
   return static_cast<int32_t>(list.size());
 }
 
-std::string ReadString(RootKey root, const std::string& path, const std::string& name) {
-  RegKey key = OpenForRead(root, path);
+std::string ReadString(const RegKey& key, const std::string& name) {
   uint32_t type = 0;
   std::string text;
   const long result = key.IsOpen() ? key.QueryText(name, type, text) : key.OpenStatus();
@@ -42,12 +41,15 @@ std::string ReadString(RootKey root, const std::string& path, const std::string&
   return result == status::kSuccess ? text : std::string();
 }
 
+std::string ReadString(RootKey root, const std::string& path, const std::string& name) {
+  return ReadString(OpenForRead(root, path), name);
+}
+
 std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name) {
   return UpperAscii(ReadString(root, path, name));
 }
 
-int32_t ReadDword(RootKey root, const std::string& path, const std::string& name) {
-  RegKey key = OpenForRead(root, path);
+int32_t ReadDword(const RegKey& key, const std::string& name) {
   uint32_t type = 0;
   Bytes data;
   if (!key.IsOpen() || key.Query(name, type, data) != status::kSuccess) return 0;
@@ -60,6 +62,10 @@ int32_t ReadDword(RootKey root, const std::string& path, const std::string& name
                          static_cast<uint32_t>(bytes[2]) << 16 |
                          static_cast<uint32_t>(bytes[3]) << 24;
   return static_cast<int32_t>(value);
+}
+
+int32_t ReadDword(RootKey root, const std::string& path, const std::string& name) {
+  return ReadDword(OpenForRead(root, path), name);
 }
 
 void WriteStringValue(RootKey root, const std::string& path, const std::string& name,

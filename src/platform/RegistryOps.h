@@ -1,10 +1,13 @@
-// The eight small registry operations. Each opens its own key, does one job and closes it; a key
-// or value that cannot be reached gives an empty list, "", 0 or false, never an error.
+// The eight small registry operations. Each opens its own key (or reads through one given), does
+// one job and closes it; a key or value that cannot be reached gives an empty list, "", 0 or
+// false, never an error.
 #pragma once
 
 #include <stdexcept>
 
 #include "platform/Types.h"
+
+class RegKey;
 
 // Raised when a write or a read fails after the key was reached ("Failed to set data for '%s'",
 // "Failed to get data for '%s'").
@@ -31,6 +34,10 @@ std::string ReadString(RootKey root, const std::string& path, const std::string&
 std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name);
 // REG_DWORD data as a signed integer; 0 otherwise.
 int32_t ReadDword(RootKey root, const std::string& path, const std::string& name);
+// The same two reads through a key already open, for a check that reads several values of one
+// key: one open instead of one per value.
+std::string ReadString(const RegKey& key, const std::string& name);
+int32_t ReadDword(const RegKey& key, const std::string& name);
 // Creates the key path when needed and writes a REG_SZ value; throws RegistryError on refusal.
 void WriteStringValue(RootKey root, const std::string& path, const std::string& name,
                       const std::string& text);
