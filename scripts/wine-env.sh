@@ -20,9 +20,13 @@ kvx_make_prefix() {
   fi
   rm -rf "$dir"
   mkdir -p "$dir/home"
-  HOME="$dir/home" WINEPREFIX="$dir" wineboot -i >/dev/null 2>&1
-  HOME="$dir/home" WINEPREFIX="$dir" wineserver -w
-  rm -f "$dir/dosdevices/z:"
+  if ! HOME="$dir/home" WINEPREFIX="$dir" wineboot -i >"$dir/wineboot.log" 2>&1; then
+    echo "wineboot failed in $dir:" >&2
+    tail -20 "$dir/wineboot.log" >&2
+    return 1
+  fi
+  HOME="$dir/home" WINEPREFIX="$dir" wineserver -w || return 1
+  rm -f "$dir/dosdevices/z:" "$dir/wineboot.log"
 }
 
 # kvx_copy_prefix FROM TO: a scenario's own copy of a ready prefix (about 2 s instead of 10).
