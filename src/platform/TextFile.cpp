@@ -77,7 +77,7 @@ Bytes Utf16LeBytes(std::u16string_view text) {
 Bytes Utf16LeLines(const WideList& lines, size_t first, size_t end) {
   end = std::min(end, lines.size());
   size_t size = 0;
-  for (size_t i = first; i < end; ++i) size += 2 * (lines[i].size() + 2);
+  for (size_t i = first; i < end; ++i) size += Utf16LeLineBytes(lines[i]);
   Bytes data;
   data.reserve(size);
   for (size_t i = first; i < end; ++i) {

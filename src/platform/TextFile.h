@@ -27,6 +27,8 @@ std::u16string Utf16LeText(const Bytes& data, size_t start = 0);
 // may hold more than one).
 std::u16string TextUpToNul(const Bytes& stored);
 Bytes Utf16LeBytes(std::u16string_view text);
+// The bytes a line takes in such a file, its CR LF included.
+inline size_t Utf16LeLineBytes(std::u16string_view line) { return 2 * (line.size() + 2); }
 // Lines from first on (up to end), each ended by CR LF, in UTF-16LE: what is appended to such a
 // file.
 Bytes Utf16LeLines(const WideList& lines, size_t first, size_t end = static_cast<size_t>(-1));

@@ -131,11 +131,11 @@ bool CutBySubkey(const WideList& lines, std::u16string_view parentName, SubkeyEx
 
 // What this run did with the keys below one parent.
 struct Parent {
-  size_t oneByOne = 0;       // subkeys exported on their own
-  size_t linesOneByOne = 0;  // the lines of those exports
-  size_t exportLines = 0;    // the parent's whole export as estimated, once it was
-  bool exported = false;     // the parent's export was tried, whatever came of it
-  SubkeyExports subkeys;     // its parts not taken yet
+  size_t oneByOne = 0;                // subkeys exported on their own
+  size_t linesOneByOne = 0;           // the lines of those exports
+  std::optional<size_t> exportLines;  // the parent's whole export as estimated, once it was
+  bool exported = false;              // the parent's export was tried, whatever came of it
+  SubkeyExports subkeys;              // its parts not taken yet
 };
 std::map<std::u16string, Parent> parents;
 
@@ -163,15 +163,14 @@ bool WorthExporting(RootKey root, const std::string& parentPath, Parent& parent)
   if (parent.exported || parent.oneByOne < 2) return false;
   const size_t rent = parent.oneByOne * kLinesPerEditorRun;
   const size_t averageLines = parent.linesOneByOne / parent.oneByOne;
-  if (parent.exportLines == 0) {
+  if (!parent.exportLines) {
     const RegKey key(root, StripLeadingBackslash(parentPath), keyaccess::kRead);
     RegKeyInfo info;
     if (!key.IsOpen() || Registry().QueryInfo(key.Handle(), info) != status::kSuccess) return false;
     if (rent < info.subKeys * averageLines) return false;
-    parent.exportLines = std::max<size_t>(
-        1, EstimatedExportLines(root, parentPath, key, info, std::max<size_t>(1, averageLines)));
+    parent.exportLines = EstimatedExportLines(root, parentPath, key, info, averageLines);
   }
-  return rent >= parent.exportLines;
+  return rent >= *parent.exportLines;
 }
 
 // Exports the parent once. Its subkeys are listed after the export: a part under a name the

@@ -14,7 +14,7 @@ constexpr size_t kPieceBytes = 1u << 20;
 size_t PieceEnd(const WideList& journal, size_t first) {
   size_t end = first;
   for (size_t bytes = 0; end < journal.size() && (end == first || bytes < kPieceBytes); ++end) {
-    bytes += 2 * (journal[end].size() + 2);
+    bytes += Utf16LeLineBytes(journal[end]);
   }
   return end;
 }
