@@ -51,6 +51,4 @@ export_all restored
 ok "every removed or changed item is back, same type and bytes" compare before restored
 finish_prefix
 
-echo
-if [ "$failures" -eq 0 ]; then echo "hive: all checks passed"; else echo "hive: $failures checks failed"; fi
-[ "$failures" -eq 0 ]
+e2e_end

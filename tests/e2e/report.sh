@@ -140,6 +140,4 @@ ok "Clean after the preview removes exactly the expected items" \
   compare restored preview-cleaned "$work/expected.txt"
 finish_prefix
 
-echo
-if [ "$failures" -eq 0 ]; then echo "report: all checks passed"; else echo "report: $failures checks failed"; fi
-[ "$failures" -eq 0 ]
+e2e_end

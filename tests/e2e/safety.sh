@@ -50,6 +50,4 @@ export_all restored
 ok "the undo file gives back the registry as it was" compare before restored
 finish_prefix
 
-echo
-if [ "$failures" -eq 0 ]; then echo "safety: all checks passed"; else echo "safety: $failures checks failed"; fi
-[ "$failures" -eq 0 ]
+e2e_end

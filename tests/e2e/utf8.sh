@@ -46,6 +46,4 @@ export_all restored
 ok "everything is back, same type and bytes" compare before restored
 finish_prefix
 
-echo
-if [ "$failures" -eq 0 ]; then echo "utf8: all checks passed"; else echo "utf8: $failures checks failed"; fi
-[ "$failures" -eq 0 ]
+e2e_end
