@@ -71,8 +71,9 @@ class FileApi {
  public:
   virtual ~FileApi() = default;
 
-  // FindFirstFileA on a pattern ("C:\dir\*.*", "C:\dir\*.reg" or an exact path); the first entry
-  // is delivered by the first Next(). nullptr when nothing matches or the folder cannot be read.
+  // FindFirstFileA on a pattern of any length ("C:\dir\*.*", "C:\dir\*.reg" or an exact path); the
+  // first entry is delivered by the first Next(). nullptr when nothing matches or the folder cannot
+  // be read.
   virtual std::unique_ptr<FileSearch> Find(const std::string& pattern) = 0;
   // GetFileAttributes of a path of any length; fileattr::kInvalid when the path does not exist
   // or cannot be asked about.

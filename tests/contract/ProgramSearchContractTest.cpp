@@ -1,6 +1,7 @@
 // Programs that Windows starts are found alike on the simulated platform and under Wine, and
 // their gone twins are not: a bare name along App Paths and PATH, a path past 260 characters
-// (spelt in several ways), and a command without an extension.
+// (spelt in several ways), and a command without an extension. The folder walk of the system
+// file index reaches a file past 260 characters too.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryOps.h"
 #include "support/ContractBackend.h"
+#include "support/RecordingEngine.h"
 
 namespace {
 
@@ -92,6 +94,14 @@ TEST_F(ProgramSearchContract, WhatWindowsStartsIsFoundAndItsGoneTwinIsNot) {
     EXPECT_EQ(ReferencedFileIsSound(Ansi().Upper(command), CommandToFilePath(command)), alike.found)
         << command;
   }
+}
+
+TEST_F(ProgramSearchContract, TheIndexWalkReachesAFilePast260Characters) {
+  RecordingEngine engine;
+  engine.ScanSystemFolder(kLook + "\\");
+  const int line = engine.SystemFileIndex.Find("KVXLONG.EXE");
+  ASSERT_GE(line, 0);
+  EXPECT_EQ(engine.SystemFileIndex.FolderOf(line), kLong + "\\");
 }
 
 }  // namespace

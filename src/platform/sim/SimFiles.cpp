@@ -174,12 +174,9 @@ long SimFiles::Fail(const std::string& call, const std::string& path) const {
 std::unique_ptr<FileSearch> SimFiles::Find(const std::string& pattern) {
   WaitWhileFindsHeld();
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
-  // FindFirstFileA fails on a path that ends with a separator, and on one of MAX_PATH or more.
-  constexpr size_t kMaxPath = 260;
-  if (pattern.empty() || pattern.back() == '\\' || pattern.back() == '/' ||
-      pattern.size() >= kMaxPath) {
-    return nullptr;
-  }
+  // A find-first search fails on a path that ends with a separator; one of MAX_PATH or more is
+  // listed in its long form.
+  if (pattern.empty() || pattern.back() == '\\' || pattern.back() == '/') return nullptr;
   const std::string normalised = Normalise(pattern);
   if (Fail("Find", normalised) != status::kSuccess) return nullptr;
   const std::string name = LastPart(normalised);

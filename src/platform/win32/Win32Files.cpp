@@ -1,27 +1,52 @@
 #include <windows.h>
 
+#include <type_traits>
+
 #include "platform/win32/Win32Backends.h"
 
 namespace {
+// A listing through the ANSI calls, or through the wide ones for a pattern past MAX_PATH
+// characters (its names brought back to the ANSI code page, as the ANSI calls give them).
+template <typename FindData>
 class Win32Search : public FileSearch {
  public:
-  Win32Search(HANDLE handle, const WIN32_FIND_DATAA& first) : handle_(handle), data_(first) {}
+  Win32Search(HANDLE handle, const FindData& first) : handle_(handle), data_(first) {}
   ~Win32Search() override { FindClose(handle_); }
   Win32Search(const Win32Search&) = delete;
   Win32Search& operator=(const Win32Search&) = delete;
 
   bool Next(FindEntry& entry) override {
-    if (!pending_ && !FindNextFileA(handle_, &data_)) return false;
+    if (!pending_ && !FindNext()) return false;
     pending_ = false;
-    entry.name = data_.cFileName;
+    entry.name = Name();
     entry.attributes = data_.dwFileAttributes;
     return true;
   }
 
  private:
+  bool FindNext() {
+    if constexpr (std::is_same_v<FindData, WIN32_FIND_DATAA>) {
+      return FindNextFileA(handle_, &data_) != FALSE;
+    } else {
+      return FindNextFileW(handle_, &data_) != FALSE;
+    }
+  }
+  std::string Name() const {
+    if constexpr (std::is_same_v<FindData, WIN32_FIND_DATAA>) {
+      return data_.cFileName;
+    } else {
+      const int length =
+          WideCharToMultiByte(CP_ACP, 0, data_.cFileName, -1, nullptr, 0, nullptr, nullptr);
+      std::string name(static_cast<size_t>(length > 0 ? length : 1), '\0');
+      WideCharToMultiByte(CP_ACP, 0, data_.cFileName, -1, name.data(), length, nullptr, nullptr);
+      name.resize(name.size() - 1);  // the terminating zero
+      return name;
+    }
+  }
+
   HANDLE handle_;
-  WIN32_FIND_DATAA data_;
-  bool pending_ = true;  // FindFirstFileA already delivered the first entry
+  FindData data_;
+  bool pending_ = true;  // the find-first call already delivered the first entry
 };
 
 class FileHandle {
@@ -68,10 +93,20 @@ std::wstring LongPathForm(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<FileSearch> Win32Files::Find(const std::string& pattern) {
-  WIN32_FIND_DATAA data{};
-  HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
+  // The ANSI call refuses a pattern of MAX_PATH characters or more (a folder deep in Program
+  // Files); the wide call lists it in the "\\?\" form.
+  if (pattern.size() < MAX_PATH) {
+    WIN32_FIND_DATAA data{};
+    const HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32Search<WIN32_FIND_DATAA>>(handle, data);
+  }
+  const std::wstring full = LongPathForm(pattern);
+  if (full.empty()) return nullptr;
+  WIN32_FIND_DATAW data{};
+  const HANDLE handle = FindFirstFileW(full.c_str(), &data);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32Search>(handle, data);
+  return std::make_unique<Win32Search<WIN32_FIND_DATAW>>(handle, data);
 }
 
 uint32_t Win32Files::Attributes(const std::string& path) {
