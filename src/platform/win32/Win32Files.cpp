@@ -15,10 +15,14 @@ class Win32Search : public FileSearch {
   Win32Search(const Win32Search&) = delete;
   Win32Search& operator=(const Win32Search&) = delete;
 
+  // An entry whose name cannot be given in the code page at all is passed over: an empty name
+  // would stand for the folder itself.
   bool Next(FindEntry& entry) override {
-    if (!pending_ && !FindNext()) return false;
-    pending_ = false;
-    entry.name = Name();
+    do {
+      if (!pending_ && !FindNext()) return false;
+      pending_ = false;
+      entry.name = Name();
+    } while (entry.name.empty());
     entry.attributes = data_.dwFileAttributes;
     return true;
   }
@@ -37,9 +41,10 @@ class Win32Search : public FileSearch {
     } else {
       const int length =
           WideCharToMultiByte(CP_ACP, 0, data_.cFileName, -1, nullptr, 0, nullptr, nullptr);
-      std::string name(static_cast<size_t>(length > 0 ? length : 1), '\0');
+      if (length <= 1) return {};
+      std::string name(static_cast<size_t>(length), '\0');
       WideCharToMultiByte(CP_ACP, 0, data_.cFileName, -1, name.data(), length, nullptr, nullptr);
-      name.resize(name.size() - 1);  // the terminating zero
+      name.pop_back();  // the terminating zero
       return name;
     }
   }
