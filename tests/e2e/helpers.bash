@@ -16,7 +16,6 @@ e2e_begin() {
   for f in "$exe" "$driver"; do
     [ -f "$f" ] || { echo "missing $f: build the win64 preset first"; exit 1; }
   done
-  scenario=$1
   work=${KLARVEX_E2E_WORK:-$root/build/wine/e2e-$1}
   shots=${KLARVEX_SCREENSHOTS:-$root/build/screenshots}
   # Every scenario starts from an empty work folder.
@@ -124,19 +123,16 @@ finish_prefix() {
   fi
   return 0
 }
-# e2e_end: the scenario's verdict and exit status. A scenario that passed leaves no prefix
-# behind: each base takes over a gigabyte, and a run of every scenario would fill a small disk.
+# e2e_end: the scenario's verdict and exit status. One that passed leaves no prefix behind (each
+# takes over a gigabyte: a run of every scenario would fill a small disk); finish_prefix has
+# already stopped its Wine.
 e2e_end() {
+  local scenario
+  scenario=$(basename "$0" .sh)
   echo
-  if [ "$failures" -ne 0 ]; then
-    echo "$scenario: $failures checks failed"
-    exit 1
-  fi
+  [ "$failures" -eq 0 ] || { echo "$scenario: $failures checks failed"; exit 1; }
   echo "$scenario: all checks passed"
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
   cd "$root" && rm -rf "$work"
-  exit 0
 }
 # make_base DIR: a fresh prefix with the program, its driver and the fonts.
 make_base() {

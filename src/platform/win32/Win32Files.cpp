@@ -1,57 +1,33 @@
 #include <windows.h>
 
-#include <type_traits>
-
 #include "platform/win32/Win32Backends.h"
 
 namespace {
-// A listing through the ANSI calls, or through the wide ones for a pattern past MAX_PATH
-// characters (its names brought back to the ANSI code page, as the ANSI calls give them).
-template <typename FindData>
+// A listing through the wide calls, its names given in the ANSI code page as the ANSI calls
+// give them. An entry whose name the code page cannot give at all is passed over: an empty name
+// would stand for the folder itself.
 class Win32Search : public FileSearch {
  public:
-  Win32Search(HANDLE handle, const FindData& first) : handle_(handle), data_(first) {}
+  Win32Search(HANDLE handle, const WIN32_FIND_DATAW& first) : handle_(handle), data_(first) {}
   ~Win32Search() override { FindClose(handle_); }
   Win32Search(const Win32Search&) = delete;
   Win32Search& operator=(const Win32Search&) = delete;
 
-  // An entry whose name cannot be given in the code page at all is passed over: an empty name
-  // would stand for the folder itself.
   bool Next(FindEntry& entry) override {
     do {
-      if (!pending_ && !FindNext()) return false;
+      if (!pending_ && !FindNextFileW(handle_, &data_)) return false;
       pending_ = false;
-      entry.name = Name();
+      Win32CodePage().FromWide(reinterpret_cast<const char16_t*>(data_.cFileName), 0, nullptr,
+                               entry.name);
     } while (entry.name.empty());
     entry.attributes = data_.dwFileAttributes;
     return true;
   }
 
  private:
-  bool FindNext() {
-    if constexpr (std::is_same_v<FindData, WIN32_FIND_DATAA>) {
-      return FindNextFileA(handle_, &data_) != FALSE;
-    } else {
-      return FindNextFileW(handle_, &data_) != FALSE;
-    }
-  }
-  std::string Name() const {
-    if constexpr (std::is_same_v<FindData, WIN32_FIND_DATAA>) {
-      return data_.cFileName;
-    } else {
-      const int length =
-          WideCharToMultiByte(CP_ACP, 0, data_.cFileName, -1, nullptr, 0, nullptr, nullptr);
-      if (length <= 1) return {};
-      std::string name(static_cast<size_t>(length), '\0');
-      WideCharToMultiByte(CP_ACP, 0, data_.cFileName, -1, name.data(), length, nullptr, nullptr);
-      name.pop_back();  // the terminating zero
-      return name;
-    }
-  }
-
   HANDLE handle_;
-  FindData data_;
-  bool pending_ = true;  // the find-first call already delivered the first entry
+  WIN32_FIND_DATAW data_;
+  bool pending_ = true;  // FindFirstFileW already delivered the first entry
 };
 
 class FileHandle {
@@ -75,13 +51,15 @@ class FileHandle {
   HANDLE handle_;
 };
 
+std::wstring Widen(const std::string& path) {
+  const std::u16string wide = Win32CodePage().ToWide(path);
+  return {wide.begin(), wide.end()};
+}
+
 // The "\\?\" form of a path of any length: "\\?\C:\..." or "\\?\UNC\server\share\...";
 // empty when the text cannot be made a full path (the last error says why).
 std::wstring LongPathForm(const std::string& path) {
-  const int size = static_cast<int>(path.size());
-  std::wstring wide(
-      static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0)), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), static_cast<int>(wide.size()));
+  const std::wstring wide = Widen(path);
   if (wide.starts_with(L"\\\\?\\")) return wide;
   std::wstring full(wide.size() + MAX_PATH, L'\0');
   DWORD length =
@@ -98,20 +76,13 @@ std::wstring LongPathForm(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<FileSearch> Win32Files::Find(const std::string& pattern) {
-  // The ANSI call refuses a pattern of MAX_PATH characters or more (a folder deep in Program
-  // Files); the wide call lists it in the "\\?\" form.
-  if (pattern.size() < MAX_PATH) {
-    WIN32_FIND_DATAA data{};
-    const HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<Win32Search<WIN32_FIND_DATAA>>(handle, data);
-  }
-  const std::wstring full = LongPathForm(pattern);
-  if (full.empty()) return nullptr;
+  // A pattern of MAX_PATH characters or more (a folder deep in Program Files) is listed in the
+  // "\\?\" form; a shorter one goes as it is, its text cleaned up by the system.
+  const std::wstring wide = pattern.size() < MAX_PATH ? Widen(pattern) : LongPathForm(pattern);
   WIN32_FIND_DATAW data{};
-  const HANDLE handle = FindFirstFileW(full.c_str(), &data);
+  const HANDLE handle = wide.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW(wide.c_str(), &data);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32Search<WIN32_FIND_DATAW>>(handle, data);
+  return std::make_unique<Win32Search>(handle, data);
 }
 
 uint32_t Win32Files::Attributes(const std::string& path) {
