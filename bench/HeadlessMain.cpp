@@ -17,7 +17,7 @@
 
 #include "bench/BareWalk.h"
 #include "bench/TimedPlatform.h"
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Platform.h"
@@ -29,9 +29,9 @@ using Clock = std::chrono::steady_clock;
 
 // The headless host, pumping the thread's queue as the main window does (at most once per
 // 4 ms, then everything pending), so that the run pays what a run with a window pays per item.
-class BenchEngine : public HeadlessEngine {
+class BenchHost final : public HeadlessHost {
  public:
-  explicit BenchEngine(RunProfile& profile) : profile_(profile) {}
+  explicit BenchHost(RunProfile& profile) : profile_(profile) {}
 
  protected:
   void PumpMessages() override {
@@ -161,7 +161,8 @@ void Run(bool scan) {
   TimedPlatform timed;
   timed.Install();
   RunProfile& profile = timed.Profile();
-  BenchEngine engine(profile);
+  BenchHost host(profile);
+  CleanEngine engine(host);
   const uint64_t start = Ticks();
   if (scan) {
     engine.Run(RunMode::Scan);
@@ -209,7 +210,7 @@ void Run(bool scan) {
     }
   }
   PrintLines("script", profile.importedScript);
-  for (const std::string& message : engine.informations) {
+  for (const std::string& message : host.informations) {
     std::printf("information %s\n", message.c_str());
   }
 }

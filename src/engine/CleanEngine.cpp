@@ -129,10 +129,10 @@ class CleanRun {
     for (int k = 1; k <= kCategoryCount; ++k) {
       e_.CategoryLog(k).clear();
       e_.CategoryCount(k) = 0;
-      e_.ShowCounterLabel(k, "0");
+      e_.host_.ShowCounterLabel(k, "0");
     }
-    e_.ShowButtonCaption(LanguageText("Buttons", "Stop", "Stop"));
-    e_.EnableCloseButton(false);
+    e_.host_.ShowButtonCaption(LanguageText("Buttons", "Stop", "Stop"));
+    e_.host_.EnableCloseButton(false);
     FixScript.clear();
     if (e_.lastRun_ == RunMode::Clean) {
       BeginUndoJournal();
@@ -141,12 +141,12 @@ class CleanRun {
       FixScript.push_back("REGEDIT4");
       FixScript.push_back("");
     }
-    e_.ShowProgressLabel("");
+    e_.host_.ShowProgressLabel("");
     e_.ResetGauge();
     e_.shownGauge_ = 0;
     e_.gaugeVisible_ = true;
-    e_.ShowGauge(e_.shownGauge_, true);
-    e_.ActivateDetailsLinks(false);
+    e_.host_.ShowGauge(e_.shownGauge_, true);
+    e_.host_.ActivateDetailsLinks(false);
     e_.Running = true;
   }
 
@@ -156,8 +156,8 @@ class CleanRun {
       e_.CategoryLog(k).push_back(
           LanguageText("Items", std::string(info.key), std::string(info.headingDefault)) + "...");
     }
-    e_.ShowProgressLabel(LanguageText("Items", "Item0", "Scan system folders.") + " " +
-                         LanguageText("Messages", "PleaseWait", "Please wait..."));
+    e_.host_.ShowProgressLabel(LanguageText("Items", "Item0", "Scan system folders.") + " " +
+                               LanguageText("Messages", "PleaseWait", "Please wait..."));
     // The folders are walked on their own thread while the checks go on; the classes whose
     // server file is missing are looked up in the index once it is whole.
     e_.StartSystemFileIndex();
@@ -251,7 +251,7 @@ class CleanRun {
 
   void Start(int category, size_t checks) {
     const CategoryInfo& info = CategoryOf(category);
-    e_.ShowProgressLabel(
+    e_.host_.ShowProgressLabel(
         LanguageText("Items", std::string(info.key), std::string(info.progressDefault)) + "...");
     category_ = category;
     checks_ = std::max<size_t>(checks, 1);
@@ -273,7 +273,7 @@ class CleanRun {
     const int32_t count = e_.CategoryCount(category);
     e_.CategoryLog(category).push_back("");
     e_.CategoryLog(category).push_back(SummaryText(count, " ", e_.lastRun_));
-    e_.ShowCounterLabel(category, std::to_string(count));
+    e_.host_.ShowCounterLabel(category, std::to_string(count));
   }
 
   // The views whose copy of root's redirected keys this machine has, the 64-bit one first.
@@ -420,17 +420,17 @@ class CleanRun {
   void Finish() {
     int64_t total = 0;
     for (int k = 1; k <= kCategoryCount; ++k) total += e_.CategoryCount(k);
-    e_.ShowProgressLabel(SummaryText(total, "  ", e_.lastRun_));
+    e_.host_.ShowProgressLabel(SummaryText(total, "  ", e_.lastRun_));
     e_.GaugeAdd(100 - e_.gauge_);
     if (e_.shownGauge_ != 100) {
       e_.shownGauge_ = 100;
-      e_.ShowGauge(100, true);
+      e_.host_.ShowGauge(100, true);
     }
     e_.gaugeVisible_ = false;
-    e_.ShowGauge(e_.shownGauge_, false);
-    e_.ShowButtonCaption(LanguageText("Buttons", "Clean", "Clean"));
-    e_.EnableCloseButton(true);
-    e_.ActivateDetailsLinks(true);
+    e_.host_.ShowGauge(e_.shownGauge_, false);
+    e_.host_.ShowButtonCaption(LanguageText("Buttons", "Clean", "Clean"));
+    e_.host_.EnableCloseButton(true);
+    e_.host_.ActivateDetailsLinks(true);
     e_.PumpMessages();
     e_.Running = false;
   }
@@ -446,7 +446,7 @@ class CleanRun {
 void CleanEngine::OnCleanClicked() {
   if (Running) {
     const int answer =
-        AskConfirmation(LanguageText("Messages", "CancelOperation", "Cancel operation?"));
+        host_.AskConfirmation(LanguageText("Messages", "CancelOperation", "Cancel operation?"));
     if (answer != 2) Running = false;
     return;
   }

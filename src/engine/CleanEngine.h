@@ -1,5 +1,6 @@
-// The clean run: its state, the driver, the checks of the categories, and what it asks of
-// the window that hosts it. MainForm derives from it; the headless host derives from it too.
+// The clean run: its state, the driver, and what the checks record through it. A host (the
+// window, a report run, the offline scan, the benchmark) holds one and answers what it shows
+// and asks through RunHost.
 #pragma once
 
 #include <array>
@@ -15,6 +16,7 @@
 #include "engine/Finding.h"
 #include "engine/RegistryView.h"
 #include "engine/Review.h"
+#include "engine/RunHost.h"
 #include "engine/SystemFileIndex.h"
 #include "engine/SystemFileIndexBuild.h"
 #include "engine/TrustedFiles.h"
@@ -46,7 +48,9 @@ std::string CountText(RunMode mode);
 
 class CleanEngine {
  public:
-  virtual ~CleanEngine() = default;
+  explicit CleanEngine(RunHost& host) : host_(host) {}
+  CleanEngine(const CleanEngine&) = delete;
+  CleanEngine& operator=(const CleanEngine&) = delete;
 
   // The Clean/Stop button: a whole run when idle, a stop request during a run.
   void OnCleanClicked();
@@ -113,20 +117,10 @@ class CleanEngine {
   // Why the last run broke off; "" when it went through.
   const std::string& RunError() const { return runError_; }
 
- protected:
-  // What a run needs from its window.
-  virtual void PumpMessages() = 0;
-  virtual void ShowButtonCaption(const std::string& caption) = 0;
-  virtual void EnableCloseButton(bool enabled) = 0;
-  virtual void ShowProgressLabel(const std::string& text) = 0;
-  virtual void ShowGauge(int percent, bool visible) = 0;
-  virtual void ShowCounterLabel(int category, const std::string& text) = 0;
-  // Grey with the arrow cursor during a run, black with the hand cursor afterwards.
-  virtual void ActivateDetailsLinks(bool active) = 0;
-  // The Confirmation dialog: its Answer (1 Yes, 2 No).
-  virtual int AskConfirmation(const std::string& question) = 0;
-  // The Information dialog.
-  virtual void ShowInformation(const std::string& message) = 0;
+  // What the checks use of the run they are part of.
+  void PumpMessages() { host_.PumpMessages(); }
+  // The Information dialog of the host.
+  void ShowInformation(const std::string& message) { host_.ShowInformation(message); }
 
   // The per-item step: pumps messages and tells whether the item is to be examined. A stop seen
   // here also ends the index build.
@@ -245,6 +239,7 @@ class CleanEngine {
   // finding and in its category's list.
   void NoteInDetail(Finding& finding, std::string_view note);
 
+  RunHost& host_;
   std::array<TextList, kCategoryCount> logs_;
   std::array<int32_t, kCategoryCount> counts_{};
   // The check's own percentage, by the gauge rule; the bar shows it within the check's band.

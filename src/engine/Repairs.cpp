@@ -25,7 +25,7 @@ void CleanEngine::GaugeAdd(int delta) {
   const int shown = static_cast<int>(std::lround(bandFrom_ + gauge_ * bandSpan_ / 100.0));
   if (shown <= shownGauge_) return;
   shownGauge_ = std::min(shown, 100);
-  ShowGauge(shownGauge_, gaugeVisible_);
+  host_.ShowGauge(shownGauge_, gaugeVisible_);
 }
 
 void CleanEngine::StepProgress(int i, int n) {

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "engine/RunReport.h"
-#include "offline/OfflineEngine.h"
+#include "offline/OfflineHost.h"
 #include "offline/OfflineMachine.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -87,7 +87,7 @@ void SetFolders(OfflineBackends& backends, const OfflineMachine& machine,
 
 // Opens the machine and runs the engine's scan over it; facts get what the report needs.
 void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, OfflineMachine& machine,
-                 OfflineEngine& engine, ReportFacts& facts) {
+                 OfflineHost& host, CleanEngine& engine, ReportFacts& facts) {
   std::string why;
   bool opened = machine.OpenMachineHives(options, backends.files, why);
   if (opened) {
@@ -103,8 +103,8 @@ void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, Offli
   SetFolders(backends, machine, options);
   facts.windows = backends.process.OsVersionText();
   facts.ran = engine.Run(RunMode::Scan);
-  engine.EndProgress();
-  facts.messages = engine.informations;
+  host.EndProgress();
+  facts.messages = host.informations;
 }
 
 }  // namespace
@@ -129,8 +129,9 @@ int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
   // The report is written through the code page even when no hive could be opened.
   backends.Use({});
   OfflineMachine machine;
-  OfflineEngine engine(showProgress);
-  ScanMachine(options, backends, machine, engine, facts);
+  OfflineHost host(showProgress);
+  CleanEngine engine(host);
+  ScanMachine(options, backends, machine, host, engine, facts);
   facts.ended = UtcNow();
   for (const std::string& warning : machine.Warnings()) {
     std::fprintf(stderr, "klarvex-offline: warning: %s\n", warning.c_str());

@@ -8,7 +8,7 @@
 #include "ui/MainForm.h"
 
 void MainForm::OpenIgnoredPage() {
-  if (Running) return;
+  if (engine_.Running) return;
   ShowIgnoredLines();
   view_.BringToFront(Page::Ignored);
 }
@@ -25,7 +25,7 @@ void MainForm::ShowIgnoredLines() {
   for (const Exclusions::Line& line : ignoredLines_) {
     std::string kept;
     // The last run's count, where that run read this very line.
-    for (const Exclusions::Line& used : AppliedExclusions().Lines()) {
+    for (const Exclusions::Line& used : engine_.AppliedExclusions().Lines()) {
       if (used.number == line.number && used.text == line.text) kept = std::to_string(used.kept);
     }
     rows.push_back({line.text, kept});
@@ -34,7 +34,7 @@ void MainForm::ShowIgnoredLines() {
 }
 
 void MainForm::OnRemoveIgnoredClicked() {
-  if (Running) return;
+  if (engine_.Running) return;
   const int row = view_.IgnoredListSelected();
   if (row < 0 || static_cast<size_t>(row) >= ignoredLines_.size()) {
     ShowInformation(LanguageText("Messages", "SelectLine", "Select a line first."));

@@ -87,10 +87,10 @@ void MainForm::CreateForm() {
   advertisedAddress_ = kAdvertisedAddress;
   SetCaptions();
   UndoJournal.clear();
-  SystemFileIndex.Clear();
+  engine_.SystemFileIndex.Clear();
   FixScript.clear();
-  for (int k = 1; k <= kCategoryCount; ++k) CategoryLog(k).clear();
-  Running = false;
+  for (int k = 1; k <= kCategoryCount; ++k) engine_.CategoryLog(k).clear();
+  engine_.Running = false;
   if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "UNDO") OpenUndoPage();
   if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "SCAN") {
     // The preview: the button scans first; after the scan it reads Clean and cleans.
@@ -124,15 +124,15 @@ void MainForm::SetCaptions() {
 }
 
 void MainForm::FreeLists() {
-  ClearSystemFileIndex();
+  engine_.ClearSystemFileIndex();
   Free(UndoJournal);
   Free(FixScript);
-  for (int k = 1; k <= kCategoryCount; ++k) Free(CategoryLog(k));
+  for (int k = 1; k <= kCategoryCount; ++k) Free(engine_.CategoryLog(k));
 }
 
 void MainForm::CloseForm(bool& canClose) {
   // A stopped run still needs its journal and script for its final steps.
-  if (Running || RunInProgress()) {
+  if (engine_.Running || engine_.RunInProgress()) {
     canClose = false;
     return;
   }
@@ -142,12 +142,12 @@ void MainForm::CloseForm(bool& canClose) {
 }
 
 void MainForm::OnCloseClicked() {
-  if (!Running) view_.RequestClose();
+  if (!engine_.Running) view_.RequestClose();
 }
 
 void MainForm::DetailsLinkClick(int category) {
-  if (Running) return;
-  const int count = Reviewing() ? CountReview(category).found : CategoryCount(category);
+  if (engine_.Running) return;
+  const int count = Reviewing() ? CountReview(category).found : engine_.CategoryCount(category);
   if (count == 0) {
     ShowInformation(LanguageText("Messages", "NothingToView", "You have nothing to view!"));
     return;
@@ -157,9 +157,9 @@ void MainForm::DetailsLinkClick(int category) {
     ShowReview(category);
     ShowReviewCounts();
   } else {
-    view_.FillDetails(CategoryLog(category));
-    view_.SetText(Ctl::DetailsFooter,
-                  std::to_string(CategoryCount(category)) + " " + CountText(LastRun()) + ".");
+    view_.FillDetails(engine_.CategoryLog(category));
+    view_.SetText(Ctl::DetailsFooter, std::to_string(engine_.CategoryCount(category)) + " " +
+                                          CountText(LastRun()) + ".");
   }
   view_.BringToFront(Page::Details);
 }
@@ -171,10 +171,10 @@ void MainForm::OnDetailsBackClicked() { view_.BringToFront(Page::Start); }
 void MainForm::MessageEvent(uint32_t message, uintptr_t wParam, bool& /*handled*/) {
   switch (RequestOf(gStartUp, message, wParam)) {
     case Request::Clean:
-      if (!Running) view_.BringToFront(Page::Start);
+      if (!engine_.Running) view_.BringToFront(Page::Start);
       break;
     case Request::Undo:
-      if (!Running) OpenUndoPage();
+      if (!engine_.Running) OpenUndoPage();
       break;
     case Request::None:
       break;

@@ -21,9 +21,13 @@ struct Position {
 // At the cursor, moved back into the screen when the window would stick out.
 Position PlaceAtCursor(const ScreenMetrics& screen);
 
-class MainForm : public CleanEngine {
+class MainForm final : public RunHost {
  public:
   explicit MainForm(FormView& view) : view_(view) {}
+
+  // The clean run the window holds.
+  CleanEngine& Engine() { return engine_; }
+  const CleanEngine& Engine() const { return engine_; }
 
   void CreateForm();
   // The window's close request; canClose is cleared to refuse it.
@@ -70,7 +74,7 @@ class MainForm : public CleanEngine {
 
   const std::string& AdvertisedAddress() const { return advertisedAddress_; }
 
- protected:
+  // What the run shows and asks, through the window's controls and dialogs.
   void PumpMessages() override { view_.PumpMessages(); }
   void ShowButtonCaption(const std::string& caption) override;
   void EnableCloseButton(bool enabled) override;
@@ -82,6 +86,12 @@ class MainForm : public CleanEngine {
   void ShowInformation(const std::string& message) override;
 
  private:
+  // The run's state the pages read.
+  RunMode LastRun() const { return engine_.LastRun(); }
+  const std::vector<Finding>& Findings() const { return engine_.Findings(); }
+  ::Review& ScanReview() { return engine_.ScanReview(); }
+  const ::Review& ScanReview() const { return engine_.ScanReview(); }
+
   void SetCaptions();
   // The place the window had when the user last closed it, kept on a screen; false when none
   // was kept.
@@ -129,6 +139,7 @@ class MainForm : public CleanEngine {
   std::string ImportUndoCopy(const Bytes& data, TextList& missed);
 
   FormView& view_;
+  CleanEngine engine_{*this};
   UndoFileRead shown_;
   std::vector<UndoEntry> undoEntries_;  // by row of the undo list
   std::string advertisedAddress_;

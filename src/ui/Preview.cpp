@@ -5,23 +5,23 @@
 
 void MainForm::BeginPreview() {
   preview_ = true;
-  CleanEngine::BeginPreview();
+  engine_.BeginPreview();
 }
 
 void MainForm::OnCleanClicked() {
-  if (Running || RunInProgress()) {
-    CleanEngine::OnCleanClicked();
-    if (!Running) stopped_ = true;
+  if (engine_.Running || engine_.RunInProgress()) {
+    engine_.OnCleanClicked();
+    if (!engine_.Running) stopped_ = true;
     return;
   }
   stopped_ = false;
-  CleanEngine::OnCleanClicked();
+  engine_.OnCleanClicked();
   if (!preview_) return;
-  const bool wholeScan = LastRun() == RunMode::Scan && !stopped_ && RunError().empty();
+  const bool wholeScan = LastRun() == RunMode::Scan && !stopped_ && engine_.RunError().empty();
   if (wholeScan) return ShowReviewCounts();
   // A Clean here never runs on an old or partial list: what it repairs was reviewed first.
   ScanReview().End();
-  CleanEngine::BeginPreview();
+  engine_.BeginPreview();
   view_.SetText(Ctl::CleanButton, LanguageText("Buttons", "ScanAgain", "Scan again"));
 }
 

@@ -1,6 +1,6 @@
 #include "ui/ReportRun.h"
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "engine/RunReport.h"
 #include "platform/HeldFiles.h"
 #include "platform/LanguageFile.h"
@@ -55,11 +55,12 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   facts.version = KLARVEX_VERSION;
   facts.windows = Process().OsVersionText();
   facts.started = UtcNow();
-  HeadlessEngine engine;
+  HeadlessHost host;
+  CleanEngine engine(host);
   // The lock that a window holds while it is open, and another report run while it runs.
   facts.ran = engine.Run(mode);
   facts.ended = UtcNow();
-  facts.messages = engine.informations;
+  facts.messages = host.informations;
   // As when the window closes: the imported deletion script is not kept.
   FinishProgram();
   std::string why;

@@ -43,7 +43,8 @@ void MainForm::ShowFindingTicks() {
 }
 
 void MainForm::OnFindingTicked(int row, bool ticked) {
-  if (Running || !Reviewing() || row < 0 || static_cast<size_t>(row) >= rows_.size()) return;
+  if (engine_.Running || !Reviewing() || row < 0 || static_cast<size_t>(row) >= rows_.size())
+    return;
   ScanReview().Tick(rows_[static_cast<size_t>(row)], ticked);
   // Findings that cannot be kept or removed apart from this one follow it.
   ShowFindingTicks();
@@ -51,7 +52,7 @@ void MainForm::OnFindingTicked(int row, bool ticked) {
 }
 
 void MainForm::TickAllShown(bool ticked) {
-  if (Running || !Reviewing()) return;
+  if (engine_.Running || !Reviewing()) return;
   for (size_t finding : rows_) ScanReview().Tick(finding, ticked);
   ShowFindingTicks();
   ShowReviewCounts();
@@ -62,7 +63,7 @@ void MainForm::OnTickAllClicked() { TickAllShown(true); }
 void MainForm::OnUntickAllClicked() { TickAllShown(false); }
 
 void MainForm::OnIgnoreClicked() {
-  if (Running || !Reviewing()) return;
+  if (engine_.Running || !Reviewing()) return;
   const int row = view_.FindingsListSelected();
   if (row < 0 || static_cast<size_t>(row) >= rows_.size()) {
     ShowInformation(LanguageText("Messages", "SelectFinding", "Select a finding first."));

@@ -55,13 +55,13 @@ void MainForm::OpenUndoPage() {
 }
 
 void MainForm::RefreshUndoList() {
-  Running = true;
+  engine_.Running = true;
   view_.UndoListClear();
   undoEntries_.clear();
   view_.SetUndoText(u"");
   ListUndoFiles(UndoDir(), true);
   if (UndoDir() != UserUndoDir()) ListUndoFiles(UserUndoDir(), false);
-  Running = false;
+  engine_.Running = false;
   const bool any = view_.UndoListCount() > 0;
   view_.SetEnabled(Ctl::UndoButton, any);
   view_.SetEnabled(Ctl::DeleteButton, any);
@@ -89,7 +89,7 @@ void MainForm::ListUndoFiles(const std::string& folder, bool importable) {
 }
 
 void MainForm::OnUndoListClicked() {
-  if (Running || view_.UndoListCount() == 0) return;
+  if (engine_.Running || view_.UndoListCount() == 0) return;
   // With nothing selected (a click on the list's blank area) no file is shown.
   view_.SetUndoText(u"");
   shown_ = {};
@@ -129,19 +129,19 @@ std::string MainForm::ImportUndoCopy(const Bytes& data, TextList& missed) {
 }
 
 void MainForm::OnSelectAllClicked() {
-  if (Running) return;
+  if (engine_.Running) return;
   for (int i = 0; i < view_.UndoListCount(); ++i) view_.UndoListTick(i, true);
 }
 
 void MainForm::OnDeselectAllClicked() {
-  if (Running) return;
+  if (engine_.Running) return;
   for (int i = 0; i < view_.UndoListCount(); ++i) view_.UndoListTick(i, false);
 }
 
 void MainForm::OnOpenFolderClicked() { Shell().Open(view_.OwnerHandle(), UndoDir()); }
 
 int MainForm::ConfirmTicked(const std::string& question) {
-  if (Running || view_.UndoListCount() == 0) return 0;
+  if (engine_.Running || view_.UndoListCount() == 0) return 0;
   int n = 0;
   for (int i = 0; i < view_.UndoListCount(); ++i) n += view_.UndoListTicked(i) ? 1 : 0;
   if (n == 0) {
@@ -166,7 +166,7 @@ void MainForm::OnUndoClicked() {
   if (const UndoFolderCheck folder = CheckUndoFolder(); !folder.Usable()) {
     return ShowInformation(runmsg::UndoFolderUnusable(folder));
   }
-  Running = true;
+  engine_.Running = true;
   TextList missed;
   TextList refused;
   int applied = n;
@@ -199,7 +199,7 @@ void MainForm::OnUndoClicked() {
       refused.push_back(runmsg::UndoFileRefused(entry.path, read.status == status::kFileTooLarge));
     }
   }
-  Running = false;
+  engine_.Running = false;
   std::string message = runmsg::Join(std::to_string(std::max(applied, 0)) + " " +
                                          LanguageText("Undo", "Message2", "undo applyed!"),
                                      runmsg::NotRestored(missed));
@@ -214,7 +214,7 @@ void MainForm::OnDeleteClicked() {
   if (const UndoFolderCheck folder = CheckUndoFolder(); !folder.Usable()) {
     return ShowInformation(runmsg::UndoFolderUnusable(folder));
   }
-  Running = true;
+  engine_.Running = true;
   TextList kept;
   for (int i = 0; i < view_.UndoListCount(); ++i) {
     PumpMessages();
@@ -224,7 +224,7 @@ void MainForm::OnDeleteClicked() {
       kept.push_back(FileNamePart(path));
     }
   }
-  Running = false;
+  engine_.Running = false;
   RefreshUndoList();
   ShowInformation(runmsg::Join(
       std::to_string(n) + " " + LanguageText("Undo", "Message4", "undo-files deleted!"),
@@ -232,5 +232,5 @@ void MainForm::OnDeleteClicked() {
 }
 
 void MainForm::OnUndoBackClicked() {
-  if (!Running) view_.BringToFront(Page::Start);
+  if (!engine_.Running) view_.BringToFront(Page::Start);
 }

@@ -12,7 +12,7 @@
 #include "platform/RegKey.h"
 #include "platform/RegistryOps.h"
 #include "support/ContractBackend.h"
-#include "support/RecordingEngine.h"
+#include "support/RecordingHost.h"
 
 namespace {
 
@@ -97,7 +97,8 @@ TEST_F(ProgramSearchContract, WhatWindowsStartsIsFoundAndItsGoneTwinIsNot) {
 }
 
 TEST_F(ProgramSearchContract, TheIndexWalkReachesAFilePast260Characters) {
-  RecordingEngine engine;
+  RecordingHost host;
+  CleanEngine engine{host};
   engine.ScanSystemFolder(kLook + "\\");
   const int line = engine.SystemFileIndex.Find("KVXLONG.EXE");
   ASSERT_GE(line, 0);

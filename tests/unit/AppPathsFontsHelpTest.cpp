@@ -120,7 +120,7 @@ TEST_F(AppPathsFontsHelpTest, GoneFilesGoLookAlikesStayAndTheUndoFileGivesAllBac
             "cached program missing;cached program missing;application missing;application "
             "missing;application missing;application missing;application missing;font file "
             "missing;font file missing;font file missing;help file missing;help file missing;");
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_TRUE(host.informations.empty());
 
   ASSERT_TRUE(RunRegedit(" /s \"" + UndoPath() + "\""));
   EXPECT_EQ(MachineState(), before);

@@ -3,7 +3,7 @@
 // its scratch file) and the final import. A whole headless run over the simulated machine checks
 // the attribution.
 #include "bench/TimedPlatform.h"
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "support/SimFixture.h"
 #include "undo/UndoJournal.h"
 
@@ -28,7 +28,8 @@ TEST_F(BenchProfileTest, SeamCallsLandInTheirPhases) {
   CalibrateTicks();
   TimedPlatform timed;
   timed.Install();
-  HeadlessEngine engine;
+  HeadlessHost host;
+  CleanEngine engine(host);
   engine.OnCleanClicked();
   timed.Finish();
   timed.Uninstall();

@@ -119,7 +119,7 @@ TEST_F(CheckExtensionsTest, NotRunningExaminesNothingAndLeavesTheGauge) {
   engine.CheckExtensions(kCR, "\\");
   EXPECT_EQ(FixScript, (TextList{"REGEDIT4", ""}));
   EXPECT_EQ(engine.GaugePercent(), 0);
-  EXPECT_GT(engine.pumps, 0);
+  EXPECT_GT(host.pumps, 0);
 }
 
 }  // namespace

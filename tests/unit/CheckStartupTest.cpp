@@ -138,12 +138,12 @@ TEST_F(CheckStartupTest, StopSkipsTheRemainingValuesButStillPumpsForEach) {
   Put("Second", "C:\\Gone\\2.exe");
   Put("Third", "C:\\Gone\\3.exe");
   PrepareChecks();
-  engine.onPump = [this](int pump) {
+  host.onPump = [this](int pump) {
     if (pump == 2) engine.Running = false;
   };
   engine.CheckStartup(kCU);
   EXPECT_EQ(engine.CategoryLog(kStartup), (TextList{"[HKCU]\\" + kRun + "\\First ... deleted"}));
-  EXPECT_EQ(engine.pumps, 3);
+  EXPECT_EQ(host.pumps, 3);
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ TEST_F(CheckUninstallTest, AMissingListDoesNothing) {
   PrepareChecks();
   engine.CheckUninstall();
   EXPECT_EQ(FixScript, (TextList{"REGEDIT4", ""}));
-  EXPECT_EQ(engine.pumps, 0);
+  EXPECT_EQ(host.pumps, 0);
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ class CleanRunTest : public EngineTest {
 
   // Presses the button at the pump where `when` first holds, answering the question with answer.
   void PressWhen(std::function<bool()> when, int answer) {
-    engine.answers.push_back(answer);
-    engine.onPump = [this, when, pressed = false](int) mutable {
+    host.answers.push_back(answer);
+    host.onPump = [this, when, pressed = false](int) mutable {
       if (pressed || !when()) return;
       pressed = true;
       engine.OnCleanClicked();
@@ -42,17 +42,17 @@ class CleanRunTest : public EngineTest {
   }
 
   bool InCategory(const std::string& progress) const {
-    return !engine.progressLabels.empty() && engine.progressLabels.back() == progress;
+    return !host.progressLabels.empty() && host.progressLabels.back() == progress;
   }
 
   // The idle state after a run.
   void ExpectFinished() {
     EXPECT_FALSE(engine.Running);
-    EXPECT_EQ(engine.buttonCaption, "Clean");
-    EXPECT_TRUE(engine.closeEnabled);
-    EXPECT_FALSE(engine.gaugeVisible);
-    EXPECT_EQ(engine.gaugeShown, 100);
-    EXPECT_TRUE(engine.detailsLinksActive);
+    EXPECT_EQ(host.buttonCaption, "Clean");
+    EXPECT_TRUE(host.closeEnabled);
+    EXPECT_FALSE(host.gaugeVisible);
+    EXPECT_EQ(host.gaugeShown, 100);
+    EXPECT_TRUE(host.detailsLinksActive);
   }
 
   size_t ImportRuns() const {
@@ -92,13 +92,13 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
                       "", "Summary: 3 items fixed."}));
   EXPECT_EQ(engine.CategoryLog(kTemporary),
             (TextList{kHeadings[4], "", "Summary: 0 items fixed."}));
-  EXPECT_EQ(engine.progressLabels,
+  EXPECT_EQ(host.progressLabels,
             (std::vector<std::string>{
                 "", "Scan system folders. Please wait...", "File assotiations...",
                 "COM/ActiveX entries...", "Startup program list...", "Uninstall entries...",
                 "Temporary registry values...", "Application paths, fonts and help files...",
                 "Summary:  6 items fixed."}));
-  EXPECT_EQ(std::vector<std::string>(engine.counterLabels, engine.counterLabels + kCategoryCount),
+  EXPECT_EQ(std::vector<std::string>(host.counterLabels, host.counterLabels + kCategoryCount),
             (std::vector<std::string>{"3", "0", "0", "3", "0", "0"}));
 
   // The script was imported once by the editor, after the undo file was saved, and is gone
@@ -118,7 +118,7 @@ TEST_F(CleanRunTest, AWholeRunRemovesWhatItFoundAndTheUndoFileGivesItBack) {
   EXPECT_TRUE(undoOnDiskAtImport);
   EXPECT_EQ(sim.process.sleptMilliseconds, 1000u);
   EXPECT_TRUE(FixScript.empty());
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_TRUE(host.informations.empty());
 
   // The registry really changed; importing the undo file restores it exactly.
   for (const char* ext : {".a1", ".a2", ".a3"}) {
@@ -135,7 +135,7 @@ TEST_F(CleanRunTest, ARunThatFindsNothingWritesNothingAndStartsNoEditor) {
   EXPECT_TRUE(sim.process.runs.empty());
   EXPECT_FALSE(sim.files.Exists(ScriptPath()));
   EXPECT_FALSE(sim.files.Exists(UndoPath()));
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  0 items fixed.");
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  0 items fixed.");
 }
 
 TEST_F(CleanRunTest, ALeftoverScriptIsDeletedAtTheStart) {
@@ -151,14 +151,14 @@ TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
   engine.OnCleanClicked();
 
   ExpectFinished();
-  EXPECT_EQ(engine.questions, std::vector<std::string>{"Cancel operation?"});
+  EXPECT_EQ(host.questions, std::vector<std::string>{"Cancel operation?"});
   EXPECT_EQ(engine.CategoryLog(kAssociations),
             (TextList{kHeadings[0], "[HKCR]\\.a1 ... fixed", "", "Summary: 1 items fixed."}));
   for (int k = kComActiveX; k <= kCategoryCount; ++k) {
     EXPECT_EQ(engine.CategoryLog(k), TextList{kHeadings[static_cast<size_t>(k - 1)]}) << k;
   }
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  1 items fixed.");
-  EXPECT_EQ(engine.counterLabels[0], "1");
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  1 items fixed.");
+  EXPECT_EQ(host.counterLabels[0], "1");
   EXPECT_EQ(ImportRuns(), 1u);
   EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a1"));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kMachine + ".a2"));
@@ -168,13 +168,13 @@ TEST_F(CleanRunTest, StopDuringTheFirstAssociationPass) {
 TEST_F(CleanRunTest, TheGaugeNeverGoesBackWithinARunAndStartsAtZeroForTheNext) {
   for (int run = 0; run < 2; ++run) {
     StageProblems();
-    engine.gaugeValues.clear();
+    host.gaugeValues.clear();
     engine.OnCleanClicked();
     // The checks moved the bar; none of them took it back.
-    ASSERT_GT(engine.gaugeValues.size(), 4u);
-    EXPECT_TRUE(std::is_sorted(engine.gaugeValues.begin(), engine.gaugeValues.end()));
-    EXPECT_EQ(engine.gaugeValues.front(), 0);
-    EXPECT_EQ(engine.gaugeValues.back(), 100);
+    ASSERT_GT(host.gaugeValues.size(), 4u);
+    EXPECT_TRUE(std::is_sorted(host.gaugeValues.begin(), host.gaugeValues.end()));
+    EXPECT_EQ(host.gaugeValues.front(), 0);
+    EXPECT_EQ(host.gaugeValues.back(), 100);
   }
 }
 
@@ -187,10 +187,10 @@ TEST_F(CleanRunTest, StopBetweenChecksLeavesTheCategoryOpen) {
   EXPECT_EQ(engine.CategoryLog(kAssociations).back(), "Summary: 3 items fixed.");
   // Category 2 was cut short by a test between its checks: no summary, its label keeps "0".
   EXPECT_EQ(engine.CategoryLog(kComActiveX), TextList{kHeadings[1]});
-  EXPECT_EQ(engine.counterLabels[1], "0");
+  EXPECT_EQ(host.counterLabels[1], "0");
   EXPECT_EQ(engine.CategoryLog(kUninstall), TextList{kHeadings[3]});
   EXPECT_EQ(
-      engine.progressLabels,
+      host.progressLabels,
       (std::vector<std::string>{"", "Scan system folders. Please wait...", "File assotiations...",
                                 "COM/ActiveX entries...", "Summary:  3 items fixed."}));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U1"));
@@ -206,9 +206,9 @@ TEST_F(CleanRunTest, StopDuringTheUninstallCheckClosesItsCategory) {
   const std::string u = "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\U";
   EXPECT_EQ(engine.CategoryLog(kUninstall),
             (TextList{kHeadings[3], u + "1 ... deleted", "", "Summary: 1 items fixed."}));
-  EXPECT_EQ(engine.counterLabels[3], "1");
+  EXPECT_EQ(host.counterLabels[3], "1");
   EXPECT_EQ(engine.CategoryLog(kTemporary), TextList{kHeadings[4]});
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  4 items fixed.");
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  4 items fixed.");
   EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U1"));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U2"));
 }
@@ -219,7 +219,7 @@ TEST_F(CleanRunTest, ANoAnswerChangesNothing) {
   engine.OnCleanClicked();
 
   ExpectFinished();
-  EXPECT_EQ(engine.questions, std::vector<std::string>{"Cancel operation?"});
+  EXPECT_EQ(host.questions, std::vector<std::string>{"Cancel operation?"});
   // The run went on as if nothing had been pressed.
   const std::string u = "[HKLM]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\U";
   EXPECT_EQ(engine.CategoryLog(kUninstall),
@@ -227,15 +227,15 @@ TEST_F(CleanRunTest, ANoAnswerChangesNothing) {
                       "", "Summary: 3 items fixed."}));
   EXPECT_EQ(engine.CategoryLog(kTemporary),
             (TextList{kHeadings[4], "", "Summary: 0 items fixed."}));
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  6 items fixed.");
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  6 items fixed.");
   EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U3"));
 }
 
 TEST_F(CleanRunTest, AClickAfterAConfirmedStopStartsNoSecondRun) {
   StageProblems();
-  engine.answers = {1};
+  host.answers = {1};
   int clicks = 0;
-  engine.onPump = [&](int) {
+  host.onPump = [&](int) {
     if (engine.CategoryCount(kAssociations) == 1 && clicks < 3) {
       ++clicks;
       engine.OnCleanClicked();
@@ -243,7 +243,7 @@ TEST_F(CleanRunTest, AClickAfterAConfirmedStopStartsNoSecondRun) {
   };
   engine.OnCleanClicked();
   ExpectFinished();
-  EXPECT_EQ(engine.questions.size(), 1u);
+  EXPECT_EQ(host.questions.size(), 1u);
   EXPECT_EQ(engine.CategoryLog(kAssociations).front(), kHeadings[0]);
   EXPECT_EQ(engine.CategoryLog(kAssociations).size(), 4u);
   EXPECT_EQ(ImportRuns(), 1u);
@@ -262,8 +262,8 @@ TEST_F(CleanRunTest, ProblemsWithoutABackupStayAndAreNamed) {
   EXPECT_FALSE(sim.registry.HasKey(kLM, kMachine + ".a1"));
   // .a1 and .a3, each once though removed through both views.
   EXPECT_EQ(engine.CategoryCount(kAssociations), 2);
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  5 items fixed.");
-  EXPECT_EQ(engine.informations,
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  5 items fixed.");
+  EXPECT_EQ(host.informations,
             (std::vector<std::string>{"1 item was left in place:\n"
                                       "HKEY_CLASSES_ROOT\\.a2\n"
                                       "No backup of them could be made, and nothing is removed "
@@ -286,7 +286,7 @@ TEST_F(CleanRunTest, TemporaryValuesWhoseDeletionIsRefusedAreNamedAtTheEnd) {
   ExpectFinished();
   EXPECT_EQ(engine.CategoryCount(kTemporary), 1);
   EXPECT_EQ(
-      engine.informations,
+      host.informations,
       (std::vector<std::string>{
           "2 items were left in place:\n"
           "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU, "
@@ -296,9 +296,9 @@ TEST_F(CleanRunTest, TemporaryValuesWhoseDeletionIsRefusedAreNamedAtTheEnd) {
 
   // The next run names only what it met itself.
   sim.registry.failWhen = nullptr;
-  engine.informations.clear();
+  host.informations.clear();
   engine.OnCleanClicked();
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_TRUE(host.informations.empty());
   EXPECT_EQ(engine.CategoryCount(kTemporary), 2);
 }
 
@@ -317,8 +317,8 @@ TEST_F(CleanRunTest, AnUndoFileThatCannotBeSavedImportsNothing) {
   EXPECT_FALSE(sim.files.Exists(ScriptPath()));
   EXPECT_FALSE(sim.files.Exists(UndoPath()));
   EXPECT_EQ(MachineState(), before);
-  ASSERT_EQ(engine.informations.size(), 1u);
-  const std::string& message = engine.informations[0];
+  ASSERT_EQ(host.informations.size(), 1u);
+  const std::string& message = host.informations[0];
   EXPECT_NE(message.find(UndoPath()), std::string::npos) << message;
   EXPECT_NE(message.find("There is not enough space on the disk."), std::string::npos) << message;
 }
@@ -337,10 +337,10 @@ TEST_F(CleanRunTest, AScriptThatCannotBeSavedOrImportedIsReported) {
   EXPECT_EQ(ImportRuns(), 0u);
   EXPECT_TRUE(sim.files.Exists(UndoPath()));
   EXPECT_EQ(MachineState(), before);
-  ASSERT_EQ(engine.informations.size(), 1u);
-  EXPECT_NE(engine.informations[0].find(ScriptPath() + "\" could not be saved: Access is denied."),
+  ASSERT_EQ(host.informations.size(), 1u);
+  EXPECT_NE(host.informations[0].find(ScriptPath() + "\" could not be saved: Access is denied."),
             std::string::npos)
-      << engine.informations[0];
+      << host.informations[0];
 }
 
 TEST_F(CleanRunTest, AnEditorThatCannotBeStartedIsReported) {
@@ -351,10 +351,10 @@ TEST_F(CleanRunTest, AnEditorThatCannotBeStartedIsReported) {
   engine.OnCleanClicked();
 
   ExpectFinished();
-  ASSERT_EQ(engine.informations.size(), 1u);
-  EXPECT_NE(engine.informations[0].find("C:\\WINDOWS\\regedit.exe\" could not be started"),
+  ASSERT_EQ(host.informations.size(), 1u);
+  EXPECT_NE(host.informations[0].find("C:\\WINDOWS\\regedit.exe\" could not be started"),
             std::string::npos)
-      << engine.informations[0];
+      << host.informations[0];
 }
 
 TEST_F(CleanRunTest, AnErrorInACheckStillRunsTheFinalSteps) {
@@ -369,16 +369,15 @@ TEST_F(CleanRunTest, AnErrorInACheckStillRunsTheFinalSteps) {
   engine.OnCleanClicked();
 
   ExpectFinished();
-  ASSERT_EQ(engine.informations.size(), 1u);
-  EXPECT_NE(engine.informations[0].find("out of handles"), std::string::npos)
-      << engine.informations[0];
+  ASSERT_EQ(host.informations.size(), 1u);
+  EXPECT_NE(host.informations[0].find("out of handles"), std::string::npos) << host.informations[0];
   // What was found before the error is removed with its backup on disk.
   EXPECT_TRUE(sim.files.Exists(UndoPath()));
   EXPECT_EQ(ImportRuns(), 1u);
   EXPECT_FALSE(sim.registry.HasKey(kLM, kList + "U1"));
   EXPECT_TRUE(sim.registry.HasKey(kLM, kList + "U3"));
   EXPECT_EQ(engine.CategoryLog(kUninstall).size(), 2u);  // heading and U1, no summary
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  4 items fixed.");
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  4 items fixed.");
 }
 
 TEST(StepProgress, TheGaugeAfterAWholeList) {
@@ -389,7 +388,8 @@ TEST(StepProgress, TheGaugeAfterAWholeList) {
   for (const Case& c : {Case{1, 0}, Case{10, 9}, Case{100, 99}, Case{101, 99}, Case{199, 99},
                         Case{200, 100}, Case{1000, 100}}) {
     SCOPED_TRACE(c.items);
-    RecordingEngine engine;
+    RecordingHost host;
+    CleanEngine engine{host};
     for (int i = 0; i < c.items; ++i) engine.StepProgress(i, c.items);
     EXPECT_EQ(engine.GaugePercent(), c.gauge);
   }

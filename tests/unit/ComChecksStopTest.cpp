@@ -31,12 +31,12 @@ TEST_F(ComChecksStopTest, AStoppedRunExaminesNothing) {
     SCOPED_TRACE(name);
     PrepareChecks();
     engine.Running = false;
-    engine.pumps = 0;
+    host.pumps = 0;
     check(engine);
     EXPECT_EQ(FixScript, Script({}));
     EXPECT_EQ(engine.CategoryCount(kComActiveX), 0);
     EXPECT_EQ(engine.GaugePercent(), 0);
-    EXPECT_GT(engine.pumps, 0) << "every item still pumps messages";
+    EXPECT_GT(host.pumps, 0) << "every item still pumps messages";
   }
 }
 
@@ -51,24 +51,24 @@ TEST_F(ComChecksStopTest, AStopDuringADeepWalkDeletesNothing) {
   for (const auto& [name, check] : {kChecks[2], kChecks[3]}) {
     // Pumps of a full run: the item's own, then those of the walk.
     PrepareChecks();
-    engine.pumps = 0;
-    engine.onPump = nullptr;
+    host.pumps = 0;
+    host.onPump = nullptr;
     check(engine);
-    const int total = engine.pumps;
+    const int total = host.pumps;
     ASSERT_GT(total, 10) << name;
     ASSERT_EQ(FixScript, Script({})) << name;
     for (int stopAt = 2; stopAt <= total; ++stopAt) {
       SCOPED_TRACE(std::string(name) + " stopped at pump " + std::to_string(stopAt));
       PrepareChecks();
-      engine.pumps = 0;
-      engine.onPump = [this, stopAt](int pump) {
+      host.pumps = 0;
+      host.onPump = [this, stopAt](int pump) {
         if (pump == stopAt) engine.Running = false;
       };
       check(engine);
       EXPECT_EQ(FixScript, Script({}));
       EXPECT_EQ(engine.CategoryCount(kComActiveX), 0);
     }
-    engine.onPump = nullptr;
+    host.onPump = nullptr;
   }
 }
 

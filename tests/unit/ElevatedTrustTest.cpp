@@ -137,8 +137,8 @@ TEST(ElevatedTrust, TheReadBackComparesWithTheScriptAsWritten) {
   };
   m.engine.OnCleanClicked();
   EXPECT_TRUE(m.KeptApp1());
-  ASSERT_FALSE(m.engine.informations.empty());
-  EXPECT_NE(m.engine.informations.back().find("KvxApp1"), std::string::npos);
+  ASSERT_FALSE(m.host.informations.empty());
+  EXPECT_NE(m.host.informations.back().find("KvxApp1"), std::string::npos);
 }
 
 TEST(ElevatedTrust, AnExportThatIsNotTheEditorsPlainFileIsNoBackup) {

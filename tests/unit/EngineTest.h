@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "support/RecordingEngine.h"
+#include "support/RecordingHost.h"
 #include "support/SimFixture.h"
 #include "undo/UndoJournal.h"
 
@@ -28,5 +28,7 @@ class EngineTest : public SimTest {
   static std::string ScriptPath() { return UndoDir() + kFixScriptName; }
   static std::string UndoPath() { return UndoDir() + UndoFileName; }
 
-  RecordingEngine engine;
+  RecordingHost host;
+
+  CleanEngine engine{host};
 };

@@ -120,8 +120,8 @@ TEST_F(ExclusionsTest, ExcludedKeySubKeyAndValueStayThroughScanAndClean) {
   EXPECT_EQ(lines[2].kept, 1u);
   EXPECT_EQ(lines[3].kept, 1u);
   // Named at the end of the scan and again at the end of the clean.
-  ASSERT_EQ(engine.informations.size(), 2u);
-  for (const std::string& told : engine.informations) {
+  ASSERT_EQ(host.informations.size(), 2u);
+  for (const std::string& told : host.informations) {
     EXPECT_NE(told.find("line 6: just words"), std::string::npos) << told;
   }
 }
@@ -133,17 +133,17 @@ TEST_F(ExclusionsTest, ExcludedParentKeepsTheValuesBelowIt) {
             "C:\\GONE\\DOC ONE.TXT");
   EXPECT_EQ(engine.AppliedExclusions().Lines()[0].kept, 4u);
   // The end of the run names what each line kept.
-  ASSERT_EQ(engine.informations.size(), 1u);
-  EXPECT_NE(engine.informations[0].find("line 1: HKEY_CURRENT_USER\\Software\\Kvx App (4 items)"),
+  ASSERT_EQ(host.informations.size(), 1u);
+  EXPECT_NE(host.informations[0].find("line 1: HKEY_CURRENT_USER\\Software\\Kvx App (4 items)"),
             std::string::npos)
-      << engine.informations[0];
+      << host.informations[0];
 }
 
 TEST_F(ExclusionsTest, ExampleWrittenOnceAndIgnoredWhenMissing) {
   sim.files.Erase(FilePath());
   engine.OnCleanClicked();
   EXPECT_TRUE(engine.AppliedExclusions().Lines().empty());
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_TRUE(host.informations.empty());
 
   CreateExclusionsFile(FilePath());
   const std::string example = sim.files.FileText(FilePath());

@@ -120,9 +120,9 @@ Outcome RunWithFault(Point kind, int target, Mode mode) {
   m.sim.process.beforeRun = nullptr;
   out.after = m.Items();
   for (int k = 1; k <= kCategoryCount; ++k) out.total += m.engine.CategoryCount(k);
-  const RecordingEngine& e = m.engine;
-  out.idle = !e.Running && e.buttonCaption == "Clean" && e.closeEnabled && !e.gaugeVisible;
-  out.told = !e.informations.empty();
+  const RecordingHost& h = m.host;
+  out.idle = !m.engine.Running && h.buttonCaption == "Clean" && h.closeEnabled && !h.gaugeVisible;
+  out.told = !h.informations.empty();
   const std::string script = UndoDir() + kFixScriptName;
   if (m.sim.files.Exists(script)) out.notInEffect = ItemsNotInEffectOfFile(script);
   m.ApplyUndoFiles();
@@ -203,13 +203,13 @@ int RunWithWalkFault(int k, bool stop) {
     pressStop = true;
     return status::kSuccess;
   };
-  m.engine.answers = {1};
-  m.engine.onPump = [&](int) {
+  m.host.answers = {1};
+  m.host.onPump = [&](int) {
     if (pressStop.exchange(false)) m.engine.OnCleanClicked();
   };
   m.engine.OnCleanClicked();
   m.sim.files.failWhen = nullptr;
-  const RecordingEngine& e = m.engine;
+  const RecordingHost& e = m.host;
   // A walk that fails says so; a stop is no error.
   if (k > 0 && !stop) {
     EXPECT_EQ(e.informations.size(), 1u);
@@ -221,7 +221,7 @@ int RunWithWalkFault(int k, bool stop) {
       EXPECT_NE(told.find("the search for where they moved did not end"), std::string::npos);
     }
   }
-  EXPECT_TRUE(!e.Running && e.buttonCaption == "Clean" && e.closeEnabled && !e.gaugeVisible);
+  EXPECT_TRUE(!m.engine.Running && e.buttonCaption == "Clean" && e.closeEnabled && !e.gaugeVisible);
   m.ApplyUndoFiles();
   const std::vector<std::string> lost = Missing(before, m.Items());
   EXPECT_TRUE(lost.empty()) << lost.size() << " lost, first: " << lost.front();

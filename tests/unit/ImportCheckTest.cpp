@@ -84,9 +84,9 @@ TEST_F(ImportCheckTest, ARunNamesWhatTheImportLeftAndKeepsItsCounts) {
 
   EXPECT_EQ(engine.CategoryCount(kUninstall), 8);
   EXPECT_EQ(engine.CategoryLog(kUninstall).size(), 11u);
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  8 items fixed.");
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  8 items fixed.");
   const std::string key = "HKEY_LOCAL_MACHINE\\" + kList;
-  EXPECT_EQ(engine.informations,
+  EXPECT_EQ(host.informations,
             std::vector<std::string>{
                 "6 items were not removed from the registry:\n" + key + "U2\n" + key + "U3\n" +
                 key + "U4\n" + key + "U5\n" + key +

@@ -69,7 +69,7 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
   };
   EXPECT_EQ(view.log, expected);
   EXPECT_EQ(view.front, Page::Start);
-  EXPECT_FALSE(form.Running);
+  EXPECT_FALSE(form.Engine().Running);
   EXPECT_EQ(::OsMajorVersion, 10u);
   EXPECT_EQ(StartDate.year, 2026);
   EXPECT_EQ(StartDate.day, 7);
@@ -159,17 +159,17 @@ TEST(PlaceAtCursor, MovesTheWindowBackOnScreen) {
 
 TEST_F(MainFormTest, DetailsLinkShowsTheListAndFooterOrSaysThereIsNothing) {
   form.CreateForm();
-  form.CategoryLog(kComActiveX) = {"COM/ActiveX entries...", "[HKCR]\\CLSID\\{X} ... deleted", "",
-                                   "Summary: 1 items fixed."};
-  form.CategoryCount(kComActiveX) = 1;
-  form.CategoryLog(kStartup) = {"Startup program list...", "", "Summary: 0 items fixed."};
+  form.Engine().CategoryLog(kComActiveX) = {
+      "COM/ActiveX entries...", "[HKCR]\\CLSID\\{X} ... deleted", "", "Summary: 1 items fixed."};
+  form.Engine().CategoryCount(kComActiveX) = 1;
+  form.Engine().CategoryLog(kStartup) = {"Startup program list...", "", "Summary: 0 items fixed."};
 
   form.DetailsLinkClick(kStartup);
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"You have nothing to view!"});
   EXPECT_EQ(view.front, Page::Start);
 
   form.DetailsLinkClick(kComActiveX);
-  EXPECT_EQ(view.details, form.CategoryLog(kComActiveX));
+  EXPECT_EQ(view.details, form.Engine().CategoryLog(kComActiveX));
   EXPECT_EQ(view.texts[Ctl::DetailsFooter], "1 items fixed.");
   EXPECT_EQ(view.front, Page::Details);
   EXPECT_EQ(view.texts[Ctl::DetailsHeading], "Details");
@@ -180,15 +180,15 @@ TEST_F(MainFormTest, DetailsLinkShowsTheListAndFooterOrSaysThereIsNothing) {
 
 TEST_F(MainFormTest, DetailsLinksAndCloseDoNothingDuringARun) {
   form.CreateForm();
-  form.CategoryCount(kAssociations) = 2;
-  form.Running = true;
+  form.Engine().CategoryCount(kAssociations) = 2;
+  form.Engine().Running = true;
   for (int k = 1; k <= kCategoryCount; ++k) form.DetailsLinkClick(k);
   form.OnCloseClicked();
   EXPECT_EQ(view.front, Page::Start);
   EXPECT_TRUE(dialogs.information.shown.empty());
   EXPECT_EQ(view.closeRequests, 0);
 
-  form.Running = false;
+  form.Engine().Running = false;
   form.OnCloseClicked();
   EXPECT_EQ(view.closeRequests, 1);
 }
@@ -197,22 +197,22 @@ TEST_F(MainFormTest, CloseIsRefusedDuringARunAndOtherwiseFreesAndDeletesTheScrip
   PutFile("C:\\Program Files\\Klarvex\\English.ini", "[Fix]\nSummary=Total\n");
   form.CreateForm();
   PutFile(FixScriptPath(), "REGEDIT4\r\n");
-  form.CategoryLog(kUninstall) = {"Uninstall entries..."};
+  form.Engine().CategoryLog(kUninstall) = {"Uninstall entries..."};
   FixScript = {"REGEDIT4", ""};
 
-  form.Running = true;
+  form.Engine().Running = true;
   bool canClose = true;
   form.CloseForm(canClose);
   EXPECT_FALSE(canClose);
   EXPECT_TRUE(sim.files.Exists(FixScriptPath()));
-  EXPECT_EQ(form.CategoryLog(kUninstall).size(), 1u);
+  EXPECT_EQ(form.Engine().CategoryLog(kUninstall).size(), 1u);
 
-  form.Running = false;
+  form.Engine().Running = false;
   canClose = true;
   form.CloseForm(canClose);
   EXPECT_TRUE(canClose);
   EXPECT_FALSE(sim.files.Exists(FixScriptPath()));
-  EXPECT_TRUE(form.CategoryLog(kUninstall).empty());
+  EXPECT_TRUE(form.Engine().CategoryLog(kUninstall).empty());
   EXPECT_TRUE(FixScript.empty());
   // The reader is released: the file is no longer consulted.
   EXPECT_EQ(LanguageText("Fix", "Summary", "Summary"), "Summary");
@@ -222,7 +222,7 @@ TEST_F(MainFormTest, CloseIsRefusedWhileAStoppedRunWindsDown) {
   form.CreateForm();
   std::vector<bool> closable;
   view.onPump = [&](int pump) {
-    if (pump == 3) form.Running = false;  // the stop, answered Yes
+    if (pump == 3) form.Engine().Running = false;  // the stop, answered Yes
     if (pump < 3) return;
     bool canClose = true;
     form.CloseForm(canClose);
@@ -240,7 +240,7 @@ TEST_F(MainFormTest, CloseIsRefusedWhileAStoppedRunWindsDown) {
 
 TEST_F(MainFormTest, AdvertisedLinkOpensItsAddressEvenDuringARun) {
   form.CreateForm();
-  form.Running = true;
+  form.Engine().Running = true;
   form.OnAdLinkClicked();
   ASSERT_EQ(sim.shell.opened.size(), 1u);
   EXPECT_EQ(sim.shell.opened[0].target, kAdvertisedAddress);
@@ -262,14 +262,14 @@ TEST_F(MainFormTest, HandOverMessagesBringTheirPageUnlessARunIsGoing) {
   EXPECT_EQ(view.front, Page::Undo);
   EXPECT_EQ(view.UndoListCount(), 1);
 
-  form.Running = true;
+  form.Engine().Running = true;
   form.MessageEvent(0xC101, 1057, handled);
   EXPECT_EQ(view.front, Page::Undo);
-  form.Running = false;
+  form.Engine().Running = false;
   form.MessageEvent(0xC101, 1057, handled);
   EXPECT_EQ(view.front, Page::Start);
 
-  form.Running = true;
+  form.Engine().Running = true;
   view.UndoListClear();
   form.MessageEvent(0xC102, 1058, handled);
   EXPECT_EQ(view.front, Page::Start);

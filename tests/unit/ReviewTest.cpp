@@ -42,7 +42,7 @@ Outcome CleanMachine(const std::string& exclusions,
   m.engine.Run(RunMode::Clean);
   out.after = m.Items();
   out.findings = m.engine.Findings();
-  out.told = m.engine.informations;
+  out.told = m.host.informations;
   m.ApplyUndoFiles();
   out.restored = m.Items();
   m.Stop();
@@ -212,14 +212,14 @@ TEST_F(PreviewButton, CountsFollowTheTicksAndAfterItsCleanTheButtonScansAgain) {
             "ticked.");
 
   form.OnCleanClicked();
-  EXPECT_EQ(form.LastRun(), RunMode::Clean);
+  EXPECT_EQ(form.Engine().LastRun(), RunMode::Clean);
   EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxB"));
   EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxC"));
   EXPECT_FALSE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
   EXPECT_EQ(view.texts[Ctl::CleanButton], "Scan again");
   // Pressed again it scans: the unticked entry is offered again, nothing is removed.
   form.OnCleanClicked();
-  EXPECT_EQ(form.LastRun(), RunMode::Scan);
+  EXPECT_EQ(form.Engine().LastRun(), RunMode::Scan);
   EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxC"));
   EXPECT_EQ(view.texts[Ctl::CleanButton], "Clean");
   EXPECT_EQ(view.texts[Ctl::Counter4], "1 of 1");
@@ -238,7 +238,7 @@ TEST_F(PreviewButton, AStoppedScanIsNeverFollowedByAClean) {
   view.onPump = nullptr;
   EXPECT_EQ(view.texts[Ctl::CleanButton], "Scan again");
   form.OnCleanClicked();
-  EXPECT_EQ(form.LastRun(), RunMode::Scan);
+  EXPECT_EQ(form.Engine().LastRun(), RunMode::Scan);
   EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
 }
 
@@ -310,7 +310,7 @@ TEST_F(IgnoredPage, ShowsWhatEachLineKeptInTheLastRun) {
   sim.files.PutFile(ExclusionsFile(), "HKEY_LOCAL_MACHINE\\" + kUninstall +
                                           "KvxA\r\nHKEY_CURRENT_USER\\Software\\X\r\n");
   form.CreateForm();
-  form.Run(RunMode::Scan);
+  form.Engine().Run(RunMode::Scan);
   form.OpenIgnoredPage();
   ASSERT_EQ(view.ignored.size(), 2u);
   EXPECT_EQ(view.ignored[0].kept, "1");

@@ -263,9 +263,9 @@ TEST(RoundTripTest, CleanThenUndoGivesBackTheWholeRegistry) {
     repairs += total;
     // A key whose name holds a double quote cannot be named on the editor's command line, so it
     // has no backup and stays; the user is told, and nothing else may go wrong.
-    ASSERT_LE(m.engine.informations.size(), 1u) << "seed " << seed;
-    if (!m.engine.informations.empty()) {
-      const std::string& told = m.engine.informations.front();
+    ASSERT_LE(m.host.informations.size(), 1u) << "seed " << seed;
+    if (!m.host.informations.empty()) {
+      const std::string& told = m.host.informations.front();
       EXPECT_NE(told.find(" left in place:\n"), std::string::npos)
           << "seed " << seed << ": " << told;
       EXPECT_EQ(told.find("\n\n"), std::string::npos) << "seed " << seed << ": " << told;

@@ -18,6 +18,7 @@ class SafetyMachine : public EngineTest {
   void Start() { SetUp(); }
   void Stop() { TearDown(); }
   using EngineTest::engine;
+  using EngineTest::host;
   using EngineTest::sim;
 
   // Every key line and every value (under its key) of both hives, as the dump writes them.
@@ -58,7 +59,7 @@ class SafetyMachine : public EngineTest {
     EXPECT_FALSE(engine.Run(RunMode::Clean));
     EXPECT_TRUE(Take() == before);
     EXPECT_TRUE(sim.process.runs.empty());
-    return engine.informations;
+    return host.informations;
   }
 
   // A scan changes nothing, and a clean of the same machine then judges the same items by the

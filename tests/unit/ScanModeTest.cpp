@@ -41,9 +41,8 @@ TEST_F(ScanMode, ListsWhatItFoundWithItsRule) {
   ASSERT_TRUE(engine.Run(RunMode::Scan));
   const int found = static_cast<int>(engine.Findings().size());
   EXPECT_EQ(Total(), found);
-  EXPECT_EQ(engine.progressLabels.back(),
-            "Summary:  " + std::to_string(found) + " problems found.");
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  " + std::to_string(found) + " problems found.");
+  EXPECT_TRUE(host.informations.empty());
   EXPECT_TRUE(UndoFiles().empty());
   EXPECT_FALSE(sim.files.Exists(ScriptPath()));
   for (int k = 1; k <= kCategoryCount; ++k) {
@@ -96,12 +95,12 @@ TEST_F(ScanMode, PreviewScansFirstThenCleans) {
   engine.OnCleanClicked();
   EXPECT_EQ(engine.LastRun(), RunMode::Scan);
   EXPECT_TRUE(UndoFiles().empty());
-  EXPECT_EQ(engine.buttonCaption, "Clean");
+  EXPECT_EQ(host.buttonCaption, "Clean");
   engine.OnCleanClicked();
   EXPECT_EQ(engine.LastRun(), RunMode::Clean);
   EXPECT_EQ(UndoFiles().size(), 1u);
   EXPECT_EQ(engine.UndoFileWritten(), UndoFiles().front());
-  EXPECT_EQ(engine.progressLabels.back(), "Summary:  " + std::to_string(Total()) + " items fixed.");
+  EXPECT_EQ(host.progressLabels.back(), "Summary:  " + std::to_string(Total()) + " items fixed.");
 }
 
 TEST_F(ScanMode, NoRunWhileAnotherProcessHoldsTheLock) {
@@ -109,7 +108,7 @@ TEST_F(ScanMode, NoRunWhileAnotherProcessHoldsTheLock) {
   const Snapshot before = Take();
   engine.OnCleanClicked();
   EXPECT_TRUE(Take() == before);
-  EXPECT_EQ(engine.informations, std::vector<std::string>{runmsg::AnotherRun()});
+  EXPECT_EQ(host.informations, std::vector<std::string>{runmsg::AnotherRun()});
   EXPECT_FALSE(engine.Running);
   // Once the other run has ended, the next click cleans.
   sim.process.heldElsewhere.clear();

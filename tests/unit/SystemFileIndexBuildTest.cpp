@@ -35,8 +35,8 @@ class SystemFileIndexBuildTest : public EngineTest {
     static const TextList kProgress = {"File assotiations...", "COM/ActiveX entries...",
                                        "Startup program list...", "Uninstall entries...",
                                        "Temporary registry values..."};
-    return !engine.progressLabels.empty() &&
-           engine.progressLabels.back() == kProgress[static_cast<size_t>(category - 1)];
+    return !host.progressLabels.empty() &&
+           host.progressLabels.back() == kProgress[static_cast<size_t>(category - 1)];
   }
   // Pumps after the last category, while the run waits for the walk's end.
   bool AfterTheLastCategory() const {
@@ -46,7 +46,7 @@ class SystemFileIndexBuildTest : public EngineTest {
   // Holds the walk until the run has pumped n times after the last category.
   void HoldTheWalkUntilTheEndWait(int n, const std::function<void(int)>& atEndPump = {}) {
     sim.files.HoldFinds();
-    engine.onPump = [this, n, atEndPump, endPumps = 0](int) mutable {
+    host.onPump = [this, n, atEndPump, endPumps = 0](int) mutable {
       if (!AfterTheLastCategory() || endPumps >= n) return;
       ++endPumps;
       if (atEndPump) atEndPump(endPumps);
@@ -56,13 +56,14 @@ class SystemFileIndexBuildTest : public EngineTest {
 
   // The lines a walk on this thread makes, for comparison with the run's.
   TextList WalkedHere() {
-    RecordingEngine direct;
+    RecordingHost directHost;
+    CleanEngine direct{directHost};
     direct.ScanSystemFolder(WindowsDir());
     direct.ScanSystemFolder(ProgramFilesDir());
     return direct.SystemFileIndex.Lines();
   }
 
-  bool Idle() const { return !engine.Running && engine.buttonCaption == "Clean"; }
+  bool Idle() const { return !engine.Running && host.buttonCaption == "Clean"; }
 
   // A run whose walk throws when it reaches Program Files: told as an interrupted run, with
   // category 1's repair done and the run ended.
@@ -76,8 +77,8 @@ class SystemFileIndexBuildTest : public EngineTest {
     };
     engine.OnCleanClicked();
     sim.files.failWhen = nullptr;
-    ASSERT_EQ(engine.informations.size(), 1u);
-    EXPECT_EQ(engine.informations[0],
+    ASSERT_EQ(host.informations.size(), 1u);
+    EXPECT_EQ(host.informations[0],
               "The clean run was interrupted by an error: the drive is not ready\n"
               "The entries found before the error were handled as usual." +
                   alsoTold);
@@ -122,7 +123,7 @@ TEST_F(SystemFileIndexBuildTest, MissingServersAreRepairedBesideAHeldWalkAndSett
   EXPECT_EQ(moved.rule, "server moved");
   EXPECT_EQ(UpperAscii(moved.newPath), "C:\\PROGRAM FILES\\MOVED\\KVXMOVED.DLL");
   EXPECT_EQ(engine.SystemFileIndex.Lines(), WalkedHere());
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_TRUE(host.informations.empty());
   EXPECT_TRUE(Idle());
 }
 
@@ -130,7 +131,7 @@ TEST_F(SystemFileIndexBuildTest, ARunWithoutAMissingServerNeverWaitsUntilItsEnd)
   StageProblems();
   sim.files.HoldFinds();
   bool heldUntilTheLastCategory = false;
-  engine.onPump = [&](int) {
+  host.onPump = [&](int) {
     if (heldUntilTheLastCategory || !InCategory(kTemporary)) return;
     heldUntilTheLastCategory = true;
     sim.files.ReleaseFinds();
@@ -149,14 +150,14 @@ TEST_F(SystemFileIndexBuildTest, ARunWithoutAMissingServerNeverWaitsUntilItsEnd)
 TEST_F(SystemFileIndexBuildTest, AStopWhileTheRunWaitsLeavesTheWaitingServerInPlaceAndNamesIt) {
   StageProblems();
   StageMovedServer();
-  engine.answers = {1};
+  host.answers = {1};
   // Let go only after the stop: the walk must end at its next entry, not run to its end.
   HoldTheWalkUntilTheEndWait(4, [&](int endPump) {
     if (endPump == 3) engine.OnCleanClicked();  // Stop, confirmed
   });
   engine.OnCleanClicked();
 
-  EXPECT_EQ(engine.questions.size(), 1u);
+  EXPECT_EQ(host.questions.size(), 1u);
   EXPECT_EQ(engine.SystemFileIndex.Count(), 0u);
   // The server is neither rewritten nor deleted from a partial index.
   EXPECT_EQ(ReadStringUpper(kCR, kServer, ""), kOldServer);
@@ -165,16 +166,16 @@ TEST_F(SystemFileIndexBuildTest, AStopWhileTheRunWaitsLeavesTheWaitingServerInPl
   // What the categories found before the stop is repaired as in any stopped run.
   EXPECT_FALSE(KeyExists(RootKey::LocalMachine, "SOFTWARE\\Classes\\.kvx1"));
   EXPECT_EQ(engine.CategoryCount(kStartup), 1);
-  EXPECT_THAT(engine.informations, testing::ElementsAre(kServerLeft));
+  EXPECT_THAT(host.informations, testing::ElementsAre(kServerLeft));
   EXPECT_TRUE(Idle());
 }
 
 TEST_F(SystemFileIndexBuildTest, AStopInCategoryOneEndsAHeldWalkWithoutAnyLookup) {
   StageProblems();
   sim.files.HoldFinds();
-  engine.answers = {1};
+  host.answers = {1};
   int pumps = 0;
-  engine.onPump = [&](int) {
+  host.onPump = [&](int) {
     if (!InCategory(kAssociations)) return;
     ++pumps;
     if (pumps == 1) engine.OnCleanClicked();
@@ -184,7 +185,7 @@ TEST_F(SystemFileIndexBuildTest, AStopInCategoryOneEndsAHeldWalkWithoutAnyLookup
 
   EXPECT_EQ(engine.SystemFileIndex.Count(), 0u);
   EXPECT_EQ(engine.CategoryCount(kAssociations), 0);
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_TRUE(host.informations.empty());
   EXPECT_TRUE(Idle());
 }
 

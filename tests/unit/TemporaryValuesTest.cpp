@@ -211,7 +211,7 @@ TEST_F(TemporaryValuesTest, StopDuringTheWalkEndsIt) {
     return status::kSuccess;
   };
   // Stopped at the item after a1: a1 is removed with its key's values, a2 is not.
-  engine.onPump = [&](int) {
+  host.onPump = [&](int) {
     if (!engine.Running) ++pumpsAfterStop;
     if (a1Judged) engine.Running = false;
   };

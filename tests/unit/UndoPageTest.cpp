@@ -60,7 +60,7 @@ TEST_F(UndoPageTest, EnterListsRegFilesSelectsTheFirstAndShowsIt) {
   EXPECT_TRUE(view.enabled[Ctl::UndoButton]);
   EXPECT_TRUE(view.enabled[Ctl::DeleteButton]);
   EXPECT_FALSE(sim.files.Exists(UndoDir() + "RegistryCleaner.reg"));
-  EXPECT_FALSE(form.Running);
+  EXPECT_FALSE(form.Engine().Running);
   EXPECT_EQ(view.pumps, 4);  // one per file found
 }
 
@@ -130,7 +130,7 @@ TEST_F(UndoPageTest, UndoWithNothingTickedAppliesTheSelectedFile) {
   EXPECT_EQ(RegeditArguments(), std::vector<std::string>{ImportOfCopy()});
   EXPECT_EQ(sim.process.runs[0].application, "C:\\WINDOWS\\regedit.exe");
   EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{"1 undo applyed!"});
-  EXPECT_FALSE(form.Running);
+  EXPECT_FALSE(form.Engine().Running);
   EXPECT_EQ(view.UndoListCount(), 2);  // no refresh
 }
 
@@ -157,7 +157,7 @@ TEST_F(UndoPageTest, NothingTickedAndNothingSelectedAsksNothingAndSaysSo) {
     EXPECT_FALSE(view.undoList[0].ticked || view.undoList[1].ticked);
     EXPECT_TRUE(sim.process.runs.empty());
     EXPECT_TRUE(sim.files.Exists(UndoDir() + kA) && sim.files.Exists(UndoDir() + kB));
-    EXPECT_FALSE(form.Running);
+    EXPECT_FALSE(form.Engine().Running);
   }
 }
 
@@ -172,7 +172,7 @@ TEST_F(UndoPageTest, UndoAppliesEveryTickedFileInListOrderAndRestoresTheRegistry
   view.undoList[2].ticked = true;
   dialogs.confirmation.presses = {1};
   bool runningDuringLoop = false;
-  view.onPump = [&](int) { runningDuringLoop = form.Running; };
+  view.onPump = [&](int) { runningDuringLoop = form.Engine().Running; };
   form.OnUndoClicked();
   EXPECT_TRUE(runningDuringLoop);
   EXPECT_EQ(RegeditArguments(), (std::vector<std::string>{ImportOfCopy(), ImportOfCopy()}));
@@ -279,7 +279,7 @@ TEST_F(UndoPageTest, WhileRunningOnlyOpenFolderActs) {
   dialogs.confirmation.presses = {1};
   // During the Undo loop the user clicks around.
   view.onPump = [&](int) {
-    if (!form.Running) return;
+    if (!form.Engine().Running) return;
     form.OnSelectAllClicked();
     view.selected = 1;
     view.undoText = u"kept";

@@ -268,7 +268,7 @@ TEST_F(Wow64Test, AWholeRunChecksBothViewsAndSharedKeysOnce) {
                       "[HKCR 32-bit]\\CLSID\\{GONE}\\InprocServer32=GONE32.DLL ... fixed",
                       "[HKCR]\\Typelib\\{TL-EMPTY} ... deleted", "", "Summary: 3 items fixed."}));
   EXPECT_EQ(engine.CategoryCount(kUninstall), 1);
-  EXPECT_TRUE(engine.informations.empty());
+  EXPECT_TRUE(host.informations.empty());
   EXPECT_FALSE(
       sim.registry.HasKey(kLM, "SOFTWARE\\Classes\\Wow6432Node\\CLSID\\{GONE}\\InprocServer32"));
   ASSERT_TRUE(RunRegedit(" /s \"" + UndoPath() + "\""));

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "platform/FileApi.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -100,7 +100,8 @@ class AppPathsFontsHelpWineTest : public PlantedWineTest {
   }
   // A scan of the whole prefix: the findings of the places this test is about.
   static std::vector<Finding> Scanned() {
-    HeadlessEngine engine;
+    HeadlessHost host;
+    CleanEngine engine(host);
     EXPECT_TRUE(engine.Run(RunMode::Scan));
     std::vector<Finding> found;
     for (const Finding& f : engine.Findings()) {
@@ -141,11 +142,13 @@ TEST_F(AppPathsFontsHelpWineTest, PlantedProblemsGoLookAlikesStayAndTheUndoFileG
   }
   const winereg::Snapshot before = PlantedTrees();
 
-  HeadlessEngine engine;
+  HeadlessHost host;
+
+  CleanEngine engine(host);
   engine.OnCleanClicked();
   created.push_back(UndoDir() + UndoFileName);
   created.push_back(UndoDir() + kFixScriptName);
-  ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();
+  ASSERT_TRUE(host.informations.empty()) << host.informations.front();
 
   // The registry editor removed what was found; the cache's value went at once.
   for (const Planted& p : kPlanted) {

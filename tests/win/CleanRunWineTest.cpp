@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "platform/FileApi.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -119,15 +119,17 @@ TEST_F(CleanRunWineTest, PlantedOrphansAreRemovedAndTheUndoFileRestoresThem) {
   const std::wstring entry = std::wstring(kUninstallList) + L"KvxOrphanEntry";
   ASSERT_EQ(Below(before, orph1).size(), 2u);
 
-  HeadlessEngine engine;
+  HeadlessHost host;
+
+  CleanEngine engine(host);
   engine.OnCleanClicked();
   const std::string undoFile = UndoDir() + UndoFileName;
   const std::string script = UndoDir() + kFixScriptName;
   created = {undoFile, script};
 
-  EXPECT_TRUE(engine.informations.empty()) << engine.informations.front();
+  EXPECT_TRUE(host.informations.empty()) << host.informations.front();
   EXPECT_FALSE(engine.Running);
-  EXPECT_EQ(engine.buttonCaption, "Clean");
+  EXPECT_EQ(host.buttonCaption, "Clean");
   // A fresh prefix holds a few orphaned extensions of its own; they go too, and are restored.
   const std::string classes = "[HKLM]\\SOFTWARE\\Classes\\";
   EXPECT_EQ(PlantedLines(engine.CategoryLog(kAssociations)),

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <string>
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "platform/FileApi.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -113,11 +113,12 @@ TEST_F(ComChecksWineTest, PlantedProblemsAreRepairedAndTheUndoFileRestoresThem) 
   folders = {movedFolder, keptX86, keptProfile};
 
   const winereg::Snapshot before = winereg::Tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes");
-  HeadlessEngine engine;
+  HeadlessHost host;
+  CleanEngine engine(host);
   engine.OnCleanClicked();
   created.push_back(UndoDir() + UndoFileName);
   created.push_back(UndoDir() + kFixScriptName);
-  ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();
+  ASSERT_TRUE(host.informations.empty()) << host.informations.front();
 
   auto name = [](int n) {
     const std::wstring id = Id(n);
@@ -188,7 +189,8 @@ TEST_F(ComChecksWineTest, AFreshPrefixsOwnComDataHoldsNoFinding) {
     TextList names;
     EXPECT_GT(ListSubKeys(RootKey::ClassesRoot, list, names), 10) << list;
   }
-  HeadlessEngine engine;
+  HeadlessHost host;
+  CleanEngine engine(host);
   engine.Running = true;
   engine.ScanSystemFolder(WindowsDir());
   engine.ScanSystemFolder(ProgramFilesDir());

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "platform/FileApi.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -43,15 +43,15 @@ bool HasValue(const std::wstring& path, const wchar_t* name) {
 
 // Notes, at the first pump after category 5 has deleted something, whether a Run value that the
 // run scheduled for deletion is still there: it must be, since only the import removes it.
-class ObservingEngine : public HeadlessEngine {
+class ObservingHost final : public HeadlessHost {
  public:
+  CleanEngine engine{*this};
   bool sawFirstDeletion = false;
   bool runValueThenPresent = false;
   bool historyValueThenPresent = true;
 
- protected:
   void PumpMessages() override {
-    if (sawFirstDeletion || CategoryCount(kTemporary) == 0) return;
+    if (sawFirstDeletion || engine.CategoryCount(kTemporary) == 0) return;
     sawFirstDeletion = true;
     runValueThenPresent = HasValue(kRun, L"KvxGoneRun");
     historyValueThenPresent = HasValue(kRunMru, L"kvxa");
@@ -137,12 +137,13 @@ TEST_F(TemporaryValuesWineTest, PlantedValuesAreRemovedAndTheUndoFileRestoresThe
   Put(kVendor + L"\\MicrosoftTools", L"Last", REG_SZ, Wide(L"C:\\kvx\\gone\\z.txt"));
   const Snapshot before = UserSoftware();
 
-  ObservingEngine engine;
+  ObservingHost host;
+  CleanEngine& engine = host.engine;
   engine.OnCleanClicked();
   const std::string undoFile = UndoDir() + UndoFileName;
   created = {undoFile, UndoDir() + kFixScriptName};
 
-  EXPECT_TRUE(engine.informations.empty()) << engine.informations.front();
+  EXPECT_TRUE(host.informations.empty()) << host.informations.front();
   const std::string run = "[HKCU]\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\";
   EXPECT_EQ(Sorted(engine.CategoryLog(kStartup)),
             Sorted({"Startup program list...", run + "KvxGoneRun ... deleted",
@@ -165,9 +166,9 @@ TEST_F(TemporaryValuesWineTest, PlantedValuesAreRemovedAndTheUndoFileRestoresThe
                     "[HKCU]\\Software\\KvxTest\\App\\Deeper\\Still\\Path ... deleted"}));
 
   // Category 5 deleted at once, while the Run values waited for the import.
-  EXPECT_TRUE(engine.sawFirstDeletion);
-  EXPECT_FALSE(engine.historyValueThenPresent);
-  EXPECT_TRUE(engine.runValueThenPresent);
+  EXPECT_TRUE(host.sawFirstDeletion);
+  EXPECT_FALSE(host.historyValueThenPresent);
+  EXPECT_TRUE(host.runValueThenPresent);
 
   const Snapshot after = UserSoftware();
   for (const auto& [path, name] : std::vector<std::pair<std::wstring, const wchar_t*>>{

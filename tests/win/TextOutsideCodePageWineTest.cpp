@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "platform/Paths.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/WineRegistry.h"
@@ -156,9 +156,11 @@ TEST_F(TextOutsideCodePageWine, CleanAndUndoGiveBackEveryByteAndJudgeOnlyWhatCan
   }
   const Snapshot before = State();
 
-  HeadlessEngine engine;
+  HeadlessHost host;
+
+  CleanEngine engine(host);
   engine.OnCleanClicked();
-  ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();
+  ASSERT_TRUE(host.informations.empty()) << host.informations.front();
 
   // The history list goes whatever it holds.
   EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kTypedUrls, L"url1"));
@@ -204,9 +206,11 @@ TEST_F(TextOutsideCodePageWine, IconsCommandsAndUninstallStringsAreJudgedOnlyWhe
   }
   const Snapshot before = State();
 
-  HeadlessEngine engine;
+  HeadlessHost host;
+
+  CleanEngine engine(host);
   engine.OnCleanClicked();
-  ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();
+  ASSERT_TRUE(host.informations.empty()) << host.informations.front();
 
   for (size_t i = 0; i < n; ++i) {
     const bool exists = i % 2 == 0;

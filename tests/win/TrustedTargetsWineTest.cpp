@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "platform/Paths.h"
 #include "platform/RegistryOps.h"
 #include "platform/TextFile.h"
@@ -56,7 +56,9 @@ TEST_F(TrustedTargetsWineTest, PlantedDataNeverSteersTheRun) {
   ASSERT_TRUE(winereg::Put(kRun, kEvil.c_str(), REG_SZ, Wide(L"C:\\kvx-gone\\evil.exe")));
   const winereg::Snapshot before = winereg::Tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\CLSID");
 
-  HeadlessEngine engine;
+  HeadlessHost host;
+
+  CleanEngine engine(host);
   engine.OnCleanClicked();
   const std::string undoFile = UndoDir() + UndoFileName;
   created.push_back(undoFile);

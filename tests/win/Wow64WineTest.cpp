@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "engine/HeadlessEngine.h"
+#include "engine/HeadlessHost.h"
 #include "engine/RegistryView.h"
 #include "platform/FileApi.h"
 #include "platform/Paths.h"
@@ -81,7 +81,9 @@ TEST_F(Wow64WineTest, APrefixHasBothViewsAndItsOwn32BitCopiesHoldNoFinding) {
   EXPECT_TRUE(KeyExists(RootKey::ClassesRoot, "\\Wow6432Node\\TypeLib\\" + Narrow(Id(6))));
   EXPECT_EQ(ProgramFilesX86Dir(), "C:\\PROGRAM FILES (X86)\\");
 
-  HeadlessEngine engine;
+  HeadlessHost host;
+
+  CleanEngine engine(host);
   engine.Running = true;
   BeginUndoJournal();
   FixScript = {"REGEDIT4", ""};
@@ -128,11 +130,12 @@ TEST_F(Wow64WineTest, Planted32BitProblemsAreRepairedAndTheUndoFileRestoresThem)
   Put(kVersion32 + L"Uninstall\\Kvx32Cmd", L"UninstallString", REG_SZ, Wide(L"C:\\x.exe /u"));
 
   const winereg::Snapshot before = PlantedTrees();
-  HeadlessEngine engine;
+  HeadlessHost host;
+  CleanEngine engine(host);
   engine.OnCleanClicked();
   created.push_back(UndoDir() + UndoFileName);
   created.push_back(UndoDir() + kFixScriptName);
-  ASSERT_TRUE(engine.informations.empty()) << engine.informations.front();
+  ASSERT_TRUE(host.informations.empty()) << host.informations.front();
 
   // The planted lines of each category (the prefix's own extensions are found too).
   auto planted = [&](int category) {

@@ -1,18 +1,18 @@
-#include "offline/OfflineEngine.h"
+#include "offline/OfflineHost.h"
 
 #include <cstdio>
 
-void OfflineEngine::ShowProgressLabel(const std::string& text) {
-  HeadlessEngine::ShowProgressLabel(text);
+void OfflineHost::ShowProgressLabel(const std::string& text) {
+  HeadlessHost::ShowProgressLabel(text);
   Draw();
 }
 
-void OfflineEngine::ShowGauge(int percent, bool visible) {
-  HeadlessEngine::ShowGauge(percent, visible);
+void OfflineHost::ShowGauge(int percent, bool visible) {
+  HeadlessHost::ShowGauge(percent, visible);
   Draw();
 }
 
-void OfflineEngine::Draw() {
+void OfflineHost::Draw() {
   if (!showProgress_ || progressLabel.empty()) return;
   const std::string line =
       progressLabel + (gaugeVisible ? " " + std::to_string(gaugePercent) + "%" : "");
@@ -23,7 +23,7 @@ void OfflineEngine::Draw() {
   std::fflush(stderr);
 }
 
-void OfflineEngine::EndProgress() {
+void OfflineHost::EndProgress() {
   if (!showProgress_ || drawn_.empty()) return;
   std::fprintf(stderr, "\r\033[K");
   std::fflush(stderr);

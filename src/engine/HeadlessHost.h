@@ -1,5 +1,6 @@
-// A clean engine with no window: for runs driven by a program or a test rather than a person.
-// Nothing is pumped, a stop is never confirmed, and what a window would show is kept as text.
+// The host of a run with no window: for runs driven by a program or a test rather than a
+// person. Nothing is pumped, a stop is never confirmed, and what a window would show is kept as
+// text.
 #pragma once
 
 #include <array>
@@ -7,9 +8,11 @@
 #include <vector>
 
 #include "engine/CleanEngine.h"
+#include "engine/RunHost.h"
 
-class HeadlessEngine : public CleanEngine {
+class HeadlessHost : public RunHost {
  public:
+  virtual ~HeadlessHost() = default;
   // What the window would show now.
   std::string buttonCaption;
   bool closeEnabled = true;
@@ -21,7 +24,6 @@ class HeadlessEngine : public CleanEngine {
   // Every message the Information dialog would have shown, in order.
   std::vector<std::string> informations;
 
- protected:
   void PumpMessages() override {}
   void ShowButtonCaption(const std::string& caption) override;
   void EnableCloseButton(bool enabled) override;

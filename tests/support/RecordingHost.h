@@ -1,6 +1,6 @@
-// A clean engine whose window is a recorder: it keeps what the run showed, answers the
-// Confirmation dialog from a script, and lets a test act at a chosen message pump (for example
-// press the button, which during a run is the stop request).
+// A host whose window is a recorder: it keeps what the run showed, answers the Confirmation
+// dialog from a script, and lets a test act at a chosen message pump (for example press the
+// button, which during a run is the stop request).
 #pragma once
 
 #include <deque>
@@ -9,14 +9,10 @@
 #include <vector>
 
 #include "engine/CleanEngine.h"
+#include "engine/RunHost.h"
 
-class RecordingEngine : public CleanEngine {
+class RecordingHost final : public RunHost {
  public:
-  using CleanEngine::BeginItem;
-  using CleanEngine::CloseUndoFile;
-  using CleanEngine::ResetGauge;
-  using CleanEngine::StepProgress;
-
   // Called at every pump with the pump's number (from 1).
   std::function<void(int pump)> onPump;
   // Answers given to the Confirmation dialog, in order; 2 (No) when the script runs out.
@@ -34,7 +30,6 @@ class RecordingEngine : public CleanEngine {
   std::vector<std::string> questions;
   std::vector<std::string> informations;
 
- protected:
   void PumpMessages() override {
     ++pumps;
     if (onPump) onPump(pumps);
