@@ -37,6 +37,7 @@ bool ClassIsRegistered(const std::string& clsid) {
 }  // namespace
 
 void CleanEngine::CheckActiveX() {
+  const JudgedBy judged(ContextOf(RootKey::ClassesRoot));
   TextList names;
   ListSubKeys(kRoot, "\\", names);
   ForEachItem(names, [&](const std::string& name) {

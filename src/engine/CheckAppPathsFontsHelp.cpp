@@ -38,6 +38,7 @@ bool FontFileIsMissing(const std::string& text, const std::string& userFolder) {
 }  // namespace
 
 void CleanEngine::CheckAppPaths(RootKey root) {
+  const JudgedBy judged(ContextOf(root));
   const std::string list = kAppPaths;
   TextList names;
   if (ListSubKeys(root, list, names) == 0) return;
@@ -65,11 +66,12 @@ void CleanEngine::CheckAppPaths(RootKey root) {
 }
 
 void CleanEngine::CheckFonts(RootKey root) {
+  const JudgedBy judged(ContextOf(root));
   // Opened with full access: a list the user may not change is left as it is.
   const RegKey key(root, kFonts, keyaccess::kAllAccess);
   if (!key.IsOpen()) return;
   const std::string userFolder =
-      root == RootKey::CurrentUser ? Process().ExpandEnvironment(kUserFontsFolder) : "";
+      root == RootKey::CurrentUser ? JudgingContext().Expand(kUserFontsFolder) : "";
   ForEachItem(key.ValueNames(), [&](const std::string& name) {
     std::string text;
     if (name.empty() || !ReadText(key, name, text) || !FontFileIsMissing(text, userFolder)) return;
@@ -81,6 +83,7 @@ void CleanEngine::CheckFonts(RootKey root) {
 }
 
 void CleanEngine::CheckHelpFiles(const RegistryView& view) {
+  const JudgedBy judged(ContextOf(RootKey::LocalMachine));
   constexpr RootKey kRoot = RootKey::LocalMachine;
   for (const char* list : kHelpLists) {
     ResetGauge();

@@ -89,6 +89,7 @@ void CleanEngine::SettleServerRepairs(const ::SystemFileIndex* index) {
 }
 
 void CleanEngine::CheckCOM(const RegistryView& view) {
+  const JudgedBy judged(ContextOf(kRoot));
   TextList names;
   ListSubKeys(kRoot, view.KeyPath(kRoot, "\\CLSID\\"), names);
   ForEachItem(names, [&](const std::string& name) {

@@ -5,6 +5,7 @@
 #include "platform/RegistryOps.h"
 
 void CleanEngine::CheckExtensions(RootKey root, const std::string& path) {
+  const JudgedBy judged(ContextOf(root));
   TextList names;
   if (ListSubKeys(root, path, names) == 0) return;
   // Every subkey counts in the progress, extension or not.

@@ -45,6 +45,7 @@ void CleanEngine::CountKeyValues(const RegKey& key, RootKey root, const std::str
 }
 
 void CleanEngine::CheckInterfaces(const RegistryView& view) {
+  const JudgedBy judged(ContextOf(kRoot));
   TextList names;
   ListSubKeys(kRoot, view.KeyPath(kRoot, "\\Interface\\"), names);
   // Thousands of interfaces share a few type libraries and proxy/stub classes: whether each is

@@ -27,6 +27,7 @@ bool ProgramIsMissing(const std::string& command, ProgramKind kind) {
 }  // namespace
 
 void CleanEngine::CheckStartup(RootKey root, const RegistryView& view) {
+  const JudgedBy judged(ContextOf(root));
   const std::string runKey = view.KeyPath(root, kRunKey);
   TextList names;
   ListValueNames(root, runKey, names);

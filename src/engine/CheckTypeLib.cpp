@@ -17,6 +17,7 @@ bool IsExcluded(const std::string& name) {
 }  // namespace
 
 void CleanEngine::CheckTypeLib() {
+  const JudgedBy judged(ContextOf(RootKey::ClassesRoot));
   TextList names;
   TextList versions;
   ListSubKeys(kRoot, "\\Typelib\\", names);

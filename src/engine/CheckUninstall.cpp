@@ -40,6 +40,7 @@ bool IsLeftAlone(const std::string& key) {
 }  // namespace
 
 void CleanEngine::CheckUninstall(const RegistryView& view) {
+  const JudgedBy judged(ContextOf(RootKey::LocalMachine));
   const std::string list = view.KeyPath(kRoot, kUninstallList);
   TextList names;
   if (ListSubKeys(kRoot, list, names) == 0) return;

@@ -102,6 +102,12 @@ class CleanRun {
     e_.FoldTwins();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
     problems_ = runmsg::Join(problems_, ExclusionsKept());
+    // Said once a process: the setting stays ignored while the program runs.
+    if (!e_.folderSettingNamed_) {
+      e_.folderSettingNamed_ = true;
+      problems_ = runmsg::Join(
+          problems_, runmsg::FolderSettingIgnored(gFolders.ignoredFolderSetting, UserUndoDir()));
+    }
     EndReview(mode);
     Finish();
     if (!problems_.empty()) e_.ShowInformation(problems_);
@@ -123,6 +129,8 @@ class CleanRun {
     e_.keptItems_.clear();
     e_.undoFileWritten_.clear();
     e_.runError_.clear();
+    // The owners' settings are read anew for each run.
+    e_.contexts_.reset();
     // What the person unticked after the scan is kept as a line of the file would keep it.
     e_.reviewing_ = e_.lastRun_ == RunMode::Clean && e_.review_.Active();
     if (e_.reviewing_) e_.review_.KeepUnticked(e_.exclusions_);
@@ -485,6 +493,23 @@ bool CleanEngine::Run(RunMode mode) {
   } reset{*this};
   CleanRun(*this).Execute(mode);
   return true;
+}
+
+const OwnerContext& CleanEngine::ContextOf(RootKey root) {
+  if (!contexts_) {
+    OwnerContext machine = MachineContext();
+    OwnerContext user = UserContext(machine, UserProfileDir());
+    OwnerContext classes = ClassesContext(machine, user);
+    contexts_ = Contexts{std::move(machine), std::move(user), std::move(classes)};
+  }
+  switch (root) {
+    case RootKey::CurrentUser:
+      return contexts_->user;
+    case RootKey::ClassesRoot:
+      return contexts_->classes;
+    default:
+      return contexts_->machine;
+  }
 }
 
 std::string CountText(RunMode mode) {

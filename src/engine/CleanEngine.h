@@ -6,6 +6,7 @@
 #include <array>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 
 #include "engine/Exclusions.h"
 #include "engine/Finding.h"
+#include "engine/OwnerContext.h"
 #include "engine/RegistryView.h"
 #include "engine/Review.h"
 #include "engine/RunHost.h"
@@ -118,6 +120,9 @@ class CleanEngine {
   const std::string& RunError() const { return runError_; }
 
   // What the checks use of the run they are part of.
+  // The settings that judge the items below root: the machine's for HKLM, the user's for HKCU,
+  // the merged classes root's for HKCR. Read from the registry at the first question of a run.
+  const OwnerContext& ContextOf(RootKey root);
   void PumpMessages() { host_.PumpMessages(); }
   // The Information dialog of the host.
   void ShowInformation(const std::string& message) { host_.ShowInformation(message); }
@@ -289,4 +294,12 @@ class CleanEngine {
   bool reviewing_ = false;
   std::string undoFileWritten_;
   std::string runError_;
+  struct Contexts {
+    OwnerContext machine;
+    OwnerContext user;
+    OwnerContext classes;
+  };
+  std::optional<Contexts> contexts_;
+  // The ignored folder setting was named to the user.
+  bool folderSettingNamed_ = false;
 };

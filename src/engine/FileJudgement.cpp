@@ -1,6 +1,7 @@
 #include "engine/FileJudgement.h"
 
 #include "engine/FileFacts.h"
+#include "engine/OwnerContext.h"
 #include "engine/ProgramSearch.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
@@ -22,14 +23,16 @@ bool OnDriveThatCannotBeJudged(const std::string& path) {
 }  // namespace
 
 std::string ExpandedFilePath(const std::string& rawText, ProgramKind kind) {
-  // The system expands in this 64-bit process's environment: a 32-bit program's own Program
-  // Files variables are put in first.
+  // Expanded by the owner's variables as a 64-bit program has them: a 32-bit program's own
+  // Program Files variables are put in first.
   const std::string text = kind == ProgramKind::k32Bit ? ExpandPathVars(rawText, kind) : rawText;
-  return CommandToFilePath(Process().ExpandEnvironment(text), kind);
+  return CommandToFilePath(JudgingContext().Expand(text), kind);
 }
 
 bool MayStillExist(const std::string& rawText, bool foldersCount, ProgramKind kind) {
   const std::string expanded = ExpandedFilePath(rawText, kind);
+  // A variable its owner does not define: nothing can be told about the path.
+  if (HoldsVariable(expanded)) return true;
   if (!expanded.empty() &&
       (NamedFileExists(expanded) || (foldersCount && NamedFolderExists(expanded)))) {
     return true;
@@ -55,7 +58,7 @@ std::string NamedFilePath(const std::string& rawText, ProgramKind kind) {
   std::string text = UnquotedText(rawText);
   // As in MayStillExist: a 32-bit program's own Program Files variables go in first.
   if (kind == ProgramKind::k32Bit) text = ExpandPathVars(text, kind);
-  const std::string path = Process().ExpandEnvironment(text);
+  const std::string path = JudgingContext().Expand(text);
   if (path.find('%') != std::string::npos) return {};
   if (!HasDriveLetter(path) || path.size() < 3 || path[2] != '\\') return {};
   return kind == ProgramKind::k32Bit ? RedirectedFor32Bit(path) : path;

@@ -1,12 +1,14 @@
 #include "engine/ProgramSearch.h"
 
 #include <array>
+#include <map>
 #include <memory>
 #include <unordered_map>
 #include <utility>
 
 #include "engine/FileFacts.h"
 #include "engine/FileJudgement.h"
+#include "engine/OwnerContext.h"
 #include "engine/WindowsFolders.h"
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
@@ -14,9 +16,6 @@
 namespace {
 
 constexpr char kAppPaths[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
-constexpr char kSystemEnvironment[] =
-    "\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-constexpr char kUserEnvironment[] = "\\Environment";
 // The shell's app execution aliases: empty files with a reparse point, which start the program
 // they stand for. Windows puts the folder into each user's PATH; it is looked in all the same.
 constexpr char kAliasFolder[] = "%LOCALAPPDATA%\\Microsoft\\WindowsApps";
@@ -32,8 +31,13 @@ struct Places {
   std::function<bool(const std::string&)> lastPlace;
 };
 
-// Only the window's thread runs the checks.
-std::unique_ptr<Places> kept;
+// Only the window's thread runs the checks. The places of each owner, read at its first
+// question while a ProgramSearchKept lives.
+struct Kept {
+  std::map<const OwnerContext*, Places> byOwner;
+  std::function<bool(const std::string&)> lastPlace;
+};
+std::unique_ptr<Kept> kept;
 
 std::string TextOf(const RegKey& key, const std::string& name) {
   uint32_t type = regtype::kNone;
@@ -42,10 +46,11 @@ std::string TextOf(const RegKey& key, const std::string& name) {
   return type == regtype::kSz || type == regtype::kExpandSz ? text : std::string();
 }
 
-void ReadAppPaths(Places& places) {
+void ReadAppPaths(Places& places, const OwnerContext& owner) {
   // HKLM's list is one key for both views. Opened to read only: a list the user may not change
-  // still says where programs are.
+  // still says where programs are. The machine's programs are not found by a user's list.
   for (RootKey root : {RootKey::CurrentUser, RootKey::LocalMachine}) {
+    if (root == RootKey::CurrentUser && owner.owner == Owner::Machine) continue;
     for (const std::string& name : RegKey(root, kAppPaths, keyaccess::kRead).SubKeyNames()) {
       const std::string text = TextOf(RegKey(root, kAppPaths + name, keyaccess::kRead), "");
       if (!text.empty()) places.appPaths[Ansi().Upper(name)].push_back(text);
@@ -68,15 +73,11 @@ void AddFolder(Places& places, const std::string& text) {
   places.folders.push_back(folder);
 }
 
-// The system's PATH, then the user's (as Windows joins them), then the aliases' folder. Each
-// value is expanded as a whole, as a variable in it may stand for several folders.
-void ReadPath(Places& places) {
-  std::string text;
-  for (const auto& [root, key] : {std::pair{RootKey::LocalMachine, kSystemEnvironment},
-                                  std::pair{RootKey::CurrentUser, kUserEnvironment}}) {
-    text += TextOf(RegKey(root, key, keyaccess::kRead), "Path") + ";";
-  }
-  text = Process().ExpandEnvironment(text + kAliasFolder);
+// The owner's PATH (a user's holds the system's first, as Windows joins them), then the
+// aliases' folder of a user. A variable in it may stand for several folders.
+void ReadPath(Places& places, const OwnerContext& owner) {
+  const std::string text = owner.Expand(
+      "%PATH%" + (owner.owner == Owner::Machine ? std::string() : ";" + std::string(kAliasFolder)));
   for (size_t begin = 0; begin <= text.size();) {
     size_t end = text.find(';', begin);
     if (end == std::string::npos) end = text.size();
@@ -85,10 +86,10 @@ void ReadPath(Places& places) {
   }
 }
 
-Places Read() {
+Places Read(const OwnerContext& owner) {
   Places places;
-  ReadAppPaths(places);
-  ReadPath(places);
+  ReadAppPaths(places, owner);
+  ReadPath(places, owner);
   return places;
 }
 
@@ -128,7 +129,7 @@ bool Finds(const Places& places, const std::string& name, ProgramKind kind, Sear
 }  // namespace
 
 ProgramSearchKept::ProgramSearchKept(std::function<bool(const std::string& name)> lastPlace) {
-  kept = std::make_unique<Places>(Read());
+  kept = std::make_unique<Kept>();
   kept->lastPlace = std::move(lastPlace);
 }
 
@@ -143,6 +144,12 @@ std::vector<std::string> ProgramNameForms(const std::string& path) {
 }
 
 bool FindsBareProgram(const std::string& name, ProgramKind kind, SearchPlaces searched) {
-  if (kept) return Finds(*kept, name, kind, searched);
-  return Finds(Read(), name, kind, searched);
+  const OwnerContext& owner = JudgingContext();
+  if (!kept) return Finds(Read(owner), name, kind, searched);
+  auto [entry, isNew] = kept->byOwner.try_emplace(&owner);
+  if (isNew) {
+    entry->second = Read(owner);
+    entry->second.lastPlace = kept->lastPlace;
+  }
+  return Finds(entry->second, name, kind, searched);
 }

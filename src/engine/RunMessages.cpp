@@ -194,6 +194,14 @@ std::string AnotherRun() {
          "it to end, and try again.";
 }
 
+std::string FolderSettingIgnored(const std::string& setting, const std::string& used) {
+  if (setting.empty()) return {};
+  return "The user's application-data folder setting (" + setting +
+         ") lies outside the user's profile and was ignored: any program of the user may change "
+         "it. Klarvex reads the user's files from " +
+         used + " instead.";
+}
+
 std::string Join(const std::string& first, const std::string& second) {
   if (first.empty()) return second;
   if (second.empty()) return first;

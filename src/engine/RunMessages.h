@@ -77,6 +77,10 @@ std::string HandlerFailed(const std::string& reason);
 // Another Klarvex window or report run holds the run lock.
 std::string AnotherRun();
 
+// An elevated run's folder setting that pointed outside the user's profile, and the folder used
+// instead; "" when none was ignored.
+std::string FolderSettingIgnored(const std::string& setting, const std::string& used);
+
 // Several problems of one run, shown together in one dialog.
 std::string Join(const std::string& first, const std::string& second);
 

@@ -36,6 +36,7 @@ bool NamesSomethingThatExists(const std::string& data) {
 }  // namespace
 
 void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path) {
+  const JudgedBy judged(ContextOf(root));
   if (!BeginItem()) return;
   if (IsExcludedBranch(path)) return;
   // This level's key stays open while the levels below are walked.

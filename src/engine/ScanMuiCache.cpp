@@ -30,6 +30,7 @@ std::string ProgramPathOf(const std::string& name) {
 }  // namespace
 
 void CleanEngine::ScanMuiCache() {
+  const JudgedBy judged(ContextOf(RootKey::CurrentUser));
   constexpr RootKey kRoot = RootKey::CurrentUser;
   const RegKey key(kRoot, kMuiCache, keyaccess::kAllAccess);
   if (!key.IsOpen()) return;

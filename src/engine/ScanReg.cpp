@@ -3,6 +3,7 @@
 #include "engine/RepairLines.h"
 
 void CleanEngine::ScanReg(const std::string& path) {
+  const JudgedBy judged(ContextOf(RootKey::CurrentUser));
   const RegKey key(RootKey::CurrentUser, path, keyaccess::kAllAccess);
   if (!key.IsOpen()) return;
   ForEachItem(key.ValueNames(), kNoGauge, [&](const std::string& name) {

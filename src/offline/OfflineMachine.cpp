@@ -133,56 +133,14 @@ void OfflineMachine::Describe(SimProcess& process) {
                           (pack.empty() ? "" : " " + pack);
   process.exePath.clear();
 
-  // What Windows puts into every process's environment before the machine's and the user's
-  // own variables, which may build on these.
-  auto set = [&process](const std::string& name, const std::string& value) {
-    if (!value.empty()) process.SetEnvironment(name, process.ExpandEnvironment(value));
-  };
-  set("SystemDrive", "C:");
-  set("SystemRoot", process.windowsDirectory);
-  set("windir", process.windowsDirectory);
-  set("ProgramFiles", Text(RootKey::LocalMachine, kVersion, "ProgramFilesDir"));
-  set("ProgramW6432", Text(RootKey::LocalMachine, kVersion, "ProgramW6432Dir"));
-  set("ProgramFiles(x86)", Text(RootKey::LocalMachine, kVersion, "ProgramFilesDir (x86)"));
-  set("CommonProgramFiles", Text(RootKey::LocalMachine, kVersion, "CommonFilesDir"));
-  set("CommonProgramW6432", Text(RootKey::LocalMachine, kVersion, "CommonW6432Dir"));
-  set("CommonProgramFiles(x86)", Text(RootKey::LocalMachine, kVersion, "CommonFilesDir (x86)"));
-  set("ProgramData", Text(RootKey::LocalMachine, kProfileList, "ProgramData"));
-  set("ALLUSERSPROFILE", Text(RootKey::LocalMachine, kProfileList, "ProgramData"));
-  set("PUBLIC", Text(RootKey::LocalMachine, kProfileList, "Public"));
   const std::string shellFolders =
       "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
   const std::string appData = Text(RootKey::CurrentUser, shellFolders, "AppData");
-  // A hive given alone names its profile by where its roaming data lies.
+  // A hive given alone names its profile by where its roaming data lies. The variables the
+  // checks expand are the owners' own, read from the hives by the engine.
   for (const char* below : {"\\APPDATA\\ROAMING", "\\APPLICATION DATA"}) {
     if (profile_.empty() && UpperAscii(appData).ends_with(below)) {
       profile_ = appData.substr(0, appData.size() - std::string(below).size());
-    }
-  }
-  if (!profile_.empty()) {
-    set("USERPROFILE", profile_);
-    set("HOMEDRIVE", "C:");
-    set("HOMEPATH", profile_.substr(2));
-    set("USERNAME", LastPart(profile_));
-  }
-  set("APPDATA", appData);
-  set("LOCALAPPDATA", Text(RootKey::CurrentUser, shellFolders, "Local AppData"));
-
-  // The machine's variables, then the user's; the user's Path adds to the machine's.
-  const std::string machineEnvironment =
-      "\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-  std::string machinePath;
-  for (const auto& [root, path] : {std::pair{RootKey::LocalMachine, machineEnvironment},
-                                   std::pair{RootKey::CurrentUser, std::string("\\Environment")}}) {
-    TextList names;
-    ListValueNames(root, path, names);
-    for (const std::string& name : names) {
-      std::string value = Text(root, path, name);
-      if (root == RootKey::LocalMachine && UpperAscii(name) == "PATH") machinePath = value;
-      if (root == RootKey::CurrentUser && UpperAscii(name) == "PATH" && !machinePath.empty()) {
-        value = machinePath + ";" + value;
-      }
-      set(name, value);
     }
   }
 }

@@ -80,6 +80,9 @@ void SetFolders(OfflineBackends& backends, const OfflineMachine& machine,
     gFolders.undoDir = gFolders.profileDir + kUndoBelowProfile;
     gFolders.userUndoDir = gFolders.undoDir;
   }
+  if (gFolders.userProfileDir.empty() && !machine.Profile().empty()) {
+    gFolders.userProfileDir = machine.Profile() + "\\";
+  }
   // Exclusions.txt is read from the user's own folder, as on Windows.
   backends.files.SetHostFolder(UserUndoDir(), options.exclusions);
   ::OsMajorVersion = backends.process.OsMajorVersion();

@@ -15,6 +15,8 @@ constexpr char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 constexpr char kShellFoldersKey[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kUndoSubFolder[] = "Ostrawin\\Klarvex\\Undo\\";
+constexpr char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+constexpr char kRoamingBelowProfile[] = "APPDATA\\ROAMING";
 
 std::string WithBackslash(std::string path) {
   if (path.empty() || path.back() != '\\') path += '\\';
@@ -100,6 +102,28 @@ std::string Trim(const std::string& text) {
   while (end > begin && blank(text[end - 1])) --end;
   return text.substr(begin, end - begin);
 }
+// The profile folder of the account sid as the machine's profile list names it; else, for a
+// standard run, the folder above the user's roaming data. "" when neither tells.
+std::string ProfileFolder(const std::string& sid, const std::string& appData, bool elevated) {
+  std::string listed =
+      sid.empty()
+          ? std::string()
+          : FolderSetting(RootKey::LocalMachine, (kProfileList + sid).c_str(), "ProfileImagePath");
+  // The list keeps the drive as a variable ("%SystemDrive%\Users\name").
+  if (listed.starts_with("%SYSTEMDRIVE%"))
+    listed = Process().WindowsDirectory().substr(0, 2) + listed.substr(13);
+  if (listed.size() > 3 && listed[1] == ':') return WithBackslash(listed);
+  if (elevated) return {};
+  const std::string below = std::string("\\") + kRoamingBelowProfile;
+  if (!UpperAscii(appData).ends_with(below)) return {};
+  return WithBackslash(appData.substr(0, appData.size() - below.size()));
+}
+
+bool IsBelow(const std::string& path, const std::string& folder) {
+  return !folder.empty() && UpperAscii(WithBackslash(path)).starts_with(UpperAscii(folder)) &&
+         path.size() > folder.size();
+}
+
 }  // namespace
 
 void InitPaths() {
@@ -121,14 +145,21 @@ void InitPaths() {
   folders.commonFilesX86Dir =
       commonFilesX86.empty() ? folders.commonFilesDir : WithBackslash(commonFilesX86);
   bool readable = true;
-  const std::string appData =
-      FolderSetting(RootKey::CurrentUser, kShellFoldersKey, "AppData", &readable);
+  std::string appData = FolderSetting(RootKey::CurrentUser, kShellFoldersKey, "AppData", &readable);
+  folders.elevated = Process().IsElevated();
+  folders.userProfileDir = ProfileFolder(Process().UserSid(), appData, folders.elevated);
+  // Any program of the user may change the user's folder settings: an elevated run keeps to the
+  // default place below the profile the machine names when they point anywhere else.
+  if (folders.elevated && !folders.userProfileDir.empty() &&
+      !IsBelow(appData, folders.userProfileDir)) {
+    folders.ignoredFolderSetting = appData;
+    appData = UpperAscii(folders.userProfileDir + kRoamingBelowProfile);
+  }
   const size_t last = appData.rfind('\\');
   folders.profileDir =
       WithBackslash(last == std::string::npos ? std::string() : appData.substr(0, last + 1));
   folders.userUndoDir = WithBackslash(appData) + kUndoSubFolder;
   folders.undoDir = folders.userUndoDir;
-  folders.elevated = Process().IsElevated();
   // An elevated run never keeps what it imports where the user's programs may change it, nor
   // takes that place from a value in the user's registry.
   if (folders.elevated) {
@@ -141,8 +172,8 @@ void InitPaths() {
   // An application-data folder the code page cannot spell cannot be created either. There is
   // no other place to fall back on: the program's own folder may be one that other users can
   // write (Downloads, a shared tools folder). CheckUndoFolder tells when it cannot be used.
-  if (readable && !FolderExists(folders.userUndoDir) &&
-      (!folders.elevated || LinkOnTheWay(folders.userUndoDir).empty())) {
+  // An elevated run creates nothing in the user's folder.
+  if (readable && !folders.elevated && !FolderExists(folders.userUndoDir)) {
     Files().MakeFolders(folders.userUndoDir);
   }
   gFolders = folders;

@@ -14,6 +14,12 @@ struct Folders {
   std::string programFilesX86Dir;
   std::string commonFilesX86Dir;
   std::string profileDir;
+  // The running user's profile folder, as the machine's profile list names it for the user's
+  // account (else the folder above the user's roaming data); with a final backslash.
+  std::string userProfileDir;
+  // An elevated run's user folder setting that pointed outside the user's profile, and was
+  // ignored for the default place below it; "" when none was.
+  std::string ignoredFolderSetting;
   // Where the run keeps its undo files, deletion script and exports: userUndoDir for a standard
   // run, a folder below programDataDir that only administrators may change for an elevated one.
   std::string undoDir;
@@ -32,6 +38,7 @@ inline const std::string& CommonFilesDir() { return gFolders.commonFilesDir; }
 inline const std::string& ProgramFilesX86Dir() { return gFolders.programFilesX86Dir; }
 inline const std::string& CommonFilesX86Dir() { return gFolders.commonFilesX86Dir; }
 inline const std::string& ProfileDir() { return gFolders.profileDir; }
+inline const std::string& UserProfileDir() { return gFolders.userProfileDir; }
 inline const std::string& UndoDir() { return gFolders.undoDir; }
 inline const std::string& UserUndoDir() { return gFolders.userUndoDir; }
 

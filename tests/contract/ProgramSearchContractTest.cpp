@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "engine/OwnerContext.h"
 #include "engine/ProgramSearch.h"
 #include "engine/WindowsFolders.h"
 #include "platform/Platform.h"
@@ -88,6 +89,9 @@ class ProgramSearchContract : public ::testing::Test {
 
 TEST_F(ProgramSearchContract, WhatWindowsStartsIsFoundAndItsGoneTwinIsNot) {
   if (userPathWasSet_) GTEST_SKIP() << "the user's PATH is the machine's own";
+  // A user's Run value: judged with the user's PATH after the machine's.
+  const OwnerContext user = UserContext(MachineContext(), "");
+  const JudgedBy judged(user);
   const ProgramSearchKept search;
   for (const LookAlike& alike : kLookAlikes) {
     const std::string command = Spelled(alike.command);

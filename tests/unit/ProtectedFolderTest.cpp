@@ -102,6 +102,32 @@ TEST(ProtectedFolder, TheUsersRegistryAndFoldersSteerNoWriteOfAnElevatedRun) {
   }
 }
 
+// The user's folder of an elevated run is the profile the machine lists for the user: a folder
+// setting pointing anywhere else is ignored (and named once), and nothing is created there.
+TEST(ProtectedFolder, AFolderSettingOutsideTheProfileIsIgnored) {
+  for (const std::string appData :
+       {"C:\\WINDOWS\\System32", "C:\\Users\\other\\AppData\\Roaming"}) {
+    Elevated m([&](Elevated& e) {
+      e.sim.files.PutFolder("C:\\Users\\other\\AppData\\Roaming\\Ostrawin\\Klarvex\\Undo");
+      e.sim.registry.StageString(
+          RootKey::LocalMachine,
+          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + e.sim.process.userSid,
+          "ProfileImagePath", "%SystemDrive%\\Users\\user", regtype::kExpandSz);
+      e.sim.registry.StageString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData", appData,
+                                 regtype::kSz);
+    });
+    EXPECT_EQ(UserUndoDir(), "C:\\USERS\\USER\\APPDATA\\ROAMING\\Ostrawin\\Klarvex\\Undo\\");
+    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
+    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
+    int named = 0;
+    for (const std::string& told : m.host.informations) {
+      named += told.find(UpperAscii(appData)) != std::string::npos;
+    }
+    EXPECT_EQ(named, 1) << appData;
+    EXPECT_TRUE(m.sim.files.List(appData + "\\Ostrawin\\Klarvex\\Undo").empty()) << appData;
+  }
+}
+
 // Exclusions.txt and the report stay where the user names them, but no link on their way is
 // followed: an elevated run would otherwise read or overwrite any file for the user.
 TEST(ProtectedFolder, ExclusionsAndReportsReachedThroughLinksAreRefused) {

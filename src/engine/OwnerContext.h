@@ -1,0 +1,89 @@
+// Whose settings judge an item. An item belongs to the machine (HKLM, the machine's classes) or
+// to one user (that user's hive), and only its owner's settings may judge it: an elevated run
+// inherits its environment from the user who started it, so a variable that user defines must
+// never decide whether a machine-wide entry still works.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "platform/Types.h"
+
+// The merged classes root holds both the machine's classes and the user's.
+enum class Owner { Machine, User, MergedClasses };
+
+class OwnerContext {
+ public:
+  Owner owner = Owner::Machine;
+  // A user's profile folder, with a final backslash; "" for the machine.
+  std::string profileDir;
+
+  // text with each %NAME% the owner defines replaced by its value; a name it does not define
+  // keeps its percent signs, so that the path it is part of cannot be judged.
+  std::string Expand(const std::string& text) const;
+  // Sets a variable; its value is expanded first by the variables set so far.
+  void Define(const std::string& name, const std::string& value);
+  // The value of a variable; "" when the owner does not define it.
+  std::string Value(const std::string& name) const;
+
+ private:
+  friend OwnerContext ClassesContext(const OwnerContext& machine, const OwnerContext& user);
+  std::map<std::string, std::string> variables_;  // by upper-cased name
+};
+
+// %NAME% pairs replaced by lookup's answer where it has one (a non-null pointer); an unknown
+// name stays with its percent signs and the text goes on after it, as Windows expands.
+template <typename Lookup>
+std::string ExpandVariables(const std::string& text, Lookup lookup) {
+  std::string result;
+  size_t from = 0;
+  while (from < text.size()) {
+    const size_t open = text.find('%', from);
+    const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+    if (close == std::string::npos) break;
+    result.append(text, from, open - from);
+    if (const std::string* value = lookup(text.substr(open + 1, close - open - 1))) {
+      result += *value;
+      from = close + 1;
+    } else {
+      result += '%';
+      from = open + 1;
+      result.append(text, from, close - from);
+      from = close;
+    }
+  }
+  result.append(text, from, std::string::npos);
+  return result;
+}
+
+// True when an expanded text still names a variable: a path its owner cannot tell about.
+bool HoldsVariable(const std::string& expanded);
+
+// The machine's settings, as Windows builds them for a service: the variables Windows defines
+// itself (SystemRoot, ProgramFiles, ProgramData, ...), then the machine's own environment key.
+// Nothing of a user's hive.
+OwnerContext MachineContext();
+// A user's settings, as Windows builds them at logon: the machine's, the user's profile
+// variables below profileDir, then the user's own environment key over them (its Path after
+// the machine's).
+OwnerContext UserContext(const OwnerContext& machine, const std::string& profileDir);
+// The merged classes root holds the machine's classes and the user's: its items are judged with
+// the machine's variables, the user's only where the machine defines none, and the user's Path
+// (which holds the machine's first). A user's variable never changes how a machine's class is
+// judged.
+OwnerContext ClassesContext(const OwnerContext& machine, const OwnerContext& user);
+
+// The context the checks judge their files in while one lives; nested ones restore the outer.
+class JudgedBy {
+ public:
+  explicit JudgedBy(const OwnerContext& context);
+  ~JudgedBy();
+  JudgedBy(const JudgedBy&) = delete;
+  JudgedBy& operator=(const JudgedBy&) = delete;
+
+ private:
+  const OwnerContext* outer_;
+};
+
+// The context of the check going on; without one, the machine's (read anew each time).
+const OwnerContext& JudgingContext();
