@@ -65,9 +65,10 @@ drv() {
   esac
 }
 start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
-# report_run MODE FILE: a report run into FILE (a Windows path); prints its exit code.
+# report_run MODE FILE: a report run into FILE (a Windows path); prints its exit code. Its
+# standard output is kept in $work/NAME.out (NAME the file's own name) for the schema check.
 report_run() {
-  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "$2" >/dev/null 2>&1
+  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "$2" >"$work/${2##*\\}.out" 2>/dev/null
   echo $?
 }
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
