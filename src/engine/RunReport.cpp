@@ -129,7 +129,7 @@ int ReportExitCode(const CleanEngine& engine, const ReportFacts& facts, std::str
           " left in place; the messages say why";
     return kExitNotCompleted;
   }
-  if (facts.mode == RunMode::Scan && !engine.Findings().empty()) return kExitProblemsFound;
+  if (!engine.Findings().empty()) return kExitProblemsFound;
   return kExitClean;
 }
 

@@ -14,7 +14,8 @@ inline constexpr char kReportSchemaVersion[] = "1.0";
 // The most a management engine keeps of a program's last output line.
 inline constexpr size_t kSummaryLineLimit = 2048;
 
-// 0 nothing found or all fixed, 1 problems found by a scan, 2 the run could not be completed.
+// 0 nothing found, 1 problems found by a scan or all repaired by a clean (a fleet engine's
+// "changed"), 2 the run could not be completed.
 enum ExitCode : int { kExitClean = 0, kExitProblemsFound = 1, kExitNotCompleted = 2 };
 
 // A user's profile as the report names it: its SID and its folder's name ("Anna" for

@@ -174,11 +174,12 @@ TEST_F(ReportRunTest, CleanReportsWhatWasDoneAndKeepsTheUndoFile) {
   EXPECT_EQ(entry["detail"], "");
 }
 
-TEST_F(ReportRunTest, CleanOfEverythingEndsWithZeroAndAnExcludedItemStays) {
+TEST_F(ReportRunTest, CleanOfEverythingEndsWithOneAndAnExcludedItemStays) {
   const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
   PutFile(UndoDir() + kExclusionsFileName,
           "HKEY_CURRENT_USER\\" + run + ", value \"Kvx \"quoted\" \\ [x]\"\r\nnonsense\r\n");
-  EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitClean);
+  // Repaired is changed: 1, as for problems found; the next scan finds nothing: 0.
+  EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitProblemsFound);
   const json report = Report();
   EXPECT_EQ(report["exclusions"]["lines"][0]["kept"], 1);
   EXPECT_EQ(report["exclusions"]["badLines"][0]["line"], 2);
