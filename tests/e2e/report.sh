@@ -90,6 +90,24 @@ timeout 60 "$wine64" regedit /s "$undofile"
 export_all restored
 ok "the undo file gives back the registry as it was" compare before restored
 
+echo "=== the fleet detection script under Wine's cmd: an error never reads as \"no issue\""
+cp "$root/scripts/fleet/klarvex-detect.cmd" "$k/"
+n=0
+while IFS='|' read -r exe folder code last; do
+  n=$((n + 1))
+  KLARVEX_EXE=$exe timeout 600 wine cmd /c 'C:\klarvex\klarvex-detect.cmd' "$folder" 2>/dev/null |
+    tr -d '\r' >"$work/detect-$n.out"
+  got=${PIPESTATUS[0]}
+  expect "detection with $exe into $folder: its code, the last line's start" \
+    "$got $(tail -n1 "$work/detect-$n.out" | cut -c1-${#last})" "$code $last"
+done <<'EOF'
+C:\klarvex\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":1,
+C:\klarvex\Klarvex.exe|C:\klarvex\scan.json|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":"the report's folder
+C:\nowhere\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":"Klarvex did not run
+EOF
+ok "each detection's last line is a valid summary" \
+  python3 "$root/tests/support/validate-report.py" --last-line "$work"/detect-*.out
+
 echo "=== a report run while a window is open"
 start CLEAN
 ok "window opens" drv wait-window 30000

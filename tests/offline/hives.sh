@@ -117,5 +117,9 @@ expect "the image is unchanged" "$(find "$work/c" -type f -exec sha256sum {} + |
 echo "=== every report, and the last line of every run's output, against the schema"
 expect "all valid" "$(python3 "$here/../support/validate-report.py" "$work"/*.json --last-line "$work"/*.out; echo "code $?")" "code 0"
 
+expect "the fleet recipe's jq query: a line per finding, each with its owner" \
+  "$(jq -r -f "$here/../../scripts/fleet/reports.jq" "$work/small.json" "$work/user.json" | cut -f6 | sort | uniq -c | awk '{print $2}' | paste -sd' ') $(jq -r -f "$here/../../scripts/fleet/reports.jq" "$work"/*.json | wc -l)" \
+  "machine tony $(jq -s '[.[].categories[].items[]] | length' "$work"/*.json)"
+
 [ "$failures" -eq 0 ] && echo "offline hives: all checks passed"
 [ "$failures" -eq 0 ]
