@@ -119,9 +119,10 @@ drv close
 ok "window closes" drv wait-gone 20000
 
 echo "=== the reports and summary lines against the schema"
-ok "SCAN, CLEAN, offline and error reports, and each run's last output line, are valid" \
-  python3 "$root/tests/support/validate-report.py" "$k/scan.json" "$k/clean.json" "$k/busy.json" \
-  "$work/offline.json" --last-line "$work/scan.json.out" "$work/clean.json.out" "$work/offline.json.out"
+# report_run checks the SCAN and CLEAN reports; these came by other ways.
+ok "the offline report, the error report of a run beside a window, the offline run's last line" \
+  python3 "$root/tests/support/validate-report.py" "$k/busy.json" "$work/offline.json" \
+  --last-line "$work/offline.json.out"
 expect "the user's findings are the profile's, the machine's the machine's" \
   "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print(sorted({(i["root"], str(i["owner"])) for c in r["categories"] for i in c["items"]}))' "$k/scan.json" | sed "s/'profile': '[^']*'/'profile': P/g")" \
   "[('HKEY_CLASSES_ROOT', 'machine'), ('HKEY_CURRENT_USER', \"{'sid': 'S-1-5-21-0-0-0-1000', 'profile': P}\"), ('HKEY_LOCAL_MACHINE', 'machine')]"
