@@ -50,9 +50,11 @@ EOF
 # handles of the prompt's, only its console to attach to; Wine gives cmd one in a terminal.
 printf '@start /wait C:\\klarvex\\Klarvex.exe SCAN /report\r\n@echo code %%errorlevel%%\r\n' >"$k/wait.bat"
 console=$(script -qec "timeout 120 wine cmd /c 'C:\\klarvex\\wait.bat'" /dev/null </dev/null |
-  tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | grep -v '^$' | paste -sd'|')
-expect "start /wait in a console: its line, code 2" "$console" \
-  "Klarvex: no report file is named after /report.|code 2"
+  tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | grep -v '^$')
+# The summary line follows, wrapped at the console's width.
+expect "start /wait in a console: its line, the summary's start, code 2" \
+  "$(head -n1 <<<"$console")|$(sed '1d;$d' <<<"$console" | tr -d '\n' | cut -c1-70)|$(tail -n1 <<<"$console")" \
+  'Klarvex: no report file is named after /report.|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,|code 2'
 ls "$undo" >"$work/undo-after-refusals.txt"
 ok "nothing was cleaned or written" cmp -s "$work/undo-before.txt" "$work/undo-after-refusals.txt"
 
