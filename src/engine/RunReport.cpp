@@ -71,10 +71,15 @@ ordered_json OwnerJson(const Finding& f, const ReportFacts& facts) {
   const bool users = f.storedItem.empty()
                          ? f.root == RootKey::CurrentUser
                          : f.storedItem.starts_with(RootKeyName(RootKey::CurrentUser));
+  if (!users) return "machine";
+  ReportProfile owner;  // a user the host did not name
   for (const ReportProfile& p : facts.profiles) {
-    if (users && p.judged) return {{"sid", Utf8(p.sid)}, {"profile", Utf8(p.profile)}};
+    if (p.judged) {
+      owner = p;
+      break;
+    }
   }
-  return "machine";
+  return {{"sid", Utf8(owner.sid)}, {"profile", Utf8(owner.profile)}};
 }
 
 std::string ModeName(const ReportFacts& facts) {
@@ -207,7 +212,7 @@ std::string RunSummaryLine(const CleanEngine* engine, const ReportFacts& facts, 
   size_t listed = skipped.size();
   std::string text = line(listed);
   while (text.size() >= kSummaryLineLimit && listed > 0) text = line(--listed);
-  while (text.size() >= kSummaryLineLimit) {
+  while (text.size() >= kSummaryLineLimit && (path.size() > 3 || error.size() > 3)) {
     path = Shortened(path, path.size() / 2);
     error = Shortened(error, error.size() / 2);
     text = line(0);
