@@ -347,6 +347,7 @@ class TimedProcess : public ProcessApi {
     return Timed([&] { return inner_.ErrorText(status); });
   }
   void SayOnConsole(const std::string& line) override { inner_.SayOnConsole(line); }
+  void SayOnOutput(const std::string& line) override { inner_.SayOnOutput(line); }
 };
 
 }  // namespace

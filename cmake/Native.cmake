@@ -7,6 +7,8 @@ file(GLOB unit_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/*.cpp
 add_executable(unit_tests ${unit_tests})
 klarvex_target(unit_tests)
 target_include_directories(unit_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+# Reports are checked against the schema in the source tree by its Python validator.
+target_compile_definitions(unit_tests PRIVATE KLARVEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 target_link_libraries(unit_tests PRIVATE kvx_ui kvx_sim GTest::gtest GTest::gtest_main)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 # The benchmark's seam timers are portable: their phase attribution is tested natively.

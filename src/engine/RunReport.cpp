@@ -8,6 +8,7 @@
 #include "engine/Categories.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/RegistryOps.h"
 #include "platform/Roots.h"
 #include "platform/TextFile.h"
 
@@ -39,7 +40,54 @@ std::string KeyPathText(const std::string& path) {
   return path.substr(first, last - first + 1);
 }
 
-ordered_json ItemJson(const Finding& f) {
+constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+
+std::string LastPathPart(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path.substr(path.find_last_of('\\') + 1);
+}
+
+ordered_json ProfileJson(const ReportProfile& p) {
+  ordered_json profile = {{"sid", Utf8(p.sid)},
+                          {"profile", Utf8(p.profile)},
+                          {"state", p.judged ? "judged" : "skipped"}};
+  if (!p.judged) profile["reason"] = Utf8(p.reason);
+  return profile;
+}
+
+// UTF-8 text cut to at most limit bytes, at a character's start, marked as cut.
+std::string Shortened(const std::string& utf8, size_t limit) {
+  if (utf8.size() <= limit) return utf8;
+  if (limit < 4) return "...";
+  size_t end = limit - 3;
+  while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
+  return utf8.substr(0, end) + "...";
+}
+
+// Whose item a finding is: "machine" for one stored under HKLM (the machine's classes too),
+// else the user whose hive holds it. The one place that tells; a run over several users
+// replaces it with the finding's own context.
+ordered_json OwnerJson(const Finding& f, const ReportFacts& facts) {
+  const bool users = f.storedItem.empty()
+                         ? f.root == RootKey::CurrentUser
+                         : f.storedItem.starts_with(RootKeyName(RootKey::CurrentUser));
+  if (!users) return "machine";
+  ReportProfile owner;  // a user the host did not name
+  for (const ReportProfile& p : facts.profiles) {
+    if (p.judged) {
+      owner = p;
+      break;
+    }
+  }
+  return {{"sid", Utf8(owner.sid)}, {"profile", Utf8(owner.profile)}};
+}
+
+std::string ModeName(const ReportFacts& facts) {
+  if (!facts.modeName.empty()) return facts.modeName;
+  return facts.mode == RunMode::Scan ? "scan" : "clean";
+}
+
+ordered_json ItemJson(const Finding& f, const ReportFacts& facts) {
   ordered_json item;
   item["item"] = Utf8(ItemName(f));
   item["root"] = std::string(RootKeyName(f.root));
@@ -51,6 +99,7 @@ ordered_json ItemJson(const Finding& f) {
   item["action"] = ActionName(f.action);
   if (f.action == Action::LeftInPlace) item["reason"] = f.reason;
   item["detail"] = Utf8(f.detail);
+  item["owner"] = OwnerJson(f, facts);
   return item;
 }
 
@@ -85,18 +134,17 @@ int ReportExitCode(const CleanEngine& engine, const ReportFacts& facts, std::str
           " left in place; the messages say why";
     return kExitNotCompleted;
   }
-  if (facts.mode == RunMode::Scan && !engine.Findings().empty()) return kExitProblemsFound;
+  if (!engine.Findings().empty()) return kExitProblemsFound;
   return kExitClean;
 }
 
 std::string RunReportJson(const CleanEngine& engine, const ReportFacts& facts, int exitCode,
                           const std::string& why) {
   ordered_json report;
+  report["schemaVersion"] = kReportSchemaVersion;
   report["program"] = "Klarvex";
   report["version"] = facts.version;
-  report["mode"] = !facts.modeName.empty()       ? facts.modeName
-                   : facts.mode == RunMode::Scan ? "scan"
-                                                 : "clean";
+  report["mode"] = ModeName(facts);
   report["started"] = facts.started;
   report["ended"] = facts.ended;
   report["windows"] = facts.windows;
@@ -108,12 +156,15 @@ std::string RunReportJson(const CleanEngine& engine, const ReportFacts& facts, i
   ordered_json messages = ordered_json::array();
   for (const std::string& m : facts.messages) messages.push_back(Utf8(m));
   report["messages"] = messages;
+  ordered_json profiles = ordered_json::array();
+  for (const ReportProfile& p : facts.profiles) profiles.push_back(ProfileJson(p));
+  report["profiles"] = profiles;
   report["exclusions"] = ExclusionsJson(engine.AppliedExclusions(), facts.exclusionsFile);
   ordered_json categories = ordered_json::array();
   for (int k = 1; k <= kCategoryCount; ++k) {
     ordered_json items = ordered_json::array();
     for (const Finding& f : engine.Findings()) {
-      if (f.category == k) items.push_back(ItemJson(f));
+      if (f.category == k) items.push_back(ItemJson(f, facts));
     }
     const TextList& log = engine.CategoryLog(k);
     categories.push_back({{"category", k},
@@ -124,6 +175,60 @@ std::string RunReportJson(const CleanEngine& engine, const ReportFacts& facts, i
   }
   report["categories"] = categories;
   return report.dump(2) + "\n";
+}
+
+std::string RunSummaryLine(const CleanEngine* engine, const ReportFacts& facts, int exitCode,
+                           const std::string& why) {
+  ordered_json counts;
+  for (int k = 1; k <= kCategoryCount; ++k) {
+    counts[std::string(CategoryOf(k).reportName)] = engine ? engine->CategoryCount(k) : 0;
+  }
+  std::vector<std::string> skipped;
+  size_t judged = 0;
+  for (const ReportProfile& p : facts.profiles) {
+    judged += p.judged;
+    if (!p.judged) skipped.push_back(Shortened(Utf8(p.profile + ": " + p.reason), 160));
+  }
+  // The report holds the whole error; the line its start.
+  std::string error = exitCode == kExitNotCompleted ? Shortened(Utf8(why), 400) : std::string();
+  std::string path = facts.reportPath;
+  // The skipped profiles are listed while the line has room; a long path is cut last.
+  auto line = [&](size_t listed) {
+    ordered_json summary;
+    summary["schemaVersion"] = kReportSchemaVersion;
+    summary["program"] = "Klarvex";
+    summary["mode"] = ModeName(facts);
+    summary["exitCode"] = exitCode;
+    if (!error.empty()) summary["error"] = error;
+    summary["counts"] = counts;
+    summary["profiles"] = {
+        {"judged", judged},
+        {"skipped", skipped.size()},
+        {"skippedListed", std::vector<std::string>(skipped.begin(), skipped.begin() + listed)}};
+    summary["report"] = path.empty() ? ordered_json(nullptr) : ordered_json(path);
+    // ASCII only: the line is read in whatever code page the starter's console or log uses.
+    return summary.dump(-1, ' ', true, ordered_json::error_handler_t::replace);
+  };
+  size_t listed = skipped.size();
+  std::string text = line(listed);
+  while (text.size() >= kSummaryLineLimit && listed > 0) text = line(--listed);
+  while (text.size() >= kSummaryLineLimit && (path.size() > 3 || error.size() > 3)) {
+    path = Shortened(path, path.size() / 2);
+    error = Shortened(error, error.size() / 2);
+    text = line(0);
+  }
+  return text;
+}
+
+ReportProfile RunningUserProfile() {
+  ReportProfile user;
+  user.sid = Process().UserSid();
+  const std::string folder =
+      user.sid.empty()
+          ? std::string()
+          : ReadString(RootKey::LocalMachine, kProfileList + user.sid, "ProfileImagePath");
+  user.profile = LastPathPart(folder.empty() ? ProfileDir() : folder);
+  return user;
 }
 
 std::string UtcNow() {

@@ -37,6 +37,18 @@ std::string LastPart(const std::string& path) {
   return last == std::string::npos ? path : path.substr(last + 1);
 }
 
+// The SID whose ProfileList entry names a profile folder of this name; "" for none.
+std::string SidOfProfile(const std::string& name) {
+  TextList sids;
+  ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
+  for (const std::string& sid : sids) {
+    const std::string folder =
+        Text(RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
+    if (!folder.empty() && UpperAscii(LastPart(folder)) == UpperAscii(name)) return sid;
+  }
+  return {};
+}
+
 }  // namespace
 
 bool OfflineMachine::OpenHive(const std::string& path, const char* what,
@@ -83,6 +95,7 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
       people.push_back(name);
       if (options.user.empty() || UpperAscii(name) == UpperAscii(options.user)) {
         profile_ = "C:" + folder.substr(folder.find(':') == 1 ? 2 : folder.find('%', 1) + 1);
+        sid_ = sid;
       }
     }
     if (profile_.empty() || (options.user.empty() && people.size() > 1)) {
@@ -98,6 +111,7 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
               (names.empty() ? "" : " (it has " + names + ")");
       }
       profile_.clear();
+      sid_.clear();
       return false;
     }
     ntuser = files.DiskPathOf(profile_ + "\\NTUSER.DAT");
@@ -143,4 +157,5 @@ void OfflineMachine::Describe(SimProcess& process) {
       profile_ = appData.substr(0, appData.size() - std::string(below).size());
     }
   }
+  if (!profile_.empty() && sid_.empty()) sid_ = SidOfProfile(LastPart(profile_));
 }

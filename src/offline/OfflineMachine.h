@@ -27,6 +27,8 @@ class OfflineMachine {
   const std::vector<std::string>& Warnings() const { return warnings_; }
   // The user's profile folder ("C:\Users\Name"); "" when the user's hive was given alone.
   const std::string& Profile() const { return profile_; }
+  // The user's SID as ProfileList names it; "" when ProfileList has no entry for the profile.
+  const std::string& Sid() const { return sid_; }
 
  private:
   bool OpenHive(const std::string& path, const char* what, std::unique_ptr<HiveFile>& hive,
@@ -35,4 +37,5 @@ class OfflineMachine {
   std::unique_ptr<HiveFile> software_, system_, user_, userClasses_;
   std::vector<std::string> warnings_;
   std::string profile_;
+  std::string sid_;
 };

@@ -64,9 +64,27 @@ bool WritesIntoImage(const OfflineOptions& options) {
          (report == RealPath(options.ntuser) || report == RealPath(options.usrclass));
 }
 
-int Refuse(const std::string& why) {
+// The run's last line on standard output, for the pipeline that started it.
+int Summarised(const CleanEngine* engine, const ReportFacts& facts, int code,
+               const std::string& why) {
+  std::printf("%s\n", RunSummaryLine(engine, facts, code, why).c_str());
+  return code;
+}
+
+int Refuse(const ReportFacts& facts, const std::string& why, const CleanEngine* engine = nullptr) {
   std::fprintf(stderr, "klarvex-offline: %s\n", why.c_str());
-  return kExitNotCompleted;
+  return Summarised(engine, facts, kExitNotCompleted, why);
+}
+
+// The user judged: its ProfileList entry, else the folder its hive was given from.
+ReportProfile JudgedUser(const OfflineMachine& machine, const OfflineOptions& options) {
+  const std::string& profile = machine.Profile();
+  std::string name = profile.substr(profile.find_last_of('\\') + 1);
+  if (name.empty()) {
+    const std::string folder = RealPath(FolderOf(options.ntuser));
+    name = folder.substr(folder.rfind('/') + 1);
+  }
+  return {machine.Sid(), name};
 }
 
 // The folders a running Windows would give the program. Its own folder is the host's, kept
@@ -108,29 +126,33 @@ void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, Offli
   facts.ran = engine.Run(RunMode::Scan);
   host.EndProgress();
   facts.messages = host.informations;
+  if (facts.ran) facts.profiles = {JudgedUser(machine, options)};
 }
 
 }  // namespace
 
 int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
-  // Nothing is read before the report is known to have a place.
-  if (!IsFolder(FolderOf(options.report))) {
-    return Refuse("the report's folder " + FolderOf(options.report) + " does not exist.");
-  }
-  if (!IsFolder(options.windows)) return Refuse("no folder " + options.windows + ".");
-  if (WritesIntoImage(options)) {
-    return Refuse("the report " + options.report +
-                  " would be written into the Windows being scanned, which is never changed.");
-  }
   ReportFacts facts;
   facts.mode = RunMode::Scan;
   facts.modeName = "offline-scan";
+  facts.reportPath = options.report;
+  OfflineBackends backends(options.windows);
+  // The report and the summary line are written through the code page even when no hive
+  // could be opened.
+  backends.Use({});
+  // Nothing is read before the report is known to have a place.
+  if (!IsFolder(FolderOf(options.report))) {
+    return Refuse(facts, "the report's folder " + FolderOf(options.report) + " does not exist.");
+  }
+  if (!IsFolder(options.windows)) return Refuse(facts, "no folder " + options.windows + ".");
+  if (WritesIntoImage(options)) {
+    return Refuse(facts, "the report " + options.report +
+                             " would be written into the Windows being scanned, which is never "
+                             "changed.");
+  }
   facts.version = KLARVEX_VERSION;
   facts.exclusionsFile = options.exclusions;
   facts.started = UtcNow();
-  OfflineBackends backends(options.windows);
-  // The report is written through the code page even when no hive could be opened.
-  backends.Use({});
   OfflineMachine machine;
   OfflineHost host(showProgress);
   CleanEngine engine(host);
@@ -152,7 +174,7 @@ int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
   const std::string text = RunReportJson(engine, facts, code, why);
   std::ofstream report(options.report, std::ios::binary | std::ios::trunc);
   if (!report.write(text.data(), static_cast<std::streamsize>(text.size())) || !report.flush()) {
-    return Refuse("the report could not be written to " + options.report + ".");
+    return Refuse(facts, "the report could not be written to " + options.report + ".", &engine);
   }
   int64_t found = 0;
   for (int k = 1; k <= kCategoryCount; ++k) found += engine.CategoryCount(k);
@@ -160,5 +182,5 @@ int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
       code == kExitNotCompleted ? "not completed" : std::to_string(found) + " problems found";
   std::printf("klarvex-offline: %s: %s, exit code %d, report %s\n", options.windows.c_str(),
               outcome.c_str(), code, options.report.c_str());
-  return code;
+  return Summarised(&engine, facts, code, why);
 }

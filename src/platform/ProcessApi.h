@@ -45,4 +45,6 @@ class ProcessApi {
   // program sent this one's error output (a file, a pipe); nothing when there is neither, as
   // for a start from the desktop.
   virtual void SayOnConsole(const std::string& line) = 0;
+  // The same for standard output: where the starter sent it, else its console.
+  virtual void SayOnOutput(const std::string& line) = 0;
 };

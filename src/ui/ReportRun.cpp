@@ -6,6 +6,7 @@
 #include "platform/LanguageFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/TextFile.h"
 #include "ui/StartUp.h"
 #include "undo/UndoJournal.h"
 
@@ -18,20 +19,31 @@ std::string ReportFolder(const std::string& reportPath) {
   return last == std::string::npos ? std::string() : reportPath.substr(0, last + 1);
 }
 
-// Ends a run that cannot even start: the one line the console of its starter gets.
-int NotCompleted(const std::string& why) {
+// The run's last line on standard output, for the management engine that started it.
+int Summarised(const CleanEngine* engine, const ReportFacts& facts, int code,
+               const std::string& why) {
+  Process().SayOnOutput(RunSummaryLine(engine, facts, code, why));
+  return code;
+}
+
+// Ends a run that cannot be completed: the one line the console of its starter gets.
+int NotCompleted(const ReportFacts& facts, const std::string& why,
+                 const CleanEngine* engine = nullptr) {
   Process().SayOnConsole("Klarvex: " + why);
-  return kExitNotCompleted;
+  return Summarised(engine, facts, kExitNotCompleted, why);
 }
 
 }  // namespace
 
 int RunReport(RunMode mode, const std::string& reportPath) {
+  ReportFacts facts;
+  facts.mode = mode;
+  facts.reportPath = WideToUtf8(Ansi().ToWide(reportPath));
   // Nothing is prepared, scanned or written before the report is known to have a place.
-  if (reportPath.empty()) return NotCompleted("no report file is named after /report.");
+  if (reportPath.empty()) return NotCompleted(facts, "no report file is named after /report.");
   const std::string folder = ReportFolder(reportPath);
   if (!folder.empty() && !FolderExists(folder)) {
-    return NotCompleted("the report's folder " + folder + " does not exist.");
+    return NotCompleted(facts, "the report's folder " + folder + " does not exist.");
   }
   PrepareProgram();
   // Opened now and held to the end, so that nothing placed at its name during a long elevated
@@ -46,12 +58,11 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   if (!report) {
     FinishProgram();
     return NotCompleted(
+        facts,
         "the report cannot be written to " + reportPath +
-        " (a link at its name or on its way, a second name or an undo file is refused): " +
-        Process().ErrorText(status));
+            " (a link at its name or on its way, a second name or an undo file is refused): " +
+            Process().ErrorText(status));
   }
-  ReportFacts facts;
-  facts.mode = mode;
   facts.version = KLARVEX_VERSION;
   facts.windows = Process().OsVersionText();
   facts.started = UtcNow();
@@ -61,6 +72,7 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   facts.ran = engine.Run(mode);
   facts.ended = UtcNow();
   facts.messages = host.informations;
+  if (facts.ran) facts.profiles = {RunningUserProfile()};
   // As when the window closes: the imported deletion script is not kept.
   FinishProgram();
   std::string why;
@@ -69,8 +81,10 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   const std::string text = RunReportJson(engine, facts, code, why);
   status = report->Replace(Bytes(text.begin(), text.end()));
   if (status != status::kSuccess) {
-    return NotCompleted("the report could not be written to " + reportPath + ": " +
-                        Process().ErrorText(status));
+    return NotCompleted(
+        facts,
+        "the report could not be written to " + reportPath + ": " + Process().ErrorText(status),
+        &engine);
   }
-  return code;
+  return Summarised(&engine, facts, code, why);
 }

@@ -65,10 +65,20 @@ drv() {
   esac
 }
 start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
-# report_run MODE FILE: a report run into FILE (a Windows path); prints its exit code.
+# report_run MODE FILE: a report run into FILE (a Windows path); prints its exit code. The report
+# it wrote and the last line of its standard output (kept in $work/NAME.out) are checked against
+# the schema; e2e_end fails the scenario on a fault kept in $work/schema-faults.
 report_run() {
-  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "$2" >/dev/null 2>&1
-  echo $?
+  local out=$work/${2##*\\} report code
+  touch "$out.started"
+  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "$2" >"$out.out" 2>/dev/null
+  code=$?
+  report=$(winepath -u "$2" 2>/dev/null)
+  # A report refused (a link, an undo file) leaves what was there: only a new one is checked.
+  [ -f "$report" ] && [ "$report" -nt "$out.started" ] || report=
+  python3 "$root/tests/support/validate-report.py" ${report:+"$report"} --last-line "$out.out" \
+    >>"$work/schema-faults"
+  echo "$code"
 }
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
 # Wine's token is elevated (WINE-NOTES.md): the undo files are in the protected folder of the
@@ -130,6 +140,10 @@ e2e_end() {
   local scenario
   scenario=$(basename "$0" .sh)
   echo
+  if [ -s "$work/schema-faults" ]; then
+    fail "reports and summary lines valid against the schema:"
+    cat "$work/schema-faults"
+  fi
   [ "$failures" -eq 0 ] || { echo "$scenario: $failures checks failed"; exit 1; }
   echo "$scenario: all checks passed"
   cd "$root" && rm -rf "$work"

@@ -23,7 +23,8 @@ offline_hives() {
 }
 
 # offline_scan HIVES REPORT [ARGS...]: klarvex-offline over the hives and drive_c; the hives go
-# where Windows keeps them for the run only. Prints the exit code.
+# where Windows keeps them for the run only. Prints the exit code; keeps the standard output in
+# REPORT.out.
 offline_scan() {
   local hives=$1 report=$2 config=$WINEPREFIX/drive_c/windows/system32/config
   shift 2
@@ -31,7 +32,7 @@ offline_scan() {
   mkdir -p "$config"
   cp "$hives/SOFTWARE" "$config/SOFTWARE"
   "$program" --windows "$WINEPREFIX/drive_c" --ntuser "$hives/NTUSER.DAT" --report "$report" \
-    --quiet "$@" >/dev/null
+    --quiet "$@" >"$report.out"
   local code=$?
   rm -f "$config/SOFTWARE"
   rmdir "$config" 2>/dev/null

@@ -50,9 +50,11 @@ EOF
 # handles of the prompt's, only its console to attach to; Wine gives cmd one in a terminal.
 printf '@start /wait C:\\klarvex\\Klarvex.exe SCAN /report\r\n@echo code %%errorlevel%%\r\n' >"$k/wait.bat"
 console=$(script -qec "timeout 120 wine cmd /c 'C:\\klarvex\\wait.bat'" /dev/null </dev/null |
-  tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | grep -v '^$' | paste -sd'|')
-expect "start /wait in a console: its line, code 2" "$console" \
-  "Klarvex: no report file is named after /report.|code 2"
+  tr -d '\r' | sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | grep -v '^$')
+# The summary line follows, wrapped at the console's width.
+expect "start /wait in a console: its line, the summary's start, code 2" \
+  "$(head -n1 <<<"$console")|$(sed '1d;$d' <<<"$console" | tr -d '\n' | cut -c1-70)|$(tail -n1 <<<"$console")" \
+  'Klarvex: no report file is named after /report.|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,|code 2'
 ls "$undo" >"$work/undo-after-refusals.txt"
 ok "nothing was cleaned or written" cmp -s "$work/undo-before.txt" "$work/undo-after-refusals.txt"
 
@@ -78,7 +80,7 @@ ok "the offline scan lists SCAN /report's findings item for item" \
 expect "the offline scan changed no hive" "$(sha256sum "$hives/SOFTWARE" "$hives/NTUSER.DAT")" "$sums"
 
 echo "=== CLEAN /report"
-expect "clean exit code (all fixed)" "$(report CLEAN clean)" "0"
+expect "clean exit code (all fixed: changed)" "$(report CLEAN clean)" "1"
 export_all cleaned
 ok "exactly the expected items are gone (the excluded one stays)" \
   compare before cleaned "$work/expected.txt"
@@ -90,6 +92,24 @@ timeout 60 "$wine64" regedit /s "$undofile"
 export_all restored
 ok "the undo file gives back the registry as it was" compare before restored
 
+echo "=== the fleet detection script under Wine's cmd: an error never reads as \"no issue\""
+cp "$root/scripts/fleet/klarvex-detect.cmd" "$k/"
+n=0
+while IFS='|' read -r exe folder code last; do
+  n=$((n + 1))
+  KLARVEX_EXE=$exe timeout 600 wine cmd /c 'C:\klarvex\klarvex-detect.cmd' "$folder" 2>/dev/null |
+    tr -d '\r' >"$work/detect-$n.out"
+  got=${PIPESTATUS[0]}
+  expect "detection with $exe into $folder: its code, the last line's start" \
+    "$got $(tail -n1 "$work/detect-$n.out" | cut -c1-${#last})" "$code $last"
+done <<'EOF'
+C:\klarvex\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":1,
+C:\klarvex\Klarvex.exe|C:\klarvex\scan.json|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":"the report's folder
+C:\nowhere\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":"Klarvex did not run
+EOF
+ok "each detection's last line is a valid summary" \
+  python3 "$root/tests/support/validate-report.py" --last-line "$work"/detect-*.out
+
 echo "=== a report run while a window is open"
 start CLEAN
 ok "window opens" drv wait-window 30000
@@ -99,6 +119,15 @@ busy=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["error"].
 expect "the report says why" "$busy" "Another Klarvex window or report run is using the undo folder."
 drv close
 ok "window closes" drv wait-gone 20000
+
+echo "=== the reports and summary lines against the schema"
+# report_run checks the SCAN and CLEAN reports; these came by other ways.
+ok "the offline report, the error report of a run beside a window, the offline run's last line" \
+  python3 "$root/tests/support/validate-report.py" "$k/busy.json" "$work/offline.json" \
+  --last-line "$work/offline.json.out"
+expect "the user's findings are the profile's, the machine's the machine's" \
+  "$(python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print(sorted({(i["root"], str(i["owner"])) for c in r["categories"] for i in c["items"]}))' "$k/scan.json" | sed "s/'profile': '[^']*'/'profile': P/g")" \
+  "[('HKEY_CLASSES_ROOT', 'machine'), ('HKEY_CURRENT_USER', \"{'sid': 'S-1-5-21-0-0-0-1000', 'profile': P}\"), ('HKEY_LOCAL_MACHINE', 'machine')]"
 
 echo "=== the preview window"
 start SCAN

@@ -38,7 +38,12 @@ expect "a gone Run program of the user, with its rule" \
   "$(field "$work/user.json" '[i["rule"] for c in r["categories"] for i in c["items"] if i["item"].endswith("Run, value \"OneDrive\"")]')" \
   "['program missing']"
 expect "the count is the findings" "$(field "$work/user.json" 'sum(c["count"] for c in r["categories"]) == sum(len(c["items"]) for c in r["categories"]) > 50')" True
-expect "one summary line on standard output" "$(grep -c 'problems found, exit code 1' "$work/user.out") $(wc -l <"$work/user.out")" "1 1"
+expect "a summary line for people, then the one for programs last" \
+  "$(grep -c 'problems found, exit code 1' "$work/user.out") $(tail -n1 "$work/user.out" | cut -c1-25)" \
+  '1 {"schemaVersion":"1.0","p'
+expect "the user's findings owned by its profile" \
+  "$(field "$work/user.json" 'sorted({str(i["owner"]) for c in r["categories"] for i in c["items"]})')" \
+  "[\"{'sid': '', 'profile': 'tony'}\"]"
 expect "no progress line off a terminal" "$(grep -c $'\r' "$work/user.err")" 0
 
 echo "=== a dirty hive with its transaction logs"
@@ -105,9 +110,16 @@ expect "an exclusions file given keeps its item out" \
   "['.kvxg']"
 
 sums=$(find "$work/c" -type f -exec sha256sum {} + | sort)
-"$program" --windows "$work/c" --ntuser "$work/user.DAT" --report "$work/c/windows/report.json" 2>"$work/into.err"
+"$program" --windows "$work/c" --ntuser "$work/user.DAT" --report "$work/c/windows/report.json" >"$work/into.out" 2>"$work/into.err"
 expect "a report into the image: code 2, said why" "$? $(grep -c "written into the Windows being scanned" "$work/into.err")" "2 1"
 expect "the image is unchanged" "$(find "$work/c" -type f -exec sha256sum {} + | sort)" "$sums"
+
+echo "=== every report, and the last line of every run's output, against the schema"
+expect "all valid" "$(python3 "$here/../support/validate-report.py" "$work"/*.json --last-line "$work"/*.out; echo "code $?")" "code 0"
+
+expect "the fleet recipe's jq query: a line per finding, each with its owner" \
+  "$(jq -r -f "$here/../../scripts/fleet/reports.jq" "$work/small.json" "$work/user.json" | cut -f6 | sort | uniq -c | awk '{print $2}' | paste -sd' ') $(jq -r -f "$here/../../scripts/fleet/reports.jq" "$work"/*.json | wc -l)" \
+  "machine tony $(jq -s '[.[].categories[].items[]] | length' "$work"/*.json)"
 
 [ "$failures" -eq 0 ] && echo "offline hives: all checks passed"
 [ "$failures" -eq 0 ]

@@ -2,6 +2,8 @@
 // the window.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "engine/RunMessages.h"
@@ -13,6 +15,21 @@
 namespace {
 
 using nlohmann::json;
+
+// Whether text is valid against docs/report.schema.json: a report, or a summary line.
+::testing::AssertionResult MatchesSchema(const std::string& text, bool summaryLine = false) {
+  // Tests run side by side: each check writes a file of its own.
+  static int checks = 0;
+  const std::string file = ::testing::TempDir() + "klarvex-report-" +
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                           std::to_string(++checks) + ".json";
+  std::ofstream(file, std::ios::binary) << text << "\n";
+  const std::string command =
+      std::string("python3 " KLARVEX_SOURCE_DIR "/tests/support/validate-report.py ") +
+      (summaryLine ? "--last-line " : "") + file;
+  if (std::system(command.c_str()) == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "not valid against the schema: " << text;
+}
 
 TEST(ReportArguments, OnlyScanOrCleanWithReportAskForOne) {
   struct Case {
@@ -50,8 +67,21 @@ class ReportRunTest : public SafetyMachine {
     // Written by the first start; here before the snapshots.
     CreateExclusionsFile(UndoDir() + kExclusionsFileName);
     PutFolder("C:\\Reports");
+    PutString(RootKey::LocalMachine, kProfileList + sim.process.userSid, "ProfileImagePath",
+              "C:\\Users\\Anna");
   }
-  json Report() const { return json::parse(sim.files.FileText(kPath)); }
+  // The report the run wrote, checked against the schema.
+  json Report() const {
+    const std::string text = sim.files.FileText(kPath);
+    EXPECT_TRUE(MatchesSchema(text));
+    return json::parse(text);
+  }
+  // The run's last line on standard output, checked against the schema.
+  json Summary() const {
+    if (sim.process.outputLines.empty()) return {};
+    EXPECT_TRUE(MatchesSchema(sim.process.outputLines.back(), true));
+    return json::parse(sim.process.outputLines.back());
+  }
   // Whether the machine is as before but for the report file.
   bool OnlyTheReportWritten(const Snapshot& before) {
     Snapshot after = Take();
@@ -67,6 +97,7 @@ class ReportRunTest : public SafetyMachine {
   }
 
   const std::string kPath = "C:\\Reports\\klarvex.json";
+  const std::string kProfileList = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
 };
 
 TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
@@ -101,6 +132,23 @@ TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
   EXPECT_EQ(report["categories"][0]["summary"], "Summary: 4 problems found.");
   for (const std::string& action : Actions(report)) EXPECT_EQ(action, "found");
   EXPECT_TRUE(sim.process.consoleLines.empty());
+  // The machine's classes are the machine's; the user's classes and Run key are the user's.
+  const json anna = {{"sid", "S-1-5-21-1-2-3-1001"}, {"profile", "Anna"}};
+  EXPECT_EQ(
+      report["profiles"],
+      json::array({{{"sid", "S-1-5-21-1-2-3-1001"}, {"profile", "Anna"}, {"state", "judged"}}}));
+  EXPECT_EQ(moved["owner"], "machine");
+  EXPECT_EQ(run["owner"], anna);
+  for (const json& item : report["categories"][0]["items"]) {
+    EXPECT_EQ(item["owner"], item["item"] == "HKEY_CLASSES_ROOT\\.kvxu" ? anna : json("machine"))
+        << item["item"];
+  }
+  EXPECT_EQ(Summary(), json::parse(R"({"schemaVersion":"1.0","program":"Klarvex","mode":"scan",
+      "exitCode":1,"counts":{"File associations":4,"COM/ActiveX entries":14,
+      "Startup program list":5,"Uninstall entries":3,"Temporary registry values":7,
+      "Application paths, fonts and help files":7},
+      "profiles":{"judged":1,"skipped":0,"skippedListed":[]},
+      "report":"C:\\Reports\\klarvex.json"})"));
 }
 
 TEST_F(ReportRunTest, CleanReportsWhatWasDoneAndKeepsTheUndoFile) {
@@ -130,11 +178,12 @@ TEST_F(ReportRunTest, CleanReportsWhatWasDoneAndKeepsTheUndoFile) {
   EXPECT_EQ(entry["detail"], "");
 }
 
-TEST_F(ReportRunTest, CleanOfEverythingEndsWithZeroAndAnExcludedItemStays) {
+TEST_F(ReportRunTest, CleanOfEverythingEndsWithOneAndAnExcludedItemStays) {
   const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
   PutFile(UndoDir() + kExclusionsFileName,
           "HKEY_CURRENT_USER\\" + run + ", value \"Kvx \"quoted\" \\ [x]\"\r\nnonsense\r\n");
-  EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitClean);
+  // Repaired is changed: 1, as for problems found; the next scan finds nothing: 0.
+  EXPECT_EQ(RunReport(RunMode::Clean, kPath), kExitProblemsFound);
   const json report = Report();
   EXPECT_EQ(report["exclusions"]["lines"][0]["kept"], 1);
   EXPECT_EQ(report["exclusions"]["badLines"][0]["line"], 2);
@@ -152,6 +201,7 @@ TEST_F(ReportRunTest, AnotherRunMeansNoRunAndCodeTwo) {
   const json report = Report();
   EXPECT_EQ(report["error"], runmsg::AnotherRun());
   EXPECT_EQ(report["exitCode"], 2);
+  EXPECT_EQ(Summary()["error"], runmsg::AnotherRun());
   EXPECT_EQ(sim.process.consoleLines,
             std::vector<std::string>{
                 "Klarvex: Another Klarvex window or report run is using the undo folder."});
@@ -174,6 +224,7 @@ TEST_F(ReportRunTest, AReportWithNowhereToGoSaysSoBeforeAnythingIsCleaned) {
     EXPECT_EQ(RunReport(RunMode::Clean, c.path), kExitNotCompleted) << c.path;
     EXPECT_TRUE(Take() == before) << c.path;
     EXPECT_EQ(sim.process.consoleLines, std::vector<std::string>{c.line});
+    EXPECT_EQ(Summary()["error"], std::string(c.line).substr(9));
   }
 }
 
@@ -186,6 +237,27 @@ TEST_F(ReportRunTest, AReportThatCannotBeWrittenEndsWithCodeTwo) {
             std::vector<std::string>{
                 "Klarvex: the report could not be written to C:\\Reports\\klarvex.json: "
                 "Access is denied."});
+}
+
+TEST_F(ReportRunTest, SummaryLineStaysUnderTheLimitWithManySkippedProfilesAndCountsThem) {
+  ReportFacts facts;
+  facts.modeName = "offline-scan";
+  facts.reportPath = "C:\\" + std::string(300, 'r') + ".json";
+  facts.profiles.push_back({"S-1-5-21-1-2-3-1001", "Anna"});
+  for (int i = 0; i < 400; ++i) {
+    facts.profiles.push_back({"S-1-5-21-1-2-3-" + std::to_string(2000 + i),
+                              "User" + std::to_string(i), false,
+                              "its hive is in use by another program: " + std::string(90, 'x')});
+  }
+  const std::string line = RunSummaryLine(nullptr, facts, kExitNotCompleted,
+                                          "stopped: \xC3\xA9" + std::string(3000, 'e'));
+  EXPECT_LT(line.size(), kSummaryLineLimit);
+  EXPECT_TRUE(MatchesSchema(line, true));
+  const json profiles = json::parse(line)["profiles"];
+  EXPECT_EQ(profiles["judged"], 1);
+  EXPECT_EQ(profiles["skipped"], 400);
+  EXPECT_GT(profiles["skippedListed"].size(), 0u);
+  EXPECT_LT(profiles["skippedListed"].size(), 400u);
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ class SimProcess : public ProcessApi {
   std::set<std::string> heldElsewhere;
   void SayOnConsole(const std::string& line) override { consoleLines.push_back(line); }
   std::vector<std::string> consoleLines;
+  void SayOnOutput(const std::string& line) override { outputLines.push_back(line); }
+  std::vector<std::string> outputLines;
   bool IsElevated() override { return elevated; }
   std::string UserSid() override { return userSid; }
   std::string ProgramDataFolder() override { return programData; }

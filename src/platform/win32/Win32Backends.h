@@ -69,6 +69,7 @@ class Win32Process : public ProcessApi {
   std::string ErrorText(long status) override;
   bool HoldNamedLock(const std::string& name) override;
   void SayOnConsole(const std::string& line) override;
+  void SayOnOutput(const std::string& line) override;
   bool IsElevated() override;
   std::string UserSid() override;
   std::string ProgramDataFolder() override;

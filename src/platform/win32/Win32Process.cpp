@@ -143,18 +143,22 @@ std::string Win32Process::ErrorText(long status) {
   return message;
 }
 
-void Win32Process::SayOnConsole(const std::string& line) {
+namespace {
+
+// One line to the standard handle the starter gave (a file, a pipe), else to the console of
+// the starter.
+void SayOn(DWORD standardHandle, const std::string& line) {
   // A program of the window subsystem gets no console of its own. Access denied means the
   // process already has one (Wine gives a program started from a terminal that terminal's).
   const bool console =
       AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
   DWORD written = 0;
-  HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
+  HANDLE handle = GetStdHandle(standardHandle);
   const DWORD type =
-      errors != nullptr && errors != INVALID_HANDLE_VALUE ? GetFileType(errors) : FILE_TYPE_UNKNOWN;
+      handle != nullptr && handle != INVALID_HANDLE_VALUE ? GetFileType(handle) : FILE_TYPE_UNKNOWN;
   if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
     const std::string text = line + "\r\n";
-    WriteFile(errors, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
   if (!console) return;
@@ -170,3 +174,9 @@ void Win32Process::SayOnConsole(const std::string& line) {
   WriteConsoleW(screen, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
   CloseHandle(screen);
 }
+
+}  // namespace
+
+void Win32Process::SayOnConsole(const std::string& line) { SayOn(STD_ERROR_HANDLE, line); }
+
+void Win32Process::SayOnOutput(const std::string& line) { SayOn(STD_OUTPUT_HANDLE, line); }
