@@ -18,22 +18,11 @@ for dir in "$here/corpus/$target" "$here/regressions/$target"; do [ -d "$dir" ] 
 replay=()
 for dir in "${dirs[@]}"; do replay+=("$dir"/*); done
 if [ "$target" == hive ]; then
-  # Whole hives from real machines, each also damaged at a few hundred random places: too
+  # Whole hives from real machines, each also damaged at thirty random places: too
   # large to fuzz from, worth reading once each under the sanitizers.
   hives=$here/../data/hives
   for f in NTUSER_BAGMRU.DAT transactions_NTUSER.DAT; do xz -dc "$hives/$f.xz" >"$work/$f"; done
-  python3 - "$work" <<'PY'
-import random, sys
-work = sys.argv[1]
-for name in ("NTUSER_BAGMRU.DAT", "transactions_NTUSER.DAT"):
-    data = open(f"{work}/{name}", "rb").read()
-    for copy in range(4):
-        rng = random.Random(f"{name}{copy}")
-        mutated = bytearray(data)
-        for _ in range(300):
-            mutated[rng.randrange(4096, len(data))] = rng.randrange(256)
-        open(f"{work}/{name}.mutated{copy}", "wb").write(mutated)
-PY
+  python3 "$here/../offline/mutate-hives.py" 4 "$work/NTUSER_BAGMRU.DAT" "$work/transactions_NTUSER.DAT"
   replay+=("$work"/*.DAT*)
 fi
 echo "=== $target: ${#replay[@]} inputs replayed"
