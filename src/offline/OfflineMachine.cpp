@@ -14,7 +14,6 @@ namespace {
 constexpr char kConfig[] = "C:\\Windows\\System32\\config\\";
 constexpr char kNt[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-constexpr char kVersion[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 // A value's text as stored (not upper-cased), "" when it is not text.
 std::string Text(RootKey root, const std::string& path, const std::string& name) {
