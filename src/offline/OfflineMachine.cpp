@@ -14,7 +14,6 @@ namespace {
 constexpr char kConfig[] = "C:\\Windows\\System32\\config\\";
 constexpr char kNt[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-constexpr char kVersion[] = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 // A value's text as stored (not upper-cased), "" when it is not text.
 std::string Text(RootKey root, const std::string& path, const std::string& name) {
@@ -51,11 +50,13 @@ std::string SidOfProfile(const std::string& name) {
 
 }  // namespace
 
-bool OfflineMachine::OpenHive(const std::string& path, const char* what,
+bool OfflineMachine::OpenHive(const std::string& path, HiveRole role, const char* what,
                               std::unique_ptr<HiveFile>& hive, std::string& why) {
   hive = HiveFile::Open(path, why);
   if (!hive) return false;
-  if (HiveFile::IsDirty(path)) {
+  why = WrongRole(*hive, role);
+  if (!why.empty()) return false;
+  if (hive->Dirty()) {
     const bool logs = IsFile(path + ".LOG1") || IsFile(path + ".LOG2") || IsFile(path + ".log1") ||
                       IsFile(path + ".log2");
     warnings_.push_back(std::string("The ") + what + " hive " + path +
@@ -73,10 +74,10 @@ bool OfflineMachine::OpenMachineHives(const OfflineOptions& options, OfflineFile
     why = "no SOFTWARE hive in " + options.windows + "/Windows/System32/config";
     return false;
   }
-  if (!OpenHive(software, "machine's SOFTWARE", software_, why)) return false;
+  if (!OpenHive(software, HiveRole::Software, "machine's SOFTWARE", software_, why)) return false;
   // The machine's environment lives in SYSTEM; without it only the built-in variables count.
   const std::string system = files.DiskPathOf(std::string(kConfig) + "SYSTEM");
-  return system.empty() || OpenHive(system, "machine's SYSTEM", system_, why);
+  return system.empty() || OpenHive(system, HiveRole::System, "machine's SYSTEM", system_, why);
 }
 
 bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& files,
@@ -121,8 +122,9 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
     }
     usrclass = files.DiskPathOf(profile_ + "\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
   }
-  if (!OpenHive(ntuser, "user's NTUSER.DAT", user_, why)) return false;
-  return usrclass.empty() || OpenHive(usrclass, "user's UsrClass.dat", userClasses_, why);
+  if (!OpenHive(ntuser, HiveRole::User, "user's NTUSER.DAT", user_, why)) return false;
+  return usrclass.empty() ||
+         OpenHive(usrclass, HiveRole::UserClasses, "user's UsrClass.dat", userClasses_, why);
 }
 
 OfflineRegistry::Hives OfflineMachine::Hives() const {

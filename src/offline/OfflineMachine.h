@@ -8,6 +8,7 @@
 
 #include "offline/OfflineOptions.h"
 #include "platform/offline/HiveFile.h"
+#include "platform/offline/HiveRole.h"
 #include "platform/offline/OfflineFiles.h"
 #include "platform/offline/OfflineRegistry.h"
 #include "platform/sim/SimProcess.h"
@@ -31,8 +32,9 @@ class OfflineMachine {
   const std::string& Sid() const { return sid_; }
 
  private:
-  bool OpenHive(const std::string& path, const char* what, std::unique_ptr<HiveFile>& hive,
-                std::string& why);
+  // Opens the hive and checks that it plays role.
+  bool OpenHive(const std::string& path, HiveRole role, const char* what,
+                std::unique_ptr<HiveFile>& hive, std::string& why);
 
   std::unique_ptr<HiveFile> software_, system_, user_, userClasses_;
   std::vector<std::string> warnings_;

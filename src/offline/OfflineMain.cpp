@@ -17,10 +17,7 @@ int main(int argc, char** argv) {
     std::fputs(kOfflineHelp, stdout);
     return kExitClean;
   }
-  if (!error.empty()) {
-    std::fprintf(stderr, "klarvex-offline: %s (see --help)\n", error.c_str());
-    return kExitNotCompleted;
-  }
   // Progress is for a person watching: never into a pipeline's log.
-  return RunOfflineScan(options, !options.quiet && isatty(STDERR_FILENO) == 1);
+  return RunOfflineScan(options, error.empty() ? error : error + " (see --help)",
+                        !options.quiet && isatty(STDERR_FILENO) == 1);
 }

@@ -4,7 +4,7 @@
 
 const char* const kOfflineHelp =
     "Usage: klarvex-offline --windows DIR [--user NAME | --ntuser FILE [--usrclass FILE]]\n"
-    "                       --report FILE [--exclusions FILE] [--quiet]\n"
+    "                       --report FILE [--exclusions FILE] [--registry-only] [--quiet]\n"
     "\n"
     "Scans a Windows that is not running, from its disk mounted or unpacked below DIR, with the\n"
     "same rules as \"Klarvex.exe SCAN /report\", and writes the same JSON report (mode\n"
@@ -18,13 +18,17 @@ const char* const kOfflineHelp =
     "                     machine's ProfileList has it (needed when there are several users)\n"
     "  --ntuser FILE      the user's NTUSER.DAT instead of the one of a profile\n"
     "  --usrclass FILE    with --ntuser: the user's UsrClass.dat (HKCU\\Software\\Classes)\n"
-    "  --report FILE      where the JSON report is written (its folder must exist)\n"
+    "  --report FILE      where the JSON report is written (its folder must exist); - for\n"
+    "                     standard output (the summary line then goes to standard error)\n"
     "  --exclusions FILE  an Exclusions.txt to keep items by, as the program's own file does\n"
+    "  --registry-only    judge the hives alone when DIR holds no Windows (a disk that was not\n"
+    "                     mounted): no file is judged missing, and the report says so\n"
     "  --quiet            no progress line on standard error\n"
     "  --help             this text\n"
     "\n"
     "Exit codes: 0 nothing found, 1 problems found, 2 the scan could not be completed (a\n"
-    "missing or damaged hive, an unwritable report); the report's \"error\" says why.\n"
+    "missing or damaged hive, a hive in the wrong role, no Windows below DIR, an unreadable\n"
+    "exclusions file, a wrong argument); the report's \"error\" says why.\n"
     "A progress line goes to standard error on a terminal; one summary line to standard output.\n";
 
 OfflineOptions ParseOfflineOptions(const std::vector<std::string>& arguments, std::string& error) {
@@ -34,31 +38,35 @@ OfflineOptions ParseOfflineOptions(const std::vector<std::string>& arguments, st
       {"--ntuser", &OfflineOptions::ntuser},   {"--usrclass", &OfflineOptions::usrclass},
       {"--report", &OfflineOptions::report},   {"--exclusions", &OfflineOptions::exclusions},
   };
+  auto wrong = [&error](const std::string& why) {
+    if (error.empty()) error = why;
+  };
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       options.help = true;
     } else if (argument == "--quiet" || argument == "-q") {
       options.quiet = true;
+    } else if (argument == "--registry-only") {
+      options.registryOnly = true;
     } else if (const auto it = valued.find(argument); it != valued.end()) {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
-        error = argument + " needs a value";
-        return options;
+        wrong(argument + " needs a value");
+        break;
       }
       options.*(it->second) = arguments[++i];
     } else {
-      error = "unknown argument " + argument;
-      return options;
+      wrong("unknown argument " + argument);
     }
   }
   if (options.help) return options;
   if (options.windows.empty())
-    error = "--windows DIR is required";
+    wrong("--windows DIR is required");
   else if (options.report.empty())
-    error = "--report FILE is required";
+    wrong("--report FILE is required");
   else if (!options.user.empty() && !options.ntuser.empty())
-    error = "--user and --ntuser exclude each other";
+    wrong("--user and --ntuser exclude each other");
   else if (!options.usrclass.empty() && options.ntuser.empty())
-    error = "--usrclass goes with --ntuser";
+    wrong("--usrclass goes with --ntuser");
   return options;
 }

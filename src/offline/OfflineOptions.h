@@ -9,12 +9,14 @@ struct OfflineOptions {
   std::string user;     // a profile's folder name, as ProfileList names it
   std::string ntuser;   // or the user's hive files themselves
   std::string usrclass;
-  std::string report;
-  std::string exclusions;  // "" for none
+  std::string report;         // "-" for standard output
+  std::string exclusions;     // "" for none
+  bool registryOnly = false;  // judge no file: the disk is not there or not mounted
   bool quiet = false;
   bool help = false;
 };
 
-// The options, or in error what is wrong with them.
+// The options, or in error the first thing wrong with them; the options after a wrong one are
+// still read, so that a report named there can say what was wrong.
 OfflineOptions ParseOfflineOptions(const std::vector<std::string>& arguments, std::string& error);
 extern const char* const kOfflineHelp;

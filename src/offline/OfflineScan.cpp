@@ -1,15 +1,18 @@
 #include "offline/OfflineScan.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include <cstring>
 #include <memory>
 
 #include "engine/RunReport.h"
 #include "offline/OfflineHost.h"
 #include "offline/OfflineMachine.h"
+#include "offline/ReportFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimCodePage.h"
@@ -19,10 +22,14 @@
 namespace {
 
 constexpr char kUndoBelowProfile[] = "AppData\\Roaming\\Ostrawin\\Klarvex\\Undo\\";
+constexpr char kRegistryOnly[] =
+    "Only the registry was judged (--registry-only): no program, file or folder was looked for "
+    "on the disk, so none is reported missing.";
 
 // The seams over the machine: its hives, its disk, and a process that starts nothing.
 struct OfflineBackends {
-  explicit OfflineBackends(const std::string& driveC) : files(codePage, driveC) {}
+  OfflineBackends(const std::string& driveC, bool registryOnly)
+      : files(codePage, driveC, registryOnly) {}
   void Use(const OfflineRegistry::Hives& hives) {
     registry = std::make_unique<OfflineRegistry>(codePage, hives);
     UsePlatform({registry.get(), &files, &process, &shell, &codePage});
@@ -40,51 +47,33 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string FolderOf(const std::string& path) {
-  const size_t last = path.rfind('/');
-  return last == std::string::npos ? "." : path.substr(0, last + 1);
+// "" when the exclusions file given can be read as one; else why not. A mistyped name must not
+// pass as "no exclusions", which would report what the user meant to keep.
+std::string ExclusionsRefused(const std::string& path) {
+  if (path.empty()) return {};
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat info {};
+  const bool regular = file >= 0 && fstat(file, &info) == 0 && S_ISREG(info.st_mode);
+  const std::string reason = file < 0 ? std::strerror(errno) : "it is not a regular file";
+  if (file >= 0) close(file);
+  return regular ? std::string() : "the exclusions file " + path + " cannot be read: " + reason;
 }
 
-std::string RealPath(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return {};
-  std::string result = real;
-  std::free(real);
-  return result;
-}
-
-// Whether the report would land in the Windows being judged (its disk, or a hive file given),
-// which the scan promises never to change.
-bool WritesIntoImage(const OfflineOptions& options) {
-  const std::string folder = RealPath(FolderOf(options.report)) + "/";
-  const std::string windows = RealPath(options.windows) + "/";
-  if (windows.size() > 1 && folder.starts_with(windows)) return true;
-  const std::string report = RealPath(options.report);
-  return !report.empty() &&
-         (report == RealPath(options.ntuser) || report == RealPath(options.usrclass));
-}
-
-// The run's last line on standard output, for the pipeline that started it.
-int Summarised(const CleanEngine* engine, const ReportFacts& facts, int code,
-               const std::string& why) {
-  std::printf("%s\n", RunSummaryLine(engine, facts, code, why).c_str());
-  return code;
-}
-
-int Refuse(const ReportFacts& facts, const std::string& why, const CleanEngine* engine = nullptr) {
-  std::fprintf(stderr, "klarvex-offline: %s\n", why.c_str());
-  return Summarised(engine, facts, kExitNotCompleted, why);
-}
-
-// The user judged: its ProfileList entry, else the folder its hive was given from.
-ReportProfile JudgedUser(const OfflineMachine& machine, const OfflineOptions& options) {
-  const std::string& profile = machine.Profile();
-  std::string name = profile.substr(profile.find_last_of('\\') + 1);
-  if (name.empty()) {
-    const std::string folder = RealPath(FolderOf(options.ntuser));
-    name = folder.substr(folder.rfind('/') + 1);
+// What must hold before the scan starts; "" when it does.
+std::string Unusable(const OfflineOptions& options, OfflineFiles& files) {
+  if (!IsFolder(options.windows)) return "no folder " + options.windows;
+  if (std::string why = ExclusionsRefused(options.exclusions); !why.empty()) return why;
+  // A disk that was not mounted would make every program and file of the registry "missing".
+  if (!options.registryOnly) {
+    for (const char* file :
+         {"C:\\Windows\\System32\\kernel32.dll", "C:\\Windows\\System32\\ntdll.dll"}) {
+      if (files.DiskPathOf(file).empty()) {
+        return "no Windows below " + options.windows + " (" + file +
+               " is not there): mount the disk, or give --registry-only to judge the hives alone";
+      }
+    }
   }
-  return {machine.Sid(), name};
+  return {};
 }
 
 // The folders a running Windows would give the program. Its own folder is the host's, kept
@@ -106,11 +95,23 @@ void SetFolders(OfflineBackends& backends, const OfflineMachine& machine,
   ::OsMajorVersion = backends.process.OsMajorVersion();
 }
 
+// The user judged: its ProfileList entry, else the folder its hive was given from.
+ReportProfile JudgedUser(const OfflineMachine& machine, const OfflineOptions& options) {
+  const std::string& profile = machine.Profile();
+  std::string name = profile.substr(profile.find_last_of('\\') + 1);
+  if (name.empty()) {
+    std::string folder = options.ntuser.substr(0, options.ntuser.find_last_of('/') + 1);
+    while (!folder.empty() && folder.back() == '/') folder.pop_back();
+    name = folder.substr(folder.find_last_of('/') + 1);
+  }
+  return {machine.Sid(), name};
+}
+
 // Opens the machine and runs the engine's scan over it; facts get what the report needs.
 void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, OfflineMachine& machine,
                  OfflineHost& host, CleanEngine& engine, ReportFacts& facts) {
-  std::string why;
-  bool opened = machine.OpenMachineHives(options, backends.files, why);
+  std::string why = Unusable(options, backends.files);
+  bool opened = why.empty() && machine.OpenMachineHives(options, backends.files, why);
   if (opened) {
     backends.Use(machine.Hives());
     opened = machine.OpenUserHives(options, backends.files, why);
@@ -126,43 +127,63 @@ void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, Offli
   facts.ran = engine.Run(RunMode::Scan);
   host.EndProgress();
   facts.messages = host.informations;
+  if (options.registryOnly) facts.messages.push_back(kRegistryOnly);
   if (facts.ran) facts.profiles = {JudgedUser(machine, options)};
+}
+
+// Two lines for the log of a pipeline, whatever the outcome: one for a person, then one compact
+// JSON object for a management engine, which keeps the last line. On standard error when the
+// report itself takes standard output.
+int Summary(const OfflineOptions& options, const std::string& outcome, int code, bool written,
+            const CleanEngine* engine, const ReportFacts& facts, const std::string& why) {
+  FILE* out = options.report == "-" ? stderr : stdout;
+  std::fprintf(out, "klarvex-offline: %s: %s, exit code %d, %s\n",
+               options.windows.empty() ? "(no --windows)" : options.windows.c_str(),
+               outcome.c_str(), code,
+               written ? ("report " + options.report).c_str() : "no report written");
+  std::fprintf(out, "%s\n", RunSummaryLine(engine, facts, code, why).c_str());
+  return code;
 }
 
 }  // namespace
 
-int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
+int RunOfflineScan(const OfflineOptions& options, const std::string& argumentError,
+                   bool showProgress) {
   ReportFacts facts;
   facts.mode = RunMode::Scan;
   facts.modeName = "offline-scan";
-  facts.reportPath = options.report;
-  OfflineBackends backends(options.windows);
-  // The report and the summary line are written through the code page even when no hive
-  // could be opened.
-  backends.Use({});
-  // Nothing is read before the report is known to have a place.
-  if (!IsFolder(FolderOf(options.report))) {
-    return Refuse(facts, "the report's folder " + FolderOf(options.report) + " does not exist.");
-  }
-  if (!IsFolder(options.windows)) return Refuse(facts, "no folder " + options.windows + ".");
-  if (WritesIntoImage(options)) {
-    return Refuse(facts, "the report " + options.report +
-                             " would be written into the Windows being scanned, which is never "
-                             "changed.");
-  }
   facts.version = KLARVEX_VERSION;
   facts.exclusionsFile = options.exclusions;
+  facts.reportPath = options.report;
   facts.started = UtcNow();
+  // The report and the summary line are written through the code page even when no hive could
+  // be opened.
+  OfflineBackends backends(options.windows, options.registryOnly);
+  backends.Use({});
+  // Nothing is read before the report is known to have a place.
+  ReportFile report;
+  std::string why;
+  const bool placed =
+      !options.report.empty() &&
+      report.Place(options.report, {options.windows, options.ntuser, options.usrclass}, why);
+  if (!argumentError.empty()) why = argumentError;
+  if (!why.empty()) std::fprintf(stderr, "klarvex-offline: %s\n", why.c_str());
+  if (!placed) {
+    return Summary(options, "not completed", kExitNotCompleted, false, nullptr, facts, why);
+  }
   OfflineMachine machine;
   OfflineHost host(showProgress);
   CleanEngine engine(host);
-  ScanMachine(options, backends, machine, host, engine, facts);
+  if (why.empty()) {
+    ScanMachine(options, backends, machine, host, engine, facts);
+  } else {
+    facts.messages = {"The scan could not start: " + why + "."};
+  }
   facts.ended = UtcNow();
   for (const std::string& warning : machine.Warnings()) {
     std::fprintf(stderr, "klarvex-offline: warning: %s\n", warning.c_str());
     facts.messages.push_back(warning);
   }
-  std::string why;
   int code = ReportExitCode(engine, facts, why);
   // A read that failed part-way would make the findings a partial list.
   if (const std::string damage = backends.registry->Damage();
@@ -170,17 +191,17 @@ int RunOfflineScan(const OfflineOptions& options, bool showProgress) {
     code = kExitNotCompleted;
     why = damage;
   }
-  if (code == kExitNotCompleted) std::fprintf(stderr, "klarvex-offline: %s\n", why.c_str());
-  const std::string text = RunReportJson(engine, facts, code, why);
-  std::ofstream report(options.report, std::ios::binary | std::ios::trunc);
-  if (!report.write(text.data(), static_cast<std::streamsize>(text.size())) || !report.flush()) {
-    return Refuse(facts, "the report could not be written to " + options.report + ".", &engine);
+  if (code == kExitNotCompleted && argumentError.empty())
+    std::fprintf(stderr, "klarvex-offline: %s\n", why.c_str());
+  std::string unwritten;
+  if (!report.Write(RunReportJson(engine, facts, code, why), unwritten)) {
+    std::fprintf(stderr, "klarvex-offline: %s\n", unwritten.c_str());
+    return Summary(options, "not completed", kExitNotCompleted, false, &engine, facts, unwritten);
   }
   int64_t found = 0;
   for (int k = 1; k <= kCategoryCount; ++k) found += engine.CategoryCount(k);
-  const std::string outcome =
-      code == kExitNotCompleted ? "not completed" : std::to_string(found) + " problems found";
-  std::printf("klarvex-offline: %s: %s, exit code %d, report %s\n", options.windows.c_str(),
-              outcome.c_str(), code, options.report.c_str());
-  return Summarised(&engine, facts, code, why);
+  return Summary(
+      options,
+      code == kExitNotCompleted ? "not completed" : std::to_string(found) + " problems found", code,
+      true, &engine, facts, why);
 }

@@ -1,11 +1,13 @@
 #include "platform/offline/HiveFile.h"
 
+#include <fcntl.h>
 #include <hivex.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "platform/TextFile.h"
 
@@ -27,18 +29,37 @@ uint32_t Le32(const unsigned char* bytes) {
 }  // namespace
 
 std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string& why) {
+  why = "the hive " + path + " cannot be read: ";
+  // Opened without following a link and without waiting for a writer (a FIFO would hold the
+  // scan for good), and judged by what the descriptor is, not by what the name was a moment ago.
+  const int file = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  struct stat info {};
+  if (file < 0 || fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int error = errno;
+    why += file < 0 && error == ELOOP ? "it is a symbolic link; a hive is read only as a file"
+           : file < 0                 ? std::strerror(error)
+                                      : "it is not a regular file (a hive is read only as one)";
+    if (file >= 0) close(file);
+    return nullptr;
+  }
+  // The base block: "regf", then the primary and the secondary sequence number.
+  unsigned char header[12] = {};
+  const bool dirty = pread(file, header, sizeof header, 0) == sizeof header &&
+                     std::memcmp(header, "regf", 4) == 0 && Le32(header + 4) != Le32(header + 8);
+  // hivex opens by name: the name of the descriptor checked above, which no rename can swap.
   // Not HIVEX_OPEN_UNSAFE: a hive whose blocks do not add up is refused whole rather than read
   // in part.
   errno = 0;
-  hive_h* hive = hivex_open(path.c_str(), 0);
+  hive_h* hive = hivex_open(("/proc/self/fd/" + std::to_string(file)).c_str(), 0);
+  const int error = errno;
+  close(file);
   if (hive == nullptr) {
-    const int error = errno;
-    why =
-        "the hive " + path + " cannot be read: " +
-        (error == ENOTSUP ? std::string("it is damaged or not a hive file") : std::strerror(error));
+    why +=
+        error == ENOTSUP ? std::string("it is damaged or not a hive file") : std::strerror(error);
     return nullptr;
   }
-  return std::unique_ptr<HiveFile>(new HiveFile(hive, path));
+  why.clear();
+  return std::unique_ptr<HiveFile>(new HiveFile(hive, path, dirty));
 }
 
 HiveFile::~HiveFile() { hivex_close(Hive(handle_)); }
@@ -74,21 +95,18 @@ bool HiveFile::List(size_t node, bool values, std::vector<HiveEntry>& entries) {
 }
 
 bool HiveFile::Data(size_t value, uint32_t& type, Bytes& data) {
-  hive_type stored{};
+  // The type word is handed on as the hive stores it, any number at all: it is read into an
+  // integer (C lets hivex write its enumeration there), never held as a hive_type, whose values
+  // outside the enumeration C++ does not allow.
+  static_assert(sizeof(hive_type) == sizeof(uint32_t));
+  uint32_t stored = 0;
   size_t length = 0;
   errno = 0;
-  char* bytes = hivex_value_value(Hive(handle_), value, &stored, &length);
+  char* bytes =
+      hivex_value_value(Hive(handle_), value, reinterpret_cast<hive_type*>(&stored), &length);
   if (bytes == nullptr) return Failed("reading a value's data");
-  type = static_cast<uint32_t>(stored);
+  type = stored;
   data.assign(bytes, bytes + length);
   std::free(bytes);
   return true;
-}
-
-bool HiveFile::IsDirty(const std::string& path) {
-  // The base block: "regf", then the primary and the secondary sequence number.
-  unsigned char header[12] = {};
-  std::ifstream file(path, std::ios::binary);
-  if (!file.read(reinterpret_cast<char*>(header), sizeof header)) return false;
-  return std::memcmp(header, "regf", 4) == 0 && Le32(header + 4) != Le32(header + 8);
 }

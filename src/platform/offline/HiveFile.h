@@ -17,7 +17,8 @@ struct HiveEntry {
 
 class HiveFile {
  public:
-  // nullptr with why (the file and the reason) when it is missing or damaged.
+  // nullptr with why (the file and the reason) when it is missing, damaged, or not a regular
+  // file (a link, a FIFO, a device).
   static std::unique_ptr<HiveFile> Open(const std::string& path, std::string& why);
   ~HiveFile();
   HiveFile(const HiveFile&) = delete;
@@ -36,14 +37,16 @@ class HiveFile {
 
   // A hive copied from a running Windows: its base block's two sequence numbers differ, so
   // the changes its transaction logs hold were never written into it.
-  static bool IsDirty(const std::string& path);
+  bool Dirty() const { return dirty_; }
 
  private:
-  HiveFile(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+  HiveFile(void* handle, std::string path, bool dirty)
+      : handle_(handle), path_(std::move(path)), dirty_(dirty) {}
   bool Failed(const char* what);
   bool List(size_t node, bool values, std::vector<HiveEntry>& entries);
 
   void* handle_;
   std::string path_;
+  bool dirty_;
   std::string damage_;
 };

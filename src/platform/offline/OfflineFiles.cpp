@@ -1,8 +1,10 @@
 #include "platform/offline/OfflineFiles.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -33,17 +35,21 @@ bool OnDriveC(const std::string& path) {
          (path.size() == 2 || path[2] == '\\');
 }
 
+// Only a regular file is read, opened without waiting: a FIFO or a device on the disk (or given
+// as the exclusions file) would hold the scan for good.
 bool ReadLinuxFile(const std::string& path, Bytes& data) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat info {};
+  if (file < 0 || fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (file >= 0) close(file);
+    return false;
+  }
   data.clear();
   unsigned char block[65536];
-  size_t got = 0;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0)
-    data.insert(data.end(), block, block + got);
-  const bool whole = std::ferror(file) == 0;
-  std::fclose(file);
-  return whole;
+  ssize_t got = 0;
+  while ((got = read(file, block, sizeof block)) > 0) data.insert(data.end(), block, block + got);
+  close(file);
+  return got == 0;
 }
 
 // The exclusions file the host was given, read through a handle like any file of its own.
@@ -72,8 +78,8 @@ class HeldHostFile : public HeldFile {
 
 }  // namespace
 
-OfflineFiles::OfflineFiles(CodePage& codePage, std::string driveC)
-    : codePage_(codePage), driveC_(std::move(driveC)) {
+OfflineFiles::OfflineFiles(CodePage& codePage, std::string driveC, bool registryOnly)
+    : codePage_(codePage), driveC_(std::move(driveC)), registryOnly_(registryOnly) {
   while (driveC_.size() > 1 && driveC_.back() == '/') driveC_.pop_back();
 }
 
@@ -219,7 +225,7 @@ long OfflineFiles::WriteAll(const std::string&, const Bytes&) { return status::k
 
 DriveKind OfflineFiles::DriveOf(const std::string& path) {
   if (path.starts_with("\\\\")) return DriveKind::Remote;
-  return OnDriveC(path.substr(0, 3)) ? DriveKind::Fixed : DriveKind::Missing;
+  return OnDriveC(path.substr(0, 3)) && !registryOnly_ ? DriveKind::Fixed : DriveKind::Missing;
 }
 
 // Who may write on the disk of a Windows that is not running is not for this side to say.

@@ -14,7 +14,8 @@
 
 class OfflineFiles : public FileApi {
  public:
-  OfflineFiles(CodePage& codePage, std::string driveC);
+  // With registryOnly no file is judged: drive C: proves nothing, as an absent drive does.
+  OfflineFiles(CodePage& codePage, std::string driveC, bool registryOnly = false);
   // folder: the Windows path of the program's own folder; exclusions: the Linux path of the
   // file read as its Exclusions.txt ("" for none).
   void SetHostFolder(const std::string& folder, const std::string& exclusions);
@@ -55,6 +56,7 @@ class OfflineFiles : public FileApi {
 
   CodePage& codePage_;
   std::string driveC_;
+  bool registryOnly_;
   std::u16string hostFolder_;  // folded, without a closing backslash
   std::string exclusions_;
   std::mutex mutex_;  // the index build walks on its own thread

@@ -1,0 +1,74 @@
+// The simulated Windows every fuzz target that needs a platform runs on: the system folders with
+// a few files, Program Files, an App Paths entry, a PATH, and the folders computed from them. It
+// is made once per process; a target keeps the inputs it stages apart from it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Paths.h"
+#include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimRegedit.h"
+
+inline SimPlatform& FuzzMachine() {
+  static SimPlatform* sim = [] {
+    auto* machine = new SimPlatform;
+    machine->Install();
+    for (const char* file :
+         {"C:\\WINDOWS\\regedit.exe", "C:\\WINDOWS\\notepad.exe",
+          "C:\\WINDOWS\\System32\\kernel32.dll", "C:\\WINDOWS\\System32\\rundll32.exe",
+          "C:\\WINDOWS\\SysWOW64\\kernel32.dll", "C:\\Program Files\\Vendor\\app.exe",
+          "C:\\Program Files (x86)\\Vendor\\app32.exe", "C:\\Tools\\tool.cmd"}) {
+      machine->files.PutFile(file);
+    }
+    const char* version = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    machine->registry.StageString(RootKey::LocalMachine, version, "ProgramFilesDir",
+                                  "C:\\Program Files");
+    machine->registry.StageString(RootKey::LocalMachine, version, "ProgramFilesDir (x86)",
+                                  "C:\\Program Files (x86)");
+    machine->registry.StageString(RootKey::LocalMachine, version, "CommonFilesDir",
+                                  "C:\\Program Files\\Common Files");
+    machine->registry.StageString(RootKey::LocalMachine,
+                                  std::string(version) + "\\App Paths\\vendor.exe", "",
+                                  "C:\\Program Files\\Vendor\\app.exe");
+    machine->registry.StageString(
+        RootKey::CurrentUser,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData",
+        "C:\\Users\\user\\AppData\\Roaming");
+    machine->registry.StageKey(RootKey::LocalMachine, "SOFTWARE\\Classes");
+    machine->process.windowsDirectory = "C:\\WINDOWS";
+    machine->process.exePath = "C:\\Program Files\\Klarvex\\Klarvex.exe";
+    for (const auto& [name, value] : {std::pair{"SystemRoot", "C:\\WINDOWS"},
+                                      {"windir", "C:\\WINDOWS"},
+                                      {"ProgramFiles", "C:\\Program Files"},
+                                      {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+                                      {"SystemDrive", "C:"},
+                                      {"Path", "C:\\WINDOWS\\System32;C:\\Tools;%ProgramFiles%"},
+                                      {"APPDATA", "C:\\Users\\user\\AppData\\Roaming"}}) {
+      machine->process.SetEnvironment(name, value);
+    }
+    InitPaths();
+    InstallSimRegedit(*machine);
+    return machine;
+  }();
+  return *sim;
+}
+
+inline std::string FuzzText(const uint8_t* data, size_t size) {
+  return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+// The input cut at NUL bytes: the words of a command line as the program receives them.
+inline std::vector<std::string> FuzzWords(const uint8_t* data, size_t size) {
+  std::vector<std::string> words(1);
+  for (size_t i = 0; i < size; ++i) {
+    if (data[i] == 0)
+      words.emplace_back();
+    else
+      words.back().push_back(static_cast<char>(data[i]));
+  }
+  return words;
+}
