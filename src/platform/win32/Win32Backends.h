@@ -39,6 +39,10 @@ ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor);
 // False under Wine, whose descriptors are made up from Unix file modes.
 bool DescriptorsSpeakOfStandardUsers();
 
+// The descriptor of a folder for the system and the Administrators alone, readable by
+// readerSid (SDDL); free it with LocalFree. nullptr when it cannot be made (GetLastError).
+PSECURITY_DESCRIPTOR ProtectedDescriptor(const std::string& readerSid);
+
 class Win32Files : public FileApi {
  public:
   std::unique_ptr<FileSearch> Find(const std::string& pattern) override;
@@ -68,6 +72,8 @@ class Win32Process : public ProcessApi {
   LocalDate Today() override;
   std::string ErrorText(long status) override;
   bool HoldNamedLock(const std::string& name) override;
+  bool HoldAdministratorsLock(const std::string& name) override;
+  std::vector<WindowOwner> WindowsOfClass(const std::string& className) override;
   void SayOnConsole(const std::string& line) override;
   bool IsElevated() override;
   std::string UserSid() override;
@@ -77,6 +83,7 @@ class Win32Process : public ProcessApi {
 class Win32Shell : public ShellApi {
  public:
   void Open(uintptr_t ownerWindow, const std::string& target) override;
+  bool OpenAsDesktopUser(const std::string& target) override;
 };
 
 class Win32CodePage : public CodePage {
