@@ -17,9 +17,11 @@ constexpr wchar_t kNamespace[] = L"Klarvex";
 
 // The namespace of Klarvex's elevated processes: its boundary names the Administrators group, so
 // only a token in which that group is enabled can create or open it, and its descriptor lets
-// only them and the system make objects in it. nullptr where the system has none.
+// only them and the system make objects in it. nullptr where the system has none: Wine 8 exports
+// AddSIDToBoundaryDescriptor as a stub that ends the process when called.
 HANDLE AdministratorsNamespace() {
   static const HANDLE opened = [] {
+    if (UnderWine()) return HANDLE{nullptr};
     HANDLE boundary = CreateBoundaryDescriptorW(kNamespace, 0);
     if (boundary == nullptr) return HANDLE{nullptr};
     BYTE admins[SECURITY_MAX_SID_SIZE];
