@@ -107,6 +107,10 @@ for _ in $(seq 100); do grep -q squatting "$work/squat.out" 2>/dev/null && break
 expect "a report run is not stopped" "$(($(report SCAN squatted.json) < 2))" "1"
 start UNDO
 ok "the window opens rather than handing over" drv wait-window 30000
+# Wine's desktop offers its shell view too: it opens the folder, and no dialog shows it.
+drv click OpenFolderLink
+sleep 3
+ok "Open folder is handed to the desktop's shell" drv no-dialog Information
 drv close
 ok "window closes" drv wait-gone 20000
 # Its names are held for the whole scene: it reports once its time is over.

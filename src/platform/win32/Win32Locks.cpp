@@ -77,11 +77,15 @@ bool Win32Process::HoldAdministratorsLock(const std::string& name) {
     }
   } else {
     // Only administrators may make a file in the protected folder; one that another process
-    // holds cannot be opened, as nothing else is shared.
-    const std::string folder = ProtectedUndoDir(ProgramDataFolder(), UserSid());
+    // holds cannot be opened, as nothing else is shared. The first start of all makes the
+    // folder here, before the window's start-up would. Where the folder cannot be used no run
+    // can change anything (each checks it first and says why): there is nothing to lock.
+    const std::string programData = ProgramDataFolder();
+    const std::string folder = ProtectedUndoDir(programData, UserSid());
+    if (!folder.empty()) MakeProtectedUndoDir(programData, folder, UserSid());
+    if (folder.empty() || !CheckProtectedUndoDir(programData, folder).Usable()) return true;
     long status = 0;
-    std::unique_ptr<HeldFile> file =
-        folder.empty() ? nullptr : HoldPlainFile(folder + name, HoldMode::Lock, status);
+    std::unique_ptr<HeldFile> file = HoldPlainFile(folder + name, HoldMode::Lock, status);
     if (!file) return false;
     files.push_back(std::move(file));
   }
