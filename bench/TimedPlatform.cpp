@@ -186,6 +186,10 @@ class TimedHeldFile : public HeldFile {
   ChangeRight WhoMayChange() override {
     return Timed([&] { return inner_->WhoMayChange(); });
   }
+  std::unique_ptr<HeldFile> MakeFolder(const std::string& name, const std::string& readerSid,
+                                       long& status) override {
+    return Timed([&] { return inner_->MakeFolder(name, readerSid, status); });
+  }
 
  private:
   std::unique_ptr<HeldFile> inner_;
@@ -342,6 +346,12 @@ class TimedProcess : public ProcessApi {
   }
   bool HoldNamedLock(const std::string& name) override {
     return Timed([&] { return inner_.HoldNamedLock(name); });
+  }
+  bool HoldAdministratorsLock(const std::string& name) override {
+    return Timed([&] { return inner_.HoldAdministratorsLock(name); });
+  }
+  std::vector<WindowOwner> WindowsOfClass(const std::string& className) override {
+    return Timed([&] { return inner_.WindowsOfClass(className); });
   }
   std::string ErrorText(long status) override {
     return Timed([&] { return inner_.ErrorText(status); });

@@ -15,8 +15,9 @@ file(CREATE_LINK /usr/include/nlohmann ${KLARVEX_JSON_INCLUDE}/nlohmann SYMBOLIC
 target_include_directories(kvx_engine SYSTEM PRIVATE ${KLARVEX_JSON_INCLUDE})
 
 klarvex_layer(kvx_platform_win32 platform/win32 kvx_platform)
-# ole32 frees the known folder's text, uuid holds the known folders' identifiers.
-target_link_libraries(kvx_platform_win32 PUBLIC advapi32 shell32 ole32 uuid kernel32)
+# ole32 frees the known folder's text, uuid holds the known folders' identifiers; oleaut32 the
+# shell's automation texts, ntdll the creation of a folder relative to a held one.
+target_link_libraries(kvx_platform_win32 PUBLIC advapi32 shell32 ole32 oleaut32 uuid ntdll kernel32)
 
 file(GLOB ui_win32_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/ui/win32/*.cpp)
 list(FILTER ui_win32_sources EXCLUDE REGEX "WinMain\\.cpp$")

@@ -465,7 +465,7 @@ void CleanEngine::OnCleanClicked() {
 bool CleanEngine::Run(RunMode mode) {
   // A stopped run still visits its remaining items and pumps; a click then starts nothing.
   if (runActive_) return false;
-  if (!Process().HoldNamedLock(kRunLockName)) {
+  if (!HoldLockOfItsRights(kRunLockName)) {
     ShowInformation(runmsg::AnotherRun());
     return false;
   }

@@ -56,6 +56,14 @@ class HeldFile {
   // (entries only passed on to what is made inside included) lets nobody else write, append,
   // delete or take it over: what a folder made for administrators alone looks like.
   virtual ChangeRight WhoMayChange() = 0;
+  // Makes a folder of this name inside the held folder, relative to its handle (so wherever its
+  // path now leads), as FileApi::MakeProtectedFolder makes one, and holds it as KeptFolder.
+  // nullptr with the Win32 status (kAlreadyExists for a name that exists).
+  virtual std::unique_ptr<HeldFile> MakeFolder(const std::string& /*name*/,
+                                               const std::string& /*readerSid*/, long& status) {
+    status = status::kAccessDenied;
+    return nullptr;
+  }
 };
 
 // How a file is held. Every file mode lets others read and nothing else.
@@ -64,8 +72,9 @@ enum class HoldMode {
   Read,          // an existing file to read
   ReadToDelete,  // an existing file to read and then delete
   Write,         // an existing file to write
-  WriteAlways,   // a file to write (and delete), created when missing
   Folder,        // an existing folder, only to ask about it; others may do anything
+  Lock,          // a file to hold alone, created when missing: shared with nobody
+  KeptFolder,    // an existing folder to make folders in, which nobody may rename or delete
 };
 class FileApi {
  public:

@@ -132,10 +132,17 @@ std::unique_ptr<HeldFile> WriteNewAndHold(const std::string& path, const Bytes& 
   return status == status::kSuccess ? std::move(held) : nullptr;
 }
 
+std::unique_ptr<HeldFile> HoldOwnFile(const std::string& path, long& status, bool& created) {
+  std::unique_ptr<HeldFile> file = HoldNewFile(path, status);
+  created = file != nullptr;
+  if (!file && status == status::kFileExists) file = HoldPlainFile(path, HoldMode::Write, status);
+  return file;
+}
+
 long WriteOwnFile(const std::string& path, const Bytes& data) {
   long status = status::kSuccess;
-  std::unique_ptr<HeldFile> file = HoldNewFile(path, status);
-  if (!file && status == status::kFileExists) file = HoldPlainFile(path, HoldMode::Write, status);
+  bool created = false;
+  std::unique_ptr<HeldFile> file = HoldOwnFile(path, status, created);
   return file ? file->Replace(data) : status;
 }
 

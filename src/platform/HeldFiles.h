@@ -36,8 +36,11 @@ std::unique_ptr<HeldFile> HoldNewFile(const std::string& path, long& status);
 // can change, delete or rename it until the holder is dropped. What the holder reads is data:
 // the file is read back through the held handle. Win32 status in status.
 std::unique_ptr<HeldFile> WriteNewAndHold(const std::string& path, const Bytes& data, long& status);
-// Writes the program's own file: created new when it is missing, else replaced in place when it
-// is a plain file. Win32 status.
+// Holds the program's own file to write: created new when it is missing (created is then true),
+// else opened when it is a plain file. A name that a link turns elsewhere is refused before
+// anything is made there, and a file made there meanwhile is removed again. Win32 status.
+std::unique_ptr<HeldFile> HoldOwnFile(const std::string& path, long& status, bool& created);
+// Writes the program's own file, held as HoldOwnFile holds it, replaced in place. Win32 status.
 long WriteOwnFile(const std::string& path, const Bytes& data);
 // Reads a plain file whole (kFileTooLarge beyond limit). Win32 status.
 long ReadOwnFile(const std::string& path, Bytes& data, size_t limit = kMaxReadBack);

@@ -3,6 +3,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// A top-level window and what its process is: the program's image and whether its token is
+// elevated.
+struct WindowOwner {
+  uintptr_t window = 0;
+  std::string imagePath;  // "" when the process could not be asked
+  bool elevated = false;
+};
 
 struct LocalDate {
   uint16_t year = 0;
@@ -31,9 +40,16 @@ class ProcessApi {
   virtual LocalDate Today() = 0;
   // The system's reason for a status code, for messages to the user (FormatMessageA).
   virtual std::string ErrorText(long status) = 0;
-  // Takes the system-wide lock of this name for the rest of the process. True when this process
-  // holds it, also when it took it before; false while another process holds it.
+  // Takes the session's lock of this name for the rest of the process. True when this process
+  // holds it, also when it took it before; false while another process holds it. Any program of
+  // the user may create the name first.
   virtual bool HoldNamedLock(const std::string& name) = 0;
+  // The same in a place where only an administrator's elevated program can create the name: a
+  // private namespace whose boundary names the Administrators group, or, where the system has
+  // none (Wine), a file of that name held alone in the protected folder (ProtectedUndoDir).
+  virtual bool HoldAdministratorsLock(const std::string& name) = 0;
+  // The top-level windows of a window class, whichever process made them.
+  virtual std::vector<WindowOwner> WindowsOfClass(const std::string& className) = 0;
   // Whether the process runs with an administrator's full rights (the token is elevated).
   virtual bool IsElevated() = 0;
   // The account the process runs for, as SID text ("S-1-5-21-..."); "" when it cannot be read.
@@ -48,3 +64,10 @@ class ProcessApi {
   // The same for standard output: where the starter sent it, else its console.
   virtual void SayOnOutput(const std::string& line) = 0;
 };
+
+// The lock of this name that no program of lower rights can take first: an elevated process takes
+// it where only administrators can create it, a standard user's in the session, as before.
+bool HoldLockOfItsRights(const std::string& name);
+// Whether a window's process is this program as this process runs it: the same image, the same
+// elevation. A window of Klarvex's class proves nothing: any program may register the class.
+bool IsThisProgram(const WindowOwner& owner);

@@ -38,13 +38,41 @@ std::string ProtectedUndoDir(const std::string& programData, const std::string& 
   return programData + kProtectedSubFolder + userSid + "\\";
 }
 
+namespace {
+
+// What a held folder of the chain is: a link (by its handle, and by its name, as Wine opens a
+// folder link's target even when asked not to), or one that standard users may change. Unknown
+// rights (Wine's made-up descriptors) pass: there only links show.
+UndoFolderState StateOf(HeldFile& held, const std::string& folder) {
+  if (((held.Facts().attributes | Files().Attributes(folder)) & fileattr::kReparsePoint) != 0) {
+    return UndoFolderState::ReparsePoint;
+  }
+  if (held.WhoMayChange() == ChangeRight::StandardUsers) return UndoFolderState::NotProtected;
+  return UndoFolderState::Usable;
+}
+
+}  // namespace
+
+// Each folder is made relative to its parent's handle, and only once the parent was checked
+// while held without the right for others to rename or delete it: a link swapped in above can
+// neither turn where a folder is made nor go unseen.
 void MakeProtectedUndoDir(const std::string& programData, const std::string& undoDir,
                           const std::string& userSid) {
-  const std::vector<std::string> chain = FoldersBelow(programData, undoDir);
-  for (const std::string& folder : chain) {
-    if (Files().Attributes(folder) != fileattr::kInvalid) continue;
-    // One that appears meanwhile is judged by the check like any other.
-    Files().MakeProtectedFolder(folder, folder == chain.back() ? userSid : kEverySignedInUser);
+  std::vector<std::unique_ptr<HeldFile>> chain;
+  long status = 0;
+  chain.push_back(Files().Hold(programData, HoldMode::KeptFolder, status));
+  const std::vector<std::string> folders = FoldersBelow(programData, undoDir);
+  for (const std::string& folder : folders) {
+    if (!chain.back()) return;
+    const std::string readers = folder == folders.back() ? userSid : kEverySignedInUser;
+    std::unique_ptr<HeldFile> next =
+        Files().Attributes(folder) == fileattr::kInvalid
+            ? chain.back()->MakeFolder(folder.substr(folder.rfind('\\') + 1), readers, status)
+            : nullptr;
+    // There already, or made meanwhile by another: judged before anything is made inside.
+    if (!next) next = Files().Hold(folder, HoldMode::KeptFolder, status);
+    if (!next || StateOf(*next, folder) != UndoFolderState::Usable) return;
+    chain.push_back(std::move(next));
   }
 }
 
@@ -54,13 +82,8 @@ UndoFolderCheck CheckProtectedUndoDir(const std::string& programData, const std:
     long status = 0;
     const std::unique_ptr<HeldFile> held = Files().Hold(folder, HoldMode::Folder, status);
     if (!held) return {UndoFolderState::Unavailable, folder};
-    // The name's own attributes too: Wine opens a folder link's target even when asked not to.
-    if (((held->Facts().attributes | Files().Attributes(folder)) & fileattr::kReparsePoint) != 0) {
-      return {UndoFolderState::ReparsePoint, folder};
-    }
-    // Unknown where the platform keeps no real descriptors (Wine): there only links show.
-    if (held->WhoMayChange() == ChangeRight::StandardUsers) {
-      return {UndoFolderState::NotProtected, folder};
+    if (const UndoFolderState state = StateOf(*held, folder); state != UndoFolderState::Usable) {
+      return {state, folder};
     }
   }
   return {};

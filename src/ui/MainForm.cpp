@@ -70,7 +70,7 @@ Position PlaceAtCursor(const ScreenMetrics& s) {
 void MainForm::CreateForm() {
   PrepareProgram();
   // Held while the window is open: a report run meanwhile would share the undo folder.
-  Process().HoldNamedLock(kRunLockName);
+  HoldLockOfItsRights(kRunLockName);
   if (::OsMajorVersion == 6) {
     // A refused write of this one setting must not keep the program from starting.
     try {
@@ -164,7 +164,15 @@ void MainForm::DetailsLinkClick(int category) {
   view_.BringToFront(Page::Details);
 }
 
-void MainForm::OnAdLinkClicked() { Shell().Open(view_.OwnerHandle(), advertisedAddress_); }
+void MainForm::OnAdLinkClicked() { OpenForUser(advertisedAddress_); }
+
+void MainForm::OpenForUser(const std::string& target) {
+  if (OpenWithUsersRights(view_.OwnerHandle(), target)) return;
+  ShowInformation(LanguageText("Messages", "OpenYourself",
+                               "Klarvex runs as administrator and opens nothing with those "
+                               "rights. Open this yourself:") +
+                  "\n" + target);
+}
 
 void MainForm::OnDetailsBackClicked() { view_.BringToFront(Page::Start); }
 

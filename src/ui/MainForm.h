@@ -93,6 +93,8 @@ class MainForm final : public RunHost {
   const ::Review& ScanReview() const { return engine_.ScanReview(); }
 
   void SetCaptions();
+  // Opens an address or folder with the user's own rights, or shows it for the user to open.
+  void OpenForUser(const std::string& target);
   // The place the window had when the user last closed it, kept on a screen; false when none
   // was kept.
   bool RestoreWindowPlace();

@@ -48,11 +48,12 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   PrepareProgram();
   // Opened now and held to the end, so that nothing placed at its name during a long elevated
   // run is written through: no link, no second name, and never one of the undo folder's files.
-  const bool existed = Files().Attributes(reportPath) != fileattr::kInvalid;
+  // A refused report leaves no file behind, wherever a swapped folder led.
   long status = 0;
-  std::unique_ptr<HeldFile> report = HoldPlainFile(reportPath, HoldMode::WriteAlways, status);
+  bool created = false;
+  std::unique_ptr<HeldFile> report = HoldOwnFile(reportPath, status, created);
   if (report && LiesIn(report->Facts(), UndoDir())) {
-    if (!existed) report->Delete();
+    if (created) report->Delete();
     report.reset();
   }
   if (!report) {

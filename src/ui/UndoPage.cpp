@@ -138,7 +138,7 @@ void MainForm::OnDeselectAllClicked() {
   for (int i = 0; i < view_.UndoListCount(); ++i) view_.UndoListTick(i, false);
 }
 
-void MainForm::OnOpenFolderClicked() { Shell().Open(view_.OwnerHandle(), UndoDir()); }
+void MainForm::OnOpenFolderClicked() { OpenForUser(UndoDir()); }
 
 int MainForm::ConfirmTicked(const std::string& question) {
   if (engine_.Running || view_.UndoListCount() == 0) return 0;

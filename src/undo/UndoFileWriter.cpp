@@ -25,8 +25,8 @@ long UndoFileWriter::Create(const std::string& path, const WideList& journal) {
   long status = status::kSuccess;
   // The name was free when the run chose it; a plain file put there meanwhile is replaced, as a
   // whole save would replace it.
-  file_ = Files().Hold(path, HoldMode::CreateNew, status);
-  if (!file_ && status == status::kFileExists) file_ = HoldPlainFile(path, HoldMode::Write, status);
+  bool created = false;
+  file_ = HoldOwnFile(path, status, created);
   if (!file_) return status;
   const size_t end = PieceEnd(journal, 0);
   status = file_->Replace(Utf16LeFile(journal, end));

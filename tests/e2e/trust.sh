@@ -6,7 +6,8 @@
 # but not imported by the Undo page; Exclusions.txt and the report reached through a link or
 # with a second name are refused and what they lead to stays as it was. Wine makes descriptors
 # up and has no junctions: owners and rights are tested on the simulated platform, links here
-# as Unix symbolic links, which Wine shows as reparse points.
+# as Unix symbolic links, which Wine shows as reparse points. A program of the user that takes
+# Klarvex's lock names and window class first neither stops a run nor receives a hand-over.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here=$root/tests/e2e
@@ -99,6 +100,23 @@ expect "an undo file as report is refused" \
   "$(report_run SCAN "$(winepath -w "$protected/Undo 26-01-01-09.reg")")" "2"
 expect "the undo file is unchanged" "$(cat "$protected/Undo 26-01-01-09.reg")" "backup"
 
+echo "=== a program of the user that took Klarvex's names and class first"
+timeout 120 wine 'C:\klarvex\kvxdriver.exe' squat 40 >"$work/squat.out" 2>/dev/null &
+squatter=$!
+for _ in $(seq 100); do grep -q squatting "$work/squat.out" 2>/dev/null && break; sleep 0.2; done
+expect "a report run is not stopped" "$(($(report SCAN squatted.json) < 2))" "1"
+start UNDO
+ok "the window opens rather than handing over" drv wait-window 30000
+# Wine's desktop offers its shell view too: it opens the folder, and no dialog shows it.
+drv click OpenFolderLink
+sleep 3
+ok "Open folder is handed to the desktop's shell" drv no-dialog Information
+drv close
+ok "window closes" drv wait-gone 20000
+# Its names are held for the whole scene: it reports once its time is over.
+wait "$squatter"
+expect "the squatter received no hand-over" "$(tr -d '\r' <"$work/squat.out" | tail -n 1)" "0"
+
 echo "=== a symbolic link on the protected folder"
 rm -rf "$protected"
 mkdir -p "$work/linked"
@@ -107,6 +125,14 @@ expect "exit code (not run)" "$(report CLEAN linked.json)" "2"
 expect "the report says why" "$(json_of "$k/linked.json" error | cut -c1-42)" \
   "Klarvex cannot keep its undo files safely:"
 expect "nothing written where the link leads" "$(ls -A "$work/linked" | wc -l)" "0"
+
+echo "=== the maker's folder a symbolic link made before the first elevated run"
+maker=$WINEPREFIX/drive_c/ProgramData/Ostrawin
+rm -rf "$maker"
+mkdir -p "$work/maker"
+ln -s "$work/maker" "$maker"
+expect "exit code (not run)" "$(report CLEAN maker.json)" "2"
+expect "nothing made where the link leads" "$(ls -A "$work/maker" | wc -l)" "0"
 finish_prefix
 
 e2e_end

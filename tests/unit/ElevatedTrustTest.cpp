@@ -1,13 +1,18 @@
 // What a program without elevation may place in the user's folders does not steer a run: the
-// undo folder's chain, the held deletion script, the export read back, the report file.
+// undo folder's chain, the held deletion script, the export read back, the report file; nor do
+// its classes open the window's links, nor its named objects stop or capture a run.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 #include "engine/RunMessages.h"
 #include "engine/RunReport.h"
 #include "platform/UndoFolderTrust.h"
+#include "support/FormTest.h"
+#include "ui/Layout.h"
 #include "ui/ReportRun.h"
+#include "ui/RunningInstance.h"
 #include "unit/SafetyMachine.h"
 
 namespace {
@@ -199,6 +204,84 @@ TEST(ElevatedTrust, AReportFileThatIsALinkOrAnUndoFileIsRefused) {
     EXPECT_TRUE(m.sim.process.runs.empty());
   }
   EXPECT_FALSE(m.sim.files.Exists(UndoDir() + "new.json"));
+}
+
+class ElevatedWindowTest : public FormTest {};
+
+// The advert and "Open folder": the user's own shell opens them, or the user is shown them.
+TEST_F(ElevatedWindowTest, LinksNeverOpenWithTheElevatedToken) {
+  form.CreateForm();
+  const std::vector<std::string> both = {kAdvertisedAddress, UndoDir()};
+  struct Case {
+    const char* what;
+    bool elevated, desktopShell;
+    std::vector<std::string> here, byDesktop, shown;
+  };
+  const std::string yourself = "Open this yourself:\n";
+  const Case cases[] = {
+      {"a standard user's window", false, true, both, {}, {}},
+      {"elevated, the desktop's shell", true, true, {}, both, {}},
+      {"elevated, no shell (Wine)", true, false, {}, {}, {yourself + both[0], yourself + both[1]}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim.process.elevated = c.elevated;
+    sim.shell = SimShell();
+    sim.shell.desktopShell = c.desktopShell;
+    dialogs.information.shown.clear();
+    form.OnAdLinkClicked();
+    form.OnOpenFolderClicked();
+    std::vector<std::string> here, shown;
+    for (const SimShell::Opened& o : sim.shell.opened) here.push_back(o.target);
+    for (const std::string& text : dialogs.information.shown) {
+      shown.push_back(text.substr(text.find("Open this")));
+    }
+    EXPECT_EQ(here, c.here);
+    EXPECT_EQ(sim.shell.openedByDesktop, c.byDesktop);
+    EXPECT_EQ(shown, c.shown);
+  }
+}
+
+class LockTest : public SimTest {};
+
+// Who may take the run lock and the instance lock first, and whose window takes a hand-over.
+TEST_F(LockTest, NamesALowerProgramTookNeitherStopNorCaptureAnElevatedRun) {
+  const std::set<std::string> both = {kRunLockName, kInstanceLockName};
+  const std::string exe = sim.process.exePath;
+  const WindowOwner squatter{0x51, "C:\\Users\\user\\squat.exe", false};
+  const WindowOwner elevatedKlarvex{0x52, exe, true}, standardKlarvex{0x53, exe, false};
+  struct Case {
+    const char* what;
+    bool elevated;
+    std::set<std::string> takenInSession, takenByAdmins;
+    std::vector<WindowOwner> windows;
+    bool runLock;
+    uintptr_t instance;
+  };
+  const Case cases[] = {
+      {"lower program took both, elevated start", true, both, {}, {squatter}, true, 0},
+      {"lower program took both, standard start", false, both, {}, {squatter}, false, 0},
+      {"elevated Klarvex runs, elevated start",
+       true,
+       both,
+       both,
+       {squatter, elevatedKlarvex},
+       false,
+       0x52},
+      {"standard Klarvex runs, elevated start", true, both, {}, {standardKlarvex}, true, 0},
+      {"standard Klarvex runs, standard start", false, both, {}, {standardKlarvex}, false, 0x53},
+      {"elevated Klarvex runs, standard start", false, {}, {}, {elevatedKlarvex}, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim.process.elevated = c.elevated;
+    sim.process.heldLocks.clear();
+    sim.process.heldElsewhere = c.takenInSession;
+    sim.process.heldByAdministrators = c.takenByAdmins;
+    sim.process.windows = {{kWindowClass, c.windows}};
+    EXPECT_EQ(HoldLockOfItsRights(kRunLockName), c.runLock);
+    EXPECT_EQ(RunningInstance(), c.instance);
+  }
 }
 
 }  // namespace

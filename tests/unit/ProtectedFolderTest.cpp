@@ -66,6 +66,12 @@ TEST(ProtectedFolder, AFolderSomeoneElseMadeFirstIsRefusedAndTheRunChangesNothin
       {"a parent made by the user",
        [](Elevated& m) { m.sim.files.PutFolder("C:\\ProgramData\\Ostrawin"); },
        UndoFolderState::NotProtected, "C:\\ProgramData\\Ostrawin"},
+      {"the maker's folder a link made first",
+       [](Elevated& m) {
+         m.sim.files.PutFolder("C:\\Users\\user\\Mine");
+         m.sim.files.PutFolderLink("C:\\ProgramData\\Ostrawin", "C:\\Users\\user\\Mine");
+       },
+       UndoFolderState::ReparsePoint, "C:\\ProgramData\\Ostrawin"},
       {"no program-data folder known", [](Elevated& m) { m.sim.process.programData = ""; },
        UndoFolderState::NoProgramData, ""},
   };
@@ -76,6 +82,8 @@ TEST(ProtectedFolder, AFolderSomeoneElseMadeFirstIsRefusedAndTheRunChangesNothin
     EXPECT_EQ(check.state, c.state);
     EXPECT_EQ(check.folder, c.folder);
     EXPECT_EQ(m.RefusedClean(), std::vector<std::string>{runmsg::UndoFolderUnusable(check)});
+    // Nothing is made below a folder of the chain that was refused.
+    EXPECT_TRUE(m.sim.files.List("C:\\Users\\user\\Mine").empty());
   }
 }
 
@@ -169,6 +177,20 @@ TEST(ProtectedFolder, ExclusionsAndReportsReachedThroughLinksAreRefused) {
   m.sim.files.PutFolderLink("C:\\x\\linkdir", "C:\\Admin");
   EXPECT_EQ(RunReport(RunMode::Scan, "C:\\x\\linkdir\\important.cfg"), kExitNotCompleted);
   EXPECT_EQ(m.sim.files.FileText("C:\\Admin\\important.cfg"), "mine");
+  // The report's folder becomes a link just as the report is opened: the file made where it
+  // leads is removed again.
+  m.sim.files.PutFolder("C:\\Swap");
+  m.sim.files.failWhen = [&](const SimFileCall& call) {
+    if (call.call == "Hold" && call.path == "C:\\Swap\\new.json" &&
+        !m.sim.files.Exists("C:\\Admin\\Swap")) {
+      m.sim.files.Erase("C:\\Swap");
+      m.sim.files.PutFolder("C:\\Admin\\Swap");
+      m.sim.files.PutFolderLink("C:\\Swap", "C:\\Admin\\Swap");
+    }
+    return 0L;
+  };
+  EXPECT_EQ(RunReport(RunMode::Scan, "C:\\Swap\\new.json"), kExitNotCompleted);
+  EXPECT_TRUE(m.sim.files.List("C:\\Admin\\Swap").empty());
 }
 
 }  // namespace

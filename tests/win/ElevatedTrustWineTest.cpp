@@ -1,6 +1,6 @@
 // Under Wine, with the real registry editor: the undo folder of a fresh prefix passes its check,
-// and a script held for the import can be read by the editor but not written, deleted or renamed
-// by a second process.
+// a script held for the import can be read by the editor but not written, deleted or renamed
+// by a second process, and a report whose folder becomes a link as it is opened leaves nothing.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "platform/HeldFiles.h"
+#include "platform/Platform.h"
 #include "platform/UndoFolderTrust.h"
+#include "platform/win32/Win32Backends.h"
+#include "engine/RunReport.h"
+#include "ui/ReportRun.h"
 #include "support/PlantedWineTest.h"
 #include "undo/UndoJournal.h"
 
@@ -63,6 +67,57 @@ TEST_F(ElevatedTrustWineTest, TheHeldScriptIsImportedAsWrittenWhateverAnotherPro
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kHeldKey, 0, KEY_READ, &key), ERROR_SUCCESS);
   RegCloseKey(key);
+}
+
+// The Unix path of a Windows path: Wine's own export, as no Windows call makes a symbolic link.
+std::string UnixPath(const std::wstring& path) {
+  using Convert = char*(CDECL*)(LPCWSTR);
+  const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix = convert != nullptr ? convert(path.c_str()) : nullptr;
+  const std::string text = unix != nullptr ? unix : "";
+  if (unix != nullptr) HeapFree(GetProcessHeap(), 0, unix);
+  return text;
+}
+
+// Files whose every hold of one name is preceded by another program's swap of its folder for a
+// symbolic link, made by the system's ln through drive Z:.
+class SwappingFiles : public Win32Files {
+ public:
+  std::string name, folder, link;
+  std::unique_ptr<HeldFile> Hold(const std::string& path, HoldMode mode, long& status) override {
+    if (path == name && MoveFileA(folder.c_str(), (folder + "-away").c_str())) {
+      // Wine does not wait for the end of a Unix program: the link is looked for.
+      RunElsewhere(link);
+      for (int i = 0; i < 100 && Attributes(folder) == fileattr::kInvalid; ++i) Sleep(50);
+    }
+    return Win32Files::Hold(path, mode, status);
+  }
+};
+
+TEST_F(ElevatedTrustWineTest, AReportFolderSwappedForALinkAsItIsOpenedLeavesNoFile) {
+  const std::string base = "C:\\kvx-swap", target = base + "\\target";
+  const std::string unixBase = UnixPath(L"C:\\kvx-swap");
+  if (unixBase.empty() || Files().Attributes("Z:\\bin\\ln") == fileattr::kInvalid) {
+    GTEST_SKIP() << "no way to make a symbolic link";
+  }
+  ASSERT_TRUE(Files().MakeFolders(base + "\\reports") && Files().MakeFolders(target));
+  SwappingFiles swapping;
+  swapping.name = base + "\\reports\\new.json";
+  swapping.folder = base + "\\reports";
+  swapping.link = "Z:\\bin\\ln -s " + unixBase + "/target " + unixBase + "/reports";
+  const Platform before = CurrentPlatform();
+  Platform swapped = before;
+  swapped.files = &swapping;
+  UsePlatform(swapped);
+  const int code = RunReport(RunMode::Scan, swapping.name);
+  UsePlatform(before);
+  EXPECT_EQ(code, kExitNotCompleted);
+  EXPECT_NE(Files().Attributes(base + "\\reports"), fileattr::kInvalid);
+  EXPECT_EQ(Files().Attributes(target + "\\new.json"), fileattr::kInvalid);
+  DeleteFileA((target + "\\new.json").c_str());
+  RunElsewhere("Z:\\bin\\rm -rf " + unixBase);
+  for (int i = 0; i < 100 && Files().Attributes(base) != fileattr::kInvalid; ++i) Sleep(50);
 }
 
 }  // namespace

@@ -1,35 +1,36 @@
-// The hand-over finds a running Klarvex by what only Klarvex makes: a window titled "Klarvex"
-// of any other program is no instance to post a CLEAN or UNDO request to.
+// The hand-over asks who made a window of Klarvex's class, and an elevated process takes its
+// locks where the session's names, which any program of the user may create, do not reach.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32Platform.h"
 #include "ui/Layout.h"
-#include "ui/win32/RunningInstance.h"
 
 namespace {
 
-HWND HiddenWindow(const char* className) {
+TEST(RunningInstanceWin, AWindowIsTakenByItsMakerAndTheSessionsNamesDoNotBlock) {
+  UseWin32Platform();
+  InitPaths();
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = DefWindowProcA;
   windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = className;
+  windowClass.lpszClassName = kWindowClass;
   RegisterClassA(&windowClass);
-  return CreateWindowExA(0, className, kWindowTitle, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
-}
-
-TEST(RunningInstanceWin, OnlyAWindowOfKlarvexsClassBesideTheMutexIsTheInstance) {
-  const HWND impostor = HiddenWindow("KvxImpostor");
-  ASSERT_NE(impostor, nullptr);
-  // No mutex yet: this process becomes the instance, whatever window carries the title.
-  EXPECT_EQ(RunningInstance(), nullptr);
-  // The mutex is held now: a later start finds the window of Klarvex's class, not the impostor.
-  EXPECT_EQ(RunningInstance(), nullptr);
-  const HWND form = HiddenWindow(kWindowClass);
+  const HWND form = CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPED, 0, 0, 10, 10,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(form, nullptr);
-  EXPECT_EQ(RunningInstance(), form);
+  const std::vector<WindowOwner> owners = Process().WindowsOfClass(kWindowClass);
+  ASSERT_EQ(owners.size(), 1u);
+  EXPECT_EQ(owners[0].window, reinterpret_cast<uintptr_t>(form));
+  EXPECT_TRUE(IsThisProgram(owners[0])) << owners[0].imagePath;
   DestroyWindow(form);
-  DestroyWindow(impostor);
+  // Under Wine every process is elevated: the name taken in the session is another lock.
+  ASSERT_TRUE(Process().IsElevated());
+  HANDLE squatted = CreateMutexA(nullptr, TRUE, "KvxTest.Squatted");
+  EXPECT_TRUE(HoldLockOfItsRights("KvxTest.Squatted"));
+  CloseHandle(squatted);
 }
 
 }  // namespace

@@ -330,10 +330,12 @@ HoldRule RuleOf(HoldMode mode) {
       return {r | d, r, false, false};
     case HoldMode::Write:
       return {r | w, r, false, false};
-    case HoldMode::WriteAlways:
-      return {r | w | d, r, true, false};
+    case HoldMode::Lock:
+      return {r | w, 0, true, false};
     case HoldMode::Folder:
       return {0, r | w | d, false, false};
+    case HoldMode::KeptFolder:
+      return {0, r | w, false, false};
   }
   return {};
 }
@@ -405,6 +407,16 @@ class SimHeldFile : public HeldFile {
     files_.Store(*entry, grown);
     return status::kSuccess;
   }
+  // As NtCreateFile relative to the held folder: wherever its name has gone since.
+  std::unique_ptr<HeldFile> MakeFolder(const std::string& name, const std::string& readerSid,
+                                       long& status) override {
+    const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
+    const SimFiles::Entry* entry = Held();
+    status = entry == nullptr ? status::kPathNotFound
+                              : files_.MakeProtectedFolder(entry->path + "\\" + name, readerSid);
+    if (status != status::kSuccess) return nullptr;
+    return files_.Hold(entry->path + "\\" + name, HoldMode::KeptFolder, status);
+  }
   long Delete() override {
     const std::lock_guard<std::recursive_mutex> lock(files_.mutex_);
     const SimFiles::Entry* entry = Held();
@@ -431,6 +443,8 @@ class SimHeldFile : public HeldFile {
 std::unique_ptr<HeldFile> SimFiles::Hold(const std::string& path, HoldMode mode, long& result) {
   const std::lock_guard<std::recursive_mutex> lock(mutex_);
   const HoldRule rule = RuleOf(mode);
+  // Asked first: an injection may change the files, as another process could just before.
+  const long injected = Fail("Hold", Normalise(path));
   // FILE_FLAG_OPEN_REPARSE_POINT: links on the way are followed, one in the last part is not.
   const std::string normalised = Resolve(Normalise(path), false);
   const Entry* parent = normalised.empty() ? nullptr : Lookup(Parent(normalised), true);
@@ -441,7 +455,7 @@ std::unique_ptr<HeldFile> SimFiles::Hold(const std::string& path, HoldMode mode,
   }
   const std::string key = Key(normalised);
   auto it = entries_.find(key);
-  const bool folder = mode == HoldMode::Folder;
+  const bool folder = mode == HoldMode::Folder || mode == HoldMode::KeptFolder;
   if (it == entries_.end() && !rule.create) result = status::kFileNotFound;
   if (it != entries_.end() && rule.mustBeNew) result = status::kFileExists;
   if (it != entries_.end() && ((it->second.attributes & fileattr::kDirectory) != 0) != folder) {
@@ -450,7 +464,7 @@ std::unique_ptr<HeldFile> SimFiles::Hold(const std::string& path, HoldMode mode,
   if (result == status::kSuccess && !ShareAllows(key, rule.access, rule.share)) {
     result = status::kSharingViolation;
   }
-  if (result == status::kSuccess) result = Fail("Hold", normalised);
+  if (result == status::kSuccess) result = injected;
   if (result != status::kSuccess) return nullptr;
   if (it == entries_.end()) entries_[key] = NewEntry(normalised, fileattr::kArchive, {});
   const int id = nextOpener_++;

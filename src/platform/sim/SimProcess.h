@@ -32,8 +32,20 @@ class SimProcess : public ProcessApi {
     heldLocks.insert(name);
     return true;
   }
+  // Held in the administrators' place by this process, or by another when a test put the name
+  // in heldByAdministrators.
+  bool HoldAdministratorsLock(const std::string& name) override {
+    if (heldByAdministrators.count(name)) return false;
+    heldLocks.insert(name);
+    return true;
+  }
+  std::vector<WindowOwner> WindowsOfClass(const std::string& className) override {
+    return windows[className];
+  }
   std::set<std::string> heldLocks;
   std::set<std::string> heldElsewhere;
+  std::set<std::string> heldByAdministrators;
+  std::map<std::string, std::vector<WindowOwner>> windows;  // class -> its windows
   void SayOnConsole(const std::string& line) override { consoleLines.push_back(line); }
   std::vector<std::string> consoleLines;
   void SayOnOutput(const std::string& line) override { outputLines.push_back(line); }

@@ -1,4 +1,5 @@
-// The simulated shell: every "open" is recorded for the test to inspect.
+// The simulated shell: every "open" is recorded for the test to inspect, the ones this process
+// makes apart from those handed to the desktop's shell.
 #pragma once
 
 #include <string>
@@ -15,5 +16,13 @@ class SimShell : public ShellApi {
   void Open(uintptr_t ownerWindow, const std::string& target) override {
     opened.push_back({ownerWindow, target});
   }
+  bool OpenAsDesktopUser(const std::string& target) override {
+    if (!desktopShell) return false;
+    openedByDesktop.push_back(target);
+    return true;
+  }
   std::vector<Opened> opened;
+  std::vector<std::string> openedByDesktop;
+  // Whether a desktop shell runs that offers its view.
+  bool desktopShell = true;
 };

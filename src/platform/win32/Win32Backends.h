@@ -36,8 +36,14 @@ ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user);
 // AdministratorsOnly when the owner is the system or the Administrators and no allowing entry
 // gives anyone else a right to change it or what is made inside it.
 ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor);
+// Whether the system is Wine, which says so through an export of its own.
+bool UnderWine();
 // False under Wine, whose descriptors are made up from Unix file modes.
 bool DescriptorsSpeakOfStandardUsers();
+
+// The descriptor of a folder for the system and the Administrators alone, readable by
+// readerSid (SDDL); free it with LocalFree. nullptr when it cannot be made (GetLastError).
+PSECURITY_DESCRIPTOR ProtectedDescriptor(const std::string& readerSid);
 
 class Win32Files : public FileApi {
  public:
@@ -68,6 +74,8 @@ class Win32Process : public ProcessApi {
   LocalDate Today() override;
   std::string ErrorText(long status) override;
   bool HoldNamedLock(const std::string& name) override;
+  bool HoldAdministratorsLock(const std::string& name) override;
+  std::vector<WindowOwner> WindowsOfClass(const std::string& className) override;
   void SayOnConsole(const std::string& line) override;
   void SayOnOutput(const std::string& line) override;
   bool IsElevated() override;
@@ -78,6 +86,7 @@ class Win32Process : public ProcessApi {
 class Win32Shell : public ShellApi {
  public:
   void Open(uintptr_t ownerWindow, const std::string& target) override;
+  bool OpenAsDesktopUser(const std::string& target) override;
 };
 
 class Win32CodePage : public CodePage {

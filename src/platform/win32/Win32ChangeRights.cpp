@@ -77,13 +77,15 @@ SidBytes ProcessUser() {
 
 }  // namespace
 
+bool UnderWine() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
 // Wine makes every descriptor up from the Unix file mode, owned by the one user all its
 // programs run as: it says nothing of a standard user.
-bool DescriptorsSpeakOfStandardUsers() {
-  static const bool speak =
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") == nullptr;
-  return speak;
-}
+bool DescriptorsSpeakOfStandardUsers() { return !UnderWine(); }
 
 namespace {
 

@@ -1,13 +1,20 @@
 // Files held by handle: opened with FILE_FLAG_OPEN_REPARSE_POINT, so a link in the last part of
 // the name is opened as the link itself and shows as one, and shared only for reading.
-#include <aclapi.h>
+// clang-format off
 #include <windows.h>
+#include <aclapi.h>
+#include <winternl.h>
+// clang-format on
 
 #include <vector>
 
 #include "platform/win32/Win32Backends.h"
 
 namespace {
+
+// A folder held to make folders in: to list, pass through and add to it, and to ask about it.
+constexpr DWORD kKeptFolderAccess = FILE_LIST_DIRECTORY | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
+                                    FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
 
 struct HoldRule {
   DWORD access;
@@ -27,11 +34,14 @@ HoldRule RuleOf(HoldMode mode) {
       return {GENERIC_READ | DELETE, FILE_SHARE_READ, OPEN_EXISTING, kNoFollow};
     case HoldMode::Write:
       return {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, kNoFollow};
-    case HoldMode::WriteAlways:
-      return {GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, OPEN_ALWAYS, kNoFollow};
+    case HoldMode::Lock:
+      return {GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS, kNoFollow};
     case HoldMode::Folder:
       return {FILE_READ_ATTRIBUTES | READ_CONTROL,
               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+              kNoFollow | FILE_FLAG_BACKUP_SEMANTICS};
+    case HoldMode::KeptFolder:
+      return {kKeptFolderAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
               kNoFollow | FILE_FLAG_BACKUP_SEMANTICS};
   }
   return {};
@@ -161,6 +171,11 @@ class Win32HeldFile : public HeldFile {
     return status;
   }
 
+  // NtCreateFile with the held folder as the root of the name: the name is looked up in that
+  // folder, wherever the folder's path leads by now, and never through a link in the name.
+  std::unique_ptr<HeldFile> MakeFolder(const std::string& name, const std::string& readerSid,
+                                       long& status) override;
+
   long Delete() override {
     FILE_DISPOSITION_INFO disposition{TRUE};
     if (!SetFileInformationByHandle(handle_, FileDispositionInfo, &disposition,
@@ -203,10 +218,51 @@ std::unique_ptr<HeldFile> Win32Files::Hold(const std::string& path, HoldMode mod
   BY_HANDLE_FILE_INFORMATION info{};
   const bool folder = GetFileInformationByHandle(handle, &info) &&
                       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (folder != (mode == HoldMode::Folder)) {
+  if (folder != (mode == HoldMode::Folder || mode == HoldMode::KeptFolder)) {
     CloseHandle(handle);
     status = ERROR_ACCESS_DENIED;
     return nullptr;
   }
   return std::make_unique<Win32HeldFile>(handle);
 }
+
+namespace {
+
+std::unique_ptr<HeldFile> Win32HeldFile::MakeFolder(const std::string& name,
+                                                    const std::string& readerSid, long& status) {
+  // CreateDisposition FILE_CREATE, CreateOptions FILE_DIRECTORY_FILE |
+  // FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, as wdm.h numbers them.
+  constexpr ULONG kCreate = 2;
+  constexpr ULONG kOptions = 0x1 | 0x20 | 0x200000;
+  const int length = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), length);
+  wide.resize(wide.size() - 1);
+  if (wide.empty() || wide.find_first_of(L"\\/") != std::wstring::npos) {
+    status = ERROR_INVALID_NAME;
+    return nullptr;
+  }
+  PSECURITY_DESCRIPTOR descriptor = ProtectedDescriptor(readerSid);
+  if (descriptor == nullptr) {
+    status = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  UNICODE_STRING text{static_cast<USHORT>(wide.size() * sizeof(wchar_t)),
+                      static_cast<USHORT>(wide.size() * sizeof(wchar_t)), wide.data()};
+  OBJECT_ATTRIBUTES object{};
+  InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, handle_, descriptor);
+  IO_STATUS_BLOCK io{};
+  HANDLE made = nullptr;
+  const NTSTATUS result =
+      NtCreateFile(&made, kKeptFolderAccess, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                   FILE_SHARE_READ | FILE_SHARE_WRITE, kCreate, kOptions, nullptr, 0);
+  LocalFree(descriptor);
+  if (result < 0) {
+    status = static_cast<long>(RtlNtStatusToDosError(result));
+    return nullptr;
+  }
+  status = ERROR_SUCCESS;
+  return std::make_unique<Win32HeldFile>(made);
+}
+
+}  // namespace

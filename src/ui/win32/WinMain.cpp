@@ -11,10 +11,10 @@
 #include "platform/win32/Win32Platform.h"
 #include "ui/Layout.h"
 #include "ui/ReportRun.h"
+#include "ui/RunningInstance.h"
 #include "ui/StartUp.h"
 #include "ui/win32/Dialogs.h"
 #include "ui/win32/MainWindow.h"
-#include "ui/win32/RunningInstance.h"
 
 namespace {
 // Libraries loaded later (by the common controls, the shell, a theme) come from System32 only,
@@ -47,8 +47,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   gStartUp.cleanMessage = RegisterWindowMessageA(kCleanMessageName);
   gStartUp.undoMessage = RegisterWindowMessageA(kUndoMessageName);
   gStartUp.commandArgument = CommandArgument(__argc > 1 ? __argv[1] : "");
-  HWND other = RunningInstance();
-  gStartUp.runningInstance = reinterpret_cast<uintptr_t>(other);
+  // The instance is found through the platform: who made a window, and where the lock lives.
+  UseWin32Platform();
+  gStartUp.runningInstance = RunningInstance();
+  HWND other = reinterpret_cast<HWND>(gStartUp.runningInstance);
 
   switch (DecideStart(gStartUp.commandArgument, other != nullptr)) {
     case StartAction::End:
@@ -63,7 +65,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       break;
   }
 
-  UseWin32Platform();
   InitCommonControls32();
   MainWindow window;
   if (!window.Create(instance)) return 1;

@@ -33,7 +33,9 @@ int Usage() {
       "       kvxdriver scroll-right CONTROL (pixels a click on the right scroll arrow moves)\n"
       "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
       "       kvxdriver dialog-rect TITLE (WxH+X+Y, as an image crop takes it)\n"
-      "       kvxdriver close\n",
+      "       kvxdriver close\n"
+      "       kvxdriver squat SECONDS (takes Klarvex's lock names and a window of its class, as\n"
+      "         any program of the user could; prints the hand-overs it received)\n",
       stderr);
   return 2;
 }
@@ -385,6 +387,36 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
   // Done when the dialog is gone.
   return WaitFor(5000, [&] { return !IsWindowVisible(dialog); }) ? 0 : 1;
 }
+// What a program without elevation can do to a Klarvex that trusts names: take the run lock and
+// the instance lock in the session first, and make a window of Klarvex's class to receive the
+// CLEAN and UNDO hand-overs.
+int Squat(int seconds) {
+  CreateMutexA(nullptr, TRUE, "Klarvex.RunLock");
+  CreateMutexA(nullptr, TRUE, "Klarvex.Instance");
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "KlarvexForm";
+  RegisterClassA(&windowClass);
+  CreateWindowExA(0, "KlarvexForm", "KvxSquat", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                  GetModuleHandleA(nullptr), nullptr);
+  const UINT clean = RegisterWindowMessageA("KVXCLEAN");
+  const UINT undo = RegisterWindowMessageA("KVXUNDO");
+  std::fputs("squatting\n", stdout);
+  std::fflush(stdout);
+  int received = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == clean || msg.message == undo) ++received;
+      DispatchMessageA(&msg);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::printf("%d\n", received);
+  return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -403,6 +435,7 @@ int main(int argc, char** argv) {
     return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   }
   if (command == "window-rect") return PrintRect(MainWindow());
+  if (command == "squat" && argc >= 3) return Squat(std::atoi(argv[2]));
   if (command == "maximise") {
     HWND main = MainWindow();
     return main != nullptr && PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0) ? 0 : 1;
