@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Types.h"
+#include "platform/Variables.h"
 
 // The merged classes root holds both the machine's classes and the user's.
 enum class Owner { Machine, User, MergedClasses };
@@ -30,31 +31,6 @@ class OwnerContext {
   friend OwnerContext ClassesContext(const OwnerContext& machine, const OwnerContext& user);
   std::map<std::string, std::string> variables_;  // by upper-cased name
 };
-
-// %NAME% pairs replaced by lookup's answer where it has one (a non-null pointer); an unknown
-// name stays with its percent signs and the text goes on after it, as Windows expands.
-template <typename Lookup>
-std::string ExpandVariables(const std::string& text, Lookup lookup) {
-  std::string result;
-  size_t from = 0;
-  while (from < text.size()) {
-    const size_t open = text.find('%', from);
-    const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) break;
-    result.append(text, from, open - from);
-    if (const std::string* value = lookup(text.substr(open + 1, close - open - 1))) {
-      result += *value;
-      from = close + 1;
-    } else {
-      result += '%';
-      from = open + 1;
-      result.append(text, from, close - from);
-      from = close;
-    }
-  }
-  result.append(text, from, std::string::npos);
-  return result;
-}
 
 // True when an expanded text still names a variable: a path its owner cannot tell about.
 bool HoldsVariable(const std::string& expanded);

@@ -3,13 +3,18 @@
 // is made once per process; a target keeps the inputs it stages apart from it.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Paths.h"
+#include "platform/offline/HiveFile.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimRegedit.h"
 
@@ -71,4 +76,19 @@ inline std::vector<std::string> FuzzWords(const uint8_t* data, size_t size) {
       words.back().push_back(static_cast<char>(data[i]));
   }
   return words;
+}
+
+// The input as a hive file, opened as klarvex-offline opens one; nullptr when it is none. The
+// file is gone again once opened: the hive reads from the open descriptor.
+inline std::unique_ptr<HiveFile> FuzzHive(const char* target, const uint8_t* data, size_t size) {
+  const std::string path =
+      "/tmp/klarvex-fuzz-" + std::string(target) + "-" + std::to_string(getpid());
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return nullptr;
+  std::fwrite(data, 1, size, file);
+  std::fclose(file);
+  std::string why;
+  std::unique_ptr<HiveFile> hive = HiveFile::Open(path, why);
+  std::remove(path.c_str());
+  return hive;
 }

@@ -36,14 +36,7 @@ void Walk(OfflineRegistry& registry, RegHandle key, int depth, int& budget) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SimPlatform& sim = FuzzMachine();
-  static const std::string path = "/tmp/klarvex-fuzz-hive-" + std::to_string(getpid());
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return 0;
-  std::fwrite(data, 1, size, file);
-  std::fclose(file);
-  std::string why;
-  std::unique_ptr<HiveFile> hive = HiveFile::Open(path, why);
-  std::remove(path.c_str());
+  const std::unique_ptr<HiveFile> hive = FuzzHive("hive", data, size);
   if (!hive) return 0;
   for (HiveRole role :
        {HiveRole::Software, HiveRole::System, HiveRole::User, HiveRole::UserClasses}) {

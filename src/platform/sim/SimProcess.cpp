@@ -1,6 +1,7 @@
 #include "platform/sim/SimProcess.h"
 
 #include "platform/RegistryOps.h"
+#include "platform/Variables.h"
 
 void SimProcess::RegisterProgram(const std::string& path, Program program) {
   programs_[UpperAscii(path)] = std::move(program);
@@ -24,24 +25,8 @@ void SimProcess::Sleep(uint32_t milliseconds) { sleptMilliseconds += millisecond
 
 // %NAME% pairs are replaced when the name is known; an unknown one stays with its percent signs.
 std::string SimProcess::ExpandEnvironment(const std::string& text) {
-  std::string result;
-  size_t from = 0;
-  while (from < text.size()) {
-    const size_t open = text.find('%', from);
-    const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) break;
-    result.append(text, from, open - from);
-    auto it = environment_.find(UpperAscii(text.substr(open + 1, close - open - 1)));
-    if (it != environment_.end()) {
-      result += it->second;
-      from = close + 1;
-    } else {
-      result += '%';
-      from = open + 1;
-      result.append(text, from, close - from);
-      from = close;
-    }
-  }
-  result.append(text, from, std::string::npos);
-  return result;
+  return ExpandVariables(text, [this](const std::string& name) -> const std::string* {
+    const auto it = environment_.find(UpperAscii(name));
+    return it == environment_.end() ? nullptr : &it->second;
+  });
 }
