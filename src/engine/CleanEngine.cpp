@@ -101,7 +101,7 @@ class CleanRun {
     if (mode == RunMode::Clean) SaveAndImport();
     e_.FoldTwins();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
-    problems_ = runmsg::Join(problems_, ExclusionsKept());
+    if (e_.host_.ListsExclusionsKept()) problems_ = runmsg::Join(problems_, ExclusionsKept());
     // Said once a process: the setting stays ignored while the program runs.
     if (!e_.folderSettingNamed_) {
       e_.folderSettingNamed_ = true;
@@ -387,9 +387,13 @@ class CleanRun {
         problems_,
         runmsg::AppearedAfterScan(
             std::to_string(appeared.size()) + " " +
-                LanguageText("Messages", "AppearedAfterScan",
-                             "problems appeared after the scan and were left; scan again to "
-                             "review them."),
+                (appeared.size() == 1
+                     ? LanguageText("Messages", "AppearedAfterScanOne",
+                                    "problem appeared after the scan and was left; scan again "
+                                    "to review it.")
+                     : LanguageText("Messages", "AppearedAfterScan",
+                                    "problems appeared after the scan and were left; scan again "
+                                    "to review them.")),
             appeared));
   }
 

@@ -19,6 +19,9 @@ class RunHost {
   virtual int AskConfirmation(const std::string& question) = 0;
   // The Information dialog.
   virtual void ShowInformation(const std::string& message) = 0;
+  // Whether the message a run ends with lists what the exclusions file kept out; a window that
+  // says so on its page answers no.
+  virtual bool ListsExclusionsKept() const { return true; }
 
  protected:
   ~RunHost() = default;

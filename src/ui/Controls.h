@@ -60,8 +60,12 @@ enum class Ctl : int {
   IgnoredList,
   RemoveIgnoredButton,
   IgnoredBackButton,
+  ScanFirstLink,
+  UndoPageLink,
+  IgnoredHint,
+  KeptOutLabel,
 };
-inline constexpr int kControlCount = static_cast<int>(Ctl::IgnoredBackButton) + 1;
+inline constexpr int kControlCount = static_cast<int>(Ctl::KeptOutLabel) + 1;
 inline constexpr int kFirstControlId = 1001;
 inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
     "Intro",
@@ -114,6 +118,10 @@ inline constexpr std::array<std::string_view, kControlCount> kControlNames{{
     "IgnoredList",
     "RemoveIgnoredButton",
     "IgnoredBackButton",
+    "ScanFirstLink",
+    "UndoPageLink",
+    "IgnoredHint",
+    "KeptOutLabel",
 }};
 // The Details page's review of a scan, shown in place of DetailsList.
 inline constexpr std::array<Ctl, 5> kReviewControls{{Ctl::FindingsList, Ctl::TickAllLink,
@@ -126,7 +134,12 @@ inline constexpr bool ShownInsteadOfEachOther(Ctl a, Ctl b) {
     }
     return false;
   };
-  return (a == Ctl::DetailsList && isReview(b)) || (b == Ctl::DetailsList && isReview(a));
+  const auto pair = [](Ctl x, Ctl y, Ctl one, Ctl other) {
+    return (x == one && y == other) || (x == other && y == one);
+  };
+  return (a == Ctl::DetailsList && isReview(b)) || (b == Ctl::DetailsList && isReview(a)) ||
+         pair(a, b, Ctl::IgnoredList, Ctl::IgnoredHint) ||
+         pair(a, b, Ctl::ProgressGauge, Ctl::KeptOutLabel);
 }
 inline constexpr std::string_view ControlName(Ctl c) {
   return kControlNames[static_cast<size_t>(c)];

@@ -23,7 +23,7 @@ void MainForm::ShowIgnoredLines() {
       [](const Exclusions::Line& a, const Exclusions::Line& b) { return a.number < b.number; });
   std::vector<IgnoredRow> rows;
   for (const Exclusions::Line& line : ignoredLines_) {
-    std::string kept;
+    std::string kept = LanguageText("Review", "NotInLastRun", "not in the last run");
     // The last run's count, where that run read this very line.
     for (const Exclusions::Line& used : engine_.AppliedExclusions().Lines()) {
       if (used.number == line.number && used.text == line.text) kept = std::to_string(used.kept);
@@ -31,6 +31,16 @@ void MainForm::ShowIgnoredLines() {
     rows.push_back({line.text, kept});
   }
   view_.IgnoredListFill(rows);
+  // An empty page says what it is for in place of the list.
+  view_.SetText(Ctl::IgnoredHint,
+                rows.empty() ? LanguageText("Review", "IgnoredHint",
+                                            "Items you chose to \"Ignore always\" in a review are "
+                                            "listed here; Klarvex does not judge them again. Take "
+                                            "one out with Remove to have it judged again from the "
+                                            "next run on. There are none now.")
+                             : std::string());
+  view_.SetVisible(Ctl::IgnoredHint, rows.empty());
+  view_.SetVisible(Ctl::IgnoredList, !rows.empty());
 }
 
 void MainForm::OnRemoveIgnoredClicked() {

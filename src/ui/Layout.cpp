@@ -76,7 +76,9 @@ const std::array<ControlSpec, kControlCount> kLayout{{
               Centre)),
     Start(Row(AdTagline, P1, Label, 208, 316, 131, 16, "Make your PC faster!", kBold13, kTeal,
               Centre)),
-    Row(DetailsHeading, P2, Label, 16, 8, 50, 16, "Details", kHeading, kBlack, Left),
+    // The heading names the category shown: its width follows the text.
+    Row(DetailsHeading, P2, Label, 16, 8, 0, 0, "Details", kHeading, kBlack, Left, false, false,
+        true),
     Anchored(Row(DetailsList, P2, Memo, 16, 32, 370, 260, "", kDefaultFont, kBlack, Left), kFill),
     Anchored(Row(DetailsFooter, P2, Label, 16, 312, 0, 0, "", kDefaultFont, kBlack, Left, false,
                  false, true),
@@ -133,6 +135,16 @@ const std::array<ControlSpec, kControlCount> kLayout{{
     Anchored(
         Row(IgnoredBackButton, P4, Button, 294, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
         kBottomRight),
+    // The way to the preview and to the undo files, beside the ignored items.
+    Start(Row(ScanFirstLink, P1, Link, 92, 270, 0, 0, "Scan first ...", kLink11, kBlack, Left,
+              false, false, true)),
+    Start(Row(UndoPageLink, P1, Link, 156, 270, 0, 0, "Undo ...", kLink11, kBlack, Left, false,
+              false, true)),
+    // Shown in place of the empty ignored list: what the page is for.
+    Anchored(Row(IgnoredHint, P4, Label, 16, 32, 370, 64, "", kDefaultFont, kBlack, Left, true),
+             {0, 0, 100, 0}),
+    // After a run, where the gauge stood: what the exclusions file kept out of it.
+    Start(Row(KeptOutLabel, P1, Label, 24, 242, 350, 14, "", kDefaultFont, kTeal, Centre)),
 }};
 
 int ScaleToDpi(int length, int dpi) {
@@ -171,4 +183,52 @@ Bounds PlaceControl(const ControlSpec& entry, int dpi, int clientWidth, int clie
   const int top = b.top + dy * a.top / 100;
   return {left, top, b.left + b.width + dx * a.right / 100 - left,
           b.top + b.height + dy * a.bottom / 100 - top};
+}
+
+namespace {
+bool TakesFocus(Kind kind) { return kind != Kind::Label && kind != Kind::Gauge; }
+}  // namespace
+
+std::vector<Ctl> TabOrder(Page page) {
+  std::vector<const ControlSpec*> stops;
+  for (const ControlSpec& entry : kLayout) {
+    if (entry.page == page && TakesFocus(entry.kind)) stops.push_back(&entry);
+  }
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const ControlSpec* a, const ControlSpec* b) { return a->top < b->top; });
+  // A control that starts above the lowest bottom of the row so far stands beside it.
+  std::vector<Ctl> order;
+  for (size_t first = 0; first < stops.size();) {
+    size_t end = first;
+    int bottom = stops[first]->top;
+    while (end < stops.size() && (end == first || stops[end]->top < bottom)) {
+      bottom = std::max(bottom, stops[end]->top + std::max(1, stops[end]->height));
+      ++end;
+    }
+    std::stable_sort(stops.begin() + static_cast<long>(first),
+                     stops.begin() + static_cast<long>(end),
+                     [](const ControlSpec* a, const ControlSpec* b) { return a->left < b->left; });
+    for (size_t i = first; i < end; ++i) order.push_back(stops[i]->ctl);
+    first = end;
+  }
+  return order;
+}
+
+Ctl DefaultButton(Page page) {
+  switch (page) {
+    case Page::Start:
+      return Ctl::CleanButton;
+    case Page::Details:
+      return Ctl::DetailsBackButton;
+    case Page::Undo:
+      return Ctl::UndoButton;
+    case Page::Ignored:
+      return Ctl::IgnoredBackButton;
+  }
+  return Ctl::CleanButton;
+}
+
+int ReviewFrameWidth(int frameWidth, int listWidth, int columnsWidth, int workWidth, int dpi) {
+  const int wanted = frameWidth + columnsWidth - listWidth;
+  return std::max(frameWidth, std::min({wanted, workWidth, ScaleToDpi(kReviewWidthLimit, dpi)}));
 }

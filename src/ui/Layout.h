@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 #include "ui/Controls.h"
 
@@ -75,3 +76,14 @@ inline Bounds BoundsOf(const ControlSpec& entry) {
 Bounds PlaceControl(const ControlSpec& entry, int dpi, int clientWidth, int clientHeight);
 // The control with this name, or nullptr.
 const ControlSpec* FindSpec(std::string_view name);
+
+// The controls of a page that take the focus, in reading order: row by row from the top (a row
+// is the controls beside one another), each row from the left. Tab follows it.
+std::vector<Ctl> TabOrder(Page page);
+// The button Enter presses on a page when the focus is on no button or link.
+Ctl DefaultButton(Page page);
+// The widest the window grows by itself to show a review's columns whole, at 96 DPI.
+inline constexpr int kReviewWidthLimit = 1000;
+// The frame's width that shows columns of columnsWidth in a list now listWidth wide, never
+// narrower than now nor wider than the work area or the limit at dpi.
+int ReviewFrameWidth(int frameWidth, int listWidth, int columnsWidth, int workWidth, int dpi);

@@ -31,7 +31,7 @@ constexpr std::array<Caption, 2> kIntroCaptions{{
      ""},
     {Ctl::Slogan, "Info", "Info2", "Just clean registry in a blink of an eye!", ""},
 }};
-constexpr std::array<Caption, 17> kPageCaptions{{
+constexpr std::array<Caption, 19> kPageCaptions{{
     {Ctl::CleanButton, "Buttons", "Clean", "Clean", ""},
     {Ctl::DetailsHeading, "Items", "Details", "Details", ""},
     {Ctl::DetailsBackButton, "Buttons", "Back", "Back", ""},
@@ -46,6 +46,8 @@ constexpr std::array<Caption, 17> kPageCaptions{{
     {Ctl::UntickAllLink, "Buttons", "DeselectAll", "Deselect all", ""},
     {Ctl::IgnoreButton, "Buttons", "IgnoreAlways", "Ignore always", ""},
     {Ctl::IgnoredLink, "Items", "Ignored", "Ignored items", ""},
+    {Ctl::ScanFirstLink, "Items", "ScanFirst", "Scan first ...", ""},
+    {Ctl::UndoPageLink, "Items", "UndoPage", "Undo ...", ""},
     {Ctl::IgnoredHeading, "Items", "Ignored", "Ignored items", ""},
     {Ctl::RemoveIgnoredButton, "Buttons", "Remove", "Remove", ""},
     {Ctl::IgnoredBackButton, "Buttons", "Back", "Back", ""},
@@ -94,8 +96,7 @@ void MainForm::CreateForm() {
   if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "UNDO") OpenUndoPage();
   if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "SCAN") {
     // The preview: the button scans first; after the scan it reads Clean and cleans.
-    BeginPreview();
-    view_.SetText(Ctl::CleanButton, LanguageText("Buttons", "Scan", "Scan"));
+    EnterPreview();
   }
 }
 
@@ -103,12 +104,7 @@ void MainForm::SetCaptions() {
   for (const Caption& c : kIntroCaptions) {
     view_.SetText(c.control, LanguageText(c.section, c.key, c.fallback) + c.suffix);
   }
-  for (int k = 1; k <= kCategoryCount; ++k) {
-    const CategoryInfo& info = CategoryOf(k);
-    view_.SetText(
-        NameLabel(k),
-        LanguageText("Items", std::string(info.key), std::string(info.nameDefault)) + ":");
-  }
+  for (int k = 1; k <= kCategoryCount; ++k) view_.SetText(NameLabel(k), CategoryName(k) + ":");
   for (int k = 1; k <= kCategoryCount; ++k) {
     view_.SetText(DetailsLink(k), LanguageText("Items", "Details", "Details"));
   }
@@ -153,6 +149,7 @@ void MainForm::DetailsLinkClick(int category) {
     return;
   }
   ShowReviewControls(Reviewing());
+  ShowDetailsHeading(category);
   if (Reviewing()) {
     ShowReview(category);
     ShowReviewCounts();

@@ -18,6 +18,10 @@ struct Position {
   int top = 0;
   bool operator==(const Position&) const = default;
 };
+// "1 " and the text for one, or the count and the text for several, from the language file.
+std::string CountedText(size_t count, const char* section, const char* oneKey,
+                        const char* oneDefault, const char* manyKey, const char* manyDefault);
+
 // At the cursor, moved back into the screen when the window would stick out.
 Position PlaceAtCursor(const ScreenMetrics& screen);
 
@@ -53,6 +57,9 @@ class MainForm final : public RunHost {
   // The review's details pane follows the selected row.
   void OnFindingSelected(int row);
 
+  // The start page's links to the preview (its scan starts at once) and to the undo page.
+  void OnScanFirstClicked();
+
   // The ignored page.
   void OpenIgnoredPage();
   void OnRemoveIgnoredClicked();
@@ -84,6 +91,8 @@ class MainForm final : public RunHost {
   void ActivateDetailsLinks(bool active) override;
   int AskConfirmation(const std::string& question) override;
   void ShowInformation(const std::string& message) override;
+  // The start page says it in a line of its own (ShowRunNotices).
+  bool ListsExclusionsKept() const override { return false; }
 
  private:
   // The run's state the pages read.
@@ -95,6 +104,13 @@ class MainForm final : public RunHost {
   void SetCaptions();
   // Opens an address or folder with the user's own rights, or shows it for the user to open.
   void OpenForUser(const std::string& target);
+  // The button scans first, as the SCAN command line has it.
+  void EnterPreview();
+  // After a run: the line of what the exclusions kept out, and the undo link's offer.
+  void ShowRunNotices();
+  // The Details page's heading names the category shown.
+  void ShowDetailsHeading(int category);
+  static std::string CategoryName(int category);
   // The place the window had when the user last closed it, kept on a screen; false when none
   // was kept.
   bool RestoreWindowPlace();

@@ -15,7 +15,9 @@ void MainForm::OnCleanClicked() {
     return;
   }
   stopped_ = false;
+  view_.SetText(Ctl::KeptOutLabel, "");
   engine_.OnCleanClicked();
+  ShowRunNotices();
   if (!preview_) return;
   const bool wholeScan = LastRun() == RunMode::Scan && !stopped_ && engine_.RunError().empty();
   if (wholeScan) return ShowReviewCounts();
@@ -36,10 +38,11 @@ MainForm::ReviewCount MainForm::CountReview(int category) const {
 }
 
 namespace {
-// n + " problems found, " + ticked + " ticked."
+// n + " problems found, " + ticked + " ticked." ("1 problem found" for one).
 std::string FoundAndTicked(int found, int ticked) {
-  return std::to_string(found) + " " + CountText(RunMode::Scan) + ", " + std::to_string(ticked) +
-         " " + LanguageText("Review", "Ticked", "ticked") + ".";
+  return CountedText(static_cast<size_t>(found), "Fix", "problem found", "problem found",
+                     "problems found", "problems found") +
+         ", " + std::to_string(ticked) + " " + LanguageText("Review", "Ticked", "ticked") + ".";
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 // The Details page after a scan: the category's findings with a check box each, ticked by
 // default; the Clean that follows repairs the ticked ones. "Ignore always" adds the selected
 // finding to the exclusions file.
+#include "engine/Categories.h"
 #include "engine/Exclusions.h"
 #include "engine/ReviewRows.h"
 #include "platform/LanguageFile.h"
@@ -13,6 +14,16 @@ namespace {
 constexpr size_t kItemTextLength = 90;
 
 }  // namespace
+
+std::string MainForm::CategoryName(int category) {
+  const CategoryInfo& info = CategoryOf(category);
+  return LanguageText("Items", std::string(info.key), std::string(info.nameDefault));
+}
+
+void MainForm::ShowDetailsHeading(int category) {
+  view_.SetText(Ctl::DetailsHeading,
+                LanguageText("Items", "Details", "Details") + ": " + CategoryName(category));
+}
 
 void MainForm::ShowReviewControls(bool review) {
   view_.SetVisible(Ctl::DetailsList, !review);

@@ -35,6 +35,9 @@ constexpr Text kTexts[] = {
     {"Items", "Item6", "Application paths, fonts and help files"},
     {"Items", "Details", "Details"},
     {"Items", "Ignored", "Ignored items"},
+    {"Items", "ScanFirst", "Scan first ..."},
+    {"Items", "UndoPage", "Undo ..."},
+    {"Items", "UndoClean", "Undo this clean ..."},
     {"Buttons", "Clean", "Clean"},
     {"Buttons", "Scan", "Scan"},
     {"Buttons", "ScanAgain", "Scan again"},
@@ -56,6 +59,8 @@ constexpr Text kTexts[] = {
     {"Messages", "NothingToView", "You have nothing to view!"},
     {"Messages", "AppearedAfterScan",
      "problems appeared after the scan and were left; scan again to review them."},
+    {"Messages", "AppearedAfterScanOne",
+     "problem appeared after the scan and was left; scan again to review it."},
     {"Messages", "SelectFinding", "Select a finding first."},
     {"Messages", "IgnoreAlways", "Never judge this item again?"},
     {"Messages", "NotIgnored", "This item could not be added to the exclusions file:"},
@@ -69,6 +74,13 @@ constexpr Text kTexts[] = {
     {"Review", "Of", "of"},
     {"Review", "Line", "Line of Exclusions.txt"},
     {"Review", "Kept", "Items kept last run"},
+    {"Review", "NotInLastRun", "not in the last run"},
+    {"Review", "IgnoredHint",
+     "Items you chose to \"Ignore always\" in a review are listed here; Klarvex does not judge "
+     "them again. Take one out with Remove to have it judged again from the next run on. There "
+     "are none now."},
+    {"Review", "KeptOutOne", "item kept out of this run by Exclusions.txt."},
+    {"Review", "KeptOut", "items kept out of this run by Exclusions.txt."},
     {"Review", "DefaultValue", "(default)"},
     {"Review", "Description", "Name"},
     {"Review", "CleanWill", "The Clean will"},
@@ -99,6 +111,7 @@ constexpr Text kTexts[] = {
     {"Fix", "32-bit", "32-bit"},
     {"Fix", "found", "found"},
     {"Fix", "problems found", "problems found"},
+    {"Fix", "problem found", "problem found"},
     {"Undo", "OpenFolder", "Open folder"},
     {"Undo", "Message1", "Are you sure to apply checked undo ?"},
     {"Undo", "Message2", "undo applyed!"},
@@ -138,7 +151,7 @@ TEST(EnglishIni, HoldsEveryKeyButTheTwoWithSeveralDefaults) {
     EXPECT_EQ(found, !several) << text.section << "/" << text.key;
     present += found ? 1 : 0;
   }
-  EXPECT_EQ(present, 80);
+  EXPECT_EQ(present, 89);
 }
 
 }  // namespace

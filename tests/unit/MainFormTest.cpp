@@ -7,6 +7,7 @@
 #include "support/FormTest.h"
 #include "support/RecordingView.h"
 #include "support/SimFixture.h"
+#include "ui/AccessKeys.h"
 #include "ui/MainForm.h"
 #include "ui/StartUp.h"
 #include "undo/UndoJournal.h"
@@ -63,6 +64,8 @@ TEST_F(MainFormTest, CreateFormPlacesTheWindowThenSetsEveryCaptionInOrder) {
       "text UntickAllLink=Deselect all",
       "text IgnoreButton=Ignore always",
       "text IgnoredLink=Ignored items",
+      "text ScanFirstLink=Scan first ...",
+      "text UndoPageLink=Undo ...",
       "text IgnoredHeading=Ignored items",
       "text RemoveIgnoredButton=Remove",
       "text IgnoredBackButton=Back",
@@ -172,7 +175,7 @@ TEST_F(MainFormTest, DetailsLinkShowsTheListAndFooterOrSaysThereIsNothing) {
   EXPECT_EQ(view.details, form.Engine().CategoryLog(kComActiveX));
   EXPECT_EQ(view.texts[Ctl::DetailsFooter], "1 items fixed.");
   EXPECT_EQ(view.front, Page::Details);
-  EXPECT_EQ(view.texts[Ctl::DetailsHeading], "Details");
+  EXPECT_EQ(view.texts[Ctl::DetailsHeading], "Details: Com/ActiveX entries");
 
   form.OnDetailsBackClicked();
   EXPECT_EQ(view.front, Page::Start);
@@ -333,6 +336,48 @@ TEST(Layout, ScalingKeepsTheTableAt96AndNoTwoControlsOfAPageOverlapAtAnyScale) {
   EXPECT_EQ(ScaleToDpi(13, 120), 16);  // 16.25
   EXPECT_EQ(ScaleToDpi(11, 144), 17);  // 16.5 rounds up
   EXPECT_EQ(ScaleToDpi(-13, 144), -20);
+}
+
+TEST(Layout, TabFollowsEachPagesReadingOrder) {
+  using enum Ctl;
+  const std::vector<std::pair<Page, std::vector<Ctl>>> pages = {
+      {Page::Start,
+       {DetailsLink1, DetailsLink2, DetailsLink3, DetailsLink4, DetailsLink5, DetailsLink6,
+        IgnoredLink, ScanFirstLink, UndoPageLink, CleanButton, CloseButton, AdLink}},
+      {Page::Details,
+       {DetailsList, FindingsList, FindingDetails, TickAllLink, UntickAllLink, IgnoreButton,
+        DetailsBackButton}},
+      {Page::Undo,
+       {UndoFileList, UndoFileText, SelectAllLink, DeselectAllLink, OpenFolderLink, UndoButton,
+        DeleteButton, UndoBackButton}},
+      {Page::Ignored, {IgnoredList, RemoveIgnoredButton, IgnoredBackButton}},
+  };
+  for (const auto& [page, order] : pages) EXPECT_EQ(TabOrder(page), order);
+}
+
+TEST(Layout, AReviewGrowsTheWindowToItsColumnsUpToTheWorkAreaAndTheLimit) {
+  EXPECT_EQ(ReviewFrameWidth(406, 370, 900, 1280, 96), 936);
+  EXPECT_EQ(ReviewFrameWidth(406, 370, 2000, 1280, 96), 1000);
+  EXPECT_EQ(ReviewFrameWidth(406, 370, 2000, 800, 96), 800);
+  EXPECT_EQ(ReviewFrameWidth(812, 740, 3000, 2560, 192), 2000);
+  EXPECT_EQ(ReviewFrameWidth(406, 370, 300, 1280, 96), 406);
+}
+
+TEST(AccessKeys, TheFirstFreeLetterIsMarkedAndOwnAmpersandsStayText) {
+  const struct {
+    const char* caption;
+    const char* taken;
+    const char* marked;
+    char key;
+  } cases[] = {{"Clean", "", "&Clean", 'c'},
+               {"Close", "c", "C&lose", 'l'},
+               {"R&D", "", "&R&&D", 'r'},
+               {"Ab", "ab", "Ab", 0},
+               {"... 2", "", "... &2", '2'}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithAccessKey(c.caption, c.taken), c.marked);
+    EXPECT_EQ(AccessKeyOf(c.marked), c.key) << c.marked;
+  }
 }
 
 TEST(Layout, RowsFollowTheControlOrderAndStayInsideTheClientArea) {

@@ -16,7 +16,7 @@ const std::string kApp =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KvxApp1";
 const std::string kRecent = "HKEY_CURRENT_USER\\Software\\Kvx App\\Recent, value \"File [1]\"";
 const std::string kAppeared =
-    "1 problems appeared after the scan and were left; scan again to review them.\n"
+    "1 problem appeared after the scan and was left; scan again to review it.\n"
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run, value \"KvxNew\"";
 
 struct Outcome {
@@ -154,6 +154,7 @@ TEST_F(ReviewPage, ListsEachItemOnceTicksAndIgnoresForGood) {
   EXPECT_EQ(view.findings[0].data, "kvxmissing.type");
   form.OnFindingTicked(0, false);
   EXPECT_FALSE(view.findings[0].ticked);
+  EXPECT_EQ(view.texts[Ctl::DetailsFooter], "1 problem found, 0 ticked.");
   form.OnTickAllClicked();
   EXPECT_TRUE(view.findings[0].ticked);
 
@@ -166,9 +167,9 @@ TEST_F(ReviewPage, ListsEachItemOnceTicksAndIgnoresForGood) {
   EXPECT_TRUE(view.findings.empty());
   form.OnCleanClicked();
   EXPECT_TRUE(sim.registry.GetValue(RootKey::LocalMachine, "SOFTWARE\\Classes\\.kvxr", ""));
-  EXPECT_EQ(dialogs.information.shown,
-            std::vector<std::string>{"Exclusions.txt kept these items out of the run:\nline 8: "
-                                     "HKEY_CLASSES_ROOT\\.kvxr (1 item)"});
+  // Said on the start page, not in a message after each run.
+  EXPECT_EQ(dialogs.information.shown, std::vector<std::string>{});
+  EXPECT_EQ(view.texts[Ctl::KeptOutLabel], "1 item kept out of this run by Exclusions.txt.");
 }
 
 }  // namespace
@@ -223,6 +224,19 @@ TEST_F(PreviewButton, CountsFollowTheTicksAndAfterItsCleanTheButtonScansAgain) {
   EXPECT_TRUE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxC"));
   EXPECT_EQ(view.texts[Ctl::CleanButton], "Clean");
   EXPECT_EQ(view.texts[Ctl::Counter4], "1 of 1");
+}
+
+// The start page's link scans at once as the preview; after the Clean its undo is offered.
+TEST_F(PreviewButton, ScanFirstStartsThePreviewAndTheCleanAfterItOffersItsUndo) {
+  PutString(RootKey::LocalMachine, kUninstall + "KvxA", "DisplayName", "A");
+  form.CreateForm();
+  form.OnScanFirstClicked();
+  EXPECT_EQ(form.Engine().LastRun(), RunMode::Scan);
+  EXPECT_EQ(view.texts[Ctl::Counter4], "1 of 1");
+  EXPECT_EQ(view.texts[Ctl::UndoPageLink], "Undo ...");
+  form.OnCleanClicked();
+  EXPECT_FALSE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
+  EXPECT_EQ(view.texts[Ctl::UndoPageLink], "Undo this clean ...");
 }
 
 TEST_F(PreviewButton, AStoppedScanIsNeverFollowedByAClean) {
@@ -310,11 +324,21 @@ TEST_F(IgnoredPage, ShowsWhatEachLineKeptInTheLastRun) {
   sim.files.PutFile(ExclusionsFile(), "HKEY_LOCAL_MACHINE\\" + kUninstall +
                                           "KvxA\r\nHKEY_CURRENT_USER\\Software\\X\r\n");
   form.CreateForm();
+  form.OpenIgnoredPage();
+  ASSERT_EQ(view.ignored.size(), 2u);
+  EXPECT_EQ(view.ignored[0].kept, "not in the last run");
+  EXPECT_FALSE(view.shown[Ctl::IgnoredHint]);
   form.Engine().Run(RunMode::Scan);
   form.OpenIgnoredPage();
   ASSERT_EQ(view.ignored.size(), 2u);
   EXPECT_EQ(view.ignored[0].kept, "1");
   EXPECT_EQ(view.ignored[1].kept, "0");
+  // Empty, the page says what it is for in place of the list.
+  sim.files.PutFile(ExclusionsFile(), "");
+  form.OpenIgnoredPage();
+  EXPECT_TRUE(view.shown[Ctl::IgnoredHint]);
+  EXPECT_FALSE(view.shown[Ctl::IgnoredList]);
+  EXPECT_TRUE(view.texts[Ctl::IgnoredHint].starts_with("Items you chose to \"Ignore always\""));
 }
 
 }  // namespace
