@@ -59,6 +59,7 @@ class MainForm final : public RunHost {
 
   // The start page's links to the preview (its scan starts at once) and to the undo page.
   void OnScanFirstClicked();
+  void OnUndoPageLinkClicked();
 
   // The ignored page.
   void OpenIgnoredPage();

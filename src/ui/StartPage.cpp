@@ -24,6 +24,11 @@ void MainForm::OnScanFirstClicked() {
   OnCleanClicked();
 }
 
+void MainForm::OnUndoPageLinkClicked() {
+  if (engine_.Running || engine_.RunInProgress()) return;
+  OpenUndoPage();
+}
+
 void MainForm::ShowRunNotices() {
   size_t kept = 0;
   for (const Exclusions::Line& line : engine_.AppliedExclusions().Lines()) kept += line.kept;

@@ -187,7 +187,10 @@ TEST_F(MainFormTest, DetailsLinksAndCloseDoNothingDuringARun) {
   form.Engine().Running = true;
   for (int k = 1; k <= kCategoryCount; ++k) form.DetailsLinkClick(k);
   form.OnCloseClicked();
+  form.OnUndoPageLinkClicked();
+  form.OnScanFirstClicked();
   EXPECT_EQ(view.front, Page::Start);
+  EXPECT_EQ(view.texts[Ctl::CleanButton], "Clean");
   EXPECT_TRUE(dialogs.information.shown.empty());
   EXPECT_EQ(view.closeRequests, 0);
 

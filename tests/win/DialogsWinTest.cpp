@@ -167,8 +167,8 @@ TEST_F(DialogsWin, ConfirmationClosedWithItsCloseBoxAnswersNo) {
   HWND dialog = ConfirmationDialog()->Handle();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(Text(dialog), "Confirmation");
-  EXPECT_EQ(Text(GetDlgItem(dialog, kDialogButton1Id)), "Yes");
-  EXPECT_EQ(Text(GetDlgItem(dialog, kDialogButton2Id)), "No");
+  EXPECT_EQ(Text(GetDlgItem(dialog, kDialogButton1Id)), "&Yes");
+  EXPECT_EQ(Text(GetDlgItem(dialog, kDialogButton2Id)), "&No");
 
   int answer = 0;
   const Sighting seen = WhileShown(
@@ -214,10 +214,12 @@ TEST_F(DialogsWin, InformationShowsTheMessageAndCloses) {
   CreateDialogs(owner);
   HWND dialog = InformationDialog()->Handle();
   EXPECT_EQ(Text(dialog), "Information");
-  EXPECT_EQ(Text(GetDlgItem(dialog, kDialogButton1Id)), "Close");
+  EXPECT_EQ(Text(GetDlgItem(dialog, kDialogButton1Id)), "&Close");
+  // Escape closes it, as a key press reaches the focused button.
   const Sighting seen = WhileShown(
       dialog, [] { InfoBox.Inform("You have nothing to view!"); },
-      [](HWND d) { Click(d, kDialogButton1Id); }, "information");
+      [](HWND d) { PostMessageA(GetDlgItem(d, kDialogButton1Id), WM_KEYDOWN, VK_ESCAPE, 1); },
+      "information");
   EXPECT_TRUE(seen.shown);
   EXPECT_FALSE(IsWindowVisible(dialog));
   EXPECT_TRUE(IsWindowEnabled(owner));

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "ui/AccessKeys.h"
 #include "ui/ConfirmDialog.h"
 #include "ui/InfoDialog.h"
 #include "ui/win32/AppIcon.h"
@@ -190,8 +191,15 @@ Win32Dialog::~Win32Dialog() {
 
 void Win32Dialog::SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
 
+// Each button gets an access key of its own (Alt and the letter, or the letter alone).
 void Win32Dialog::SetButtonCaption(int button, const std::string& text) {
-  SetDlgItemTextA(hwnd_, button == 1 ? kDialogButton1Id : kDialogButton2Id, text.c_str());
+  const int id = button == 1 ? kDialogButton1Id : kDialogButton2Id;
+  const int other = button == 1 ? kDialogButton2Id : kDialogButton1Id;
+  std::string taken;
+  if (HWND otherButton = GetDlgItem(hwnd_, other)) {
+    if (const char key = AccessKeyOf(WindowText(otherButton))) taken += key;
+  }
+  SetDlgItemTextA(hwnd_, id, WithAccessKey(text, taken).c_str());
 }
 
 void Win32Dialog::SetInfoText(const std::string& text) {
@@ -300,6 +308,11 @@ LRESULT Win32Dialog::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE) events_.ActivateForm();
       break;
     case WM_COMMAND:
+      // Escape: as the close box, which answers No.
+      if (LOWORD(wParam) == IDCANCEL) {
+        Close();
+        return 0;
+      }
       if (HIWORD(wParam) == BN_CLICKED) {
         if (LOWORD(wParam) == kDialogButton1Id) events_.Button1Click();
         if (LOWORD(wParam) == kDialogButton2Id) events_.Button2Click();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/AccessKeys.h"
 #include "ui/Layout.h"
 #include "ui/win32/AppIcon.h"
 #include "ui/win32/Dpi.h"
@@ -37,6 +38,8 @@ constexpr Click kClicks[] = {
     {Ctl::UntickAllLink, &MainForm::OnUntickAllClicked},
     {Ctl::IgnoreButton, &MainForm::OnIgnoreClicked},
     {Ctl::IgnoredLink, &MainForm::OpenIgnoredPage},
+    {Ctl::ScanFirstLink, &MainForm::OnScanFirstClicked},
+    {Ctl::UndoPageLink, &MainForm::OnUndoPageLinkClicked},
     {Ctl::RemoveIgnoredButton, &MainForm::OnRemoveIgnoredClicked},
     {Ctl::IgnoredBackButton, &MainForm::OnIgnoredBackClicked},
 };
@@ -203,8 +206,10 @@ HWND MainWindow::CreateControl(HINSTANCE instance, const ControlSpec& entry) {
     case Kind::Link:
       labels_[index] = {&entry, nullptr, entry.colour,
                         entry.kind == Kind::Link ? Cursor::Hand : Cursor::Arrow};
-      hwnd = CreateWindowExA(0, kLabelClass, entry.caption, WS_CHILD | WS_VISIBLE, entry.left,
-                             entry.top, entry.width, entry.height, parent, id, instance,
+      // A link is a tab stop like a button.
+      hwnd = CreateWindowExA(0, kLabelClass, entry.caption,
+                             WS_CHILD | WS_VISIBLE | (entry.kind == Kind::Link ? WS_TABSTOP : 0),
+                             entry.left, entry.top, entry.width, entry.height, parent, id, instance,
                              &labels_[index]);
       break;
     case Kind::Gauge:
@@ -342,6 +347,9 @@ LRESULT MainWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case WM_SETFOCUS:
+      FocusFrontPage();
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -447,9 +455,27 @@ void MainWindow::FitToText(const ControlSpec& entry) {
                SWP_NOMOVE | SWP_NOZORDER);
 }
 
+namespace {
+// A list a screen reader names by the heading above it: its window text, which the list itself
+// does not show.
+struct NamedBy {
+  Ctl heading;
+  Ctl list;
+};
+constexpr NamedBy kListNames[] = {
+    {Ctl::DetailsHeading, Ctl::FindingsList},
+    {Ctl::UndoHeading, Ctl::UndoFileList},
+    {Ctl::IgnoredHeading, Ctl::IgnoredList},
+};
+}  // namespace
+
 void MainWindow::SetText(Ctl control, const std::string& text) {
   HWND hwnd = Control(control);
-  SetWindowTextA(hwnd, text.c_str());
+  const bool button = LayoutOf(control).kind == Kind::Button;
+  SetWindowTextA(hwnd, (button ? WithAccessKey(text, TakenAccessKeys(control)) : text).c_str());
+  for (const NamedBy& named : kListNames) {
+    if (named.heading == control) SetWindowTextA(Control(named.list), text.c_str());
+  }
   FitToText(LayoutOf(control));
   UpdateWindow(hwnd);
 }
@@ -478,6 +504,9 @@ void MainWindow::SetGauge(int percent, bool visible) {
 }
 
 void MainWindow::BringToFront(Page page) {
+  HWND focus = GetFocus();
+  if (IsChild(pages_[static_cast<size_t>(front_)], focus) != FALSE)
+    lastFocus_[static_cast<size_t>(front_)] = focus;
   front_ = page;
   HWND front = pages_[static_cast<size_t>(page)];
   SetWindowPos(front, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -485,6 +514,7 @@ void MainWindow::BringToFront(Page page) {
   for (HWND other : pages_) {
     if (other != front) ShowWindow(other, SW_HIDE);
   }
+  if (GetActiveWindow() == hwnd_) FocusFrontPage();
 }
 
 void MainWindow::FillDetails(const TextList& lines) {
@@ -524,7 +554,13 @@ void MainWindow::FindingsListFill(const std::vector<FindingRow>& rows) {
     }
     FindingsListTick(static_cast<int>(index), rows[i].ticked);
   }
+  // The keyboard starts at the first row: Space ticks it, the arrows move on.
+  LVITEMA first{};
+  first.stateMask = LVIS_FOCUSED;
+  first.state = LVIS_FOCUSED;
+  SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
   selecting_ = false;
+  GrowForReview();
   FitFindingsColumns();
   // Each category's list starts at its left edge, whatever the one before was scrolled to.
   SendMessageA(list, LVM_SCROLL, static_cast<WPARAM>(-0x7FFF), 0);
@@ -620,7 +656,7 @@ void MainWindow::SetUndoText(const std::u16string& text) {
 void MainWindow::Deliver(MSG& msg) {
   bool handled = false;
   form_.MessageEvent(msg.message, msg.wParam, handled);
-  if (handled) return;
+  if (handled || OnKey(msg)) return;
   if (IsDialogMessageA(hwnd_, &msg)) return;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);

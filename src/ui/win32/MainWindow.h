@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 #include "ui/FormView.h"
 #include "ui/MainForm.h"
@@ -87,8 +88,22 @@ class MainWindow : public FormView {
   // list), so that nothing is cut off that the scroll bar cannot bring into view.
   void FitFindingsColumns();
   void OnClose();
-  // Passes one message through the hook, then to its window.
+  // Passes one message through the hook and the keyboard, then to its window.
   void Deliver(MSG& msg);
+  // The keyboard (MainWindowKeys.cpp): Tab and Shift+Tab in the page's reading order, Enter on
+  // the focused link or button or else the page's default button, Space on a link, Escape back,
+  // Alt and a button's access key. True when the key was used.
+  bool OnKey(const MSG& msg);
+  void MoveFocus(int step);
+  // The focus into the front page: where it last was there, or its list, or its default button.
+  void FocusFrontPage();
+  bool PressAccessKey(char key);
+  // Presses a link or button as a click would, when it is shown and enabled.
+  void Press(Ctl c);
+  // The access keys of the other buttons of c's page.
+  std::string TakenAccessKeys(Ctl c) const;
+  // A review's first size: wider, so that its columns show whole (ReviewFrameWidth).
+  void GrowForReview();
   HWND Control(Ctl c) const { return controls_[static_cast<size_t>(c)]; }
 
   MainForm form_{*this};
@@ -102,6 +117,7 @@ class MainWindow : public FormView {
   int clientWidth_ = kClientWidth;
   int clientHeight_ = kClientHeight;
   Page front_ = Page::Start;
+  std::array<HWND, kPageCount> lastFocus_{};
   bool maximised_ = false;
   bool selecting_ = false;  // a selection made by the program raises no click
   ULONGLONG lastPump_ = 0;

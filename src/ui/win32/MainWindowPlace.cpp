@@ -111,3 +111,26 @@ int MainWindow::IgnoredListSelected() {
   return static_cast<int>(SendMessageA(Control(Ctl::IgnoredList), LVM_GETNEXTITEM,
                                        static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
+
+// Only a window at its first size grows: a size the person chose, or maximised, stands.
+void MainWindow::GrowForReview() {
+  RECT frame{};
+  GetWindowRect(hwnd_, &frame);
+  const SIZE smallest = SmallestFrameSize(dpi_);
+  if (IsZoomed(hwnd_) != FALSE || frame.right - frame.left != smallest.cx) return;
+  HWND list = Control(Ctl::FindingsList);
+  // The last column as wide as its texts (it otherwise fills what the others leave).
+  SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(LVSCW_AUTOSIZE, 0));
+  int columns = MetricForDpi(SM_CXVSCROLL, dpi_) + ScaleToDpi(4, static_cast<int>(dpi_));
+  for (int i = 0; i < 3; ++i) {
+    columns += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+  }
+  RECT inside{};
+  GetClientRect(list, &inside);
+  const Bounds work = WorkAreaNear(ToBounds(frame));
+  const int width = ReviewFrameWidth(frame.right - frame.left, inside.right, columns, work.width,
+                                     static_cast<int>(dpi_));
+  if (width == frame.right - frame.left) return;
+  const Bounds at = MovedInto({frame.left, frame.top, width, frame.bottom - frame.top}, work);
+  SetWindowPos(hwnd_, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}

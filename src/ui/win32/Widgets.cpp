@@ -33,6 +33,13 @@ void PaintLabel(HWND hwnd, HDC dc) {
     if (offset > 0) rect.top += offset;
   }
   DrawTextA(dc, text.c_str(), -1, &rect, format);
+  // A link with the keyboard focus shows it, unless the window hides focus until a key is used.
+  const bool hidden = (SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+  if (state->entry->kind == Kind::Link && GetFocus() == hwnd && !hidden) {
+    RECT box;
+    GetClientRect(hwnd, &box);
+    DrawFocusRect(dc, &box);
+  }
   SelectObject(dc, old);
 }
 
@@ -52,6 +59,11 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_ERASEBKGND:
       return 1;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_UPDATEUISTATE:
+      InvalidateRect(hwnd, nullptr, TRUE);
+      break;
     case WM_SETTEXT: {
       const LRESULT result = DefWindowProcA(hwnd, message, wParam, lParam);
       InvalidateRect(hwnd, nullptr, TRUE);

@@ -4,6 +4,7 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 // clang-format on
 
 #include <chrono>
@@ -33,6 +34,8 @@ int Usage() {
       "       kvxdriver scroll-right CONTROL (pixels a click on the right scroll arrow moves)\n"
       "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
       "       kvxdriver dialog-rect TITLE (WxH+X+Y, as an image crop takes it)\n"
+      "       kvxdriver key NAME... (tab enter space escape up down alt-X, to the focus)\n"
+      "       kvxdriver focus (the focused control's name) | acc-name CONTROL\n"
       "       kvxdriver close\n"
       "       kvxdriver squat SECONDS (takes Klarvex's lock names and a window of its class, as\n"
       "         any program of the user could; prints the hand-overs it received)\n",
@@ -313,6 +316,96 @@ bool ScrollRightStep(HWND list, LONG& moved) {
   return true;
 }
 
+// A button's caption marks its access key with '&', which is no part of the text read.
+std::string ShownText(HWND hwnd) {
+  std::string text = TextOf(hwnd);
+  char cls[32] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Button") != 0) return text;
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    shown += text[i];
+  }
+  return shown;
+}
+
+// The window with the keyboard focus in Klarvex's window thread (a dialog's button while one is
+// up).
+HWND Focused() {
+  HWND main = MainWindow();
+  if (main == nullptr) return nullptr;
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui)) return nullptr;
+  return gui.hwndFocus != nullptr ? gui.hwndFocus : gui.hwndActive;
+}
+
+int PrintFocus() {
+  HWND focus = Focused();
+  const int id = focus != nullptr ? GetDlgCtrlID(focus) : 0;
+  if (id >= kFirstControlId && id < kFirstControlId + kControlCount) {
+    return std::printf(
+               "%s\n",
+               std::string(kControlNames[static_cast<size_t>(id - kFirstControlId)]).c_str()) < 0;
+  }
+  return std::printf("%s %d\n", focus != nullptr ? "other" : "none", id) < 0;
+}
+
+// A key as the keyboard hands it to the focused window's queue, where the program's own loop
+// takes it (down and up; its loop makes the character). Alt and a letter is the system
+// character it turns into.
+bool PressKey(const std::string& name) {
+  struct Key {
+    const char* name;
+    WPARAM vk;
+  };
+  constexpr Key kKeys[] = {{"tab", VK_TAB},       {"enter", VK_RETURN}, {"space", VK_SPACE},
+                           {"escape", VK_ESCAPE}, {"up", VK_UP},        {"down", VK_DOWN}};
+  HWND target = Focused();
+  if (target == nullptr) return false;
+  bool posted = false;
+  if (name.size() == 5 && name.starts_with("alt-")) {
+    posted = PostMessageA(target, WM_SYSCHAR, static_cast<unsigned char>(name[4]), 1 | (1 << 29));
+  }
+  for (const Key& key : kKeys) {
+    if (name != key.name) continue;
+    const LPARAM down = 1 | static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key.vk), 0) << 16);
+    posted = PostMessageA(target, WM_KEYDOWN, key.vk, down) &&
+             PostMessageA(target, WM_KEYUP, key.vk, down | (LPARAM{3} << 30));
+  }
+  // Time for the window to act on it before the next key.
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  return posted;
+}
+
+// The name a screen reader reads for the control, through the accessibility interface.
+int PrintAccessibleName(HWND control) {
+  CoInitialize(nullptr);
+  IAccessible* accessible = nullptr;
+  std::wstring name;
+  if (SUCCEEDED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                           IID_IAccessible,
+                                           reinterpret_cast<void**>(&accessible))) &&
+      accessible != nullptr) {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (SUCCEEDED(accessible->get_accName(self, &text)) && text != nullptr) name = text;
+    SysFreeString(text);
+    accessible->Release();
+  }
+  CoUninitialize();
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, name.c_str(), static_cast<int>(name.size()), utf8.data(), bytes,
+                      nullptr, nullptr);
+  return std::printf("%s\n", utf8.c_str()) < 0;
+}
+
 int Wait(int argc, char** argv, int index) { return argc > index ? std::atoi(argv[index]) : 10000; }
 
 int ControlCommand(const std::string& command, int argc, char** argv) {
@@ -321,7 +414,8 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
     std::fprintf(stderr, "kvxdriver: no control %s\n", argv[2]);
     return 1;
   }
-  if (command == "text") return std::printf("%s\n", TextOf(control).c_str()) < 0;
+  if (command == "text") return std::printf("%s\n", ShownText(control).c_str()) < 0;
+  if (command == "acc-name") return PrintAccessibleName(control);
   if (command == "wide-text") return std::printf("%s\n", WideTextOf(control).c_str()) < 0;
   if (command == "visible") return std::printf("%d\n", IsWindowVisible(control) ? 1 : 0) < 0;
   if (command == "enabled") return std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0) < 0;
@@ -339,9 +433,9 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
     return 0;
   }
   if (command == "wait-text" && argc >= 4) {
-    const bool found = WaitFor(Wait(argc, argv, 4),
-                               [&] { return TextOf(control).find(argv[3]) != std::string::npos; });
-    std::printf("%s\n", TextOf(control).c_str());
+    const bool found = WaitFor(
+        Wait(argc, argv, 4), [&] { return ShownText(control).find(argv[3]) != std::string::npos; });
+    std::printf("%s\n", ShownText(control).c_str());
     return found ? 0 : 1;
   }
   if (command == "tick" && argc >= 5) {
@@ -436,6 +530,16 @@ int main(int argc, char** argv) {
   }
   if (command == "window-rect") return PrintRect(MainWindow());
   if (command == "squat" && argc >= 3) return Squat(std::atoi(argv[2]));
+  if (command == "focus") return PrintFocus();
+  if (command == "key") {
+    for (int i = 2; i < argc; ++i) {
+      if (!PressKey(argv[i])) {
+        std::fprintf(stderr, "kvxdriver: key %s not pressed\n", argv[i]);
+        return 1;
+      }
+    }
+    return argc > 2 ? 0 : Usage();
+  }
   if (command == "maximise") {
     HWND main = MainWindow();
     return main != nullptr && PostMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0) ? 0 : 1;
