@@ -104,7 +104,9 @@ file(GLOB e2e_driver CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/driver/*.
 if(e2e_driver)
   add_executable(kvxdriver ${e2e_driver})
   klarvex_target(kvxdriver)
-  target_link_libraries(kvxdriver PRIVATE user32 gdi32 comctl32 advapi32 oleacc oleaut32 ole32 uuid)
+  # uuid before oleacc: oleacc's import library offers IID_IAccessible as a code stub, not the
+  # identifier itself, and a query with it finds no interface.
+  target_link_libraries(kvxdriver PRIVATE user32 gdi32 comctl32 advapi32 uuid oleacc oleaut32 ole32)
   set_target_properties(kvxdriver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 endif()
 

@@ -124,7 +124,7 @@ const std::array<ControlSpec, kControlCount> kLayout{{
     // Below the review list: the selected finding whole.
     Anchored(Row(FindingDetails, P2, Memo, 16, 206, 370, 78, "", kDefaultFont, kBlack, Left),
              kDetailsShare),
-    Start(Row(IgnoredLink, P1, Link, 24, 270, 0, 0, "Ignored items", kLink11, kBlack, Left, false,
+    Start(Row(IgnoredLink, P1, Link, 16, 270, 0, 0, "Ignored items", kLink11, kBlack, Left, false,
               false, true)),
     Row(IgnoredHeading, P4, Label, 16, 8, 120, 16, "Ignored items", kHeading, kBlack, Left),
     Anchored(Row(IgnoredList, P4, LineList, 16, 32, 370, 272, "", kDefaultFont, kBlack, Left),
@@ -136,9 +136,9 @@ const std::array<ControlSpec, kControlCount> kLayout{{
         Row(IgnoredBackButton, P4, Button, 294, 312, 75, 25, "Back", kDefaultFont, kBlack, Centre),
         kBottomRight),
     // The way to the preview and to the undo files, beside the ignored items.
-    Start(Row(ScanFirstLink, P1, Link, 92, 270, 0, 0, "Scan first ...", kLink11, kBlack, Left,
+    Start(Row(ScanFirstLink, P1, Link, 84, 270, 0, 0, "Scan first ...", kLink11, kBlack, Left,
               false, false, true)),
-    Start(Row(UndoPageLink, P1, Link, 156, 270, 0, 0, "Undo ...", kLink11, kBlack, Left, false,
+    Start(Row(UndoPageLink, P1, Link, 148, 270, 0, 0, "Undo ...", kLink11, kBlack, Left, false,
               false, true)),
     // Shown in place of the empty ignored list: what the page is for.
     Anchored(Row(IgnoredHint, P4, Label, 16, 32, 370, 64, "", kDefaultFont, kBlack, Left, true),

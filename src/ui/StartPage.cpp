@@ -40,7 +40,6 @@ void MainForm::ShowRunNotices() {
                                   "items kept out of this run by Exclusions.txt."));
   // After a Clean that left an undo file the link offers to take it back.
   const bool undoable = LastRun() == RunMode::Clean && !engine_.UndoFileWritten().empty();
-  view_.SetText(Ctl::UndoPageLink, undoable
-                                       ? LanguageText("Items", "UndoClean", "Undo this clean ...")
-                                       : LanguageText("Items", "UndoPage", "Undo ..."));
+  view_.SetText(Ctl::UndoPageLink, undoable ? LanguageText("Items", "UndoClean", "Undo clean ...")
+                                            : LanguageText("Items", "UndoPage", "Undo ..."));
 }

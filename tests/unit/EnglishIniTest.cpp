@@ -37,7 +37,7 @@ constexpr Text kTexts[] = {
     {"Items", "Ignored", "Ignored items"},
     {"Items", "ScanFirst", "Scan first ..."},
     {"Items", "UndoPage", "Undo ..."},
-    {"Items", "UndoClean", "Undo this clean ..."},
+    {"Items", "UndoClean", "Undo clean ..."},
     {"Buttons", "Clean", "Clean"},
     {"Buttons", "Scan", "Scan"},
     {"Buttons", "ScanAgain", "Scan again"},

@@ -236,7 +236,7 @@ TEST_F(PreviewButton, ScanFirstStartsThePreviewAndTheCleanAfterItOffersItsUndo) 
   EXPECT_EQ(view.texts[Ctl::UndoPageLink], "Undo ...");
   form.OnCleanClicked();
   EXPECT_FALSE(KeyExists(RootKey::LocalMachine, kUninstall + "KvxA"));
-  EXPECT_EQ(view.texts[Ctl::UndoPageLink], "Undo this clean ...");
+  EXPECT_EQ(view.texts[Ctl::UndoPageLink], "Undo clean ...");
 }
 
 TEST_F(PreviewButton, AStoppedScanIsNeverFollowedByAClean) {

@@ -238,6 +238,10 @@ void Win32Dialog::ShowModal() {
   if (hwnd_ == nullptr || showing_) return;
   Place();
   showing_ = true;
+  // Only a control of the owner (another dialog's button may still hold the focus a moment
+  // after that dialog hid).
+  HWND focus = GetFocus();
+  returnFocus_ = owner_ != nullptr && IsChild(owner_, focus) != FALSE ? focus : owner_;
   if (owner_ != nullptr) EnableWindow(owner_, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -275,6 +279,9 @@ void Win32Dialog::Close() {
   if (owner_ != nullptr) EnableWindow(owner_, TRUE);
   ShowWindow(hwnd_, SW_HIDE);
   if (owner_ != nullptr) SetActiveWindow(owner_);
+  // The keyboard goes on where it was, not on the hidden dialog's button (under Wine the owner
+  // may never have lost the activation that would otherwise give it the focus back).
+  if (returnFocus_ != nullptr && IsWindow(returnFocus_) != FALSE) SetFocus(returnFocus_);
 }
 
 void Win32Dialog::DrawInfoLabel(const DRAWITEMSTRUCT& item) const {

@@ -63,6 +63,7 @@ class Win32Dialog : public DialogView {
   UINT dpi_ = 0;
   DialogFit fit_;
   std::vector<DialogControl> buttons_;
+  HWND returnFocus_ = nullptr;
   bool showing_ = false;
   bool placed_ = false;
 };

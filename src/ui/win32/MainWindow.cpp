@@ -560,8 +560,8 @@ void MainWindow::FindingsListFill(const std::vector<FindingRow>& rows) {
   first.state = LVIS_FOCUSED;
   SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
   selecting_ = false;
-  GrowForReview();
   FitFindingsColumns();
+  GrowForReview();
   // Each category's list starts at its left edge, whatever the one before was scrolled to.
   SendMessageA(list, LVM_SCROLL, static_cast<WPARAM>(-0x7FFF), 0);
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);

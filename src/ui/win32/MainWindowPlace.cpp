@@ -116,8 +116,10 @@ int MainWindow::IgnoredListSelected() {
 void MainWindow::GrowForReview() {
   RECT frame{};
   GetWindowRect(hwnd_, &frame);
-  const SIZE smallest = SmallestFrameSize(dpi_);
-  if (IsZoomed(hwnd_) != FALSE || frame.right - frame.left != smallest.cx) return;
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  if (IsZoomed(hwnd_) != FALSE || client.right != ScaleToDpi(kClientWidth, static_cast<int>(dpi_)))
+    return;
   HWND list = Control(Ctl::FindingsList);
   // The last column as wide as its texts (it otherwise fills what the others leave).
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(LVSCW_AUTOSIZE, 0));

@@ -384,16 +384,19 @@ int PrintAccessibleName(HWND control) {
   CoInitialize(nullptr);
   IAccessible* accessible = nullptr;
   std::wstring name;
-  if (SUCCEEDED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                           IID_IAccessible,
-                                           reinterpret_cast<void**>(&accessible))) &&
-      accessible != nullptr) {
+  const HRESULT found =
+      AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                 reinterpret_cast<void**>(&accessible));
+  if (FAILED(found)) std::fprintf(stderr, "kvxdriver: no accessible object (%08lx)\n", found);
+  if (SUCCEEDED(found) && accessible != nullptr) {
     VARIANT self;
     VariantInit(&self);
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     BSTR text = nullptr;
-    if (SUCCEEDED(accessible->get_accName(self, &text)) && text != nullptr) name = text;
+    const HRESULT named = accessible->get_accName(self, &text);
+    if (FAILED(named)) std::fprintf(stderr, "kvxdriver: no name (%08lx)\n", named);
+    if (SUCCEEDED(named) && text != nullptr) name = text;
     SysFreeString(text);
     accessible->Release();
   }
