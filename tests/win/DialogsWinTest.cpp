@@ -365,11 +365,11 @@ TEST_F(DialogsWin, TextsComeFromTheLanguageFile) {
   HWND confirmation = ConfirmationDialog()->Handle();
   EXPECT_EQ(Text(information), "Hinweis");
   EXPECT_EQ(Text(GetDlgItem(information, kDialogButton1Id)),
-            "Schlie\xDF"
+            "&Schlie\xDF"
             "en");
   EXPECT_EQ(Text(confirmation), "Best\xE4tigung");
-  EXPECT_EQ(Text(GetDlgItem(confirmation, kDialogButton1Id)), "Ja");
-  EXPECT_EQ(Text(GetDlgItem(confirmation, kDialogButton2Id)), "Nein");
+  EXPECT_EQ(Text(GetDlgItem(confirmation, kDialogButton1Id)), "&Ja");
+  EXPECT_EQ(Text(GetDlgItem(confirmation, kDialogButton2Id)), "&Nein");
 
   int answer = 0;
   WhileShown(
