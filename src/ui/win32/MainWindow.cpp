@@ -656,7 +656,14 @@ void MainWindow::SetUndoText(const std::u16string& text) {
 void MainWindow::Deliver(MSG& msg) {
   bool handled = false;
   form_.MessageEvent(msg.message, msg.wParam, handled);
-  if (handled || OnKey(msg)) return;
+  if (handled) return;
+  // A key may run a handler as a click does: guarded the same way, and used even when it failed.
+  bool used = true;
+  GuardedHandler(hwnd_, [&]() -> LRESULT {
+    used = OnKey(msg);
+    return 0;
+  });
+  if (used) return;
   if (IsDialogMessageA(hwnd_, &msg)) return;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);

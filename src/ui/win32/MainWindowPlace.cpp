@@ -121,9 +121,21 @@ void MainWindow::GrowForReview() {
   if (IsZoomed(hwnd_) != FALSE || client.right != ScaleToDpi(kClientWidth, static_cast<int>(dpi_)))
     return;
   HWND list = Control(Ctl::FindingsList);
-  // The last column as wide as its texts (it otherwise fills what the others leave).
+  // The last column as wide as its texts or its heading (it otherwise fills what the others
+  // leave).
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(LVSCW_AUTOSIZE, 0));
-  int columns = MetricForDpi(SM_CXVSCROLL, dpi_) + ScaleToDpi(4, static_cast<int>(dpi_));
+  char heading[256] = {};
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = heading;
+  column.cchTextMax = sizeof heading;
+  SendMessageA(list, LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(&column));
+  const int headingWidth = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
+                                                         reinterpret_cast<LPARAM>(heading))) +
+                           ScaleToDpi(16, static_cast<int>(dpi_));
+  const int last = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0));
+  int columns = MetricForDpi(SM_CXVSCROLL, dpi_) + ScaleToDpi(4, static_cast<int>(dpi_)) +
+                std::max(0, headingWidth - last);
   for (int i = 0; i < 3; ++i) {
     columns += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
   }
