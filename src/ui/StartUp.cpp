@@ -25,6 +25,11 @@ std::string RefusedStartText(const std::string& commandArgument) {
          commandArgument + ".";
 }
 
+std::string UnreachedInstanceText() {
+  return "A Klarvex window is already open, and it could not be reached (it may run with other "
+         "rights): close it, then start Klarvex again.";
+}
+
 ReportRequest ReportOf(const std::vector<std::string>& arguments) {
   ReportRequest request;
   if (arguments.size() < 2 || UpperAscii(arguments[1]) != "/REPORT") return request;

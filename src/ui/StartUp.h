@@ -34,8 +34,10 @@ enum class StartAction {
   OpenWindow,  // become the running instance
 };
 StartAction DecideStart(const std::string& commandArgument, bool instanceFound);
-// Why a start was refused, for its starter's console or a message.
+// Why a start was refused, for its starter's console or a message: the running instance does
+// not take its argument, or the request could not be posted to it.
 std::string RefusedStartText(const std::string& commandArgument);
+std::string UnreachedInstanceText();
 
 // A run without a window: "SCAN /report FILE" or "CLEAN /report FILE" (case ignored), whether
 // a window is open or not. path is "" when the file name is missing.

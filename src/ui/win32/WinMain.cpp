@@ -35,12 +35,16 @@ void RestrictLibrarySearch() {
 
 // A start the running window cannot take says why: on its starter's console, or in a message
 // when it was started from the desktop. The run then ends as one that could not be completed.
-int RefuseStart(const std::string& commandArgument) {
-  const std::string why = RefusedStartText(commandArgument);
+int RefuseStart(const std::string& why) {
   if (!WriteToStarter(StarterStream::Errors, "Klarvex: " + why + "\r\n")) {
     MessageBoxA(nullptr, why.c_str(), "Klarvex", MB_OK | MB_ICONINFORMATION);
   }
   return kExitNotCompleted;
+}
+
+// A window of higher rights does not take posted messages from a start of lower rights.
+int HandOver(HWND other, UINT message, WPARAM request) {
+  return PostMessageA(other, message, request, 0) ? 0 : RefuseStart(UnreachedInstanceText());
 }
 
 void InitCommonControls32() {
@@ -73,13 +77,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   switch (DecideStart(gStartUp.commandArgument, other != nullptr)) {
     case StartAction::Refuse:
-      return RefuseStart(gStartUp.commandArgument);
+      return RefuseStart(RefusedStartText(gStartUp.commandArgument));
     case StartAction::PostClean:
-      PostMessageA(other, gStartUp.cleanMessage, kCleanRequest, 0);
-      return 0;
+      return HandOver(other, gStartUp.cleanMessage, kCleanRequest);
     case StartAction::PostUndo:
-      PostMessageA(other, gStartUp.undoMessage, kUndoRequest, 0);
-      return 0;
+      return HandOver(other, gStartUp.undoMessage, kUndoRequest);
     case StartAction::OpenWindow:
       break;
   }
