@@ -17,7 +17,17 @@ StartAction DecideStart(const std::string& commandArgument, bool instanceFound) 
   // A double-click passes nothing: it means what CLEAN means, the start page.
   if (commandArgument.empty() || commandArgument == "CLEAN") return StartAction::PostClean;
   if (commandArgument == "UNDO") return StartAction::PostUndo;
-  return StartAction::End;
+  return StartAction::Refuse;
+}
+
+std::string RefusedStartText(const std::string& commandArgument) {
+  return "A Klarvex window is already open, and it takes only CLEAN and UNDO: close it to start " +
+         commandArgument + ".";
+}
+
+std::string UnreachedInstanceText() {
+  return "A Klarvex window is already open, and it could not be reached (it may run with other "
+         "rights): close it, then start Klarvex again.";
 }
 
 ReportRequest ReportOf(const std::vector<std::string>& arguments) {

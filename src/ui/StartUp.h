@@ -27,13 +27,17 @@ extern StartUp gStartUp;
 std::string CommandArgument(const std::string& firstArgument);
 
 enum class StartAction {
-  End,         // no window, nothing posted
+  Refuse,      // the running instance cannot take the argument: say so, no window
   PostClean,   // post the clean request to the running instance, then end (also without an
                // argument)
   PostUndo,    // post the undo request, then end
   OpenWindow,  // become the running instance
 };
 StartAction DecideStart(const std::string& commandArgument, bool instanceFound);
+// Why a start was refused, for its starter's console or a message: the running instance does
+// not take its argument, or the request could not be posted to it.
+std::string RefusedStartText(const std::string& commandArgument);
+std::string UnreachedInstanceText();
 
 // A run without a window: "SCAN /report FILE" or "CLEAN /report FILE" (case ignored), whether
 // a window is open or not. path is "" when the file name is missing.

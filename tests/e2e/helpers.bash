@@ -81,8 +81,8 @@ report_run() {
   echo "$code"
 }
 shot() { import -window root "$shots/$1.png" && echo "  shot $shots/$1.png"; }
-# Wine's token is elevated (WINE-NOTES.md): the undo files are in the protected folder of the
-# one account Wine runs every program as. The user's own folder keeps Exclusions.txt.
+# Every process under Wine reports itself elevated: the undo files are in the protected folder
+# of the one account Wine runs every program as. The user's own folder keeps Exclusions.txt.
 undo_dir() { echo "$WINEPREFIX/drive_c/ProgramData/Ostrawin/Klarvex/S-1-5-21-0-0-0-1000"; }
 user_undo_dir() { echo "$(echo "$WINEPREFIX"/drive_c/users/*/AppData/Roaming)/Ostrawin/Klarvex/Undo"; }
 counts() { for k in 1 2 3 4 5 6; do drv text "Counter${k}"; done | paste -sd' '; }

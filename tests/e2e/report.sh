@@ -3,7 +3,8 @@
 # safety scenario's machine SCAN /report lists every planted problem with its rule and changes
 # nothing; CLEAN /report removes exactly those, the undo file gives everything back; an excluded
 # problem stays through both; a report run without a file name, with a missing folder or while a
-# window is open says why on its console and ends with code 2; the preview window scans first
+# window is open, and a SCAN that window cannot take, say why on their console and end with code
+# 2; /? prints the usage to a terminal and opens no window; the preview window scans first
 # and cleans after. The same machine scanned from Linux by klarvex-offline (its registry merged
 # into hive files, drive_c as the disk) lists the same findings item for item.
 set -uo pipefail
@@ -38,6 +39,14 @@ printf '# kept on purpose\r\n%s\r\nnot a key\r\n' "$excluded" >"$undo/Exclusions
 grep -vF "$excluded" "$here/safety-expected.txt" >"$work/expected.txt"
 cp "$work/expected.txt" "$k/expected.txt"
 ls "$undo" >"$work/undo-before.txt"
+
+echo "=== the usage, asked from a terminal"
+# script gives the program a terminal, and Wine gives a program started there that terminal's
+# console. Exit code 0 within the time limit: no window waited for a close.
+usage=$(script -qec "timeout 60 wine 'C:\\klarvex\\Klarvex.exe' '/?'; echo code \$?" /dev/null </dev/null |
+  tr -d '\r')
+expect_has "/? prints every form" "$usage" "Klarvex.exe CLEAN /report FILE  no window"
+expect_has "/? ends with code 0, without a window" "$usage" "code 0"
 
 echo "=== a report run with nowhere to write"
 while IFS='|' read -r mode path line; do
@@ -115,6 +124,8 @@ start CLEAN
 ok "window opens" drv wait-window 30000
 expect "a report run during a window: its line, code 2" "$(said SCAN /report 'C:\klarvex\busy.json')" \
   "Klarvex: Another Klarvex window or report run is using the undo folder. | 2"
+expect "SCAN handed to the open window: its line, code 2" "$(said SCAN)" \
+  "Klarvex: A Klarvex window is already open, and it takes only CLEAN and UNDO: close it to start SCAN. | 2"
 busy=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["error"].splitlines()[0])' "$k/busy.json")
 expect "the report says why" "$busy" "Another Klarvex window or report run is using the undo folder."
 drv close

@@ -54,8 +54,8 @@ TEST(ReportArguments, OnlyScanOrCleanWithReportAskForOne) {
     EXPECT_EQ(r.mode, c.mode);
     EXPECT_EQ(r.path, c.path);
   }
-  // For a running instance SCAN is another argument: nothing is handed to it.
-  EXPECT_EQ(DecideStart("SCAN", true), StartAction::End);
+  // A running instance cannot take SCAN: the start is refused.
+  EXPECT_EQ(DecideStart("SCAN", true), StartAction::Refuse);
   EXPECT_EQ(DecideStart("SCAN", false), StartAction::OpenWindow);
 }
 

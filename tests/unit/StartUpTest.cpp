@@ -1,7 +1,10 @@
 // The entry's decisions: argument, running instance, hand-over.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "ui/StartUp.h"
+#include "ui/Usage.h"
 
 TEST(StartUp, TheArgumentIsUpperCasedByteWise) {
   EXPECT_EQ(CommandArgument("undo"), "UNDO");
@@ -24,13 +27,35 @@ TEST(StartUp, DecisionByArgumentAndRunningInstance) {
       {"OTHER", false, StartAction::OpenWindow},
       {"CLEAN", true, StartAction::PostClean},
       {"UNDO", true, StartAction::PostUndo},
-      {"/UNDO", true, StartAction::End},
-      {"CLEAN1", true, StartAction::End},
+      {"/UNDO", true, StartAction::Refuse},
+      {"CLEAN1", true, StartAction::Refuse},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.argument) + (c.instance ? " with instance" : " alone"));
     EXPECT_EQ(DecideStart(c.argument, c.instance), c.expected);
   }
+}
+
+TEST(StartUp, UsageIsAskedByItsThreeSwitchesAnywhereButAsTheReportFile) {
+  using Args = std::vector<std::string>;
+  const std::pair<Args, bool> cases[] = {
+      {{"/?"}, true},
+      {{"-h"}, true},
+      {{"--HELP"}, true},
+      {{"SCAN", "/?"}, true},
+      {{"CLEAN", "/report", "x.json", "-H"}, true},
+      {{"SCAN", "/report", "-h"}, false},  // a file named -h in the current folder
+      {{"-help"}, false},
+      {{"/h"}, false},
+      {{}, false},
+  };
+  for (const auto& [arguments, asks] : cases) {
+    SCOPED_TRACE(testing::PrintToString(arguments));
+    EXPECT_EQ(AsksForUsage(arguments), asks);
+  }
+  // A console 80 columns wide would wrap a line of 80 onto two.
+  std::istringstream lines(UsageText());
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
 }
 
 TEST(StartUp, RequestsNeedTheirNumberAndTheirValue) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/win32/StarterConsole.h"
 #include "platform/win32/Win32Backends.h"
 
 namespace {
@@ -143,40 +144,10 @@ std::string Win32Process::ErrorText(long status) {
   return message;
 }
 
-namespace {
-
-// One line to the standard handle the starter gave (a file, a pipe), else to the console of
-// the starter.
-void SayOn(DWORD standardHandle, const std::string& line) {
-  // A program of the window subsystem gets no console of its own. Access denied means the
-  // process already has one (Wine gives a program started from a terminal that terminal's).
-  const bool console =
-      AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
-  DWORD written = 0;
-  HANDLE handle = GetStdHandle(standardHandle);
-  const DWORD type =
-      handle != nullptr && handle != INVALID_HANDLE_VALUE ? GetFileType(handle) : FILE_TYPE_UNKNOWN;
-  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
-    const std::string text = line + "\r\n";
-    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    return;
-  }
-  if (!console) return;
-  HANDLE screen =
-      CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
-  if (screen == INVALID_HANDLE_VALUE) return;
-  const std::string text = line + "\r\n";
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  WriteConsoleW(screen, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-  CloseHandle(screen);
+void Win32Process::SayOnConsole(const std::string& line) {
+  WriteToStarter(StarterStream::Errors, line + "\r\n");
 }
 
-}  // namespace
-
-void Win32Process::SayOnConsole(const std::string& line) { SayOn(STD_ERROR_HANDLE, line); }
-
-void Win32Process::SayOnOutput(const std::string& line) { SayOn(STD_OUTPUT_HANDLE, line); }
+void Win32Process::SayOnOutput(const std::string& line) {
+  WriteToStarter(StarterStream::Output, line + "\r\n");
+}

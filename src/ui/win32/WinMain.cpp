@@ -1,4 +1,5 @@
-// The program's entry: the hand-over to a running instance, or the main window and its loop.
+// The program's entry: the usage, a report run, the hand-over to a running instance, or the main
+// window and its loop.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -8,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/RunReport.h"
+#include "platform/win32/StarterConsole.h"
 #include "platform/win32/Win32Platform.h"
 #include "ui/Layout.h"
 #include "ui/ReportRun.h"
 #include "ui/RunningInstance.h"
 #include "ui/StartUp.h"
+#include "ui/Usage.h"
 #include "ui/win32/Dialogs.h"
 #include "ui/win32/MainWindow.h"
 
@@ -29,6 +33,20 @@ void RestrictLibrarySearch() {
   if (set != nullptr) set(0x00000800);  // LOAD_LIBRARY_SEARCH_SYSTEM32
 }
 
+// A start the running window cannot take says why: on its starter's console, or in a message
+// when it was started from the desktop. The run then ends as one that could not be completed.
+int RefuseStart(const std::string& why) {
+  if (!WriteToStarter(StarterStream::Errors, "Klarvex: " + why + "\r\n")) {
+    MessageBoxA(nullptr, why.c_str(), "Klarvex", MB_OK | MB_ICONINFORMATION);
+  }
+  return kExitNotCompleted;
+}
+
+// A window of higher rights does not take posted messages from a start of lower rights.
+int HandOver(HWND other, UINT message, WPARAM request) {
+  return PostMessageA(other, message, request, 0) ? 0 : RefuseStart(UnreachedInstanceText());
+}
+
 void InitCommonControls32() {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                 ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -38,8 +56,13 @@ void InitCommonControls32() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictLibrarySearch();
+  const std::vector<std::string> arguments(__argv + 1, __argv + __argc);
+  if (AsksForUsage(arguments)) {
+    WriteToStarter(StarterStream::Output, UsageText());
+    return 0;
+  }
   // A report run has no window and hands nothing to a running instance.
-  const ReportRequest report = ReportOf(std::vector<std::string>(__argv + 1, __argv + __argc));
+  const ReportRequest report = ReportOf(arguments);
   if (report.wanted) {
     UseWin32Platform();
     return RunReport(report.mode, report.path);
@@ -53,14 +76,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HWND other = reinterpret_cast<HWND>(gStartUp.runningInstance);
 
   switch (DecideStart(gStartUp.commandArgument, other != nullptr)) {
-    case StartAction::End:
-      return 0;
+    case StartAction::Refuse:
+      return RefuseStart(RefusedStartText(gStartUp.commandArgument));
     case StartAction::PostClean:
-      PostMessageA(other, gStartUp.cleanMessage, kCleanRequest, 0);
-      return 0;
+      return HandOver(other, gStartUp.cleanMessage, kCleanRequest);
     case StartAction::PostUndo:
-      PostMessageA(other, gStartUp.undoMessage, kUndoRequest, 0);
-      return 0;
+      return HandOver(other, gStartUp.undoMessage, kUndoRequest);
     case StartAction::OpenWindow:
       break;
   }
