@@ -8,6 +8,8 @@
 
 #include "engine/HeadlessHost.h"
 #include "platform/Paths.h"
+#include "platform/RegistryOps.h"
+#include "platform/win32/Win32Platform.h"
 #include "support/PlantedWineTest.h"
 #include "support/WineRegistry.h"
 #include "undo/UndoJournal.h"
@@ -70,6 +72,42 @@ TEST_F(OwnerContextWineTest, TheMachinesEntryIsJudgedByTheMachineAUsersByTheUser
   EXPECT_TRUE(present(HKEY_LOCAL_MACHINE, L"KvxMachineTool"));
   EXPECT_TRUE(present(HKEY_CURRENT_USER, L"KvxUserTool"));
   EXPECT_FALSE(present(HKEY_CURRENT_USER, L"KvxUserGone"));
+}
+
+// Any program of the user may point the user's folder settings anywhere: an elevated run keeps to
+// the profile the machine lists, names the ignored setting once, and creates nothing there.
+TEST(OwnerFolderWineTest, AFolderSettingOutsideTheProfileIsIgnored) {
+  UseWin32Platform();
+  const std::wstring shellFolders =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  std::wstring kept(1024, L'\0');
+  DWORD bytes = static_cast<DWORD>(kept.size() * sizeof(wchar_t));
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, shellFolders.c_str(), L"AppData", RRF_RT_REG_SZ,
+                         nullptr, kept.data(), &bytes),
+            ERROR_SUCCESS);
+  kept.resize(bytes / sizeof(wchar_t) - 1);
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  for (const std::wstring& elsewhere :
+       {std::wstring(system), std::wstring(L"C:\\users\\kvxother")}) {
+    ASSERT_TRUE(
+        winereg::PutIn(HKEY_CURRENT_USER, shellFolders, L"AppData", REG_SZ, Wide(elsewhere)));
+    InitPaths();
+    winereg::PutIn(HKEY_CURRENT_USER, shellFolders, L"AppData", REG_SZ, Wide(kept));
+    const std::string narrow(elsewhere.begin(), elsewhere.end());
+    EXPECT_EQ(UserUndoDir().rfind(UpperAscii(UserProfileDir()), 0), 0u) << UserUndoDir();
+    HeadlessHost host;
+    CleanEngine engine(host);
+    ASSERT_TRUE(engine.Run(RunMode::Scan));
+    ASSERT_TRUE(engine.Run(RunMode::Scan));
+    int named = 0;
+    for (const std::string& told : host.informations) {
+      named += told.find(UpperAscii(narrow)) != std::string::npos;
+    }
+    EXPECT_EQ(named, 1) << narrow;
+    EXPECT_FALSE(FolderExists(narrow + "\\Ostrawin")) << narrow;
+  }
+  InitPaths();
 }
 
 }  // namespace
