@@ -172,8 +172,13 @@ void InitPaths() {
   // An application-data folder the code page cannot spell cannot be created either. There is
   // no other place to fall back on: the program's own folder may be one that other users can
   // write (Downloads, a shared tools folder). CheckUndoFolder tells when it cannot be used.
-  // An elevated run creates nothing in the user's folder.
-  if (readable && !folders.elevated && !FolderExists(folders.userUndoDir)) {
+  // An elevated run creates the user's folder only below the profile the machine lists, and
+  // only where no link lies on the way; never where a setting of the user's pointed.
+  const bool mayCreate =
+      !folders.elevated || (folders.ignoredFolderSetting.empty() &&
+                            IsBelow(folders.userUndoDir, folders.userProfileDir) &&
+                            LinkOnTheWay(folders.userUndoDir).empty());
+  if (readable && mayCreate && !FolderExists(folders.userUndoDir)) {
     Files().MakeFolders(folders.userUndoDir);
   }
   gFolders = folders;
