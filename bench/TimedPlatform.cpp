@@ -113,6 +113,12 @@ class TimedRegistry : public RegistryApi {
   long DeleteTree(RegHandle parent, const std::string& path) override {
     return Timed([&] { return inner_.DeleteTree(parent, path); });
   }
+  long LoadHive(const std::string& name, const std::string& file) override {
+    return Timed([&] { return inner_.LoadHive(name, file); });
+  }
+  long UnloadHive(const std::string& name) override {
+    return Timed([&] { return inner_.UnloadHive(name); });
+  }
 
  private:
   template <typename Call>

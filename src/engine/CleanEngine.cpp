@@ -99,6 +99,12 @@ class CleanRun {
     problems_ = runmsg::Join(problems_, runmsg::DeletionRefused(e_.deletionRefused_));
     // A scan has nothing to save and nothing to import.
     if (mode == RunMode::Clean) SaveAndImport();
+    // The hives loaded for the run go once the import is done, whatever happened before.
+    if (profiles_) {
+      profiles_->Unload();
+      problems_ = runmsg::Join(problems_, runmsg::HivesNotUnloaded(profiles_->NotUnloaded()));
+    }
+    problems_ = runmsg::Join(problems_, ProfilesSkipped());
     e_.FoldTwins();
     problems_ = runmsg::Join(problems_, BadExclusionLines());
     if (e_.host_.ListsExclusionsKept()) problems_ = runmsg::Join(problems_, ExclusionsKept());
@@ -129,8 +135,9 @@ class CleanRun {
     e_.keptItems_.clear();
     e_.undoFileWritten_.clear();
     e_.runError_.clear();
-    // The owners' settings are read anew for each run.
+    // The owners' settings are read anew for each run, and the users' hives reached anew.
     e_.contexts_.reset();
+    ReachUsers();
     // What the person unticked after the scan is kept as a line of the file would keep it.
     e_.reviewing_ = e_.lastRun_ == RunMode::Clean && e_.review_.Active();
     if (e_.reviewing_) e_.review_.KeepUnticked(e_.exclusions_);
@@ -158,6 +165,45 @@ class CleanRun {
     e_.Running = true;
   }
 
+  void ReachUsers() {
+    e_.judgedUsers_.clear();
+    e_.skippedProfiles_.clear();
+    e_.judging_ = 0;
+    switch (e_.usersJudged_) {
+      case UsersJudged::Running:
+        e_.judgedUsers_ = {RunningUserHive()};
+        break;
+      case UsersJudged::Every:
+        profiles_.emplace(Process().UserSid());
+        e_.judgedUsers_ = profiles_->Judged();
+        e_.skippedProfiles_ = profiles_->Skipped();
+        break;
+      case UsersJudged::None:
+        break;
+    }
+  }
+
+  std::string ProfilesSkipped() const {
+    if (e_.usersJudged_ == UsersJudged::None) return runmsg::NoUserJudged();
+    TextList skipped;
+    for (const SkippedProfile& p : e_.skippedProfiles_) {
+      skipped.push_back((p.profileName.empty() ? p.sid : p.profileName) + ": " + p.reason);
+    }
+    return runmsg::ProfilesSkipped(skipped);
+  }
+
+  // Runs check for each user judged, in the user's context.
+  template <typename Check>
+  void ForEachUser(Check check) {
+    for (e_.judging_ = 0; e_.judging_ < e_.judgedUsers_.size(); ++e_.judging_) {
+      check(e_.judgedUsers_[e_.judging_]);
+    }
+    e_.judging_ = 0;
+  }
+
+  // The user's checks count once for each user judged.
+  size_t Users() const { return e_.judgedUsers_.size(); }
+
   void Categories() {
     for (int k = 1; k <= kCategoryCount; ++k) {
       const CategoryInfo& info = CategoryOf(k);
@@ -180,11 +226,20 @@ class CleanRun {
       return index == nullptr || index->Find(name) >= 0;
     });
 
-    Start(kAssociations, 2);
+    const size_t ownClasses = static_cast<size_t>(
+        std::count_if(e_.judgedUsers_.begin(), e_.judgedUsers_.end(),
+                      [](const UserHive& user) { return !user.classesBase.empty(); }));
+    Start(kAssociations, 2 + ownClasses);
     NextCheck();
     e_.CheckExtensions(RootKey::ClassesRoot, "\\");
     NextCheck();
     e_.CheckExtensions(RootKey::LocalMachine, "\\SOFTWARE\\Classes\\");
+    // The running user's classes are in the merged root; another user's in the user's own hive.
+    ForEachUser([&](const UserHive& user) {
+      if (user.classesBase.empty()) return;
+      NextCheck();
+      e_.CheckExtensions(RootKey::Users, user.classesBase + "\\");
+    });
     Close(kAssociations);
     if (!GoOn()) return;
 
@@ -211,9 +266,11 @@ class CleanRun {
     if (!GoOn()) return;
 
     const std::vector<RegistryView> machineViews = Views(RootKey::LocalMachine);
-    Start(kStartup, 1 + machineViews.size());
-    NextCheck();
-    e_.CheckStartup(RootKey::CurrentUser);
+    Start(kStartup, Users() + machineViews.size());
+    ForEachUser([&](const UserHive&) {
+      NextCheck();
+      e_.CheckStartup(RootKey::CurrentUser);
+    });
     for (const RegistryView& view : machineViews) {
       NextCheck();
       e_.CheckStartup(RootKey::LocalMachine, view);
@@ -230,26 +287,32 @@ class CleanRun {
     if (!GoOn()) return;
 
     fileFacts.reset();
-    Start(kTemporary, 1);
-    for (std::string_view path : kHistoryPaths) e_.ScanReg(std::string(path));
-    e_.ScanApplicationsHistory(RootKey::CurrentUser, "\\Software\\");
-    e_.ScanMuiCache();
+    Start(kTemporary, Users());
+    ForEachUser([&](const UserHive&) {
+      for (std::string_view path : kHistoryPaths) e_.ScanReg(std::string(path));
+      e_.ScanApplicationsHistory(RootKey::CurrentUser, "\\Software\\");
+      e_.ScanMuiCache();
+    });
     Close(kTemporary);
     if (!GoOn()) return;
 
     // The files of category 6 are not the user's own data: each is asked about once again.
     fileFacts.emplace();
-    Start(kAppPathsFontsHelp, 4 + machineViews.size());
+    Start(kAppPathsFontsHelp, 2 + 2 * Users() + machineViews.size());
     // The machine's application paths and font list are one key for both views (Windows 7
     // and later share them); its help file lists have a 32-bit copy.
-    for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
+    NextCheck();
+    e_.CheckAppPaths(RootKey::LocalMachine);
+    ForEachUser([&](const UserHive&) {
       NextCheck();
-      e_.CheckAppPaths(root);
-    }
-    for (RootKey root : {RootKey::LocalMachine, RootKey::CurrentUser}) {
+      e_.CheckAppPaths(RootKey::CurrentUser);
+    });
+    NextCheck();
+    e_.CheckFonts(RootKey::LocalMachine);
+    ForEachUser([&](const UserHive&) {
       NextCheck();
-      e_.CheckFonts(root);
-    }
+      e_.CheckFonts(RootKey::CurrentUser);
+    });
     for (const RegistryView& view : machineViews) {
       NextCheck();
       e_.CheckHelpFiles(view);
@@ -448,6 +511,8 @@ class CleanRun {
   }
 
   CleanEngine& e_;
+  // The other users' hives, reached for a run over every profile until the import is done.
+  std::optional<MachineProfiles> profiles_;
   std::string problems_;
   // The category going on, how many checks show its progress, and the next of them.
   int category_ = 1;
@@ -501,14 +566,26 @@ bool CleanEngine::Run(RunMode mode) {
 
 const OwnerContext& CleanEngine::ContextOf(RootKey root) {
   if (!contexts_) {
-    OwnerContext machine = MachineContext();
-    OwnerContext user = UserContext(machine, UserProfileDir());
-    OwnerContext classes = ClassesContext(machine, user);
-    contexts_ = Contexts{std::move(machine), std::move(user), std::move(classes)};
+    Contexts made{MachineContext(), {}, {}};
+    for (const UserHive& user : judgedUsers_) made.users.push_back(UserContext(made.machine, user));
+    // A check asked outside a run judges the running user's items.
+    if (judgedUsers_.empty() && usersJudged_ != UsersJudged::None) {
+      made.users.push_back(UserContext(made.machine, RunningUserHive()));
+    }
+    // The merged classes root is the running user's view.
+    const auto running =
+        std::find_if(made.users.begin(), made.users.end(),
+                     [](const OwnerContext& u) { return u.hive.root == RootKey::CurrentUser; });
+    made.classes = ClassesContext(made.machine, running != made.users.end()
+                                                    ? *running
+                                                    : UserContext(made.machine, RunningUserHive()));
+    contexts_ = std::move(made);
   }
   switch (root) {
     case RootKey::CurrentUser:
-      return contexts_->user;
+    case RootKey::Users:
+      if (judging_ < contexts_->users.size()) return contexts_->users[judging_];
+      return contexts_->machine;
     case RootKey::ClassesRoot:
       return contexts_->classes;
     default:

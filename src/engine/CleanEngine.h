@@ -16,6 +16,7 @@
 #include "engine/Exclusions.h"
 #include "engine/Finding.h"
 #include "engine/OwnerContext.h"
+#include "engine/Profiles.h"
 #include "engine/RegistryView.h"
 #include "engine/Review.h"
 #include "engine/RunHost.h"
@@ -42,6 +43,10 @@ inline constexpr int kCategoryCount = 6;
 // A clean repairs what it finds; a scan runs the same checks and changes nothing.
 enum class RunMode { Clean, Scan };
 
+// Whose items a run judges besides the machine's: the running user's, every profile's of the
+// machine, or nobody's (a run as SYSTEM, whose own hive is nobody's desktop).
+enum class UsersJudged { Running, Every, None };
+
 // Held by a window and by a report run, so that two runs never share the undo folder.
 inline constexpr const char* kRunLockName = "Klarvex.RunLock";
 
@@ -59,6 +64,12 @@ class CleanEngine {
   // The next click of the button scans instead of cleaning (the preview window).
   void BeginPreview() { nextRun_ = RunMode::Scan; }
   RunMode NextRun() const { return nextRun_; }
+  // The users the next runs judge; the running user's until a host says otherwise.
+  void JudgeUsers(UsersJudged users) { usersJudged_ = users; }
+  UsersJudged UsersToJudge() const { return usersJudged_; }
+  // The last run's users: those it judged, in order, and the profiles it could not.
+  const std::vector<UserHive>& JudgedUsers() const { return judgedUsers_; }
+  const std::vector<SkippedProfile>& SkippedProfiles() const { return skippedProfiles_; }
   // One whole run without a click. False when it could not start: a run is going on here, or
   // another window or report run holds the run lock (the user is told).
   bool Run(RunMode mode);
@@ -83,7 +94,7 @@ class CleanEngine {
   void CheckStartup(RootKey root, const RegistryView& view = k64BitView);
   // Category 4.
   void CheckUninstall(const RegistryView& view = k64BitView);
-  // Category 5.
+  // Category 5, for the user being judged.
   void ScanReg(const std::string& path);
   void ScanApplicationsHistory(RootKey root, const std::string& path);
   // The shell's cache of program names and makers, named after each program's path.
@@ -120,8 +131,9 @@ class CleanEngine {
   const std::string& RunError() const { return runError_; }
 
   // What the checks use of the run they are part of.
-  // The settings that judge the items below root: the machine's for HKLM, the user's for HKCU,
-  // the merged classes root's for HKCR. Read from the registry at the first question of a run.
+  // The settings that judge the items below root: the machine's for HKLM, the user's being
+  // judged for HKCU (and HKEY_USERS), the merged classes root's for HKCR. Read from the
+  // registry at the first question of a run.
   const OwnerContext& ContextOf(RootKey root);
   void PumpMessages() { host_.PumpMessages(); }
   // The Information dialog of the host.
@@ -194,6 +206,8 @@ class CleanEngine {
   // One run of the driver, from its preparation to its final steps.
   friend class CleanRun;
 
+  // The walk of ScanApplicationsHistory below one key of the hive.
+  void ScanHistoryBranch(RootKey root, const std::string& path);
   // CountTreeValues for a key already open.
   void CountKeyValues(const RegKey& key, RootKey root, const std::string& path, TextList* listed);
   // Starts the index build over the Windows and Program Files folders, in that order.
@@ -296,10 +310,15 @@ class CleanEngine {
   std::string runError_;
   struct Contexts {
     OwnerContext machine;
-    OwnerContext user;
+    std::vector<OwnerContext> users;  // as judgedUsers_
     OwnerContext classes;
   };
   std::optional<Contexts> contexts_;
+  UsersJudged usersJudged_ = UsersJudged::Running;
+  std::vector<UserHive> judgedUsers_;
+  std::vector<SkippedProfile> skippedProfiles_;
+  // The user of judgedUsers_ whose items the checks going on judge.
+  size_t judging_ = 0;
   // The ignored folder setting was named to the user.
   bool folderSettingNamed_ = false;
 };

@@ -97,11 +97,11 @@ OwnerContext MachineContext() {
   return machine;
 }
 
-OwnerContext UserContext(const OwnerContext& machine, const std::string& profileDir) {
+OwnerContext UserContext(const OwnerContext& machine, const UserHive& hive) {
   OwnerContext user = machine;
   user.owner = Owner::User;
-  user.profileDir = profileDir;
-  const std::string profile = WithoutBackslash(profileDir);
+  user.hive = hive;
+  const std::string profile = WithoutBackslash(hive.profileDir);
   if (!profile.empty()) {
     user.Define("USERPROFILE", profile);
     user.Define("HOMEDRIVE", profile.substr(0, 2));
@@ -112,14 +112,14 @@ OwnerContext UserContext(const OwnerContext& machine, const std::string& profile
     user.Define("TEMP", profile + "\\AppData\\Local\\Temp");
     user.Define("TMP", profile + "\\AppData\\Local\\Temp");
   }
-  DefineFromKey(user, RootKey::CurrentUser, kUserEnvironment, machine.Value("Path"));
+  DefineFromKey(user, hive.root, hive.base + kUserEnvironment, machine.Value("Path"));
   return user;
 }
 
 OwnerContext ClassesContext(const OwnerContext& machine, const OwnerContext& user) {
   OwnerContext classes = machine;
   classes.owner = Owner::MergedClasses;
-  classes.profileDir = user.profileDir;
+  classes.hive = user.hive;
   for (const auto& [name, value] : user.variables_) classes.variables_.try_emplace(name, value);
   classes.variables_["PATH"] = user.Value("Path");
   return classes;

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "engine/Profiles.h"
 #include "platform/Types.h"
 #include "platform/Variables.h"
 
@@ -16,8 +17,16 @@ enum class Owner { Machine, User, MergedClasses };
 class OwnerContext {
  public:
   Owner owner = Owner::Machine;
-  // A user's profile folder, with a final backslash; "" for the machine.
-  std::string profileDir;
+  // A user's hive: where the user's keys lie (HKEY_CURRENT_USER for the running user, below
+  // HKEY_USERS for another), the SID and the profile folder ("" for the machine).
+  UserHive hive;
+
+  // Where a check's key of root lies for this owner: a user's key (root HKEY_CURRENT_USER) in
+  // the owner's hive, any other where it is.
+  RootKey Root(RootKey root) const { return root == RootKey::CurrentUser ? hive.root : root; }
+  std::string Key(RootKey root, const std::string& path) const {
+    return root == RootKey::CurrentUser ? hive.base + path : path;
+  }
 
   // text with each %NAME% the owner defines replaced by its value; a name it does not define
   // keeps its percent signs, so that the path it is part of cannot be judged.
@@ -40,9 +49,9 @@ bool HoldsVariable(const std::string& expanded);
 // Nothing of a user's hive.
 OwnerContext MachineContext();
 // A user's settings, as Windows builds them at logon: the machine's, the user's profile
-// variables below profileDir, then the user's own environment key over them (its Path after
-// the machine's).
-OwnerContext UserContext(const OwnerContext& machine, const std::string& profileDir);
+// variables below the profile folder, then the user's own environment key in the user's hive
+// over them (its Path after the machine's).
+OwnerContext UserContext(const OwnerContext& machine, const UserHive& user);
 // The merged classes root holds the machine's classes and the user's: its items are judged with
 // the machine's variables, the user's only where the machine defines none, and the user's Path
 // (which holds the machine's first). A user's variable never changes how a machine's class is

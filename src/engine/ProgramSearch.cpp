@@ -51,8 +51,9 @@ void ReadAppPaths(Places& places, const OwnerContext& owner) {
   // still says where programs are. The machine's programs are not found by a user's list.
   for (RootKey root : {RootKey::CurrentUser, RootKey::LocalMachine}) {
     if (root == RootKey::CurrentUser && owner.owner == Owner::Machine) continue;
-    for (const std::string& name : RegKey(root, kAppPaths, keyaccess::kRead).SubKeyNames()) {
-      const std::string text = TextOf(RegKey(root, kAppPaths + name, keyaccess::kRead), "");
+    const std::string list = owner.Key(root, kAppPaths);
+    for (const std::string& name : RegKey(owner.Root(root), list, keyaccess::kRead).SubKeyNames()) {
+      const std::string text = TextOf(RegKey(owner.Root(root), list + name, keyaccess::kRead), "");
       if (!text.empty()) places.appPaths[Ansi().Upper(name)].push_back(text);
     }
   }

@@ -81,6 +81,24 @@ std::string ServerNotSearched(const TextList& items) {
          "the run was stopped or interrupted first.";
 }
 
+std::string HivesNotUnloaded(const TextList& hives) {
+  if (hives.empty()) return {};
+  return Listed("The registry did not let go of these users' hives, loaded for the run:", hives) +
+         "\nThey stay loaded until Windows restarts.";
+}
+
+std::string ProfilesSkipped(const TextList& profiles) {
+  if (profiles.empty()) return {};
+  return Listed(std::to_string(profiles.size()) +
+                    (profiles.size() == 1 ? " user was" : " users were") + " not judged:",
+                profiles);
+}
+
+std::string NoUserJudged() {
+  return "No user's items were judged: the run is the system's own account, whose settings are "
+         "nobody's. Run SCAN /allusers or CLEAN /allusers to judge every user of the machine.";
+}
+
 std::string NotRemoved(const TextList& items) {
   if (items.empty()) return {};
   return ItemList(items, "not removed from the registry") +

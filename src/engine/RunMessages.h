@@ -32,6 +32,11 @@ std::string ServerNotSearched(const TextList& items);
 // Items that the deletion script's import left in place (or did not rewrite), named by
 // ItemsNotInEffect: the first few, then how many more.
 std::string NotRemoved(const TextList& items);
+// Users' hives loaded for the run that the registry would not let go again.
+std::string HivesNotUnloaded(const TextList& hives);
+// Profiles the run could not judge ("Anna: why"), and a run that judged no user.
+std::string ProfilesSkipped(const TextList& profiles);
+std::string NoUserJudged();
 // Items that an undo file's import did not bring back.
 std::string NotRestored(const TextList& items);
 

@@ -48,4 +48,8 @@ class RegistryApi {
   // RegDeleteTreeA + RegDeleteKeyA: the key below parent with everything in it. The program
   // itself never deletes keys (the registry editor does); tests and the editor do.
   virtual long DeleteTree(RegHandle parent, const std::string& path) = 0;
+  // RegLoadKeyA below HKEY_USERS: the user's hive file (NTUSER.DAT, UsrClass.dat) at
+  // HKEY_USERS\name, the backup and restore rights enabled for it; UnloadHive lets it go.
+  virtual long LoadHive(const std::string& name, const std::string& file) = 0;
+  virtual long UnloadHive(const std::string& name) = 0;
 };

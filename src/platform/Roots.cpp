@@ -2,10 +2,11 @@
 
 #include "platform/RegistryOps.h"
 
-const RootInfo kRoots[3] = {
+const RootInfo kRoots[4] = {
     {RootKey::ClassesRoot, "HKEY_CLASSES_ROOT", "[HKCR]"},
     {RootKey::CurrentUser, "HKEY_CURRENT_USER", "[HKCU]"},
     {RootKey::LocalMachine, "HKEY_LOCAL_MACHINE", "[HKLM]"},
+    {RootKey::Users, "HKEY_USERS", "[HKU]"},
 };
 
 namespace {

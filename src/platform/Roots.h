@@ -15,7 +15,7 @@ struct RootInfo {
 };
 
 // Every root, in handle order.
-extern const RootInfo kRoots[3];
+extern const RootInfo kRoots[4];
 
 // "HKEY_CLASSES_ROOT"...; empty for any other value.
 std::string_view RootKeyName(RootKey root);

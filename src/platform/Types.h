@@ -11,6 +11,8 @@ enum class RootKey : uint32_t {
   ClassesRoot = 0x80000000u,
   CurrentUser = 0x80000001u,
   LocalMachine = 0x80000002u,
+  // Every loaded user hive, each below its SID; HKEY_CURRENT_USER is the running user's.
+  Users = 0x80000003u,
 };
 
 // Whether text holds a character below 0x20 (a line break, a tab, a NUL...).

@@ -90,7 +90,7 @@ class ProgramSearchContract : public ::testing::Test {
 TEST_F(ProgramSearchContract, WhatWindowsStartsIsFoundAndItsGoneTwinIsNot) {
   if (userPathWasSet_) GTEST_SKIP() << "the user's PATH is the machine's own";
   // A user's Run value: judged with the user's PATH after the machine's.
-  const OwnerContext user = UserContext(MachineContext(), "");
+  const OwnerContext user = UserContext(MachineContext(), UserHive{});
   const JudgedBy judged(user);
   const ProgramSearchKept search;
   for (const LookAlike& alike : kLookAlikes) {

@@ -185,8 +185,8 @@ TEST_F(RegScriptTest, ParsesEveryLineForm) {
       "\"esc\"=\"a\\qb\\n\"",                  // 16
       "[-HKEY_CURRENT_USER\\Software\\Old]",   // 17
       "\"orphan\"=\"x\"",                      // 18 skipped
-      "[HKEY_USERS\\X]",                       // 19 skipped
-      "\"u\"=\"y\"",                           // 20 skipped
+      "[HKEY_USERS\\X]",                       // 19
+      "\"u\"=\"y\"",                           // 20
       "[hkey_local_machine\\Software\\K]",     // 21
       "\"t\"=hex(7):61,00,00,00,00,00",        // 22
       "\"bare\"=hex(2):41,00",                 // 23 (NUL added)
@@ -206,11 +206,13 @@ TEST_F(RegScriptTest, ParsesEveryLineForm) {
                 "delete HKEY_CURRENT_USER\\Software\\T []",
                 "set HKEY_CURRENT_USER\\Software\\T [esc] 1: 61,00,71,00,62,00,0a,00,00,00",
                 "delete key HKEY_CURRENT_USER\\Software\\Old",
+                "key HKEY_USERS\\X",
+                "set HKEY_USERS\\X [u] 1: 79,00,00,00",
                 "key HKEY_LOCAL_MACHINE\\Software\\K",
                 "set HKEY_LOCAL_MACHINE\\Software\\K [t] 7: 61,00,00,00,00,00",
                 "set HKEY_LOCAL_MACHINE\\Software\\K [bare] 2: 41,00,00,00",
             }));
-  EXPECT_EQ(script.skippedLines, (std::vector<size_t>{3, 14, 15, 18, 19, 20, 24}));
+  EXPECT_EQ(script.skippedLines, (std::vector<size_t>{3, 14, 15, 18, 24}));
 }
 
 TEST_F(RegScriptTest, FilesAreReadAsTheEditorReadsThem) {

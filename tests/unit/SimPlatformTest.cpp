@@ -109,7 +109,8 @@ TEST_F(SimRegistryTest, RootTable) {
   EXPECT_EQ(RootTag(RootKey::LocalMachine), "[HKLM]");
   EXPECT_EQ(RootFromName("hkey_current_user"), RootKey::CurrentUser);
   EXPECT_EQ(RootFromName("HKCU"), std::nullopt);
-  EXPECT_EQ(RootKeyName(static_cast<RootKey>(0x80000003u)), "");
+  EXPECT_EQ(RootTag(RootKey::Users), "[HKU]");
+  EXPECT_EQ(RootKeyName(static_cast<RootKey>(0x80000004u)), "");
 }
 
 class SimFilesTest : public SimTest {

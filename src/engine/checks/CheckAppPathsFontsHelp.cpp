@@ -37,9 +37,11 @@ bool FontFileIsMissing(const std::string& text, const std::string& userFolder) {
 
 }  // namespace
 
-void CleanEngine::CheckAppPaths(RootKey root) {
-  const JudgedBy judged(ContextOf(root));
-  const std::string list = kAppPaths;
+void CleanEngine::CheckAppPaths(RootKey owner) {
+  const OwnerContext& context = ContextOf(owner);
+  const JudgedBy judged(context);
+  const RootKey root = context.Root(owner);
+  const std::string list = context.Key(owner, kAppPaths);
   TextList names;
   if (ListSubKeys(root, list, names) == 0) return;
   ForEachItem(names, [&](const std::string& name) {
@@ -61,24 +63,26 @@ void CleanEngine::CheckAppPaths(RootKey root) {
       return;
     }
     RepairKey(kAppPathsFontsHelp, root, key, {DeleteKeyLine(root, key), ""},
-              DetailLine(root, kAppPaths + name, "deleted"), {"application missing", text});
+              DetailLine(root, list + name, "deleted"), {"application missing", text});
   });
 }
 
-void CleanEngine::CheckFonts(RootKey root) {
-  const JudgedBy judged(ContextOf(root));
+void CleanEngine::CheckFonts(RootKey owner) {
+  const OwnerContext& context = ContextOf(owner);
+  const JudgedBy judged(context);
+  const RootKey root = context.Root(owner);
+  const std::string list = context.Key(owner, kFonts);
   // Opened with full access: a list the user may not change is left as it is.
-  const RegKey key(root, kFonts, keyaccess::kAllAccess);
+  const RegKey key(root, list, keyaccess::kAllAccess);
   if (!key.IsOpen()) return;
   const std::string userFolder =
-      root == RootKey::CurrentUser ? JudgingContext().Expand(kUserFontsFolder) : "";
+      owner == RootKey::CurrentUser ? context.Expand(kUserFontsFolder) : "";
   ForEachItem(key.ValueNames(), [&](const std::string& name) {
     std::string text;
     if (name.empty() || !ReadText(key, name, text) || !FontFileIsMissing(text, userFolder)) return;
-    RepairValue(kAppPathsFontsHelp, root, kFonts, name,
-                {KeyLine(root, kFonts), DeleteValueLine(name), ""},
-                DetailLine(root, std::string(kFonts) + "\\" + name, "deleted"),
-                {"font file missing", text});
+    RepairValue(kAppPathsFontsHelp, root, list, name,
+                {KeyLine(root, list), DeleteValueLine(name), ""},
+                DetailLine(root, list + "\\" + name, "deleted"), {"font file missing", text});
   });
 }
 

@@ -16,8 +16,13 @@ void CleanEngine::CheckExtensions(RootKey root, const std::string& path) {
     if (type.empty()) return;
     if (KeyExists(root, path + type)) return;
     // A machine-wide extension whose type the user registered still works for this user
-    // through the merged classes view: removing it would break a working association.
-    if (root != RootKey::ClassesRoot && KeyExists(RootKey::ClassesRoot, "\\" + type)) return;
+    // through the merged classes view: removing it would break a working association. Another
+    // user's classes merge with the machine's alone.
+    if (root == RootKey::Users
+            ? KeyExists(RootKey::LocalMachine, "\\SOFTWARE\\Classes\\" + type)
+            : root != RootKey::ClassesRoot && KeyExists(RootKey::ClassesRoot, "\\" + type)) {
+      return;
+    }
     if (!CanOpenFullAccess(root, key)) return;
     RepairKey(kAssociations, root, key, {DeleteKeyLine(root, key), ""},
               DetailLine(root, key, "fixed"), {"type not registered", ReadString(root, key, "")});

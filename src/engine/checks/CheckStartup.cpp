@@ -26,9 +26,11 @@ bool ProgramIsMissing(const std::string& command, ProgramKind kind) {
 
 }  // namespace
 
-void CleanEngine::CheckStartup(RootKey root, const RegistryView& view) {
-  const JudgedBy judged(ContextOf(root));
-  const std::string runKey = view.KeyPath(root, kRunKey);
+void CleanEngine::CheckStartup(RootKey owner, const RegistryView& view) {
+  const OwnerContext& context = ContextOf(owner);
+  const JudgedBy judged(context);
+  const RootKey root = context.Root(owner);
+  const std::string runKey = context.Key(owner, view.KeyPath(owner, kRunKey));
   TextList names;
   ListValueNames(root, runKey, names);
   ForEachItem(names, [&](const std::string& name) {
@@ -37,7 +39,7 @@ void CleanEngine::CheckStartup(RootKey root, const RegistryView& view) {
     const std::string command = ReadStringUpper(root, runKey, name);
     if (!ProgramIsMissing(command, view.programs)) return;
     RepairValue(kStartup, root, runKey, name, {KeyLine(root, runKey), DeleteValueLine(name), ""},
-                DetailLine(view, root, kRunKey + name, "deleted"),
+                DetailLine(view, root, context.Key(owner, kRunKey) + name, "deleted"),
                 {"program missing", ReadString(root, runKey, name)});
   });
 }

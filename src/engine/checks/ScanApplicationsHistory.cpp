@@ -35,15 +35,21 @@ bool NamesSomethingThatExists(const std::string& data) {
 
 }  // namespace
 
-void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path) {
-  const JudgedBy judged(ContextOf(root));
+void CleanEngine::ScanApplicationsHistory(RootKey owner, const std::string& path) {
+  const OwnerContext& context = ContextOf(owner);
+  const JudgedBy judged(context);
+  ScanHistoryBranch(context.Root(owner), context.Key(owner, path));
+}
+
+void CleanEngine::ScanHistoryBranch(RootKey root, const std::string& path) {
   if (!BeginItem()) return;
   if (IsExcludedBranch(path)) return;
   // This level's key stays open while the levels below are walked.
   const RegKey key(root, path, keyaccess::kAllAccess);
   const TextList subKeys = key.SubKeyNames();
-  // Detail lines tag any root but the user's as the machine's.
-  const RootKey tagRoot = root == RootKey::CurrentUser ? root : RootKey::LocalMachine;
+  // Detail lines tag any root but a user's as the machine's.
+  const bool users = root == RootKey::CurrentUser || root == RootKey::Users;
+  const RootKey tagRoot = users ? root : RootKey::LocalMachine;
   ForEachItem(key.ValueNames(), kNoGauge, [&](const std::string& name) {
     uint32_t type = regtype::kNone;
     std::string data;
@@ -59,6 +65,6 @@ void CleanEngine::ScanApplicationsHistory(RootKey root, const std::string& path)
   });
   RemoveQueuedValues(key);
   for (const std::string& subKey : subKeys) {
-    if (!subKey.empty()) ScanApplicationsHistory(root, path + subKey + "\\");
+    if (!subKey.empty()) ScanHistoryBranch(root, path + subKey + "\\");
   }
 }

@@ -10,8 +10,9 @@
 
 namespace {
 
-constexpr char kMuiCache[] =
-    "\\Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
+// Below the user's classes: HKEY_CURRENT_USER\Software\Classes for the running user, the classes
+// hive of another.
+constexpr char kMuiCache[] = "\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache";
 constexpr std::array<std::string_view, 2> kPathSuffixes = {".FriendlyAppName",
                                                            ".ApplicationCompany"};
 
@@ -30,9 +31,14 @@ std::string ProgramPathOf(const std::string& name) {
 }  // namespace
 
 void CleanEngine::ScanMuiCache() {
-  const JudgedBy judged(ContextOf(RootKey::CurrentUser));
-  constexpr RootKey kRoot = RootKey::CurrentUser;
-  const RegKey key(kRoot, kMuiCache, keyaccess::kAllAccess);
+  const OwnerContext& context = ContextOf(RootKey::CurrentUser);
+  const JudgedBy judged(context);
+  const UserHive& user = context.hive;
+  const RootKey root = user.root;
+  if (root == RootKey::Users && user.classesBase.empty()) return;
+  const std::string path =
+      (root == RootKey::Users ? user.classesBase : std::string("\\Software\\Classes")) + kMuiCache;
+  const RegKey key(root, path, keyaccess::kAllAccess);
   if (!key.IsOpen()) return;
   ForEachItem(key.ValueNames(), kNoGauge, [&](const std::string& name) {
     const std::string program = ProgramPathOf(name);
@@ -41,8 +47,7 @@ void CleanEngine::ScanMuiCache() {
     std::string data;
     // Text the code page cannot hold unchanged is not judged.
     if (key.QueryText(name, type, data) != status::kSuccess) return;
-    QueueValueRemoval(kRoot, kMuiCache, name,
-                      DetailLine(kRoot, std::string(kMuiCache) + "\\" + name, "deleted"),
+    QueueValueRemoval(root, path, name, DetailLine(root, path + "\\" + name, "deleted"),
                       {"cached program missing", data});
   });
   RemoveQueuedValues(key);

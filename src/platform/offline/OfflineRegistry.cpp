@@ -307,6 +307,11 @@ long OfflineRegistry::SetValueW(RegHandle, const std::u16string&, uint32_t, cons
 long OfflineRegistry::DeleteValue(RegHandle, const std::string&) { return status::kAccessDenied; }
 
 long OfflineRegistry::DeleteTree(RegHandle, const std::string&) { return status::kAccessDenied; }
+// The image's hives are opened by the tool itself, read-only.
+long OfflineRegistry::LoadHive(const std::string&, const std::string&) {
+  return status::kAccessDenied;
+}
+long OfflineRegistry::UnloadHive(const std::string&) { return status::kAccessDenied; }
 
 std::string OfflineRegistry::Damage() const {
   for (const HiveFile* hive : {hives_.software, hives_.system, hives_.user, hives_.userClasses}) {

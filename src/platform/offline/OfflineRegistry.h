@@ -37,6 +37,8 @@ class OfflineRegistry : public RegistryApi {
                  const Bytes& data) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long DeleteTree(RegHandle parent, const std::string& path) override;
+  long LoadHive(const std::string& name, const std::string& file) override;
+  long UnloadHive(const std::string& name) override;
 
   // The first damage a read met in any hive; "" when every read went through.
   std::string Damage() const;

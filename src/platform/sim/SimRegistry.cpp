@@ -91,7 +91,19 @@ bool StartsWith(const std::vector<std::u16string>& path, const std::u16string& a
 SimRegistry::SimRegistry(SimCodePage& codePage)
     : codePage_(codePage),
       currentUser_(std::make_unique<Node>()),
-      localMachine_(std::make_unique<Node>()) {}
+      localMachine_(std::make_unique<Node>()),
+      users_(std::make_unique<Node>()) {}
+
+SimRegistry::Node* SimRegistry::RootNode(RootKey root) const {
+  switch (root) {
+    case RootKey::CurrentUser:
+      return currentUser_.get();
+    case RootKey::Users:
+      return users_.get();
+    default:
+      return localMachine_.get();
+  }
+}
 
 SimRegistry::~SimRegistry() = default;
 
@@ -126,6 +138,16 @@ Bytes SimRegistry::AnsiForm(uint32_t type, const Bytes& stored) const {
 
 // HKEY_CLASSES_ROOT is two places: the user's classes first, then the machine's.
 std::vector<SimRegistry::Location> SimRegistry::Locations(RootKey root, const Path& path) const {
+  if (root == RootKey::Users && !path.empty() && !currentUserSid.empty()) {
+    // The running user's hive is loaded once, reached through both roots.
+    const std::u16string sid = Wide(currentUserSid);
+    Path below(path.begin() + 1, path.end());
+    if (SameName(path[0], sid)) return {Physical({RootKey::CurrentUser, below})};
+    if (SameName(path[0], sid + u"_Classes")) {
+      below.insert(below.begin(), {u"Software", u"Classes"});
+      return {Physical({RootKey::CurrentUser, below})};
+    }
+  }
   if (root != RootKey::ClassesRoot) return {Physical({root, path})};
   Path user{u"Software", u"Classes"};
   Path machine{u"SOFTWARE", u"Classes"};
@@ -156,7 +178,7 @@ SimRegistry::Location SimRegistry::Physical(Location location) const {
 }
 
 SimRegistry::Node* SimRegistry::Walk(const Location& location) const {
-  Node* node = location.root == RootKey::CurrentUser ? currentUser_.get() : localMachine_.get();
+  Node* node = RootNode(location.root);
   for (const std::u16string& part : location.path) {
     if (node == nullptr) break;
     node = node->Child(part);
@@ -182,7 +204,7 @@ SimRegistry::Location SimRegistry::WriteTarget(RootKey root, const Path& path) c
 SimRegistry::Node* SimRegistry::MakeNodes(const Location& location, bool honourMarks,
                                           long& result) {
   result = status::kSuccess;
-  Node* node = location.root == RootKey::CurrentUser ? currentUser_.get() : localMachine_.get();
+  Node* node = RootNode(location.root);
   Path walked;
   for (const std::u16string& part : location.path) {
     walked.push_back(part);
@@ -216,7 +238,7 @@ long SimRegistry::Target(RegHandle key, uint32_t right, RootKey& root, Path& pat
     path = handle->path;
     return status::kSuccess;
   }
-  if (key < RootHandle(RootKey::ClassesRoot) || key > RootHandle(RootKey::LocalMachine)) {
+  if (key < RootHandle(RootKey::ClassesRoot) || key > RootHandle(RootKey::Users)) {
     return status::kInvalidHandle;
   }
   root = static_cast<RootKey>(key);
@@ -230,8 +252,7 @@ long SimRegistry::Resolve(RegHandle parent, const std::string& path, RootKey& ro
   if (const Handle* handle = Find(parent)) {
     root = handle->root;
     full = handle->path;
-  } else if (parent >= RootHandle(RootKey::ClassesRoot) &&
-             parent <= RootHandle(RootKey::LocalMachine)) {
+  } else if (parent >= RootHandle(RootKey::ClassesRoot) && parent <= RootHandle(RootKey::Users)) {
     root = static_cast<RootKey>(parent);
     full.clear();
     // Like Windows, only the classes root forgives a leading backslash.
@@ -482,6 +503,45 @@ long SimRegistry::DeleteTree(RegHandle parent, const std::string& path) {
   }
   parentNode->children.erase(FoldWide(target.path.back()));
   return status::kSuccess;
+}
+
+// RegLoadKey: the file's hive under HKEY_USERS\name until RegUnLoadKey, a hive file at a
+// time; the file is held (in use) meanwhile.
+long SimRegistry::LoadHive(const std::string& name, const std::string& file) {
+  const Path at{Wide(name)};
+  if (long result = Injected("LoadHive", RootKey::Users, at, file); result != status::kSuccess) {
+    return result;
+  }
+  if (users_->Child(at[0]) != nullptr) return status::kAlreadyExists;
+  auto saved = hiveFiles_.find(FoldWide(Wide(file)));
+  if (saved == hiveFiles_.end()) return status::kFileNotFound;
+  if (saved->second == nullptr) return status::kSharingViolation;
+  saved->second->name = at[0];
+  loadedFrom_[FoldWide(at[0])] = saved->first;
+  users_->children[FoldWide(at[0])] = std::move(saved->second);
+  return status::kSuccess;
+}
+
+long SimRegistry::UnloadHive(const std::string& name) {
+  const std::u16string folded = FoldWide(Wide(name));
+  auto from = loadedFrom_.find(folded);
+  if (from == loadedFrom_.end()) return kInvalidParameter;
+  if (long result = Injected("UnloadHive", RootKey::Users, {Wide(name)}, "");
+      result != status::kSuccess) {
+    return result;
+  }
+  hiveFiles_[from->second] = std::move(users_->children[folded]);
+  users_->children.erase(folded);
+  loadedFrom_.erase(from);
+  return status::kSuccess;
+}
+
+void SimRegistry::SaveHiveFile(const std::string& name, const std::string& file) {
+  const std::u16string folded = FoldWide(Wide(name));
+  auto staged = users_->children.find(folded);
+  hiveFiles_[FoldWide(Wide(file))] =
+      staged == users_->children.end() ? std::make_unique<Node>() : std::move(staged->second);
+  users_->children.erase(folded);
 }
 
 void SimRegistry::StageKey(RootKey root, const std::string& path) {

@@ -57,6 +57,15 @@ class SimRegistry : public RegistryApi {
                  const Bytes& data) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long DeleteTree(RegHandle parent, const std::string& path) override;
+  long LoadHive(const std::string& name, const std::string& file) override;
+  long UnloadHive(const std::string& name) override;
+
+  // The running user's SID: HKEY_USERS\<it> is HKEY_CURRENT_USER and HKEY_USERS\<it>_Classes
+  // its Software\Classes, as on Windows. "" while no test names one.
+  std::string currentUserSid;
+  // A user's hive file on disk, not loaded: the tree staged at HKEY_USERS\name moves to file,
+  // from where LoadHive brings it back under any name.
+  void SaveHiveFile(const std::string& name, const std::string& file);
 
   // --- Staging for tests (bypass access marks and injected failures). Paths have no leading
   // backslash requirement; through ClassesRoot they land where a write through it would.
@@ -111,7 +120,7 @@ class SimRegistry : public RegistryApi {
     uint32_t access;
   };
   struct Location {
-    RootKey root;  // CurrentUser or LocalMachine
+    RootKey root;  // CurrentUser, LocalMachine or Users
     Path path;
   };
 
@@ -148,6 +157,12 @@ class SimRegistry : public RegistryApi {
 
   std::unique_ptr<Node> currentUser_;
   std::unique_ptr<Node> localMachine_;
+  std::unique_ptr<Node> users_;
+  // The hives saved to files, by folded file name; null while loaded.
+  std::map<std::u16string, std::unique_ptr<Node>> hiveFiles_;
+  // The file each loaded hive came from, by its folded name below HKEY_USERS.
+  std::map<std::u16string, std::u16string> loadedFrom_;
+  Node* RootNode(RootKey root) const;
   std::map<RegHandle, Handle> handles_;
   RegHandle nextHandle_ = 0x1000;
   std::vector<std::pair<Location, long>> failingWrites_;

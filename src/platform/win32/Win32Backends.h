@@ -27,6 +27,8 @@ class Win32Registry : public RegistryApi {
                  const Bytes& data) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long DeleteTree(RegHandle parent, const std::string& path) override;
+  long LoadHive(const std::string& name, const std::string& file) override;
+  long UnloadHive(const std::string& name) override;
 };
 
 // Who may change the object a descriptor guards: standard users when its owner is not the system,

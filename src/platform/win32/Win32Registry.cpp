@@ -11,6 +11,8 @@ HKEY ToHkey(RegHandle handle) {
       return HKEY_CURRENT_USER;
     case RootKey::LocalMachine:
       return HKEY_LOCAL_MACHINE;
+    case RootKey::Users:
+      return HKEY_USERS;
   }
   return reinterpret_cast<HKEY>(handle);
 }
@@ -153,4 +155,38 @@ long Win32Registry::DeleteTree(RegHandle parent, const std::string& path) {
   // RegDeleteTreeA removes the key itself on newer systems; on older ones only its contents.
   const LONG removed = RegDeleteKeyA(ToHkey(parent), path.c_str());
   return removed == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : removed;
+}
+
+namespace {
+
+// Loading and unloading a hive needs both rights enabled in the process's token; an
+// administrator's token holds them disabled.
+bool EnableHiveRights() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    return false;
+  }
+  bool enabled = true;
+  for (const wchar_t* right : {SE_BACKUP_NAME, SE_RESTORE_NAME}) {
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    enabled = enabled && LookupPrivilegeValueW(nullptr, right, &privileges.Privileges[0].Luid) &&
+              AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+              GetLastError() == ERROR_SUCCESS;
+  }
+  CloseHandle(token);
+  return enabled;
+}
+
+}  // namespace
+
+long Win32Registry::LoadHive(const std::string& name, const std::string& file) {
+  if (!EnableHiveRights()) return ERROR_PRIVILEGE_NOT_HELD;
+  return RegLoadKeyA(HKEY_USERS, name.c_str(), file.c_str());
+}
+
+long Win32Registry::UnloadHive(const std::string& name) {
+  if (!EnableHiveRights()) return ERROR_PRIVILEGE_NOT_HELD;
+  return RegUnLoadKeyA(HKEY_USERS, name.c_str());
 }
