@@ -35,6 +35,9 @@ struct Finding {
   std::string storedItem;
   // What the item calls itself: an uninstall entry's DisplayName, a class's description.
   std::string description;
+  // The profile folder's name ("Anna") of the user whose hive below HKEY_USERS holds the item;
+  // "" for the machine's items and the running user's.
+  std::string profile;
   // Met before in this run through another view of the classes root: it is acted on and named
   // in the Details through this view too, but counted and listed once.
   bool anotherView = false;

@@ -13,8 +13,8 @@ constexpr char kUserClassesFile[] = "AppData\\Local\\Microsoft\\Windows\\UsrClas
 // The system's own accounts have profiles but nobody's desktop; a ".bak" entry is a profile
 // Windows set aside.
 bool IsPersonProfile(const std::string& sid) {
-  return sid.starts_with("S-1-") && sid != "S-1-5-18" && sid != "S-1-5-19" && sid != "S-1-5-20" &&
-         sid.find('.') == std::string::npos;
+  return sid.starts_with("S-1-") && sid != kSystemAccountSid && sid != "S-1-5-19" &&
+         sid != "S-1-5-20" && sid.find('.') == std::string::npos;
 }
 
 std::string LastPart(std::string folder) {

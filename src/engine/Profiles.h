@@ -27,6 +27,9 @@ struct SkippedProfile {
   std::string reason;
 };
 
+// The system's own account, as which fleet engines start programs.
+inline constexpr char kSystemAccountSid[] = "S-1-5-18";
+
 // The name below HKEY_USERS under which a run loads the hive of a profile nobody has loaded.
 std::string RunHiveName(const std::string& sid);
 

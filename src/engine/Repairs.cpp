@@ -50,6 +50,15 @@ std::string FoundLine(const std::string& detail) {
   return detail;
 }
 
+// Another user's item is named with the user's profile: "[HKU]\S-1-5-21-...\Run\Tool (Anna) ...".
+std::string WithProfile(const Finding& finding, std::string detail) {
+  const size_t ending = detail.rfind(" ... ");
+  if (!finding.profile.empty() && ending != std::string::npos) {
+    detail.insert(ending, " (" + finding.profile + ")");
+  }
+  return detail;
+}
+
 }  // namespace
 
 Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPath,
@@ -73,6 +82,9 @@ Finding* CleanEngine::Judge(int category, RootKey root, const std::string& keyPa
   finding.newPath = rule.newPath;
   finding.storedItem = storedItem;
   finding.description = name ? std::string() : ItemDescription(root, keyPath);
+  if (root == RootKey::Users && judging_ < judgedUsers_.size()) {
+    finding.profile = judgedUsers_[judging_].profileName;
+  }
   const size_t first = FirstFinding(finding);
   Finding* judged = nullptr;
   if (first == findings_.size()) {
@@ -160,7 +172,7 @@ bool CleanEngine::LeftWithoutBackup(Finding& finding, const std::string& item) {
 
 bool CleanEngine::Found(Finding& finding, const std::string& detail) {
   finding.action = Action::Found;
-  finding.detail = FoundLine(detail);
+  finding.detail = FoundLine(WithProfile(finding, detail));
   if (!finding.anotherView) ++CategoryCount(finding.category);
   CategoryLog(finding.category).push_back(finding.detail);
   return true;
@@ -175,9 +187,9 @@ bool CleanEngine::LeftInPlace(Finding& finding, const std::string& reason) {
 void CleanEngine::Record(Finding& finding, const std::string& detail) {
   const std::string deleted = " ... " + LanguageText("Fix", "deleted", "deleted");
   finding.action = detail.ends_with(deleted) ? Action::Deleted : Action::Fixed;
-  finding.detail = detail;
+  finding.detail = WithProfile(finding, detail);
   if (!finding.anotherView) ++CategoryCount(finding.category);
-  CategoryLog(finding.category).push_back(detail);
+  CategoryLog(finding.category).push_back(finding.detail);
 }
 
 void CleanEngine::NoteInDetail(Finding& finding, std::string_view note) {

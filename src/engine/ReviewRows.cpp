@@ -124,6 +124,7 @@ std::string ReviewItemText(const Finding& f, size_t maxLength) {
     where = KeyDisplayName(f.root, Joined(parts, 0, anchor));
   }
   if (!f.description.empty()) name += " (" + ShortenMiddle(f.description, kDescriptionRoom) + ")";
+  if (!f.profile.empty()) name += " [" + f.profile + "]";
   name += " - ";
   const size_t room = maxLength > name.size() + kLeastWhere ? maxLength - name.size() : kLeastWhere;
   return name + ShortenMiddle(where, room);
@@ -144,6 +145,7 @@ std::string ReviewDetailsText(const Finding& f) {
   }
   std::string text = ReviewText("Problem", "Problem") + ": " + ProblemText(f.rule) + "\r\n" +
                      ReviewText("Item", "Item") + ": " + ItemName(f) + "\r\n";
+  if (!f.profile.empty()) text += ReviewText("User", "User") + ": " + f.profile + "\r\n";
   if (!f.description.empty()) {
     text += ReviewText("Description", "Name") + ": " + f.description + "\r\n";
   }

@@ -64,22 +64,36 @@ std::string Shortened(const std::string& utf8, size_t limit) {
   return utf8.substr(0, end) + "...";
 }
 
+// The key below HKEY_USERS a path of that root starts with, without the "_Classes" of a user's
+// classes hive, upper-cased.
+std::string HiveOfPath(const std::string& keyPath) {
+  std::string hive = UpperAscii(KeyPathText(keyPath).substr(0, KeyPathText(keyPath).find('\\')));
+  if (hive.ends_with("_CLASSES")) hive.resize(hive.size() - 8);
+  return hive;
+}
+
 // Whose item a finding is: "machine" for one stored under HKLM (the machine's classes too),
-// else the user whose hive holds it. The one place that tells; a run over several users
-// replaces it with the finding's own context.
+// else the user whose hive holds it: the running user's for HKEY_CURRENT_USER, the profile's
+// whose hive it lies in below HKEY_USERS.
 ordered_json OwnerJson(const Finding& f, const ReportFacts& facts) {
-  const bool users = f.storedItem.empty()
-                         ? f.root == RootKey::CurrentUser
-                         : f.storedItem.starts_with(RootKeyName(RootKey::CurrentUser));
-  if (!users) return "machine";
-  ReportProfile owner;  // a user the host did not name
-  for (const ReportProfile& p : facts.profiles) {
-    if (p.judged) {
-      owner = p;
-      break;
-    }
+  std::string hive;  // "" for HKEY_CURRENT_USER
+  if (f.root == RootKey::Users) {
+    hive = HiveOfPath(f.keyPath);
+  } else if (f.storedItem.empty() ? f.root != RootKey::CurrentUser
+                                  : !f.storedItem.starts_with(RootKeyName(RootKey::CurrentUser))) {
+    return "machine";
   }
-  return {{"sid", Utf8(owner.sid)}, {"profile", Utf8(owner.profile)}};
+  const ReportProfile* owner = nullptr;
+  for (const ReportProfile& p : facts.profiles) {
+    if (p.judged && UpperAscii(p.hive) == hive) owner = &p;
+    if (owner) break;
+  }
+  for (const ReportProfile& p : facts.profiles) {
+    if (!owner && p.judged) owner = &p;
+  }
+  const ReportProfile unnamed;  // a user the host did not name
+  if (!owner) owner = &unnamed;
+  return {{"sid", Utf8(owner->sid)}, {"profile", Utf8(owner->profile)}};
 }
 
 std::string ModeName(const ReportFacts& facts) {
@@ -205,6 +219,10 @@ std::string RunSummaryLine(const CleanEngine* engine, const ReportFacts& facts, 
         {"judged", judged},
         {"skipped", skipped.size()},
         {"skippedListed", std::vector<std::string>(skipped.begin(), skipped.begin() + listed)}};
+    if (facts.ran && facts.profiles.empty()) {
+      summary["profiles"]["note"] =
+          "no user was judged; SCAN /allusers or CLEAN /allusers judges every user";
+    }
     summary["report"] = path.empty() ? ordered_json(nullptr) : ordered_json(path);
     // ASCII only: the line is read in whatever code page the starter's console or log uses.
     return summary.dump(-1, ' ', true, ordered_json::error_handler_t::replace);
@@ -229,6 +247,20 @@ ReportProfile RunningUserProfile() {
           : ReadString(RootKey::LocalMachine, kProfileList + user.sid, "ProfileImagePath");
   user.profile = LastPathPart(folder.empty() ? ProfileDir() : folder);
   return user;
+}
+
+std::vector<ReportProfile> ReportProfiles(const CleanEngine& engine) {
+  std::vector<ReportProfile> profiles;
+  for (const UserHive& user : engine.JudgedUsers()) {
+    ReportProfile p = user.root == RootKey::CurrentUser ? RunningUserProfile()
+                                                        : ReportProfile{user.sid, user.profileName};
+    p.hive = KeyPathText(user.base);
+    profiles.push_back(p);
+  }
+  for (const SkippedProfile& skipped : engine.SkippedProfiles()) {
+    profiles.push_back({skipped.sid, skipped.profileName, false, skipped.reason});
+  }
+  return profiles;
 }
 
 std::string UtcNow() {

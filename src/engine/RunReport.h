@@ -10,7 +10,7 @@
 // The form of the report, first in every report. Its major number changes when a reader of the
 // old form could misread the new one; docs/report.schema.json describes this version and changes
 // with it.
-inline constexpr char kReportSchemaVersion[] = "1.0";
+inline constexpr char kReportSchemaVersion[] = "1.1";
 // The most a management engine keeps of a program's last output line.
 inline constexpr size_t kSummaryLineLimit = 2048;
 
@@ -25,6 +25,8 @@ struct ReportProfile {
   std::string profile;
   bool judged = true;
   std::string reason = {};
+  // Where the run reached the user's hive: its key below HKEY_USERS; "" for HKEY_CURRENT_USER.
+  std::string hive = {};
 };
 
 struct ReportFacts {
@@ -39,7 +41,8 @@ struct ReportFacts {
   std::string ended;
   bool ran = false;  // false: the run never started (see messages)
   std::vector<std::string> messages;
-  // Every profile the run judged or skipped; the first judged one owns the user's findings.
+  // Every profile the run judged or skipped. A user's finding belongs to the profile whose hive
+  // holds it; without one, to the first judged.
   std::vector<ReportProfile> profiles;
   std::string reportPath;  // as the starter named it, in UTF-8, for the summary line
 };
@@ -58,5 +61,8 @@ std::string RunSummaryLine(const CleanEngine* engine, const ReportFacts& facts, 
 // The profile of the account the process runs for: its SID, and the last part of the folder
 // ProfileList names for it (else of the profile folder the process was given).
 ReportProfile RunningUserProfile();
+// The users the engine's last run judged and skipped, as the report names them; the running
+// user's as RunningUserProfile.
+std::vector<ReportProfile> ReportProfiles(const CleanEngine& engine);
 // The current time, UTC, as "2026-12-07T09:30:00Z".
 std::string UtcNow();

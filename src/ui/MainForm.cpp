@@ -93,6 +93,7 @@ void MainForm::CreateForm() {
   FixScript.clear();
   for (int k = 1; k <= kCategoryCount; ++k) engine_.CategoryLog(k).clear();
   engine_.Running = false;
+  engine_.JudgeUsers(UsersOfTheRun(gStartUp.allUsers));
   if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "UNDO") OpenUndoPage();
   if (gStartUp.runningInstance == 0 && gStartUp.commandArgument == "SCAN") {
     // The preview: the button scans first; after the scan it reads Clean and cleans.

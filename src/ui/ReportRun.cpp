@@ -35,12 +35,16 @@ int NotCompleted(const ReportFacts& facts, const std::string& why,
 
 }  // namespace
 
-int RunReport(RunMode mode, const std::string& reportPath) {
+int RunReport(const ReportRequest& request) {
+  const std::string& reportPath = request.path;
   ReportFacts facts;
-  facts.mode = mode;
+  facts.mode = request.mode;
   facts.reportPath = WideToUtf8(Ansi().ToWide(reportPath));
   // Nothing is prepared, scanned or written before the report is known to have a place.
   if (reportPath.empty()) return NotCompleted(facts, "no report file is named after /report.");
+  if (const std::string refused = AllUsersRefusal(request.allUsers); !refused.empty()) {
+    return NotCompleted(facts, refused);
+  }
   const std::string folder = ReportFolder(reportPath);
   if (!folder.empty() && !FolderExists(folder)) {
     return NotCompleted(facts, "the report's folder " + folder + " does not exist.");
@@ -69,11 +73,12 @@ int RunReport(RunMode mode, const std::string& reportPath) {
   facts.started = UtcNow();
   HeadlessHost host;
   CleanEngine engine(host);
+  engine.JudgeUsers(UsersOfTheRun(request.allUsers));
   // The lock that a window holds while it is open, and another report run while it runs.
-  facts.ran = engine.Run(mode);
+  facts.ran = engine.Run(request.mode);
   facts.ended = UtcNow();
   facts.messages = host.informations;
-  if (facts.ran) facts.profiles = {RunningUserProfile()};
+  if (facts.ran) facts.profiles = ReportProfiles(engine);
   // As when the window closes: the imported deletion script is not kept.
   FinishProgram();
   std::string why;

@@ -12,8 +12,9 @@ StartUp gStartUp;
 
 std::string CommandArgument(const std::string& firstArgument) { return UpperAscii(firstArgument); }
 
-StartAction DecideStart(const std::string& commandArgument, bool instanceFound) {
+StartAction DecideStart(const std::string& commandArgument, bool instanceFound, bool allUsers) {
   if (!instanceFound) return StartAction::OpenWindow;
+  if (allUsers) return StartAction::Refuse;
   // A double-click passes nothing: it means what CLEAN means, the start page.
   if (commandArgument.empty() || commandArgument == "CLEAN") return StartAction::PostClean;
   if (commandArgument == "UNDO") return StartAction::PostUndo;
@@ -30,15 +31,40 @@ std::string UnreachedInstanceText() {
          "rights): close it, then start Klarvex again.";
 }
 
+namespace {
+bool IsRunCommand(const std::vector<std::string>& arguments) {
+  const std::string command = arguments.empty() ? "" : CommandArgument(arguments[0]);
+  return command == "SCAN" || command == "CLEAN";
+}
+}  // namespace
+
 ReportRequest ReportOf(const std::vector<std::string>& arguments) {
   ReportRequest request;
-  if (arguments.size() < 2 || UpperAscii(arguments[1]) != "/REPORT") return request;
-  const std::string command = CommandArgument(arguments[0]);
-  if (command != "SCAN" && command != "CLEAN") return request;
-  request.wanted = true;
-  request.mode = command == "SCAN" ? RunMode::Scan : RunMode::Clean;
-  if (arguments.size() > 2) request.path = arguments[2];
+  if (!IsRunCommand(arguments)) return request;
+  request.mode = CommandArgument(arguments[0]) == "SCAN" ? RunMode::Scan : RunMode::Clean;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string option = UpperAscii(arguments[i]);
+    if (option == "/ALLUSERS") request.allUsers = true;
+    if (option != "/REPORT") continue;
+    request.wanted = true;
+    if (i + 1 < arguments.size()) request.path = arguments[++i];
+  }
   return request;
+}
+
+bool AsksForAllUsers(const std::vector<std::string>& arguments) {
+  return ReportOf(arguments).allUsers;
+}
+
+UsersJudged UsersOfTheRun(bool allUsers) {
+  if (allUsers) return UsersJudged::Every;
+  return Process().UserSid() == kSystemAccountSid ? UsersJudged::None : UsersJudged::Running;
+}
+
+std::string AllUsersRefusal(bool allUsers) {
+  if (!allUsers || Process().IsElevated()) return {};
+  return "/allusers judges every user of the machine and needs an administrator's rights: start "
+         "it from an elevated prompt, or as the system's account.";
 }
 
 void PrepareProgram() {

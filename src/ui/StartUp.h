@@ -18,6 +18,7 @@ struct StartUp {
   uint32_t undoMessage = 0;
   std::string commandArgument;    // upper-cased first argument, "" when none
   uintptr_t runningInstance = 0;  // the window titled "Klarvex" found at start, 0 when none
+  bool allUsers = false;          // SCAN or CLEAN /allusers
 };
 
 // Process-wide; set by the entry before the main window is created.
@@ -33,7 +34,9 @@ enum class StartAction {
   PostUndo,    // post the undo request, then end
   OpenWindow,  // become the running instance
 };
-StartAction DecideStart(const std::string& commandArgument, bool instanceFound);
+// A run over every user (/allusers) is never handed over: the open window judges its own users.
+StartAction DecideStart(const std::string& commandArgument, bool instanceFound,
+                        bool allUsers = false);
 // Why a start was refused, for its starter's console or a message: the running instance does
 // not take its argument, or the request could not be posted to it.
 std::string RefusedStartText(const std::string& commandArgument);
@@ -45,9 +48,19 @@ struct ReportRequest {
   bool wanted = false;
   RunMode mode = RunMode::Scan;
   std::string path;
+  bool allUsers = false;
 };
-// arguments: the command line's arguments after the program's name.
+// arguments: the command line's arguments after the program's name; /allusers may stand before
+// or after /report FILE.
 ReportRequest ReportOf(const std::vector<std::string>& arguments);
+// SCAN /allusers or CLEAN /allusers, with or without a report.
+bool AsksForAllUsers(const std::vector<std::string>& arguments);
+// Whose items the runs of this process judge: every profile's for /allusers; nobody's for a run
+// as the system's own account, whose hive is nobody's desktop; else the running user's.
+UsersJudged UsersOfTheRun(bool allUsers);
+// Why /allusers cannot run here ("" when it can): loading and changing other users' hives takes
+// an administrator's elevated rights.
+std::string AllUsersRefusal(bool allUsers);
 
 // What every start that runs the engine prepares: the folders, the Windows version, the
 // language file, the date of the undo file names and the exclusions file's example.

@@ -24,6 +24,8 @@ std::string UsageText() {
       "  Klarvex.exe UNDO                the Undo page: gives back what was removed",
       "  Klarvex.exe SCAN /report FILE   no window: a scan, its JSON report in FILE",
       "  Klarvex.exe CLEAN /report FILE  no window: a clean, its JSON report in FILE",
+      "  ... SCAN|CLEAN /allusers ...    every user of the machine, each judged by",
+      "                                  their own settings (needs elevation)",
       "  Klarvex.exe /?                  this text (also -h or --help)",
       "",
       "Commands are read without regard to case. A report run ends with exit code",

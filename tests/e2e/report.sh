@@ -63,7 +63,7 @@ console=$(script -qec "timeout 120 wine cmd /c 'C:\\klarvex\\wait.bat'" /dev/nul
 # The summary line follows, wrapped at the console's width.
 expect "start /wait in a console: its line, the summary's start, code 2" \
   "$(head -n1 <<<"$console")|$(sed '1d;$d' <<<"$console" | tr -d '\n' | cut -c1-70)|$(tail -n1 <<<"$console")" \
-  'Klarvex: no report file is named after /report.|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,|code 2'
+  'Klarvex: no report file is named after /report.|{"schemaVersion":"1.1","program":"Klarvex","mode":"scan","exitCode":2,|code 2'
 ls "$undo" >"$work/undo-after-refusals.txt"
 ok "nothing was cleaned or written" cmp -s "$work/undo-before.txt" "$work/undo-after-refusals.txt"
 
@@ -112,9 +112,9 @@ while IFS='|' read -r exe folder code last; do
   expect "detection with $exe into $folder: its code, the last line's start" \
     "$got $(tail -n1 "$work/detect-$n.out" | cut -c1-${#last})" "$code $last"
 done <<'EOF'
-C:\klarvex\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":1,
-C:\klarvex\Klarvex.exe|C:\klarvex\scan.json|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":"the report's folder
-C:\nowhere\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":"Klarvex did not run
+C:\klarvex\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.1","program":"Klarvex","mode":"scan","exitCode":1,
+C:\klarvex\Klarvex.exe|C:\klarvex\scan.json|1|{"schemaVersion":"1.1","program":"Klarvex","mode":"scan","exitCode":2,"error":"the report's folder
+C:\nowhere\Klarvex.exe|C:\klarvex|1|{"schemaVersion":"1.1","program":"Klarvex","mode":"scan","exitCode":2,"error":"Klarvex did not run
 EOF
 ok "each detection's last line is a valid summary" \
   python3 "$root/tests/support/validate-report.py" --last-line "$work"/detect-*.out

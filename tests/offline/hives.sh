@@ -54,7 +54,7 @@ expect "a gone Run program of the user, with its rule" \
 expect "the count is the findings" "$(field "$work/user.json" 'sum(c["count"] for c in r["categories"]) == sum(len(c["items"]) for c in r["categories"]) > 50')" True
 expect "a summary line for people, then the one for programs last" \
   "$(grep -c 'problems found, exit code 1' "$work/user.out") $(tail -n1 "$work/user.out" | cut -c1-25)" \
-  '1 {"schemaVersion":"1.0","p'
+  '1 {"schemaVersion":"1.1","p'
 expect "the user's findings owned by its profile" \
   "$(field "$work/user.json" 'sorted({str(i["owner"]) for c in r["categories"] for i in c["items"]})')" \
   "[\"{'sid': '', 'profile': 'tony'}\"]"

@@ -143,7 +143,7 @@ TEST_F(ReportRunTest, ScanReportsEveryFindingAndChangesNothing) {
     EXPECT_EQ(item["owner"], item["item"] == "HKEY_CLASSES_ROOT\\.kvxu" ? anna : json("machine"))
         << item["item"];
   }
-  EXPECT_EQ(Summary(), json::parse(R"({"schemaVersion":"1.0","program":"Klarvex","mode":"scan",
+  EXPECT_EQ(Summary(), json::parse(R"({"schemaVersion":"1.1","program":"Klarvex","mode":"scan",
       "exitCode":1,"counts":{"File associations":4,"COM/ActiveX entries":14,
       "Startup program list":5,"Uninstall entries":3,"Temporary registry values":7,
       "Application paths, fonts and help files":7},

@@ -65,17 +65,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const ReportRequest report = ReportOf(arguments);
   if (report.wanted) {
     UseWin32Platform();
-    return RunReport(report.mode, report.path);
+    return RunReport(report);
   }
   gStartUp.cleanMessage = RegisterWindowMessageA(kCleanMessageName);
   gStartUp.undoMessage = RegisterWindowMessageA(kUndoMessageName);
   gStartUp.commandArgument = CommandArgument(__argc > 1 ? __argv[1] : "");
   // The instance is found through the platform: who made a window, and where the lock lives.
   UseWin32Platform();
+  gStartUp.allUsers = report.allUsers;
+  if (const std::string refused = AllUsersRefusal(report.allUsers); !refused.empty()) {
+    return RefuseStart(refused);
+  }
   gStartUp.runningInstance = RunningInstance();
   HWND other = reinterpret_cast<HWND>(gStartUp.runningInstance);
 
-  switch (DecideStart(gStartUp.commandArgument, other != nullptr)) {
+  switch (DecideStart(gStartUp.commandArgument, other != nullptr, gStartUp.allUsers)) {
     case StartAction::Refuse:
       return RefuseStart(RefusedStartText(gStartUp.commandArgument));
     case StartAction::PostClean:
