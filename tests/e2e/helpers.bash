@@ -65,13 +65,14 @@ drv() {
   esac
 }
 start() { timeout 600 wine 'C:\klarvex\Klarvex.exe' "$@" & }
-# report_run MODE FILE: a report run into FILE (a Windows path); prints its exit code. The report
+# report_run MODE FILE [OPTION...]: a report run into FILE (a Windows path), with OPTIONs such as
+# /allusers after it; prints its exit code. The report
 # it wrote and the last line of its standard output (kept in $work/NAME.out) are checked against
 # the schema; e2e_end fails the scenario on a fault kept in $work/schema-faults.
 report_run() {
   local out=$work/${2##*\\} report code
   touch "$out.started"
-  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "$2" >"$out.out" 2>/dev/null
+  timeout 600 wine 'C:\klarvex\Klarvex.exe' "$1" /report "$2" "${@:3}" >"$out.out" 2>/dev/null
   code=$?
   report=$(winepath -u "$2" 2>/dev/null)
   # A report refused (a link, an undo file) leaves what was there: only a new one is checked.

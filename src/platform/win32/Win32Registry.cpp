@@ -167,7 +167,7 @@ bool EnableHiveRights() {
     return false;
   }
   bool enabled = true;
-  for (const wchar_t* right : {SE_BACKUP_NAME, SE_RESTORE_NAME}) {
+  for (const wchar_t* right : {L"SeBackupPrivilege", L"SeRestorePrivilege"}) {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
