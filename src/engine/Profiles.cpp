@@ -1,9 +1,12 @@
 #include "engine/Profiles.h"
 
+#include <algorithm>
+
 #include "engine/OwnerContext.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
+#include "platform/TextFile.h"
 
 namespace {
 
@@ -30,6 +33,22 @@ std::string WithBackslash(std::string folder) {
 }  // namespace
 
 std::string RunHiveName(const std::string& sid) { return "Klarvex_" + sid; }
+
+// The SIDs whose hives a script names under a run's own name.
+TextList RunHiveSids(const std::u16string& text) {
+  const std::u16string mark = u"HKEY_USERS\\Klarvex_";
+  TextList sids;
+  for (size_t at = text.find(mark); at != std::u16string::npos; at = text.find(mark, at + 1)) {
+    const size_t from = at + mark.size();
+    const size_t end = text.find_first_of(u"\\]", from);
+    std::string sid(
+        text.begin() + static_cast<ptrdiff_t>(from),
+        end == std::u16string::npos ? text.end() : text.begin() + static_cast<ptrdiff_t>(end));
+    if (sid.ends_with("_Classes")) sid.resize(sid.size() - 8);
+    if (std::find(sids.begin(), sids.end(), sid) == sids.end()) sids.push_back(sid);
+  }
+  return sids;
+}
 
 MachineProfiles::MachineProfiles(const std::string& runningSid) {
   const OwnerContext machine = MachineContext();
@@ -88,6 +107,39 @@ void MachineProfiles::Unload() {
     }
     loaded_.pop_back();
   }
+}
+
+UndoFileHives::UndoFileHives(Bytes& script) {
+  if (script.size() < 2 || script[0] != 0xFF || script[1] != 0xFE) return;
+  std::u16string text = Utf16LeText(script, 2);
+  const OwnerContext machine = MachineContext();
+  for (const std::string& sid : RunHiveSids(text)) {
+    const std::string name = RunHiveName(sid);
+    if (KeyExists(RootKey::Users, "\\" + sid)) {
+      const std::u16string from = u"HKEY_USERS\\" + std::u16string(name.begin(), name.end());
+      const std::u16string to = u"HKEY_USERS\\" + std::u16string(sid.begin(), sid.end());
+      for (size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at)) {
+        text.replace(at, from.size(), to);
+      }
+      continue;
+    }
+    std::string folder = machine.Expand(ReadString(
+        RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath"));
+    if (folder.size() <= 3 || folder[1] != ':') continue;
+    folder = WithBackslash(folder);
+    if (Registry().LoadHive(name, folder + "NTUSER.DAT") != status::kSuccess) continue;
+    loaded_.push_back(name);
+    if (Registry().LoadHive(name + "_Classes", folder + kUserClassesFile) == status::kSuccess) {
+      loaded_.push_back(name + "_Classes");
+    }
+  }
+  script = {0xFF, 0xFE};
+  const Bytes body = Utf16LeBytes(text);
+  script.insert(script.end(), body.begin(), body.end());
+}
+
+UndoFileHives::~UndoFileHives() {
+  for (auto name = loaded_.rbegin(); name != loaded_.rend(); ++name) Registry().UnloadHive(*name);
 }
 
 UserHive RunningUserHive() {

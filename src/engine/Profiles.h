@@ -57,6 +57,21 @@ class MachineProfiles {
   TextList notUnloaded_;
 };
 
+// The hives an undo file names below HKEY_USERS under a run's own name, reached again for its
+// import while this lives: a profile logged on now through its own hive (the script is made to
+// name that one), any other by loading its hive files at the same name again.
+class UndoFileHives {
+ public:
+  // script: the undo file's bytes, UTF-16LE with its byte-order mark, as the editor writes it.
+  explicit UndoFileHives(Bytes& script);
+  ~UndoFileHives();
+  UndoFileHives(const UndoFileHives&) = delete;
+  UndoFileHives& operator=(const UndoFileHives&) = delete;
+
+ private:
+  TextList loaded_;
+};
+
 // The running user alone, as a run without /allusers judges: HKEY_CURRENT_USER with the profile
 // the machine lists for the account.
 UserHive RunningUserHive();

@@ -8,6 +8,7 @@
 #include "engine/Categories.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/RegKey.h"
 #include "platform/RegistryOps.h"
 #include "platform/Roots.h"
 #include "platform/TextFile.h"
@@ -241,10 +242,13 @@ std::string RunSummaryLine(const CleanEngine* engine, const ReportFacts& facts, 
 ReportProfile RunningUserProfile() {
   ReportProfile user;
   user.sid = Process().UserSid();
-  const std::string folder =
-      user.sid.empty()
-          ? std::string()
-          : ReadString(RootKey::LocalMachine, kProfileList + user.sid, "ProfileImagePath");
+  // Read without throwing: a folder name the code page cannot hold names no folder here.
+  std::string folder;
+  uint32_t type = regtype::kNone;
+  if (!user.sid.empty()) {
+    const RegKey key(RootKey::LocalMachine, kProfileList + user.sid, keyaccess::kRead);
+    if (key.QueryText("ProfileImagePath", type, folder) != status::kSuccess) folder.clear();
+  }
   user.profile = LastPathPart(folder.empty() ? ProfileDir() : folder);
   return user;
 }

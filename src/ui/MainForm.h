@@ -155,7 +155,7 @@ class MainForm final : public RunHost {
   // Imports the bytes through a private copy created new and held during the import; the items
   // the registry does not show afterwards are added to missed. Returns why the copy could not
   // be made, "" when it was imported.
-  std::string ImportUndoCopy(const Bytes& data, TextList& missed);
+  std::string ImportUndoCopy(Bytes data, TextList& missed);
 
   FormView& view_;
   CleanEngine engine_{*this};

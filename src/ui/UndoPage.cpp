@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "engine/Profiles.h"
 #include "engine/RunMessages.h"
 #include "platform/HeldFiles.h"
 #include "platform/LanguageFile.h"
@@ -111,7 +112,9 @@ MainForm::UndoFileRead MainForm::ReadUndoFile(const std::string& path) const {
   return read;
 }
 
-std::string MainForm::ImportUndoCopy(const Bytes& data, TextList& missed) {
+std::string MainForm::ImportUndoCopy(Bytes data, TextList& missed) {
+  // Another user's keys go back into that user's hive, loaded for the import where nobody has.
+  const UndoFileHives hives(data);
   const std::string copy = UndoDir() + kUndoCopyName;
   RemoveOwnFile(copy);
   long status = 0;
