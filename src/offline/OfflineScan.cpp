@@ -118,17 +118,6 @@ ReportProfile JudgedUser(const OfflineMachine& machine, const OfflineOptions& op
   return {machine.Sid(), name};
 }
 
-// Each profile a run over every profile judged, then each it skipped with why.
-std::vector<ReportProfile> ProfilesOf(const CleanEngine& engine) {
-  std::vector<ReportProfile> profiles;
-  for (const UserHive& user : engine.JudgedUsers())
-    profiles.push_back({user.sid, user.profileName});
-  for (const SkippedProfile& skipped : engine.SkippedProfiles()) {
-    profiles.push_back({skipped.sid, skipped.profileName, false, skipped.reason});
-  }
-  return profiles;
-}
-
 // Opens the machine and runs the engine's scan over it; facts get what the report needs.
 void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, OfflineMachine& machine,
                  OfflineHost& host, CleanEngine& engine, ReportFacts& facts) {
@@ -156,7 +145,7 @@ void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, Offli
   facts.messages = host.informations;
   if (options.registryOnly) facts.messages.push_back(kRegistryOnly);
   if (facts.ran)
-    facts.profiles = every ? ProfilesOf(engine) : std::vector{JudgedUser(machine, options)};
+    facts.profiles = every ? ReportProfiles(engine) : std::vector{JudgedUser(machine, options)};
 }
 
 // Two lines for the log of a pipeline, whatever the outcome: one for a person, then one compact
