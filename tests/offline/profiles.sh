@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # klarvex-offline over every profile of an image: a machine whose ProfileList names the system's
-# own profile and five users: Anna and Bert with the public user hive (Bert with classes of his
+# own profile and six users: Anna and Bert with the public user hive (Bert with classes of his
 # own too), Carl without a hive, Dora with the machine's hive in her profile, Eve whose profile
-# folder is a link. One run without --user judges the machine's items once and each user's in
+# folder is a link, Fay with a small hive whose classes hive is the machine's (Fay is judged
+# without it, and the report says so). One run without --user judges the machine's items once and each user's in
 # the user's own hive, owned by that user, as the runs of one user each (--user NAME) judge
 # them; the others are skipped with why; every report is valid.
 # profiles.sh PROGRAM HIVES: HIVES holds the compressed public hives.
@@ -15,7 +16,7 @@ trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 source "$here/common.sh"
 
 c=$work/c
-mkdir -p "$c/Windows/System32/config" "$c/Users/Anna" "$c/Users/Bert/AppData/Local/Microsoft/Windows" "$c/Users/Carl" "$c/Users/Dora"
+mkdir -p "$c/Windows/System32/config" "$c/Users/Anna" "$c/Users/Bert/AppData/Local/Microsoft/Windows" "$c/Users/Carl" "$c/Users/Dora" "$c/Users/Fay/AppData/Local/Microsoft/Windows"
 touch "$c/Windows/System32/kernel32.dll" "$c/Windows/System32/ntdll.dll"
 list='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileList'
 { echo 'Windows Registry Editor Version 5.00'
@@ -25,7 +26,7 @@ list='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileLis
   echo '"ProfileImagePath"="%systemroot%\\system32\\config\\systemprofile"'
   printf '\n[%s\\S-1-5-21-7-7-7-1001]\n"ProfileImagePath"="%%SystemDrive%%\\\\Users\\\\Anna"\n' "$list"
   printf '\n[%s\\S-1-5-21-7-7-7-1002]\n"ProfileImagePath"="C:\\\\Users\\\\Bert"\n' "$list"
-  for user in 1003:Carl 1004:Dora 1005:Eve; do
+  for user in 1003:Carl 1004:Dora 1005:Eve 1006:Fay; do
     printf '\n[%s\\S-1-5-21-7-7-7-%s]\n"ProfileImagePath"="C:\\\\Users\\\\%s"\n' "$list" "${user%:*}" "${user#*:}"
   done
 } >"$work/software.reg"
@@ -39,6 +40,9 @@ cp "$c/Users/Anna/NTUSER.DAT" "$c/Users/Bert/NTUSER.DAT"
 hive "$c/Users/Bert/AppData/Local/Microsoft/Windows/UsrClass.dat" 'HKEY_CURRENT_USER\Software\Classes' "$work/classes.reg"
 cp "$c/Windows/System32/config/SOFTWARE" "$c/Users/Dora/NTUSER.DAT"
 ln -s "$c/Users/Anna" "$c/Users/Eve"
+{ echo 'Windows Registry Editor Version 5.00'; levels HKEY_CURRENT_USER Software; levels HKEY_CURRENT_USER Environment; } >"$work/fay.reg"
+hive "$c/Users/Fay/NTUSER.DAT" HKEY_CURRENT_USER "$work/fay.reg"
+cp "$c/Windows/System32/config/SOFTWARE" "$c/Users/Fay/AppData/Local/Microsoft/Windows/UsrClass.dat"
 
 # timed NAME ARGS...: run, and the seconds it took in NAME.time.
 timed() {
@@ -50,9 +54,9 @@ timed() {
 echo "=== one run over every profile, and one run per user"
 expect "every profile: problems found" "$(timed all --windows "$c")" 1
 for user in Anna Bert; do expect "--user $user: problems found" "$(timed "$user" --windows "$c" --user "$user")" 1; done
-expect "the profiles: Anna and Bert judged, the system's own left out" \
-  "$(field "$work/all.json" '[(p["profile"], p["sid"], p["state"]) for p in r["profiles"]][:2]')" \
-  "[('Anna', 'S-1-5-21-7-7-7-1001', 'judged'), ('Bert', 'S-1-5-21-7-7-7-1002', 'judged')]"
+expect "the profiles: Anna, Bert and Fay judged, the system's own left out" \
+  "$(field "$work/all.json" '[(p["profile"], p["sid"], p["state"]) for p in r["profiles"]][:3]')" \
+  "[('Anna', 'S-1-5-21-7-7-7-1001', 'judged'), ('Bert', 'S-1-5-21-7-7-7-1002', 'judged'), ('Fay', 'S-1-5-21-7-7-7-1006', 'judged')]"
 while IFS='|' read -r user reason; do
   expect "$user skipped: $reason" "$(field "$work/all.json" "[p['state'] for p in r['profiles'] if p['profile'] == '$user' and r'''$reason''' in p['reason']]")" "['skipped']"
 done <<'TABLE'
@@ -60,7 +64,8 @@ Carl|its hive C:\Users\Carl\NTUSER.DAT could not be loaded: the file is not in t
 Dora|given as a user's NTUSER.DAT is not one: it holds the keys of a machine's SOFTWARE hive
 Eve|C:\Users\Eve is a link or junction of the disk, which the scan does not follow
 TABLE
-expect "a dirty hive loaded: warned" "$(field "$work/all.json" 'sum("Anna/NTUSER.DAT was not closed cleanly" in m for m in r["messages"])')" 1
+expect "a dirty hive loaded, a classes hive refused: said in the messages" \
+  "$(field "$work/all.json" '[sum(all(t in m for t in ts) for m in r["messages"]) for ts in (["Anna/NTUSER.DAT was not closed cleanly"], ["classes were not judged", "/Users/Fay/"])]')" "[1, 1]"
 # compare ALL ONE...: the run over every profile against the runs of one user each: the machine's
 # findings (once, as each run has them), then the users' (each named by its owner and where it
 # lies in the owner's hive: HKCU or HKEY_USERS\<name>, the classes apart), the union of the one

@@ -323,6 +323,7 @@ long OfflineRegistry::SetValueW(RegHandle, const std::u16string&, uint32_t, cons
 long OfflineRegistry::DeleteValue(RegHandle, const std::string&) { return status::kAccessDenied; }
 
 long OfflineRegistry::DeleteTree(RegHandle, const std::string&) { return status::kAccessDenied; }
+
 long OfflineRegistry::Refuse(const std::string& why) {
   refusals_.push_back(why);
   return kRefused + static_cast<long>(refusals_.size() - 1);
@@ -344,10 +345,12 @@ long OfflineRegistry::LoadHive(const std::string& name, const std::string& file)
   const bool classes = folded.ends_with(u"_CLASSES");
   std::string why;
   const std::string disk = image_->ImageFileOf(file, why);
-  if (disk.empty()) return Refuse(why.empty() ? "the file is not in the image" : why);
+  if (disk.empty() && why.empty()) return Refuse("the file is not in the image");
   std::unique_ptr<HiveFile> hive =
-      OpenInRole(disk, classes ? HiveRole::UserClasses : HiveRole::User,
-                 classes ? "user's UsrClass.dat" : "user's NTUSER.DAT", why, warnings_);
+      disk.empty()
+          ? nullptr
+          : OpenInRole(disk, classes ? HiveRole::UserClasses : HiveRole::User,
+                       classes ? "user's UsrClass.dat" : "user's NTUSER.DAT", why, warnings_);
   if (!hive) {
     // Without its classes the user is still judged; the report says what was left out.
     if (classes) warnings_.push_back("The user's classes were not judged: " + why + ".");
