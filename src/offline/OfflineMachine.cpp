@@ -1,7 +1,5 @@
 #include "offline/OfflineMachine.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,11 +19,6 @@ std::string Text(RootKey root, const std::string& path, const std::string& name)
   uint32_t type = 0;
   std::string text;
   return key.QueryText(name, type, text) == status::kSuccess ? text : std::string();
-}
-
-bool IsFile(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 // The built-in accounts' profiles (S-1-5-18, -19, -20) are nobody's desktop.
@@ -52,32 +45,22 @@ std::string SidOfProfile(const std::string& name) {
 
 bool OfflineMachine::OpenHive(const std::string& path, HiveRole role, const char* what,
                               std::unique_ptr<HiveFile>& hive, std::string& why) {
-  hive = HiveFile::Open(path, why);
-  if (!hive) return false;
-  why = WrongRole(*hive, role);
-  if (!why.empty()) return false;
-  if (hive->Dirty()) {
-    const bool logs = IsFile(path + ".LOG1") || IsFile(path + ".LOG2") || IsFile(path + ".log1") ||
-                      IsFile(path + ".log2");
-    warnings_.push_back(std::string("The ") + what + " hive " + path +
-                        " was not closed cleanly (its sequence numbers differ)" +
-                        (logs ? "; its transaction logs were not applied" : "") +
-                        ", so its newest changes may be missing from this scan.");
-  }
-  return true;
+  hive = OpenInRole(path, role, what, why, warnings_);
+  return hive != nullptr;
 }
 
 bool OfflineMachine::OpenMachineHives(const OfflineOptions& options, OfflineFiles& files,
                                       std::string& why) {
-  const std::string software = files.DiskPathOf(std::string(kConfig) + "SOFTWARE");
+  const std::string software = files.ImageFileOf(std::string(kConfig) + "SOFTWARE", why);
   if (software.empty()) {
-    why = "no SOFTWARE hive in " + options.windows + "/Windows/System32/config";
+    if (why.empty()) why = "no SOFTWARE hive in " + options.windows + "/Windows/System32/config";
     return false;
   }
   if (!OpenHive(software, HiveRole::Software, "machine's SOFTWARE", software_, why)) return false;
   // The machine's environment lives in SYSTEM; without it only the built-in variables count.
-  const std::string system = files.DiskPathOf(std::string(kConfig) + "SYSTEM");
-  return system.empty() || OpenHive(system, HiveRole::System, "machine's SYSTEM", system_, why);
+  const std::string system = files.ImageFileOf(std::string(kConfig) + "SYSTEM", why);
+  if (system.empty()) return why.empty();
+  return OpenHive(system, HiveRole::System, "machine's SYSTEM", system_, why);
 }
 
 bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& files,
@@ -94,33 +77,32 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
       if (!IsPersonAccount(sid) || folder.empty()) continue;
       const std::string name = LastPart(folder);
       people.push_back(name);
-      if (options.user.empty() || UpperAscii(name) == UpperAscii(options.user)) {
+      if (UpperAscii(name) == UpperAscii(options.user)) {
         profile_ = "C:" + folder.substr(folder.find(':') == 1 ? 2 : folder.find('%', 1) + 1);
         sid_ = sid;
       }
     }
-    if (profile_.empty() || (options.user.empty() && people.size() > 1)) {
+    if (people.empty()) {
+      why = "the machine's ProfileList names no user: give the user's hive with --ntuser";
+      return false;
+    }
+    // Every profile is judged, each through its own hives, which the run loads itself.
+    if (options.EveryProfile()) return true;
+    if (profile_.empty()) {
       std::string names;
       for (const std::string& name : people) names += (names.empty() ? "" : ", ") + name;
-      if (options.user.empty()) {
-        why = people.empty()
-                  ? "the machine's ProfileList names no user: give the user's hive "
-                    "with --ntuser"
-                  : "the machine has several users (" + names + "): name one with --user";
-      } else {
-        why = "no user profile " + options.user + " in the machine's ProfileList" +
-              (names.empty() ? "" : " (it has " + names + ")");
-      }
-      profile_.clear();
-      sid_.clear();
+      why = "no user profile " + options.user + " in the machine's ProfileList (it has " + names +
+            ")";
       return false;
     }
-    ntuser = files.DiskPathOf(profile_ + "\\NTUSER.DAT");
+    ntuser = files.ImageFileOf(profile_ + "\\NTUSER.DAT", why);
     if (ntuser.empty()) {
-      why = "no NTUSER.DAT in the profile " + profile_;
+      if (why.empty()) why = "no NTUSER.DAT in the profile " + profile_;
       return false;
     }
-    usrclass = files.DiskPathOf(profile_ + "\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
+    usrclass =
+        files.ImageFileOf(profile_ + "\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat", why);
+    if (usrclass.empty() && !why.empty()) return false;
   }
   if (!OpenHive(ntuser, HiveRole::User, "user's NTUSER.DAT", user_, why)) return false;
   return usrclass.empty() ||

@@ -18,7 +18,9 @@ class OfflineMachine {
   // Opens the machine's hives; the registry seam must be the offline one over them already
   // to find the user's profile. False with why when a hive is missing or damaged.
   bool OpenMachineHives(const OfflineOptions& options, OfflineFiles& files, std::string& why);
-  // The user's hives: the files given, or those of the profile ProfileList names.
+  // The user's hives: the files given, or those of the profile ProfileList names; none when
+  // every profile is judged (the run loads each profile's own). False with why when the
+  // machine lists no user, or the user's hives are missing or refused.
   bool OpenUserHives(const OfflineOptions& options, OfflineFiles& files, std::string& why);
   OfflineRegistry::Hives Hives() const;
   // Tells process the Windows folder, version and environment, read through the registry seam.

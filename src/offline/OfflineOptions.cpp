@@ -14,9 +14,12 @@ const char* const kOfflineHelp =
     "Windows\\System32\\config\\\n"
     "                     SOFTWARE); names below it are matched without regard to case, and\n"
     "                     files on other drives count as absent, so they are not judged\n"
-    "  --user NAME        the user whose registry is judged: the profile folder's name as the\n"
-    "                     machine's ProfileList has it (needed when there are several users)\n"
-    "  --ntuser FILE      the user's NTUSER.DAT instead of the one of a profile\n"
+    "  --user NAME        judge this user alone: the profile folder's name as the machine's\n"
+    "                     ProfileList has it. Without --user and --ntuser every profile that\n"
+    "                     ProfileList names is judged, each with the hives below its folder;\n"
+    "                     a profile whose hives are missing or refused is skipped, with why,\n"
+    "                     in the report's \"profiles\"\n"
+    "  --ntuser FILE      judge this user's NTUSER.DAT alone instead of the profiles\n"
     "  --usrclass FILE    with --ntuser: the user's UsrClass.dat (HKCU\\Software\\Classes)\n"
     "  --report FILE      where the JSON report is written (its folder must exist); - for\n"
     "                     standard output (the summary line then goes to standard error)\n"
@@ -27,8 +30,9 @@ const char* const kOfflineHelp =
     "  --help             this text\n"
     "\n"
     "Exit codes: 0 nothing found, 1 problems found, 2 the scan could not be completed (a\n"
-    "missing or damaged hive, a hive in the wrong role, no Windows below DIR, an unreadable\n"
-    "exclusions file, a wrong argument); the report's \"error\" says why.\n"
+    "missing or damaged machine hive or hive given, a hive in the wrong role, no Windows\n"
+    "below DIR, a user the machine does not list, an unreadable exclusions file, a wrong\n"
+    "argument); the report's \"error\" says why.\n"
     "A progress line goes to standard error on a terminal; one summary line to standard output.\n";
 
 OfflineOptions ParseOfflineOptions(const std::vector<std::string>& arguments, std::string& error) {

@@ -14,6 +14,9 @@ struct OfflineOptions {
   bool registryOnly = false;  // judge no file: the disk is not there or not mounted
   bool quiet = false;
   bool help = false;
+
+  // No user named: every profile the machine lists is judged.
+  bool EveryProfile() const { return user.empty() && ntuser.empty(); }
 };
 
 // The options, or in error the first thing wrong with them; the options after a wrong one are

@@ -26,18 +26,29 @@ constexpr char kRegistryOnly[] =
     "Only the registry was judged (--registry-only): no program, file or folder was looked for "
     "on the disk, so none is reported missing.";
 
+// A process that starts nothing and, for a user's hive the run could not load, says why.
+class OfflineProcess final : public SimProcess {
+ public:
+  std::string ErrorText(long status) override {
+    const std::string refusal = registry == nullptr ? std::string() : registry->Refusal(status);
+    return refusal.empty() ? SimProcess::ErrorText(status) : refusal;
+  }
+  const OfflineRegistry* registry = nullptr;
+};
+
 // The seams over the machine: its hives, its disk, and a process that starts nothing.
 struct OfflineBackends {
   OfflineBackends(const std::string& driveC, bool registryOnly)
       : files(codePage, driveC, registryOnly) {}
   void Use(const OfflineRegistry::Hives& hives) {
-    registry = std::make_unique<OfflineRegistry>(codePage, hives);
+    registry = std::make_unique<OfflineRegistry>(codePage, hives, &files);
+    process.registry = registry.get();
     UsePlatform({registry.get(), &files, &process, &shell, &codePage});
   }
 
   SimCodePage codePage;
   OfflineFiles files;
-  SimProcess process;
+  OfflineProcess process;
   SimShell shell;
   std::unique_ptr<OfflineRegistry> registry;
 };
@@ -122,13 +133,19 @@ void ScanMachine(const OfflineOptions& options, OfflineBackends& backends, Offli
   }
   backends.Use(machine.Hives());
   machine.Describe(backends.process);
+  // Without a user named, each profile is reached below HKEY_USERS and none is the running
+  // user's; a user named is the running one, through HKEY_CURRENT_USER.
+  const bool every = options.EveryProfile();
+  backends.process.userSid = every ? std::string() : machine.Sid();
+  engine.JudgeUsers(every ? UsersJudged::Every : UsersJudged::Running);
   SetFolders(backends, machine, options);
   facts.windows = backends.process.OsVersionText();
   facts.ran = engine.Run(RunMode::Scan);
   host.EndProgress();
   facts.messages = host.informations;
   if (options.registryOnly) facts.messages.push_back(kRegistryOnly);
-  if (facts.ran) facts.profiles = {JudgedUser(machine, options)};
+  if (facts.ran)
+    facts.profiles = every ? ReportProfiles(engine) : std::vector{JudgedUser(machine, options)};
 }
 
 // Two lines for the log of a pipeline, whatever the outcome: one for a person, then one compact
@@ -180,7 +197,10 @@ int RunOfflineScan(const OfflineOptions& options, const std::string& argumentErr
     facts.messages = {"The scan could not start: " + why + "."};
   }
   facts.ended = UtcNow();
-  for (const std::string& warning : machine.Warnings()) {
+  std::vector<std::string> warnings = machine.Warnings();
+  warnings.insert(warnings.end(), backends.registry->Warnings().begin(),
+                  backends.registry->Warnings().end());
+  for (const std::string& warning : warnings) {
     std::fprintf(stderr, "klarvex-offline: warning: %s\n", warning.c_str());
     facts.messages.push_back(warning);
   }

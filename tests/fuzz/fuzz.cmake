@@ -22,12 +22,14 @@ endforeach()
 klarvex_fuzz_target(offline-args ${PROJECT_SOURCE_DIR}/src/offline/OfflineOptions.cpp)
 
 # klarvex-offline itself under the sanitizers: its tests over the public hives and damaged
-# copies of them, the whole engine judging what the hives hold.
+# copies of them, the whole engine judging what the hives hold, one profile or every one.
 file(GLOB offline_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/offline/*.cpp)
 add_executable(klarvex-offline-sanitized ${offline_sources})
 klarvex_target(klarvex-offline-sanitized)
 target_compile_definitions(klarvex-offline-sanitized PRIVATE KLARVEX_VERSION="${PROJECT_VERSION}")
 target_link_libraries(klarvex-offline-sanitized PRIVATE kvx_engine kvx_offline_platform)
-add_test(NAME fuzz_offline_hives
-         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/offline/hives.sh
-                 $<TARGET_FILE:klarvex-offline-sanitized> ${PROJECT_SOURCE_DIR}/tests/data/hives)
+foreach(script hives profiles)
+  add_test(NAME fuzz_offline_${script}
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/offline/${script}.sh
+                   $<TARGET_FILE:klarvex-offline-sanitized> ${PROJECT_SOURCE_DIR}/tests/data/hives)
+endforeach()

@@ -15,21 +15,11 @@ hives=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
-failures=0
-expect() { if [ "$2" == "$3" ]; then echo "  ok   $1"; else echo "  FAIL $1: got '$2', expected '$3'"; failures=$((failures + 1)); fi; }
-# field REPORT EXPRESSION: a Python expression over the report r.
-field() { python3 -c 'import json,sys; r=json.load(open(sys.argv[1])); print(eval(sys.argv[2]))' "$1" "$2"; }
+source "$here/common.sh"
 
 for f in NTUSER_BAGMRU.DAT transactions_NTUSER.DAT corrupted_system_hive; do xz -dc "$hives/$f.xz" >"$work/$f"; done
 xz -dc "$hives/transactions_ntuser.dat.log1.xz" >"$work/transactions_NTUSER.DAT.LOG1"
 xz -dc "$hives/transactions_ntuser.dat.log2.xz" >"$work/transactions_NTUSER.DAT.LOG2"
-# hive FILE PREFIX [REGISTRY-TEXT-FILE]: a new small hive, with the keys of the text merged in.
-hive() {
-  python3 "$here/tiny-hive.py" "$1"
-  [ -z "${3:-}" ] || hivexregedit --merge --prefix "$2" "$1" "$3"
-}
-# hivexregedit makes a key only below one that exists: each level is listed.
-levels() { local k=$1; shift; for p in "$@"; do k=$k\\$p; printf '\n[%s]\n' "$k"; done; }
 # A machine whose SOFTWARE hive holds only the keys Windows keeps there, and its system files;
 # names in another case than Windows gives them.
 config=$work/c/windows/system32/CONFIG
@@ -37,12 +27,6 @@ mkdir -p "$config"
 touch "$work/c/windows/system32/KERNEL32.DLL" "$work/c/windows/system32/ntdll.dll"
 { echo 'Windows Registry Editor Version 5.00'; levels 'HKEY_LOCAL_MACHINE\SOFTWARE' Microsoft Windows CurrentVersion; } >"$work/windows.reg"
 hive "$config/software" 'HKEY_LOCAL_MACHINE\SOFTWARE' "$work/windows.reg"
-# run NAME ARGS...: one run into NAME.json; prints its exit code, keeps its output streams.
-run() {
-  local name=$1; shift
-  timeout 20 "$program" --report "$work/$name.json" "$@" >"$work/$name.out" 2>"$work/$name.err"
-  echo $?
-}
 scan() { local name=$1; shift; run "$name" --windows "$work/c" "$@"; }
 
 echo "=== a real user hive"

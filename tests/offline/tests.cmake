@@ -2,3 +2,6 @@
 add_test(NAME offline_hives
          COMMAND bash ${PROJECT_SOURCE_DIR}/tests/offline/hives.sh $<TARGET_FILE:klarvex-offline>
                  ${PROJECT_SOURCE_DIR}/tests/data/hives)
+add_test(NAME offline_profiles
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/offline/profiles.sh $<TARGET_FILE:klarvex-offline>
+                 ${PROJECT_SOURCE_DIR}/tests/data/hives)

@@ -1,5 +1,7 @@
 #include "platform/offline/HiveRole.h"
 
+#include <sys/stat.h>
+
 #include <vector>
 
 #include "platform/sim/SimCodePage.h"
@@ -57,6 +59,11 @@ HiveRole RoleOf(HiveFile& hive) {
   return HiveRole::UserClasses;
 }
 
+bool IsFile(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 const RoleMarks& MarksOf(HiveRole role) {
   for (const RoleMarks& marks : kRoles) {
     if (marks.role == role) return marks;
@@ -76,4 +83,22 @@ std::string WrongRole(HiveFile& hive, HiveRole role) {
   }
   return given + " is not one: it holds the keys of " + MarksOf(found).name + " (" +
          MarksOf(found).marks + ")";
+}
+
+std::unique_ptr<HiveFile> OpenInRole(const std::string& path, HiveRole role,
+                                     const std::string& what, std::string& why,
+                                     std::vector<std::string>& warnings) {
+  std::unique_ptr<HiveFile> hive = HiveFile::Open(path, why);
+  if (!hive) return nullptr;
+  why = WrongRole(*hive, role);
+  if (!why.empty()) return nullptr;
+  if (hive->Dirty()) {
+    const bool logs = IsFile(path + ".LOG1") || IsFile(path + ".LOG2") || IsFile(path + ".log1") ||
+                      IsFile(path + ".log2");
+    warnings.push_back("The " + what + " hive " + path +
+                       " was not closed cleanly (its sequence numbers differ)" +
+                       (logs ? "; its transaction logs were not applied" : "") +
+                       ", so its newest changes may be missing from this scan.");
+  }
+  return hive;
 }

@@ -130,7 +130,18 @@ uint32_t OfflineFiles::AttributesOnDisk(const std::string& disk) {
   return S_ISDIR(link.st_mode) ? fileattr::kDirectory : fileattr::kArchive;
 }
 
-bool OfflineFiles::DiskPath(const std::string& path, std::string& disk) {
+std::string OfflineFiles::ImageFileOf(const std::string& path, std::string& why) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  std::string disk;
+  std::string link;
+  why.clear();
+  if (!DiskPath(path, disk, &link)) return {};
+  if (link.empty()) return disk;
+  why = link + " is a link or junction of the disk, which the scan does not follow";
+  return {};
+}
+
+bool OfflineFiles::DiskPath(const std::string& path, std::string& disk, std::string* link) {
   if (!OnDriveC(path)) return false;
   std::vector<std::string> parts;
   size_t start = 2;
@@ -145,11 +156,16 @@ bool OfflineFiles::DiskPath(const std::string& path, std::string& disk) {
     start = end + 1;
   }
   disk = driveC_;
+  std::string windows = path.substr(0, 2);
+  if (link != nullptr) link->clear();
   for (const std::string& part : parts) {
     const Listing& listing = ListingOf(disk);
     const auto it = listing.find(FoldWide(codePage_.ToWide(part)));
     if (it == listing.end()) return false;
     disk += "/" + it->second.diskName;
+    windows += "\\" + part;
+    if (link != nullptr && link->empty() && (it->second.attributes & fileattr::kReparsePoint) != 0)
+      *link = windows;
   }
   return true;
 }

@@ -22,6 +22,9 @@ class OfflineFiles : public FileApi {
   // The Linux path of a file or folder on drive C: found without regard to case; "" when
   // there is none.
   std::string DiskPathOf(const std::string& path);
+  // The same for a file the scan reads itself (a hive), reached through no link or junction;
+  // "" when there is none, with why when a link lies on the way.
+  std::string ImageFileOf(const std::string& path, std::string& why);
 
   std::unique_ptr<FileSearch> Find(const std::string& pattern) override;
   uint32_t Attributes(const std::string& path) override;
@@ -45,7 +48,8 @@ class OfflineFiles : public FileApi {
   using Listing = std::unordered_map<std::u16string, Entry>;  // by folded name
 
   // The Linux path of a Windows path on drive C:; false when it lies elsewhere or is missing.
-  bool DiskPath(const std::string& path, std::string& disk);
+  // link, when given, gets the Windows path of the first link on the way ("" for none).
+  bool DiskPath(const std::string& path, std::string& disk, std::string* link = nullptr);
   const Listing& ListingOf(const std::string& folder);
   uint32_t AttributesOnDisk(const std::string& disk);
   // What of the host's folder a path names: it answers for them, not the disk.

@@ -5,12 +5,16 @@
 #include <map>
 
 #include "platform/TextFile.h"
+#include "platform/offline/HiveRole.h"
 #include "platform/sim/SimCodePage.h"
 
 namespace {
 
 // ERROR_FILE_CORRUPT: what a read of a damaged hive answers.
 constexpr long kFileCorrupt = 1392;
+// A hive load refused: Win32 keeps codes with bit 29 set for applications' own errors, so none
+// of these is taken for one the system gives. The low bits number the reasons.
+constexpr long kRefused = 0x20000000;
 
 std::vector<std::u16string> SplitPath(const std::u16string& path) {
   std::vector<std::u16string> parts;
@@ -25,13 +29,13 @@ std::vector<std::u16string> SplitPath(const std::u16string& path) {
 
 bool IsRoot(RegHandle key) {
   return key == RootHandle(RootKey::ClassesRoot) || key == RootHandle(RootKey::CurrentUser) ||
-         key == RootHandle(RootKey::LocalMachine);
+         key == RootHandle(RootKey::LocalMachine) || key == RootHandle(RootKey::Users);
 }
 
 }  // namespace
 
-OfflineRegistry::OfflineRegistry(CodePage& codePage, Hives hives)
-    : codePage_(codePage), hives_(hives) {}
+OfflineRegistry::OfflineRegistry(CodePage& codePage, Hives hives, OfflineFiles* image)
+    : codePage_(codePage), hives_(hives), image_(image) {}
 
 OfflineRegistry::Listing& OfflineRegistry::ListingOf(const Node& node, bool withValues) {
   auto [it, isNew] = listings_[node.hive].try_emplace(node.node);
@@ -87,9 +91,18 @@ bool OfflineRegistry::LayersOf(RootKey root, const std::vector<std::u16string>& 
   size_t used = 0;
   Layers layers;
   auto rootOf = [](HiveFile* hive) { return Node{hive, hive->Root()}; };
-  if (root == RootKey::LocalMachine) {
+  if (root == RootKey::Users) {
     if (path.empty()) {
-      handle.machineRoot = true;
+      handle.hiveRoot = true;
+      return true;
+    }
+    const auto hive = loaded_.find(FoldWide(path[0]));
+    if (hive == loaded_.end()) return false;
+    layers.push_back(rootOf(hive->second.hive.get()));
+    used = 1;
+  } else if (root == RootKey::LocalMachine) {
+    if (path.empty()) {
+      handle.hiveRoot = true;
       return true;
     }
     const std::u16string first = FoldWide(path[0]);
@@ -162,12 +175,12 @@ long OfflineRegistry::Resolve(RegHandle parent, const std::string& path, Handle&
   std::vector<std::u16string> parts = SplitPath(codePage_.ToWide(path));
   if (parts.empty()) {
     handle.root = from->root;
-    handle.machineRoot = from->machineRoot;
+    handle.hiveRoot = from->hiveRoot;
     handle.layers = from->layers;
     return status::kSuccess;
   }
   // A path below an open key: walked on from that key's own layers.
-  if (from->machineRoot || IsRoot(parent)) {
+  if (from->hiveRoot || IsRoot(parent)) {
     return LayersOf(from->root, parts, handle) ? status::kSuccess : status::kFileNotFound;
   }
   handle.root = from->root;
@@ -212,9 +225,12 @@ OfflineRegistry::Handle* OfflineRegistry::Merged(RegHandle key) {
   if (handle == nullptr || handle->merged) return handle;
   handle->merged = true;
   std::map<std::u16string, std::u16string> children;
-  if (handle->machineRoot) {
+  if (handle->hiveRoot && handle->root == RootKey::LocalMachine) {
     if (hives_.software != nullptr) children.emplace(u"SOFTWARE", u"SOFTWARE");
     if (hives_.system != nullptr) children.emplace(u"SYSTEM", u"SYSTEM");
+  }
+  if (handle->hiveRoot && handle->root == RootKey::Users) {
+    for (const auto& [folded, hive] : loaded_) children.emplace(folded, hive.name);
   }
   for (const Node& node : handle->layers) {
     Listing& listing = ListingOf(node, true);
@@ -307,15 +323,66 @@ long OfflineRegistry::SetValueW(RegHandle, const std::u16string&, uint32_t, cons
 long OfflineRegistry::DeleteValue(RegHandle, const std::string&) { return status::kAccessDenied; }
 
 long OfflineRegistry::DeleteTree(RegHandle, const std::string&) { return status::kAccessDenied; }
-// The image's hives are opened by the tool itself, read-only.
-long OfflineRegistry::LoadHive(const std::string&, const std::string&) {
-  return status::kAccessDenied;
+
+long OfflineRegistry::Refuse(const std::string& why) {
+  refusals_.push_back(why);
+  return kRefused + static_cast<long>(refusals_.size() - 1);
 }
-long OfflineRegistry::UnloadHive(const std::string&) { return status::kAccessDenied; }
+
+std::string OfflineRegistry::Refusal(long status) const {
+  const long index = status - kRefused;
+  return index >= 0 && index < static_cast<long>(refusals_.size())
+             ? refusals_[static_cast<size_t>(index)]
+             : std::string();
+}
+
+long OfflineRegistry::LoadHive(const std::string& name, const std::string& file) {
+  if (image_ == nullptr) return status::kAccessDenied;
+  const std::u16string wide = codePage_.ToWide(name);
+  const std::u16string folded = FoldWide(wide);
+  if (folded.empty() || wide.find(u'\\') != std::u16string::npos || loaded_.contains(folded))
+    return Refuse("HKEY_USERS\\" + name + " cannot take a hive");
+  const bool classes = folded.ends_with(u"_CLASSES");
+  std::string why;
+  const std::string disk = image_->ImageFileOf(file, why);
+  if (disk.empty() && why.empty()) return Refuse("the file is not in the image");
+  std::unique_ptr<HiveFile> hive =
+      disk.empty()
+          ? nullptr
+          : OpenInRole(disk, classes ? HiveRole::UserClasses : HiveRole::User,
+                       classes ? "user's UsrClass.dat" : "user's NTUSER.DAT", why, warnings_);
+  if (!hive) {
+    // Without its classes the user is still judged; the report says what was left out.
+    if (classes) warnings_.push_back("The user's classes were not judged: " + why + ".");
+    return Refuse(why);
+  }
+  loaded_.emplace(folded, Loaded{wide, std::move(hive)});
+  handles_.erase(RootHandle(RootKey::Users));  // listed anew
+  return status::kSuccess;
+}
+
+long OfflineRegistry::UnloadHive(const std::string& name) {
+  const auto it = loaded_.find(FoldWide(codePage_.ToWide(name)));
+  if (it == loaded_.end()) return status::kFileNotFound;
+  HiveFile* hive = it->second.hive.get();
+  if (unloadedDamage_.empty()) unloadedDamage_ = hive->Damage();
+  // No handle outlives its hive: keys still open below it are gone, as their listings are.
+  std::erase_if(handles_, [hive](const auto& entry) {
+    return std::any_of(entry.second.layers.begin(), entry.second.layers.end(),
+                       [hive](const Node& node) { return node.hive == hive; });
+  });
+  listings_.erase(hive);
+  loaded_.erase(it);
+  handles_.erase(RootHandle(RootKey::Users));
+  return status::kSuccess;
+}
 
 std::string OfflineRegistry::Damage() const {
   for (const HiveFile* hive : {hives_.software, hives_.system, hives_.user, hives_.userClasses}) {
     if (hive != nullptr && !hive->Damage().empty()) return hive->Damage();
   }
-  return {};
+  for (const auto& [folded, loaded] : loaded_) {
+    if (!loaded.hive->Damage().empty()) return loaded.hive->Damage();
+  }
+  return unloadedDamage_;
 }

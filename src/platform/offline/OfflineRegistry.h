@@ -1,9 +1,10 @@
 // The registry seam over hive files, read-only: HKLM\SOFTWARE (and SYSTEM) from the machine's
 // hives, HKCU from the user's NTUSER.DAT with its Software\Classes from UsrClass.dat, and
-// HKEY_CLASSES_ROOT as Windows builds it, the user's classes over the machine's. Every change
-// is refused with access denied.
+// HKEY_CLASSES_ROOT as Windows builds it, the user's classes over the machine's. A user hive of
+// the image that a run loads shows below HKEY_USERS. Every change is refused with access denied.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "platform/RegistryApi.h"
 #include "platform/offline/HiveFile.h"
+#include "platform/offline/OfflineFiles.h"
 
 class OfflineRegistry : public RegistryApi {
  public:
@@ -22,7 +24,8 @@ class OfflineRegistry : public RegistryApi {
     HiveFile* user = nullptr;
     HiveFile* userClasses = nullptr;
   };
-  OfflineRegistry(CodePage& codePage, Hives hives);
+  // image: the disk whose user hives LoadHive opens (none: every load is refused).
+  OfflineRegistry(CodePage& codePage, Hives hives, OfflineFiles* image = nullptr);
 
   long Open(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) override;
   long Create(RegHandle parent, const std::string& path, uint32_t access, RegHandle& key) override;
@@ -37,11 +40,20 @@ class OfflineRegistry : public RegistryApi {
                  const Bytes& data) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long DeleteTree(RegHandle parent, const std::string& path) override;
+  // Opens the image's file (a Windows path) read-only as HKEY_USERS\name: a user's UsrClass.dat
+  // when name ends with "_Classes", else a user's NTUSER.DAT, checked as the machine's hives
+  // are. A file that is missing or refused gives a status of its own, which Refusal explains.
   long LoadHive(const std::string& name, const std::string& file) override;
   long UnloadHive(const std::string& name) override;
 
-  // The first damage a read met in any hive; "" when every read went through.
+  // The first damage a read met in any hive, loaded ones and let go ones too; "" when every
+  // read went through.
   std::string Damage() const;
+  // Why LoadHive answered status; "" for a status it did not give.
+  std::string Refusal(long status) const;
+  // The hives loaded that were copied from a running Windows, and the users' classes hives
+  // refused (their users are judged without them), for the run's messages.
+  const std::vector<std::string>& Warnings() const { return warnings_; }
 
  private:
   // One key of one hive, with its subkeys (sorted by folded name) and values read once.
@@ -61,7 +73,7 @@ class OfflineRegistry : public RegistryApi {
   bool CurrentControlSet(Node& controlSet);
   struct Handle {
     RootKey root{};
-    bool machineRoot = false;  // HKLM itself: only the hives loaded below it
+    bool hiveRoot = false;  // HKLM or HKEY_USERS itself: only the hives loaded below it
     Layers layers;
     // Read at the first enumeration and kept while the handle is open.
     bool merged = false;
@@ -78,9 +90,20 @@ class OfflineRegistry : public RegistryApi {
   Handle* Merged(RegHandle key);
   long Stored(RegHandle key, const std::u16string& name, uint32_t& type, Bytes& data);
   long AnsiName(const std::u16string& wide, std::string& name);
+  long Refuse(const std::string& why);
 
   CodePage& codePage_;
   Hives hives_;
+  OfflineFiles* image_;
+  // The hives below HKEY_USERS, by folded name, with the name as loaded.
+  struct Loaded {
+    std::u16string name;
+    std::unique_ptr<HiveFile> hive;
+  };
+  std::map<std::u16string, Loaded> loaded_;
+  std::string unloadedDamage_;
+  std::vector<std::string> refusals_;
+  std::vector<std::string> warnings_;
   std::unordered_map<const HiveFile*, std::unordered_map<size_t, Listing>> listings_;
   std::unordered_map<RegHandle, Handle> handles_;
   RegHandle next_ = 1;
