@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "platform/Paths.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryOps.h"
 
 namespace {
@@ -14,14 +13,6 @@ namespace {
 constexpr char kConfig[] = "C:\\Windows\\System32\\config\\";
 constexpr char kNt[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-
-// A value's text as stored (not upper-cased), "" when it is not text.
-std::string Text(RootKey root, const std::string& path, const std::string& name) {
-  RegKey key(root, path, keyaccess::kRead);
-  uint32_t type = 0;
-  std::string text;
-  return key.QueryText(name, type, text) == status::kSuccess ? text : std::string();
-}
 
 bool IsFile(const std::string& path) {
   struct stat info {};
@@ -41,8 +32,8 @@ std::string SidOfProfile(const std::string& name) {
   TextList sids;
   ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
   for (const std::string& sid : sids) {
-    const std::string folder =
-        Text(RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
+    const std::string folder = ReadSettingText(
+        RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
     if (!folder.empty() && UpperAscii(LastPart(folder)) == UpperAscii(name)) return sid;
   }
   return {};
@@ -89,8 +80,8 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
     ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
     std::vector<std::string> people;
     for (const std::string& sid : sids) {
-      const std::string folder =
-          Text(RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
+      const std::string folder = ReadSettingText(
+          RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
       if (!IsPersonAccount(sid) || folder.empty()) continue;
       const std::string name = LastPart(folder);
       people.push_back(name);
@@ -132,10 +123,10 @@ OfflineRegistry::Hives OfflineMachine::Hives() const {
 }
 
 void OfflineMachine::Describe(SimProcess& process) {
-  const std::string systemRoot = Text(RootKey::LocalMachine, kNt, "SystemRoot");
+  const std::string systemRoot = ReadSettingText(RootKey::LocalMachine, kNt, "SystemRoot");
   process.windowsDirectory = systemRoot.empty() ? "C:\\Windows" : systemRoot;
   const int32_t major = ReadDword(RootKey::LocalMachine, kNt, "CurrentMajorVersionNumber");
-  const std::string version = Text(RootKey::LocalMachine, kNt, "CurrentVersion");
+  const std::string version = ReadSettingText(RootKey::LocalMachine, kNt, "CurrentVersion");
   process.osMajorVersion =
       major != 0 ? static_cast<uint32_t>(major) : static_cast<uint32_t>(std::atoi(version.c_str()));
   const std::string minor =
@@ -143,15 +134,15 @@ void OfflineMachine::Describe(SimProcess& process) {
           ? std::to_string(ReadDword(RootKey::LocalMachine, kNt, "CurrentMinorVersionNumber"))
           : version.substr(version.find('.') == std::string::npos ? version.size()
                                                                   : version.find('.') + 1);
-  const std::string pack = Text(RootKey::LocalMachine, kNt, "CSDVersion");
+  const std::string pack = ReadSettingText(RootKey::LocalMachine, kNt, "CSDVersion");
   process.osVersionText = std::to_string(process.osMajorVersion) + "." + minor + "." +
-                          Text(RootKey::LocalMachine, kNt, "CurrentBuildNumber") +
+                          ReadSettingText(RootKey::LocalMachine, kNt, "CurrentBuildNumber") +
                           (pack.empty() ? "" : " " + pack);
   process.exePath.clear();
 
   const std::string shellFolders =
       "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  const std::string appData = Text(RootKey::CurrentUser, shellFolders, "AppData");
+  const std::string appData = ReadSettingText(RootKey::CurrentUser, shellFolders, "AppData");
   // A hive given alone names its profile by where its roaming data lies. The variables the
   // checks expand are the owners' own, read from the hives by the engine.
   for (const char* below : {"\\APPDATA\\ROAMING", "\\APPLICATION DATA"}) {
