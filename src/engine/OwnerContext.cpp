@@ -18,11 +18,6 @@ constexpr char kUserEnvironment[] = "\\Environment";
 
 const OwnerContext* judging = nullptr;
 
-std::string WithoutBackslash(std::string folder) {
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
-}
-
 // An environment key's values as Windows reads them at logon: the plain strings first, then the
 // expandable ones, expanded by all before them. pathBefore goes before the key's own Path.
 void DefineFromKey(OwnerContext& context, RootKey root, const std::string& path,

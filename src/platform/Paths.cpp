@@ -259,6 +259,11 @@ std::string EscapeBackslashes(const std::string& text) {
   return result;
 }
 
+std::string WithoutBackslash(std::string folder) {
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
 std::string FileNamePart(const std::string& path) {
   const size_t last = path.find_last_of("\\:");
   return last == std::string::npos ? path : path.substr(last + 1);

@@ -60,6 +60,8 @@ std::string RedirectedFor32Bit(const std::string& path);
 std::string TwoDigits(uint16_t n);
 std::string EscapeBackslashes(const std::string& text);
 
+// A folder's path without the backslashes it ends with; a drive's root (C:\) keeps its own.
+std::string WithoutBackslash(std::string folder);
 // The part of a path after its last backslash or colon (the whole text when it has neither).
 std::string FileNamePart(const std::string& path);
 // True when a find-first search on exactly this path yields an entry that is not a folder.

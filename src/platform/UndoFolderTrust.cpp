@@ -16,11 +16,6 @@ bool IsFullPath(const std::string& path) {
   return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.starts_with("\\\\");
 }
 
-std::string WithoutBackslash(std::string path) {
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
-
 }  // namespace
 
 UndoFolderCheck CheckUndoFolder() {
