@@ -27,14 +27,28 @@ std::string LastPart(const std::string& path) {
   return last == std::string::npos ? path : path.substr(last + 1);
 }
 
-// The SID whose ProfileList entry names a profile folder of this name; "" for none.
-std::string SidOfProfile(const std::string& name) {
+struct ListedProfile {
+  std::string sid;
+  std::string folder;  // as the list keeps it ("%SystemDrive%\Users\Name")
+};
+
+// The accounts the machine's ProfileList names a profile folder for, in its order.
+std::vector<ListedProfile> ListedProfiles() {
   TextList sids;
   ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
+  std::vector<ListedProfile> listed;
   for (const std::string& sid : sids) {
-    const std::string folder = ReadSettingText(
+    std::string folder = ReadSettingText(
         RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
-    if (!folder.empty() && UpperAscii(LastPart(folder)) == UpperAscii(name)) return sid;
+    if (!folder.empty()) listed.push_back({sid, std::move(folder)});
+  }
+  return listed;
+}
+
+// The SID whose ProfileList entry names a profile folder of this name; "" for none.
+std::string SidOfProfile(const std::string& name) {
+  for (const ListedProfile& listed : ListedProfiles()) {
+    if (UpperAscii(LastPart(listed.folder)) == UpperAscii(name)) return listed.sid;
   }
   return {};
 }
@@ -76,13 +90,9 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
   std::string ntuser = options.ntuser;
   std::string usrclass = options.usrclass;
   if (ntuser.empty()) {
-    TextList sids;
-    ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
     std::vector<std::string> people;
-    for (const std::string& sid : sids) {
-      const std::string folder = ReadSettingText(
-          RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
-      if (!IsPersonAccount(sid) || folder.empty()) continue;
+    for (const auto& [sid, folder] : ListedProfiles()) {
+      if (!IsPersonAccount(sid)) continue;
       const std::string name = LastPart(folder);
       people.push_back(name);
       if (options.user.empty() || UpperAscii(name) == UpperAscii(options.user)) {
