@@ -91,6 +91,9 @@ class Win32Shell : public ShellApi {
   bool OpenAsDesktopUser(const std::string& target) override;
 };
 
+// The code page's text as the system's wide calls take it (Win32CodePage::ToWide).
+std::wstring WideText(const std::string& ansi);
+
 class Win32CodePage : public CodePage {
  public:
   uint32_t Identifier() override;

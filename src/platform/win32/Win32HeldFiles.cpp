@@ -234,10 +234,7 @@ std::unique_ptr<HeldFile> Win32HeldFile::MakeFolder(const std::string& name,
   // FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, as wdm.h numbers them.
   constexpr ULONG kCreate = 2;
   constexpr ULONG kOptions = 0x1 | 0x20 | 0x200000;
-  const int length = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
-  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
+  std::wstring wide = WideText(name);
   if (wide.empty() || wide.find_first_of(L"\\/") != std::wstring::npos) {
     status = ERROR_INVALID_NAME;
     return nullptr;
