@@ -38,6 +38,9 @@ ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user);
 // AdministratorsOnly when the owner is the system or the Administrators and no allowing entry
 // gives anyone else a right to change it or what is made inside it.
 ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor);
+// Whether a process's token is elevated (an administrator's full rights); false when it cannot
+// be asked.
+bool ElevatedToken(HANDLE process);
 // Whether the system is Wine, which says so through an export of its own.
 bool UnderWine();
 // False under Wine, whose descriptors are made up from Unix file modes.
