@@ -38,6 +38,8 @@ ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user);
 // AdministratorsOnly when the owner is the system or the Administrators and no allowing entry
 // gives anyone else a right to change it or what is made inside it.
 ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor);
+// Whether owner is the account this process runs for, the system or the Administrators group.
+bool OwnerIsUserOrAdministrators(PSID owner);
 // Whether a process's token is elevated (an administrator's full rights); false when it cannot
 // be asked.
 bool ElevatedToken(HANDLE process);

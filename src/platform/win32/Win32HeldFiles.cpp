@@ -6,7 +6,6 @@
 #include <winternl.h>
 // clang-format on
 
-#include <vector>
 
 #include "platform/win32/Win32Backends.h"
 
@@ -47,7 +46,8 @@ HoldRule RuleOf(HoldMode mode) {
   return {};
 }
 
-// The owner is the user running the program or the Administrators group.
+// The owner of the object the handle holds (not of a link's target: it is held as itself) is
+// the user running the program, the system or the Administrators group.
 bool TrustedOwner(HANDLE file) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -55,17 +55,7 @@ bool TrustedOwner(HANDLE file) {
                       nullptr, &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  bool trusted = IsWellKnownSid(owner, WinBuiltinAdministratorsSid) != FALSE;
-  HANDLE token = nullptr;
-  if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
-      trusted = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) != FALSE;
-    }
-    CloseHandle(token);
-  }
+  const bool trusted = OwnerIsUserOrAdministrators(owner);
   LocalFree(descriptor);
   return trusted;
 }
