@@ -113,6 +113,8 @@ class CleanRun {
       e_.folderSettingNamed_ = true;
       problems_ = runmsg::Join(
           problems_, runmsg::FolderSettingIgnored(gFolders.ignoredFolderSetting, UserUndoDir()));
+      problems_ = runmsg::Join(
+          problems_, runmsg::UserFolderUntrusted(gFolders.untrustedUserFolder, UserUndoDir()));
     }
     EndReview(mode);
     Finish();

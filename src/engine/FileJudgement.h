@@ -6,15 +6,16 @@
 
 #include "platform/Paths.h"
 
-// True when rawText, expanded by the system (ExpandEnvironmentStringsA) and normalised like
-// CommandToFilePath, names an existing file (or folder, when foldersCount), or when the path
-// lies on a drive that is not a present, fixed, local drive and so proves nothing. For a 32-bit
-// program's entry the path is taken as that program reaches it.
+// True when rawText, expanded by its owner's variables (ExpandedFilePath) and normalised like
+// CommandToFilePath, names an existing file (or folder, when foldersCount), still holds a
+// variable its owner does not define, or lies on a drive that is not a present, fixed, local
+// drive: either way it proves nothing. For a 32-bit program's entry the path is taken as that
+// program reaches it.
 bool MayStillExist(const std::string& rawText, bool foldersCount,
                    ProgramKind kind = ProgramKind::k64Bit);
 
-// rawText as the system expands it (ExpandEnvironmentStringsA), in CommandToFilePath's form for
-// a program of kind.
+// rawText expanded by the variables of the item's owner (JudgingContext), in CommandToFilePath's
+// form for a program of kind.
 std::string ExpandedFilePath(const std::string& rawText, ProgramKind kind = ProgramKind::k64Bit);
 
 // The text without blanks around it, or up to its closing quote when it begins with one (as a

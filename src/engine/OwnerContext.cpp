@@ -18,19 +18,6 @@ constexpr char kUserEnvironment[] = "\\Environment";
 
 const OwnerContext* judging = nullptr;
 
-std::string Text(RootKey root, const std::string& path, const std::string& name) {
-  uint32_t type = regtype::kNone;
-  std::string text;
-  const RegKey key(root, path, keyaccess::kRead);
-  if (!key.IsOpen() || key.QueryText(name, type, text) != status::kSuccess) return {};
-  return type == regtype::kSz || type == regtype::kExpandSz ? text : std::string();
-}
-
-std::string WithoutBackslash(std::string folder) {
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
-}
-
 // An environment key's values as Windows reads them at logon: the plain strings first, then the
 // expandable ones, expanded by all before them. pathBefore goes before the key's own Path.
 void DefineFromKey(OwnerContext& context, RootKey root, const std::string& path,
@@ -85,13 +72,14 @@ OwnerContext MachineContext() {
            {"CommonProgramFiles", "CommonFilesDir"},
            {"CommonProgramW6432", "CommonW6432Dir"},
            {"CommonProgramFiles(x86)", "CommonFilesDir (x86)"}}) {
-    machine.Define(name, WithoutBackslash(Text(RootKey::LocalMachine, kVersionKey, value)));
+    machine.Define(name,
+                   WithoutBackslash(ReadSettingText(RootKey::LocalMachine, kVersionKey, value)));
   }
   for (const auto& [name, value] : std::initializer_list<std::pair<const char*, const char*>>{
            {"ProgramData", "ProgramData"},
            {"ALLUSERSPROFILE", "ProgramData"},
            {"PUBLIC", "Public"}}) {
-    machine.Define(name, Text(RootKey::LocalMachine, kProfileList, value));
+    machine.Define(name, ReadSettingText(RootKey::LocalMachine, kProfileList, value));
   }
   DefineFromKey(machine, RootKey::LocalMachine, kMachineEnvironment);
   return machine;

@@ -12,6 +12,7 @@
 #include "engine/WindowsFolders.h"
 #include "platform/Platform.h"
 #include "platform/RegKey.h"
+#include "platform/RegistryOps.h"
 
 namespace {
 
@@ -39,13 +40,6 @@ struct Kept {
 };
 std::unique_ptr<Kept> kept;
 
-std::string TextOf(const RegKey& key, const std::string& name) {
-  uint32_t type = regtype::kNone;
-  std::string text;
-  if (key.QueryText(name, type, text) != status::kSuccess) return {};
-  return type == regtype::kSz || type == regtype::kExpandSz ? text : std::string();
-}
-
 void ReadAppPaths(Places& places, const OwnerContext& owner) {
   // HKLM's list is one key for both views. Opened to read only: a list the user may not change
   // still says where programs are. The machine's programs are not found by a user's list.
@@ -53,7 +47,7 @@ void ReadAppPaths(Places& places, const OwnerContext& owner) {
     if (root == RootKey::CurrentUser && owner.owner == Owner::Machine) continue;
     const std::string list = owner.Key(root, kAppPaths);
     for (const std::string& name : RegKey(owner.Root(root), list, keyaccess::kRead).SubKeyNames()) {
-      const std::string text = TextOf(RegKey(owner.Root(root), list + name, keyaccess::kRead), "");
+      const std::string text = ReadSettingText(owner.Root(root), list + name, "");
       if (!text.empty()) places.appPaths[Ansi().Upper(name)].push_back(text);
     }
   }

@@ -180,9 +180,10 @@ std::string UndoFileTorn(const std::string& path) {
 
 std::string ExclusionsRefused(const std::string& path, bool tooLarge) {
   return "Klarvex did not read \"" + path + "\": " +
-         (tooLarge ? std::string("it is larger than 1 MB, far larger than any list of exclusions.")
-                   : std::string("it is a link, lies behind a link or junction, has a second name, "
-                                 "or could not be read.")) +
+         (tooLarge
+              ? std::string("it is larger than 1 MB, far larger than any list of exclusions.")
+              : std::string("it is a link, lies behind a link or junction or in a folder "
+                            "another account owns, has a second name, or could not be read.")) +
          "\nNothing was changed. Make it a plain file of its own in that folder, or remove it.";
 }
 
@@ -218,6 +219,15 @@ std::string FolderSettingIgnored(const std::string& setting, const std::string& 
          ") lies outside the user's profile and was ignored: any program of the user may change "
          "it. Klarvex reads the user's files from " +
          used + " instead.";
+}
+
+std::string UserFolderUntrusted(const std::string& folder, const std::string& userFolder) {
+  if (folder.empty()) return {};
+  return "Klarvex runs as administrator and does not use the user's folder " + userFolder + ": " +
+         folder +
+         " belongs to another account, or its owner could not be read, and whoever owns a folder "
+         "may change what is in it. No Exclusions.txt or undo file is read from there, and "
+         "nothing is made there.";
 }
 
 std::string Join(const std::string& first, const std::string& second) {

@@ -86,6 +86,10 @@ std::string AnotherRun();
 // instead; "" when none was ignored.
 std::string FolderSettingIgnored(const std::string& setting, const std::string& used);
 
+// An elevated run's user folder (userFolder) not used because folder, it or one above it, is
+// owned by another account; "" when folder is "".
+std::string UserFolderUntrusted(const std::string& folder, const std::string& userFolder);
+
 // Several problems of one run, shown together in one dialog.
 std::string Join(const std::string& first, const std::string& second);
 

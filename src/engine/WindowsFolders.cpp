@@ -2,7 +2,6 @@
 
 #include "engine/FileFacts.h"
 #include "engine/FileJudgement.h"
-#include "engine/OwnerContext.h"
 #include "platform/Paths.h"
 #include "platform/RegistryOps.h"
 
@@ -51,8 +50,6 @@ bool ReferencedFileIsSound(const std::string& rawText, const std::string& path, 
   if (!path.empty() && ProgramFound(path, kind, searched)) return true;
   if (FoundInWindowsFolders(FileNamePart(path), kind)) return true;
   const std::string expanded = ExpandedFilePath(rawText, kind);
-  // A variable its owner does not define: nothing can be told about the file.
-  if (HoldsVariable(expanded)) return true;
   if (!expanded.empty() && expanded != path && ProgramFound(expanded, kind, searched)) return true;
   return MayStillExist(rawText, false, kind);
 }

@@ -16,7 +16,7 @@ bool FoundInWindowsFolders(const std::string& fileName, ProgramKind kind = Progr
 // entry belongs to. Sound when Windows finds the file: at path, at path up to a blank where
 // no extension ended it ("C:\APP\KVXAPP /TRAY"), with an extension Windows tries added, a bare
 // name along the program search (FindsBareProgram, without the places left out), or the name
-// in the Windows folders; the same for the text with the system's variables expanded; or when
-// MayStillExist cannot rule the file out.
+// in the Windows folders; the same for the text with its owner's variables expanded; or when
+// MayStillExist cannot rule the file out (a variable the owner does not define among them).
 bool ReferencedFileIsSound(const std::string& rawText, const std::string& path,
                            ProgramKind kind = ProgramKind::k64Bit, SearchPlaces searched = {});

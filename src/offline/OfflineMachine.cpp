@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "platform/Paths.h"
-#include "platform/RegKey.h"
 #include "platform/RegistryOps.h"
 
 namespace {
@@ -13,13 +12,6 @@ constexpr char kConfig[] = "C:\\Windows\\System32\\config\\";
 constexpr char kNt[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-// A value's text as stored (not upper-cased), "" when it is not text.
-std::string Text(RootKey root, const std::string& path, const std::string& name) {
-  RegKey key(root, path, keyaccess::kRead);
-  uint32_t type = 0;
-  std::string text;
-  return key.QueryText(name, type, text) == status::kSuccess ? text : std::string();
-}
 
 // The built-in accounts' profiles (S-1-5-18, -19, -20) are nobody's desktop.
 bool IsPersonAccount(const std::string& sid) { return sid.starts_with("S-1-5-21-"); }
@@ -29,14 +21,28 @@ std::string LastPart(const std::string& path) {
   return last == std::string::npos ? path : path.substr(last + 1);
 }
 
-// The SID whose ProfileList entry names a profile folder of this name; "" for none.
-std::string SidOfProfile(const std::string& name) {
+struct ListedProfile {
+  std::string sid;
+  std::string folder;  // as the list keeps it ("%SystemDrive%\Users\Name")
+};
+
+// The accounts the machine's ProfileList names a profile folder for, in its order.
+std::vector<ListedProfile> ListedProfiles() {
   TextList sids;
   ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
+  std::vector<ListedProfile> listed;
   for (const std::string& sid : sids) {
-    const std::string folder =
-        Text(RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
-    if (!folder.empty() && UpperAscii(LastPart(folder)) == UpperAscii(name)) return sid;
+    std::string folder = ReadSettingText(
+        RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
+    if (!folder.empty()) listed.push_back({sid, std::move(folder)});
+  }
+  return listed;
+}
+
+// The SID whose ProfileList entry names a profile folder of this name; "" for none.
+std::string SidOfProfile(const std::string& name) {
+  for (const ListedProfile& listed : ListedProfiles()) {
+    if (UpperAscii(LastPart(listed.folder)) == UpperAscii(name)) return listed.sid;
   }
   return {};
 }
@@ -68,13 +74,9 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
   std::string ntuser = options.ntuser;
   std::string usrclass = options.usrclass;
   if (ntuser.empty()) {
-    TextList sids;
-    ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
     std::vector<std::string> people;
-    for (const std::string& sid : sids) {
-      const std::string folder =
-          Text(RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath");
-      if (!IsPersonAccount(sid) || folder.empty()) continue;
+    for (const auto& [sid, folder] : ListedProfiles()) {
+      if (!IsPersonAccount(sid)) continue;
       const std::string name = LastPart(folder);
       people.push_back(name);
       if (UpperAscii(name) == UpperAscii(options.user)) {
@@ -114,10 +116,10 @@ OfflineRegistry::Hives OfflineMachine::Hives() const {
 }
 
 void OfflineMachine::Describe(SimProcess& process) {
-  const std::string systemRoot = Text(RootKey::LocalMachine, kNt, "SystemRoot");
+  const std::string systemRoot = ReadSettingText(RootKey::LocalMachine, kNt, "SystemRoot");
   process.windowsDirectory = systemRoot.empty() ? "C:\\Windows" : systemRoot;
   const int32_t major = ReadDword(RootKey::LocalMachine, kNt, "CurrentMajorVersionNumber");
-  const std::string version = Text(RootKey::LocalMachine, kNt, "CurrentVersion");
+  const std::string version = ReadSettingText(RootKey::LocalMachine, kNt, "CurrentVersion");
   process.osMajorVersion =
       major != 0 ? static_cast<uint32_t>(major) : static_cast<uint32_t>(std::atoi(version.c_str()));
   const std::string minor =
@@ -125,15 +127,15 @@ void OfflineMachine::Describe(SimProcess& process) {
           ? std::to_string(ReadDword(RootKey::LocalMachine, kNt, "CurrentMinorVersionNumber"))
           : version.substr(version.find('.') == std::string::npos ? version.size()
                                                                   : version.find('.') + 1);
-  const std::string pack = Text(RootKey::LocalMachine, kNt, "CSDVersion");
+  const std::string pack = ReadSettingText(RootKey::LocalMachine, kNt, "CSDVersion");
   process.osVersionText = std::to_string(process.osMajorVersion) + "." + minor + "." +
-                          Text(RootKey::LocalMachine, kNt, "CurrentBuildNumber") +
+                          ReadSettingText(RootKey::LocalMachine, kNt, "CurrentBuildNumber") +
                           (pack.empty() ? "" : " " + pack);
   process.exePath.clear();
 
   const std::string shellFolders =
       "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  const std::string appData = Text(RootKey::CurrentUser, shellFolders, "AppData");
+  const std::string appData = ReadSettingText(RootKey::CurrentUser, shellFolders, "AppData");
   // A hive given alone names its profile by where its roaming data lies. The variables the
   // checks expand are the owners' own, read from the hives by the engine.
   for (const char* below : {"\\APPDATA\\ROAMING", "\\APPLICATION DATA"}) {

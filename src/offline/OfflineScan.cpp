@@ -1,10 +1,8 @@
 #include "offline/OfflineScan.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,6 +13,7 @@
 #include "offline/ReportFile.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/offline/RegularFile.h"
 #include "platform/sim/SimCodePage.h"
 #include "platform/sim/SimShell.h"
 #include "undo/UndoJournal.h"
@@ -62,12 +61,14 @@ bool IsFolder(const std::string& path) {
 // pass as "no exclusions", which would report what the user meant to keep.
 std::string ExclusionsRefused(const std::string& path) {
   if (path.empty()) return {};
-  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  struct stat info {};
-  const bool regular = file >= 0 && fstat(file, &info) == 0 && S_ISREG(info.st_mode);
-  const std::string reason = file < 0 ? std::strerror(errno) : "it is not a regular file";
-  if (file >= 0) close(file);
-  return regular ? std::string() : "the exclusions file " + path + " cannot be read: " + reason;
+  int error = 0;
+  const int file = OpenRegularFile(path, false, error);
+  if (file >= 0) {
+    close(file);
+    return {};
+  }
+  return "the exclusions file " + path +
+         " cannot be read: " + (error != 0 ? std::strerror(error) : "it is not a regular file");
 }
 
 // What must hold before the scan starts; "" when it does.

@@ -58,6 +58,19 @@ bool BelowImage(int folder, const std::vector<Identity>& image) {
   return true;
 }
 
+// Why the name in the open folder cannot take the report; nullptr when it can (also when it is
+// free).
+const char* NameRefusal(int folder, const std::string& name, const std::vector<Identity>& image) {
+  struct stat info {};
+  if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return nullptr;
+  return S_ISLNK(info.st_mode)    ? "is a symbolic link, which a report never follows"
+         : !S_ISREG(info.st_mode) ? "is not a regular file"
+         : Among(image, info)
+             ? "would be written into the Windows being scanned, which is never changed"
+         : info.st_nlink > 1 ? "has a second name (a hard link) elsewhere"
+                             : nullptr;
+}
+
 }  // namespace
 
 ReportFile::~ReportFile() {
@@ -80,26 +93,17 @@ bool ReportFile::Place(const std::string& path, const std::vector<std::string>& 
     why = "the report " + path + " names a folder, not a file.";
     return false;
   }
-  if (BelowImage(folder_, Identities(image))) {
+  const std::vector<Identity> identities = Identities(image);
+  if (BelowImage(folder_, identities)) {
     why = "the report " + path +
           " would be written into the Windows being scanned, which is never changed.";
     return false;
   }
-  return !NameRefused(image, why);
-}
-
-bool ReportFile::NameRefused(const std::vector<std::string>& image, std::string& why) const {
-  struct stat info {};
-  if (fstatat(folder_, name_.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  const char* refusal =
-      S_ISLNK(info.st_mode)    ? "is a symbolic link, which a report never follows"
-      : !S_ISREG(info.st_mode) ? "is not a regular file"
-      : Among(Identities(image), info)
-          ? "would be written into the Windows being scanned, which is never changed"
-      : info.st_nlink > 1 ? "has a second name (a hard link) elsewhere"
-                          : nullptr;
-  if (refusal != nullptr) why = "the report " + path_ + " " + refusal + ".";
-  return refusal != nullptr;
+  if (const char* refusal = NameRefusal(folder_, name_, identities)) {
+    why = "the report " + path + " " + refusal + ".";
+    return false;
+  }
+  return true;
 }
 
 bool ReportFile::Write(const std::string& text, std::string& why) {

@@ -22,8 +22,6 @@ class ReportFile {
   bool ToStandardOutput() const { return path_ == "-"; }
 
  private:
-  bool NameRefused(const std::vector<std::string>& image, std::string& why) const;
-
   std::string path_;
   std::string name_;
   int folder_ = -1;

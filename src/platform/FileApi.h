@@ -25,8 +25,8 @@ enum class DriveKind { Missing, Fixed, Removable, Remote, Other };
 struct HeldFacts {
   uint32_t attributes = 0;  // fileattr::kReparsePoint for a link or junction itself
   uint32_t links = 0;       // hard links: names the file has
-  // Owned by the user running the program or by the Administrators group: no other account
-  // could have placed it or may change who can write it.
+  // Owned by the user running the program, the Administrators group or the system: no other
+  // account could have placed it or may change who can write it.
   bool trustedOwner = false;
   std::string finalPath;  // the path the system resolved for the handle
 };

@@ -1,5 +1,6 @@
 #include "platform/HeldFiles.h"
 
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
 
@@ -54,6 +55,17 @@ std::string LinkOnTheWay(const std::string& path) {
   return {};
 }
 
+namespace {
+// A way along which no file is held: a link on it, or a folder that InitPaths found another
+// account to own (an elevated run's user folder), which may change what lies below it at will.
+bool WayRefused(const std::string& path) {
+  const std::string& foreign = gFolders.untrustedUserFolder;
+  return !LinkOnTheWay(path).empty() ||
+         (!foreign.empty() && (Ansi().Upper(Separated(path)) + "\\")
+                                  .starts_with(Ansi().Upper(WithoutBackslash(foreign)) + "\\"));
+}
+}  // namespace
+
 // The name a handle really has must be the one given. Only an elevated run asks: a standard
 // user's files are worth no more than that user's rights, and a profile on a mapped drive or a
 // path written with short names gives another final name for the same file.
@@ -66,7 +78,7 @@ bool NamedAsGiven(const HeldFacts& facts, const std::string& path) {
 
 std::unique_ptr<HeldFile> HoldPlainFile(const std::string& path, HoldMode mode, long& status) {
   // Asked first as well, so that a link is not opened (or its target created) at all.
-  if (NameIsLink(path) || !LinkOnTheWay(path).empty()) {
+  if (NameIsLink(path) || WayRefused(path)) {
     status = status::kAccessDenied;
     return nullptr;
   }
@@ -80,7 +92,7 @@ std::unique_ptr<HeldFile> HoldPlainFile(const std::string& path, HoldMode mode, 
 }
 
 std::unique_ptr<HeldFile> HoldNewFile(const std::string& path, long& status) {
-  if (!LinkOnTheWay(path).empty()) {
+  if (WayRefused(path)) {
     status = status::kAccessDenied;
     return nullptr;
   }
@@ -153,7 +165,7 @@ long ReadOwnFile(const std::string& path, Bytes& data, size_t limit) {
 }
 
 bool RemoveOwnFile(const std::string& path) {
-  if (!LinkOnTheWay(path).empty()) return false;
+  if (WayRefused(path)) return false;
   // DeleteFileA removes a link itself, never what it leads to.
   if (NameIsLink(path)) return Files().RemoveFile(path);
   long status = status::kSuccess;

@@ -23,14 +23,14 @@ std::string LinkOnTheWay(const std::string& path);
 bool NamedAsGiven(const HeldFacts& facts, const std::string& path);
 
 // Holds path as mode and refuses it (kAccessDenied) unless it is a plain file reached without
-// any link on its way.
+// any link on its way, nor through a folder another account owns (Folders::untrustedUserFolder).
 std::unique_ptr<HeldFile> HoldPlainFile(const std::string& path, HoldMode mode, long& status);
 
 // Whether the held file lies directly in folder, by the paths the system resolved for both.
 bool LiesIn(const HeldFacts& file, const std::string& folder);
 
-// Creates a file new at path and holds it to write, unless a link lies on its way (then nothing
-// is created). Win32 status in status.
+// Creates a file new at path and holds it to write, unless a link or a folder another account owns
+// lies on its way (then nothing is created). Win32 status in status.
 std::unique_ptr<HeldFile> HoldNewFile(const std::string& path, long& status);
 // Writes data into a file created new at path, then holds it for reading only, so that nobody
 // can change, delete or rename it until the holder is dropped. What the holder reads is data:
@@ -45,5 +45,5 @@ long WriteOwnFile(const std::string& path, const Bytes& data);
 // Reads a plain file whole (kFileTooLarge beyond limit). Win32 status.
 long ReadOwnFile(const std::string& path, Bytes& data, size_t limit = kMaxReadBack);
 // Removes a plain file, or the link itself at that name, through a handle; nothing behind a
-// link on the way. True when it is gone.
+// link or in a folder another account owns. True when it is gone.
 bool RemoveOwnFile(const std::string& path);

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/ProtectedFolder.h"
 #include "platform/RegistryOps.h"
+#include "platform/UndoFolderTrust.h"
 
 Folders gFolders;
 
@@ -169,17 +170,29 @@ void InitPaths() {
     if (!folders.undoDir.empty())
       MakeProtectedUndoDir(folders.programDataDir, folders.undoDir, sid);
   }
+  // The user's folder of an elevated run is used only while the user, the Administrators or the
+  // system own it and every folder down to it from the profile.
+  const std::string top =
+      folders.userProfileDir.empty() ? folders.profileDir : folders.userProfileDir;
+  if (folders.elevated) {
+    folders.untrustedUserFolder = ForeignOwnedOnTheWay(top, folders.userUndoDir);
+  }
   // An application-data folder the code page cannot spell cannot be created either. There is
   // no other place to fall back on: the program's own folder may be one that other users can
   // write (Downloads, a shared tools folder). CheckUndoFolder tells when it cannot be used.
   // An elevated run creates the user's folder only below the profile the machine lists, and
   // only where no link lies on the way; never where a setting of the user's pointed.
   const bool mayCreate =
-      !folders.elevated || (folders.ignoredFolderSetting.empty() &&
-                            IsBelow(folders.userUndoDir, folders.userProfileDir) &&
-                            LinkOnTheWay(folders.userUndoDir).empty());
+      !folders.elevated ||
+      (folders.ignoredFolderSetting.empty() && folders.untrustedUserFolder.empty() &&
+       IsBelow(folders.userUndoDir, folders.userProfileDir) &&
+       LinkOnTheWay(folders.userUndoDir).empty());
   if (readable && mayCreate && !FolderExists(folders.userUndoDir)) {
     Files().MakeFolders(folders.userUndoDir);
+    // A folder of that name that another account made first is found for what it is.
+    if (folders.elevated) {
+      folders.untrustedUserFolder = ForeignOwnedOnTheWay(top, folders.userUndoDir);
+    }
   }
   gFolders = folders;
 }
@@ -257,6 +270,11 @@ std::string EscapeBackslashes(const std::string& text) {
     if (c == '\\') result += '\\';
   }
   return result;
+}
+
+std::string WithoutBackslash(std::string folder) {
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
 }
 
 std::string FileNamePart(const std::string& path) {

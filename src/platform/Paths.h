@@ -20,6 +20,10 @@ struct Folders {
   // An elevated run's user folder setting that pointed outside the user's profile, and was
   // ignored for the default place below it; "" when none was.
   std::string ignoredFolderSetting;
+  // An elevated run's first folder from the user's profile down to userUndoDir that another
+  // account owns: nothing is read from it, written to it or made in it. "" when there is none,
+  // and for a run without elevation.
+  std::string untrustedUserFolder;
   // Where the run keeps its undo files, deletion script and exports: userUndoDir for a standard
   // run, a folder below programDataDir that only administrators may change for an elevated one.
   std::string undoDir;
@@ -60,6 +64,8 @@ std::string RedirectedFor32Bit(const std::string& path);
 std::string TwoDigits(uint16_t n);
 std::string EscapeBackslashes(const std::string& text);
 
+// A folder's path without the backslashes it ends with; a drive's root (C:\) keeps its own.
+std::string WithoutBackslash(std::string folder);
 // The part of a path after its last backslash or colon (the whole text when it has neither).
 std::string FileNamePart(const std::string& path);
 // True when a find-first search on exactly this path yields an entry that is not a folder.

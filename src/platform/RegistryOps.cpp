@@ -45,6 +45,13 @@ std::string ReadString(RootKey root, const std::string& path, const std::string&
   return ReadString(OpenForRead(root, path), name);
 }
 
+std::string ReadSettingText(RootKey root, const std::string& path, const std::string& name) {
+  const RegKey key(root, path, keyaccess::kRead);
+  uint32_t type = regtype::kNone;
+  std::string text;
+  return key.IsOpen() && key.QueryText(name, type, text) == status::kSuccess ? text : std::string();
+}
+
 std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name) {
   return UpperAscii(ReadString(root, path, name));
 }

@@ -32,6 +32,9 @@ int32_t ListValueNames(RootKey root, const std::string& path, TextList& list);
 std::string ReadString(RootKey root, const std::string& path, const std::string& name);
 // The same, upper-cased byte-wise (a-z only): the form the checks compare.
 std::string ReadStringUpper(RootKey root, const std::string& path, const std::string& name);
+// The same for a setting the program reads for itself, where there is no item to leave alone:
+// text the code page cannot hold unchanged reads as "" too, as does a key it may not read.
+std::string ReadSettingText(RootKey root, const std::string& path, const std::string& name);
 // REG_DWORD data as a signed integer; 0 otherwise.
 int32_t ReadDword(RootKey root, const std::string& path, const std::string& name);
 // The same two reads through a key already open, for a check that reads several values of one

@@ -16,12 +16,23 @@ bool IsFullPath(const std::string& path) {
   return (path.size() >= 3 && path[1] == ':' && path[2] == '\\') || path.starts_with("\\\\");
 }
 
-std::string WithoutBackslash(std::string path) {
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
-
 }  // namespace
+
+// Whoever owns a folder may change who can write it at any time, whatever its name shows now.
+std::string ForeignOwnedOnTheWay(const std::string& top, const std::string& folder) {
+  const std::string from = WithoutBackslash(top);
+  const std::string to = WithoutBackslash(folder);
+  if (!IsFullPath(from) || !UpperAscii(to).starts_with(UpperAscii(from))) return to;
+  for (size_t end = from.size();; end = std::min(to.find('\\', end + 1), to.size())) {
+    const std::string at = to.substr(0, end);
+    // What is not there yet has no owner; what the run makes there is its own.
+    if (Files().Attributes(at) == fileattr::kInvalid) return {};
+    long status = 0;
+    const std::unique_ptr<HeldFile> held = Files().Hold(at, HoldMode::Folder, status);
+    if (!held || !held->Facts().trustedOwner) return at;
+    if (end >= to.size()) return {};
+  }
+}
 
 UndoFolderCheck CheckUndoFolder() {
   if (gFolders.elevated) return CheckProtectedUndoDir(gFolders.programDataDir, UndoDir());

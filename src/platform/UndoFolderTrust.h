@@ -23,6 +23,11 @@ struct UndoFolderCheck {
   bool Usable() const { return state == UndoFolderState::Usable; }
 };
 
+// The first folder from top down to folder (both included, as far as they exist) that is owned by
+// neither the user running the program, nor the Administrators, nor the system, or that cannot be
+// opened as itself to ask; "" when there is none. Each is opened without following a link.
+std::string ForeignOwnedOnTheWay(const std::string& top, const std::string& folder);
+
 // Checks UndoDir and the folders above it up to ProfileDir (an elevated run: up to the
 // program-data folder), each opened without following a link. Called at start and before every
 // run and undo.

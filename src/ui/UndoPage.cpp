@@ -61,7 +61,10 @@ void MainForm::RefreshUndoList() {
   undoEntries_.clear();
   view_.SetUndoText(u"");
   ListUndoFiles(UndoDir(), true);
-  if (UndoDir() != UserUndoDir()) ListUndoFiles(UserUndoDir(), false);
+  // The user's own folder, unless another account owns it or a folder above it.
+  if (UndoDir() != UserUndoDir() && gFolders.untrustedUserFolder.empty()) {
+    ListUndoFiles(UserUndoDir(), false);
+  }
   engine_.Running = false;
   const bool any = view_.UndoListCount() > 0;
   view_.SetEnabled(Ctl::UndoButton, any);

@@ -27,6 +27,13 @@ struct Elevated : SafetyMachine {
     InitPaths();
   }
   ~Elevated() override { Stop(); }
+  // The machine's profile list names the user's profile folder.
+  void ListProfile() {
+    sim.registry.StageString(
+        RootKey::LocalMachine,
+        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sim.process.userSid,
+        "ProfileImagePath", "%SystemDrive%\\Users\\user", regtype::kExpandSz);
+  }
   // The folders above the user's own, as an earlier elevated run made them.
   void ProtectedParents() {
     sim.files.MakeProtectedFolder("C:\\ProgramData\\Ostrawin", "AU");
@@ -117,10 +124,7 @@ TEST(ProtectedFolder, AFolderSettingOutsideTheProfileIsIgnored) {
        {"C:\\WINDOWS\\System32", "C:\\Users\\other\\AppData\\Roaming"}) {
     Elevated m([&](Elevated& e) {
       e.sim.files.PutFolder("C:\\Users\\other\\AppData\\Roaming\\Ostrawin\\Klarvex\\Undo");
-      e.sim.registry.StageString(
-          RootKey::LocalMachine,
-          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + e.sim.process.userSid,
-          "ProfileImagePath", "%SystemDrive%\\Users\\user", regtype::kExpandSz);
+      e.ListProfile();
       e.sim.registry.StageString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData", appData,
                                  regtype::kSz);
     });
@@ -133,6 +137,46 @@ TEST(ProtectedFolder, AFolderSettingOutsideTheProfileIsIgnored) {
     }
     EXPECT_EQ(named, 1) << appData;
     EXPECT_TRUE(m.sim.files.List(appData + "\\Ostrawin\\Klarvex\\Undo").empty()) << appData;
+  }
+}
+
+// The user's folder of an elevated run is used only while the user, the Administrators or the
+// system own it and every folder down to it from the profile: another account's is named once,
+// nothing is made in it, and an Exclusions.txt there is not read (the run is refused).
+TEST(ProtectedFolder, TheUsersFolderIsUsedOnlyWhileNoOtherAccountOwnsItOrAFolderAbove) {
+  const std::string profile = "C:\\Users\\user";
+  const std::string klarvex = profile + "\\AppData\\Roaming\\Ostrawin\\Klarvex";
+  const struct {
+    std::string folder;
+    SimOwner owner;
+    bool used;
+  } cases[] = {{klarvex, SimOwner::User, true},
+               {klarvex, SimOwner::Administrators, true},
+               {profile, SimOwner::System, true},
+               {klarvex, SimOwner::OtherUser, false},
+               {profile, SimOwner::OtherUser, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder + " owner " + std::to_string(static_cast<int>(c.owner)));
+    Elevated m([&](Elevated& e) {
+      e.ListProfile();
+      e.sim.files.Erase(klarvex + "\\Undo");
+      e.sim.files.SetOwner(c.folder, c.owner);
+    });
+    EXPECT_EQ(m.sim.files.Exists(klarvex + "\\Undo"), c.used);
+    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
+    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
+    int named = 0;
+    for (const std::string& told : m.host.informations) {
+      named += told.find("does not use the user's folder") != std::string::npos &&
+               UpperAscii(told).find(UpperAscii(c.folder)) != std::string::npos;
+    }
+    EXPECT_EQ(named, c.used ? 0 : 1);
+    m.sim.files.PutFile(klarvex + "\\Undo\\" + kExclusionsFileName, "; kept by hand\r\n");
+    m.host.informations.clear();
+    EXPECT_EQ(m.engine.Run(RunMode::Scan), c.used);
+    EXPECT_EQ(
+        m.host.informations.empty() || !m.host.informations[0].starts_with("Klarvex did not read"),
+        c.used);
   }
 }
 

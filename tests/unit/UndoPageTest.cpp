@@ -331,5 +331,10 @@ TEST_F(UndoPageTest, AnElevatedPageImportsNothingFromTheUsersFolder) {
   EXPECT_TRUE(message.starts_with("1 undo applyed!")) << message;
   EXPECT_NE(message.find(UserUndoDir() + kA + "\" lies in your own folder"), std::string::npos);
   EXPECT_NE(message.find("open it with the registry editor"), std::string::npos);
+  // Once another account owns the user's folder, nothing of it is listed.
+  sim.files.SetOwner(UserUndoDir(), SimOwner::OtherUser);
+  InitPaths();
+  form.OpenUndoPage();
+  EXPECT_EQ(view.Names(), std::vector<std::string>{kB});
 }
 }  // namespace

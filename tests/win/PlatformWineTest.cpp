@@ -37,7 +37,9 @@ TEST_F(PlatformWine, InitPathsReadsTheRealFoldersAndCreatesTheUndoFolder) {
   EXPECT_EQ(ProfileDir(), Parent(appData) + "\\");
   EXPECT_EQ(ProfileDir().rfind("C:\\USERS\\", 0), 0u) << ProfileDir();
   // Wine's token is elevated: the undo files go to the protected folder of the account, the
-  // user's own folder keeps Exclusions.txt.
+  // user's own folder keeps Exclusions.txt. Wine gives every folder the one user its programs run
+  // as for owner, whatever was asked: no folder of the profile is another account's here.
+  EXPECT_EQ(gFolders.untrustedUserFolder, "");
   EXPECT_EQ(UserUndoDir(), undo);
   EXPECT_EQ(UndoDir().rfind("C:\\ProgramData\\Ostrawin\\Klarvex\\S-1-5-21-", 0), 0u) << UndoDir();
   EXPECT_TRUE(CheckUndoFolder().Usable());

@@ -1,8 +1,6 @@
 #include "platform/offline/HiveFile.h"
 
-#include <fcntl.h>
 #include <hivex.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +8,7 @@
 #include <cstring>
 
 #include "platform/TextFile.h"
+#include "platform/offline/RegularFile.h"
 
 namespace {
 
@@ -30,16 +29,12 @@ uint32_t Le32(const unsigned char* bytes) {
 
 std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string& why) {
   why = "the hive " + path + " cannot be read: ";
-  // Opened without following a link and without waiting for a writer (a FIFO would hold the
-  // scan for good), and judged by what the descriptor is, not by what the name was a moment ago.
-  const int file = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  struct stat info {};
-  if (file < 0 || fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
-    const int error = errno;
-    why += file < 0 && error == ELOOP ? "it is a symbolic link; a hive is read only as a file"
-           : file < 0                 ? std::strerror(error)
-                                      : "it is not a regular file (a hive is read only as one)";
-    if (file >= 0) close(file);
+  int error = 0;
+  const int file = OpenRegularFile(path, true, error);
+  if (file < 0) {
+    why += error == ELOOP ? "it is a symbolic link; a hive is read only as a file"
+           : error != 0   ? std::strerror(error)
+                          : "it is not a regular file (a hive is read only as one)";
     return nullptr;
   }
   // The base block: "regf", then the primary and the secondary sequence number.
@@ -51,7 +46,7 @@ std::unique_ptr<HiveFile> HiveFile::Open(const std::string& path, std::string& w
   // in part.
   errno = 0;
   hive_h* hive = hivex_open(("/proc/self/fd/" + std::to_string(file)).c_str(), 0);
-  const int error = errno;
+  error = errno;
   close(file);
   if (hive == nullptr) {
     why +=

@@ -1,7 +1,6 @@
 #include "platform/offline/OfflineFiles.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 
 #include "platform/ListedSearch.h"
 #include "platform/TextFile.h"
+#include "platform/offline/RegularFile.h"
 #include "platform/sim/SimCodePage.h"
 
 namespace {
@@ -38,12 +38,9 @@ bool OnDriveC(const std::string& path) {
 // Only a regular file is read, opened without waiting: a FIFO or a device on the disk (or given
 // as the exclusions file) would hold the scan for good.
 bool ReadLinuxFile(const std::string& path, Bytes& data) {
-  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  struct stat info {};
-  if (file < 0 || fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (file >= 0) close(file);
-    return false;
-  }
+  int error = 0;
+  const int file = OpenRegularFile(path, false, error);
+  if (file < 0) return false;
   data.clear();
   unsigned char block[65536];
   ssize_t got = 0;

@@ -1,6 +1,6 @@
 #include "platform/win32/StarterConsole.h"
 
-#include <windows.h>
+#include "platform/win32/Win32Backends.h"
 
 bool WriteToStarter(StarterStream stream, const std::string& text) {
   // A program of the window subsystem gets no console of its own. Access denied means the
@@ -20,10 +20,7 @@ bool WriteToStarter(StarterStream stream, const std::string& text) {
       CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, 0, nullptr);
   if (screen == INVALID_HANDLE_VALUE) return false;
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  const std::wstring wide = WideText(text);
   const bool done =
       WriteConsoleW(screen, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
   CloseHandle(screen);

@@ -27,11 +27,19 @@ std::vector<BYTE> TokenInfo(TOKEN_INFORMATION_CLASS kind) {
 
 }  // namespace
 
-bool Win32Process::IsElevated() {
-  const std::vector<BYTE> info = TokenInfo(TokenElevation);
-  return info.size() >= sizeof(TOKEN_ELEVATION) &&
-         reinterpret_cast<const TOKEN_ELEVATION*>(info.data())->TokenIsElevated != 0;
+bool ElevatedToken(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const bool elevated =
+      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+      elevation.TokenIsElevated != 0;
+  CloseHandle(token);
+  return elevated;
 }
+
+bool Win32Process::IsElevated() { return ElevatedToken(GetCurrentProcess()); }
 
 std::string Win32Process::UserSid() {
   const std::vector<BYTE> info = TokenInfo(TokenUser);

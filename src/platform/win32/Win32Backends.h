@@ -38,6 +38,11 @@ ChangeRight ChangeRightOf(PSECURITY_DESCRIPTOR descriptor, PSID user);
 // AdministratorsOnly when the owner is the system or the Administrators and no allowing entry
 // gives anyone else a right to change it or what is made inside it.
 ChangeRight AdministratorsOnlyOf(PSECURITY_DESCRIPTOR descriptor);
+// Whether owner is the account this process runs for, the system or the Administrators group.
+bool OwnerIsUserOrAdministrators(PSID owner);
+// Whether a process's token is elevated (an administrator's full rights); false when it cannot
+// be asked.
+bool ElevatedToken(HANDLE process);
 // Whether the system is Wine, which says so through an export of its own.
 bool UnderWine();
 // False under Wine, whose descriptors are made up from Unix file modes.
@@ -90,6 +95,9 @@ class Win32Shell : public ShellApi {
   void Open(uintptr_t ownerWindow, const std::string& target) override;
   bool OpenAsDesktopUser(const std::string& target) override;
 };
+
+// The code page's text as the system's wide calls take it (Win32CodePage::ToWide).
+std::wstring WideText(const std::string& ansi);
 
 class Win32CodePage : public CodePage {
  public:

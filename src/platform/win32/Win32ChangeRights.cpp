@@ -77,6 +77,16 @@ SidBytes ProcessUser() {
 
 }  // namespace
 
+// Profile folders are made by the profile service, which runs as the system; an administrator's
+// elevated programs make what they make owned by the Administrators group, and the user's own
+// programs by the user. No other account can have made a folder owned by one of these, nor
+// change who may write it.
+bool OwnerIsUserOrAdministrators(PSID owner) {
+  static const std::vector<SidBytes> administrators = {WellKnown(WinLocalSystemSid),
+                                                       WellKnown(WinBuiltinAdministratorsSid)};
+  return owner != nullptr && (IsOneOf(owner, administrators) || IsOneOf(owner, {ProcessUser()}));
+}
+
 bool UnderWine() {
   static const bool wine =
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;

@@ -14,6 +14,11 @@ std::u16string Win32CodePage::ToWide(const std::string& ansi) {
   return wide;
 }
 
+std::wstring WideText(const std::string& ansi) {
+  const std::u16string wide = Win32CodePage().ToWide(ansi);
+  return {wide.begin(), wide.end()};
+}
+
 long Win32CodePage::FromWide(const std::u16string& wide, uint32_t flags, bool* usedDefault,
                              std::string& ansi) {
   ansi.clear();

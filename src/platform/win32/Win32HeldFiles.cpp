@@ -6,7 +6,6 @@
 #include <winternl.h>
 // clang-format on
 
-#include <vector>
 
 #include "platform/win32/Win32Backends.h"
 
@@ -47,7 +46,8 @@ HoldRule RuleOf(HoldMode mode) {
   return {};
 }
 
-// The owner is the user running the program or the Administrators group.
+// The owner of the object the handle holds (not of a link's target: it is held as itself) is
+// the user running the program, the system or the Administrators group.
 bool TrustedOwner(HANDLE file) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -55,17 +55,7 @@ bool TrustedOwner(HANDLE file) {
                       nullptr, &descriptor) != ERROR_SUCCESS) {
     return false;
   }
-  bool trusted = IsWellKnownSid(owner, WinBuiltinAdministratorsSid) != FALSE;
-  HANDLE token = nullptr;
-  if (!trusted && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> buffer(size);
-    if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
-      trusted = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid) != FALSE;
-    }
-    CloseHandle(token);
-  }
+  const bool trusted = OwnerIsUserOrAdministrators(owner);
   LocalFree(descriptor);
   return trusted;
 }
@@ -234,10 +224,7 @@ std::unique_ptr<HeldFile> Win32HeldFile::MakeFolder(const std::string& name,
   // FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, as wdm.h numbers them.
   constexpr ULONG kCreate = 2;
   constexpr ULONG kOptions = 0x1 | 0x20 | 0x200000;
-  const int length = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
-  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
+  std::wstring wide = WideText(name);
   if (wide.empty() || wide.find_first_of(L"\\/") != std::wstring::npos) {
     status = ERROR_INVALID_NAME;
     return nullptr;

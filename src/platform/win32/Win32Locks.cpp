@@ -45,18 +45,6 @@ HANDLE AdministratorsNamespace() {
   return opened;
 }
 
-bool ElevatedToken(HANDLE process) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return false;
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  const bool elevated =
-      GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-      elevation.TokenIsElevated != 0;
-  CloseHandle(token);
-  return elevated;
-}
-
 }  // namespace
 
 // Never released: the lock lasts as long as the process, and the system frees a mutex or a file

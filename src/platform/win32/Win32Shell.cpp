@@ -42,14 +42,6 @@ struct TextVariant {
   ~TextVariant() { VariantClear(&v); }
 };
 
-std::wstring Wide(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
 // The desktop's folder view -> its shell browser -> the active view -> the view's automation
 // object -> the shell's application object, as the system documents the way to it.
 bool DesktopShellExecute(const std::wstring& target) {
@@ -108,7 +100,7 @@ void Win32Shell::Open(uintptr_t ownerWindow, const std::string& target) {
 bool Win32Shell::OpenAsDesktopUser(const std::string& target) {
   // The window's thread is a single-threaded apartment already, or becomes one here.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  const bool opened = DesktopShellExecute(Wide(target));
+  const bool opened = DesktopShellExecute(WideText(target));
   if (SUCCEEDED(com)) CoUninitialize();
   return opened;
 }

@@ -44,12 +44,22 @@ constexpr Click kClicks[] = {
     {Ctl::IgnoredBackButton, &MainForm::OnIgnoredBackClicked},
 };
 
-// Escape on a page presses its Back button.
-struct BackButton {
-  Page page;
-  Ctl button;
+// A control that goes with a page or with another control, in a small table.
+template <typename Key>
+struct ControlFor {
+  Key key;
+  Ctl ctl;
 };
-constexpr BackButton kBackButtons[] = {
+template <typename Key, size_t N>
+const Ctl* Lookup(const ControlFor<Key> (&table)[N], Key key) {
+  for (const ControlFor<Key>& row : table) {
+    if (row.key == key) return &row.ctl;
+  }
+  return nullptr;
+}
+
+// Escape on a page presses its Back button.
+constexpr ControlFor<Page> kBackButtons[] = {
     {Page::Details, Ctl::DetailsBackButton},
     {Page::Undo, Ctl::UndoBackButton},
     {Page::Ignored, Ctl::IgnoredBackButton},
@@ -365,9 +375,7 @@ LRESULT MainWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::OnCommand(int id) {
   if (id == IDCANCEL) {
-    for (const BackButton& back : kBackButtons) {
-      if (back.page == front_) return OnCommand(ControlId(back.button));
-    }
+    if (const Ctl* back = Lookup(kBackButtons, front_)) OnCommand(ControlId(*back));
     return;
   }
   for (int k = 1; k <= kCategoryCount; ++k) {
@@ -458,11 +466,7 @@ void MainWindow::FitToText(const ControlSpec& entry) {
 namespace {
 // A list a screen reader names by the heading above it: its window text, which the list itself
 // does not show.
-struct NamedBy {
-  Ctl heading;
-  Ctl list;
-};
-constexpr NamedBy kListNames[] = {
+constexpr ControlFor<Ctl> kListNames[] = {
     {Ctl::DetailsHeading, Ctl::FindingsList},
     {Ctl::UndoHeading, Ctl::UndoFileList},
     {Ctl::IgnoredHeading, Ctl::IgnoredList},
@@ -473,9 +477,7 @@ void MainWindow::SetText(Ctl control, const std::string& text) {
   HWND hwnd = Control(control);
   const bool button = LayoutOf(control).kind == Kind::Button;
   SetWindowTextA(hwnd, (button ? WithAccessKey(text, TakenAccessKeys(control)) : text).c_str());
-  for (const NamedBy& named : kListNames) {
-    if (named.heading == control) SetWindowTextA(Control(named.list), text.c_str());
-  }
+  if (const Ctl* list = Lookup(kListNames, control)) SetWindowTextA(Control(*list), text.c_str());
   FitToText(LayoutOf(control));
   UpdateWindow(hwnd);
 }

@@ -11,6 +11,19 @@
 namespace {
 Bounds ToBounds(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 RECT ToRect(const Bounds& b) { return {b.left, b.top, b.left + b.width, b.top + b.height}; }
+
+// The width a list's column needs to show its heading whole.
+int HeadingWidth(HWND list, int index, UINT dpi) {
+  char heading[256] = {};
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = heading;
+  column.cchTextMax = sizeof heading;
+  SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+  return static_cast<int>(
+             SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(heading))) +
+         ScaleToDpi(16, static_cast<int>(dpi));
+}
 }  // namespace
 
 SIZE MainWindow::SmallestFrameSize(UINT dpi) const {
@@ -64,15 +77,7 @@ void MainWindow::FitListColumns(const ControlSpec& entry, const Bounds& box) {
     return;
   }
   // The count column as wide as its heading; the line takes the rest.
-  char heading[256] = {};
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = heading;
-  column.cchTextMax = sizeof heading;
-  SendMessageA(list, LVM_GETCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-  const int count = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
-                                                  reinterpret_cast<LPARAM>(heading))) +
-                    ScaleToDpi(16, static_cast<int>(dpi_));
+  const int count = HeadingWidth(list, 1, dpi_);
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(count, 0));
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max(inside - count, count), 0));
 }
@@ -124,15 +129,7 @@ void MainWindow::GrowForReview() {
   // The last column as wide as its texts or its heading (it otherwise fills what the others
   // leave).
   SendMessageA(list, LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(LVSCW_AUTOSIZE, 0));
-  char heading[256] = {};
-  LVCOLUMNA column{};
-  column.mask = LVCF_TEXT;
-  column.pszText = heading;
-  column.cchTextMax = sizeof heading;
-  SendMessageA(list, LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(&column));
-  const int headingWidth = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0,
-                                                         reinterpret_cast<LPARAM>(heading))) +
-                           ScaleToDpi(16, static_cast<int>(dpi_));
+  const int headingWidth = HeadingWidth(list, 2, dpi_);
   const int last = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0));
   int columns = MetricForDpi(SM_CXVSCROLL, dpi_) + ScaleToDpi(4, static_cast<int>(dpi_)) +
                 std::max(0, headingWidth - last);
