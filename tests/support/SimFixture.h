@@ -27,6 +27,9 @@ namespace simkeys {
 inline constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 inline constexpr char kShellFolders[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// Below it, one key a profile, named by the account's SID.
+inline const std::string kProfileList =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
 }  // namespace simkeys
 
 // The bytes of a UTF-16LE text file with its byte-order mark, as undo files are written.

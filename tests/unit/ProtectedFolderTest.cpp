@@ -3,6 +3,7 @@
 // can change (Shell Folders, the user's folders, Exclusions.txt) steers where it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "engine/RunMessages.h"
@@ -117,21 +118,20 @@ TEST(ProtectedFolder, AFolderSettingOutsideTheProfileIsIgnored) {
        {"C:\\WINDOWS\\System32", "C:\\Users\\other\\AppData\\Roaming"}) {
     Elevated m([&](Elevated& e) {
       e.sim.files.PutFolder("C:\\Users\\other\\AppData\\Roaming\\Ostrawin\\Klarvex\\Undo");
-      e.sim.registry.StageString(
-          RootKey::LocalMachine,
-          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + e.sim.process.userSid,
-          "ProfileImagePath", "%SystemDrive%\\Users\\user", regtype::kExpandSz);
+      e.sim.registry.StageString(RootKey::LocalMachine,
+                                 simkeys::kProfileList + e.sim.process.userSid, "ProfileImagePath",
+                                 "%SystemDrive%\\Users\\user", regtype::kExpandSz);
       e.sim.registry.StageString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData", appData,
                                  regtype::kSz);
     });
     EXPECT_EQ(UserUndoDir(), "C:\\USERS\\USER\\APPDATA\\ROAMING\\Ostrawin\\Klarvex\\Undo\\");
-    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
-    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
-    int named = 0;
-    for (const std::string& told : m.host.informations) {
-      named += told.find(UpperAscii(appData)) != std::string::npos;
-    }
-    EXPECT_EQ(named, 1) << appData;
+    ASSERT_TRUE(m.engine.Run(RunMode::Scan) && m.engine.Run(RunMode::Scan));
+    EXPECT_EQ(std::ranges::count_if(m.host.informations,
+                                    [&](const std::string& told) {
+                                      return told.find(UpperAscii(appData)) != std::string::npos;
+                                    }),
+              1)
+        << appData;
     EXPECT_TRUE(m.sim.files.List(appData + "\\Ostrawin\\Klarvex\\Undo").empty()) << appData;
   }
 }
