@@ -121,17 +121,14 @@ TEST(ProtectedFolder, AFolderSettingOutsideTheProfileIsIgnored) {
       e.sim.registry.StageString(RootKey::LocalMachine,
                                  simkeys::kProfileList + e.sim.process.userSid, "ProfileImagePath",
                                  "%SystemDrive%\\Users\\user", regtype::kExpandSz);
-      e.sim.registry.StageString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData", appData,
-                                 regtype::kSz);
+      e.sim.registry.StageString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData", appData);
     });
     EXPECT_EQ(UserUndoDir(), "C:\\USERS\\USER\\APPDATA\\ROAMING\\Ostrawin\\Klarvex\\Undo\\");
     ASSERT_TRUE(m.engine.Run(RunMode::Scan) && m.engine.Run(RunMode::Scan));
-    EXPECT_EQ(std::ranges::count_if(m.host.informations,
-                                    [&](const std::string& told) {
-                                      return told.find(UpperAscii(appData)) != std::string::npos;
-                                    }),
-              1)
-        << appData;
+    const auto names = [&](const std::string& told) {
+      return told.find(UpperAscii(appData)) != std::string::npos;
+    };
+    EXPECT_EQ(std::ranges::count_if(m.host.informations, names), 1) << appData;
     EXPECT_TRUE(m.sim.files.List(appData + "\\Ostrawin\\Klarvex\\Undo").empty()) << appData;
   }
 }

@@ -89,11 +89,10 @@ TEST_F(OwnerContextWineTest, EachOwnersSettingsJudgeItsItemsAndTheUsersFoldersSt
   EXPECT_TRUE(present(HKEY_LOCAL_MACHINE, L"KvxMachineTool"));
   EXPECT_TRUE(present(HKEY_CURRENT_USER, L"KvxUserTool"));
   EXPECT_FALSE(present(HKEY_CURRENT_USER, L"KvxUserGone"));
-  EXPECT_EQ(std::ranges::count_if(host.informations,
-                                  [&](const std::string& told) {
-                                    return told.find(UpperAscii(system)) != std::string::npos;
-                                  }),
-            1);
+  const auto names = [&](const std::string& told) {
+    return told.find(UpperAscii(system)) != std::string::npos;
+  };
+  EXPECT_EQ(std::ranges::count_if(host.informations, names), 1);
   EXPECT_FALSE(FolderExists(system + "\\Ostrawin"));
 }
 
