@@ -12,7 +12,6 @@ constexpr char kConfig[] = "C:\\Windows\\System32\\config\\";
 constexpr char kNt[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-
 // The built-in accounts' profiles (S-1-5-18, -19, -20) are nobody's desktop.
 bool IsPersonAccount(const std::string& sid) { return sid.starts_with("S-1-5-21-"); }
 

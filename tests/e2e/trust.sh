@@ -117,22 +117,17 @@ ok "window closes" drv wait-gone 20000
 wait "$squatter"
 expect "the squatter received no hand-over" "$(tr -d '\r' <"$work/squat.out" | tail -n 1)" "0"
 
-echo "=== a symbolic link on the protected folder"
-rm -rf "$protected"
-mkdir -p "$work/linked"
-ln -s "$work/linked" "$protected"
-expect "exit code (not run)" "$(report CLEAN linked.json)" "2"
-expect "the report says why" "$(json_of "$k/linked.json" error | cut -c1-42)" \
-  "Klarvex cannot keep its undo files safely:"
-expect "nothing written where the link leads" "$(ls -A "$work/linked" | wc -l)" "0"
-
-echo "=== the maker's folder a symbolic link made before the first elevated run"
-maker=$WINEPREFIX/drive_c/ProgramData/Ostrawin
-rm -rf "$maker"
-mkdir -p "$work/maker"
-ln -s "$work/maker" "$maker"
-expect "exit code (not run)" "$(report CLEAN maker.json)" "2"
-expect "nothing made where the link leads" "$(ls -A "$work/maker" | wc -l)" "0"
+echo "=== a symbolic link on the protected folder, and on the maker's made before the first elevated run"
+for linked in "$protected" "$WINEPREFIX/drive_c/ProgramData/Ostrawin"; do
+  name=$(basename "$linked")
+  rm -rf "$linked"
+  mkdir -p "$work/$name"
+  ln -s "$work/$name" "$linked"
+  expect "$name: exit code (not run)" "$(report CLEAN "$name.json")" "2"
+  expect "$name: the report says why" "$(json_of "$k/$name.json" error | cut -c1-42)" \
+    "Klarvex cannot keep its undo files safely:"
+  expect "$name: nothing written where the link leads" "$(ls -A "$work/$name" | wc -l)" "0"
+done
 finish_prefix
 
 e2e_end

@@ -1,6 +1,7 @@
-// The simulated Windows every fuzz target that needs a platform runs on: the system folders with
-// a few files, Program Files, an App Paths entry, a PATH, and the folders computed from them. It
-// is made once per process; a target keeps the inputs it stages apart from it.
+// The simulated Windows every fuzz target that needs a platform runs on: the unit tests' settings
+// with a few system files, both Program Files, an App Paths entry, a PATH, and the folders
+// computed from them. It is made once per process; a target keeps the inputs it stages apart
+// from it.
 #pragma once
 
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "platform/offline/HiveFile.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimRegedit.h"
+#include "support/SimWindows.h"
 
 inline SimPlatform& FuzzMachine() {
   static SimPlatform* sim = [] {
@@ -29,32 +31,14 @@ inline SimPlatform& FuzzMachine() {
           "C:\\Program Files (x86)\\Vendor\\app32.exe", "C:\\Tools\\tool.cmd"}) {
       machine->files.PutFile(file);
     }
-    const char* version = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-    machine->registry.StageString(RootKey::LocalMachine, version, "ProgramFilesDir",
-                                  "C:\\Program Files");
-    machine->registry.StageString(RootKey::LocalMachine, version, "ProgramFilesDir (x86)",
-                                  "C:\\Program Files (x86)");
-    machine->registry.StageString(RootKey::LocalMachine, version, "CommonFilesDir",
-                                  "C:\\Program Files\\Common Files");
+    StageWindows(*machine);
+    machine->registry.StageString(RootKey::LocalMachine, simkeys::kCurrentVersion,
+                                  "ProgramFilesDir (x86)", "C:\\Program Files (x86)");
     machine->registry.StageString(RootKey::LocalMachine,
-                                  std::string(version) + "\\App Paths\\vendor.exe", "",
-                                  "C:\\Program Files\\Vendor\\app.exe");
-    machine->registry.StageString(
-        RootKey::CurrentUser,
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "AppData",
-        "C:\\Users\\user\\AppData\\Roaming");
-    machine->registry.StageKey(RootKey::LocalMachine, "SOFTWARE\\Classes");
-    machine->process.windowsDirectory = "C:\\WINDOWS";
-    machine->process.exePath = "C:\\Program Files\\Klarvex\\Klarvex.exe";
-    for (const auto& [name, value] : {std::pair{"SystemRoot", "C:\\WINDOWS"},
-                                      {"windir", "C:\\WINDOWS"},
-                                      {"ProgramFiles", "C:\\Program Files"},
-                                      {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
-                                      {"SystemDrive", "C:"},
-                                      {"Path", "C:\\WINDOWS\\System32;C:\\Tools;%ProgramFiles%"},
-                                      {"APPDATA", "C:\\Users\\user\\AppData\\Roaming"}}) {
-      machine->process.SetEnvironment(name, value);
-    }
+                                  std::string(simkeys::kCurrentVersion) + "\\App Paths\\vendor.exe",
+                                  "", "C:\\Program Files\\Vendor\\app.exe");
+    machine->process.SetEnvironment("ProgramFiles(x86)", "C:\\Program Files (x86)");
+    machine->process.SetEnvironment("Path", "C:\\WINDOWS\\System32;C:\\Tools;%ProgramFiles%");
     InitPaths();
     InstallSimRegedit(*machine);
     return machine;

@@ -9,6 +9,7 @@ set(KLARVEX_FUZZ_SECONDS 7 CACHE STRING "How long each ctest test fuzzes its tar
 function(klarvex_fuzz_target name)
   add_executable(fuzz-${name} ${PROJECT_SOURCE_DIR}/tests/fuzz/${name}.cpp ${ARGN})
   klarvex_target(fuzz-${name})
+  target_include_directories(fuzz-${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_options(fuzz-${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(fuzz-${name} PRIVATE kvx_ui kvx_offline_platform)
   add_test(NAME fuzz_${name}

@@ -2,10 +2,6 @@
 // opens it, its role told, then read through the offline registry seam in every place the scan
 // puts a hive (SOFTWARE, SYSTEM with its current control set, NTUSER.DAT, UsrClass.dat), every
 // key walked and every value read as the checks read it.
-#include <unistd.h>
-
-#include <cstdio>
-
 #include "FuzzMachine.h"
 #include "platform/offline/HiveFile.h"
 #include "platform/offline/HiveRole.h"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # run.sh BINARY TARGET SECONDS [CORPUS]: replays the target's seeds and every input that once
-# broke it (tests/fuzz/corpus/TARGET, tests/fuzz/regressions/TARGET; for the hive target also
-# the offline tests' public hives and mutated copies of them), then fuzzes for SECONDS, adding
+# broke it (tests/fuzz/corpus/TARGET, tests/fuzz/regressions/TARGET; for the language target
+# also resources/English.ini, for the hive target the offline tests' public hives and mutated
+# copies of them), then fuzzes for SECONDS, adding
 # what it learns to CORPUS (a temporary folder when none is given). Exits non-zero on a crash
 # or a sanitizer's report, whose input lands in build/fuzz/artifacts/ to be kept as a regression.
 set -uo pipefail
@@ -17,6 +18,11 @@ for dir in "$here/corpus/$target" "$here/regressions/$target"; do [ -d "$dir" ] 
 
 replay=()
 for dir in "${dirs[@]}"; do replay+=("$dir"/*); done
+# The language target's first seed is the program's own language file.
+if [ "$target" == language ]; then
+  cp "$here/../../resources/English.ini" "$corpus/"
+  replay+=("$corpus/English.ini")
+fi
 if [ "$target" == hive ]; then
   # Whole hives from real machines, each also damaged at thirty random places: too
   # large to fuzz from, worth reading once each under the sanitizers.

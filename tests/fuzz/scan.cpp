@@ -1,10 +1,6 @@
 // Registry data as the checks read it, all of them: a hive file put in the place of both the
 // machine's SOFTWARE and the user's NTUSER.DAT (as klarvex-offline reads an image's), and a whole
 // scan run over it on the simulated machine's files.
-#include <unistd.h>
-
-#include <cstdio>
-
 #include "FuzzMachine.h"
 #include "engine/CleanEngine.h"
 #include "engine/HeadlessHost.h"

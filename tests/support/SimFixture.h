@@ -22,12 +22,7 @@
 #include "platform/TextFile.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sim/SimRegedit.h"
-
-namespace simkeys {
-inline constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-inline constexpr char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-}  // namespace simkeys
+#include "support/SimWindows.h"
 
 // The bytes of a UTF-16LE text file with its byte-order mark, as undo files are written.
 inline Bytes Utf16File(std::u16string_view text) {
@@ -62,21 +57,7 @@ class SimTest : public ::testing::Test {
           "C:\\Program Files\\Common Files\\System\\ole db\\oledb32.dll"}) {
       PutFile(file);
     }
-    PutString(RootKey::LocalMachine, simkeys::kCurrentVersion, "ProgramFilesDir",
-              "C:\\Program Files");
-    PutString(RootKey::LocalMachine, simkeys::kCurrentVersion, "CommonFilesDir",
-              "C:\\Program Files\\Common Files");
-    PutString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData",
-              "C:\\Users\\user\\AppData\\Roaming");
-    sim.registry.StageKey(RootKey::LocalMachine, "SOFTWARE\\Classes");
-    sim.registry.StageKey(RootKey::CurrentUser, "Software\\Classes");
-    sim.process.windowsDirectory = "C:\\WINDOWS";
-    sim.process.exePath = "C:\\Program Files\\Klarvex\\Klarvex.exe";
-    sim.process.SetEnvironment("SystemRoot", "C:\\WINDOWS");
-    sim.process.SetEnvironment("windir", "C:\\WINDOWS");
-    sim.process.SetEnvironment("ProgramFiles", "C:\\Program Files");
-    sim.process.SetEnvironment("SystemDrive", "C:");
-    sim.process.SetEnvironment("APPDATA", "C:\\Users\\user\\AppData\\Roaming");
+    StageWindows(sim);
   }
 
   // Makes the machine a 64-bit Windows: the 32-bit copies of the redirected keys exist (empty),

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr char kRun[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kProfiles[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+
 constexpr char kMe[] = "S-1-5-21-9-1000";
 constexpr char kAnna[] = "S-1-5-21-9-1001";
 constexpr char kBen[] = "S-1-5-21-9-1002";
@@ -33,8 +33,8 @@ class AllUsersTest : public EngineTest {
                                {kBen, "%SystemDrive%\\Users\\Ben"},
                                {kKim, "%SystemDrive%\\Users\\Kim"},
                                {"S-1-5-18", "%SystemRoot%\\system32\\config\\systemprofile"}}) {
-      PutString(RootKey::LocalMachine, kProfiles + std::string(sid), "ProfileImagePath", folder,
-                regtype::kExpandSz);
+      PutString(RootKey::LocalMachine, simkeys::kProfileList + std::string(sid), "ProfileImagePath",
+                folder, regtype::kExpandSz);
     }
     PutString(RootKey::LocalMachine, kRun, "MachineGone", "C:\\Gone\\m.exe");
     PutString(RootKey::CurrentUser, kRun, "Gone", "C:\\Gone\\me.exe");

@@ -3,6 +3,7 @@
 // can change (Shell Folders, the user's folders, Exclusions.txt) steers where it writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "engine/RunMessages.h"
@@ -29,10 +30,8 @@ struct Elevated : SafetyMachine {
   ~Elevated() override { Stop(); }
   // The machine's profile list names the user's profile folder.
   void ListProfile() {
-    sim.registry.StageString(
-        RootKey::LocalMachine,
-        "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sim.process.userSid,
-        "ProfileImagePath", "%SystemDrive%\\Users\\user", regtype::kExpandSz);
+    sim.registry.StageString(RootKey::LocalMachine, simkeys::kProfileList + sim.process.userSid,
+                             "ProfileImagePath", "%SystemDrive%\\Users\\user", regtype::kExpandSz);
   }
   // The folders above the user's own, as an earlier elevated run made them.
   void ProtectedParents() {
@@ -125,17 +124,14 @@ TEST(ProtectedFolder, AFolderSettingOutsideTheProfileIsIgnored) {
     Elevated m([&](Elevated& e) {
       e.sim.files.PutFolder("C:\\Users\\other\\AppData\\Roaming\\Ostrawin\\Klarvex\\Undo");
       e.ListProfile();
-      e.sim.registry.StageString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData", appData,
-                                 regtype::kSz);
+      e.sim.registry.StageString(RootKey::CurrentUser, simkeys::kShellFolders, "AppData", appData);
     });
     EXPECT_EQ(UserUndoDir(), "C:\\USERS\\USER\\APPDATA\\ROAMING\\Ostrawin\\Klarvex\\Undo\\");
-    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
-    ASSERT_TRUE(m.engine.Run(RunMode::Scan));
-    int named = 0;
-    for (const std::string& told : m.host.informations) {
-      named += told.find(UpperAscii(appData)) != std::string::npos;
-    }
-    EXPECT_EQ(named, 1) << appData;
+    ASSERT_TRUE(m.engine.Run(RunMode::Scan) && m.engine.Run(RunMode::Scan));
+    const auto names = [&](const std::string& told) {
+      return told.find(UpperAscii(appData)) != std::string::npos;
+    };
+    EXPECT_EQ(std::ranges::count_if(m.host.informations, names), 1) << appData;
     EXPECT_TRUE(m.sim.files.List(appData + "\\Ostrawin\\Klarvex\\Undo").empty()) << appData;
   }
 }

@@ -24,15 +24,15 @@ constexpr int kDialogFirstButtonId = 101;
 int Usage() {
   std::fputs(
       "usage: kvxdriver wait-window|wait-gone [ms]\n"
-      "       kvxdriver text|visible|enabled|click|list|wide-text|size CONTROL\n"
+      "       kvxdriver text|visible|enabled|click|list|wide-text CONTROL\n"
       "       kvxdriver click-at CONTROL X Y (a mouse click at that point of the control)\n"
       "       kvxdriver client-size | window-rect | maximise\n"
       "       kvxdriver title-bar [DIALOG TITLE] (X Y WIDTH HEIGHT on the screen)\n"
       "       kvxdriver wait-text CONTROL SUBSTRING [ms]\n"
-      "       kvxdriver tick CONTROL INDEX 0|1 | select CONTROL INDEX\n"
+      "       kvxdriver select CONTROL INDEX\n"
       "       kvxdriver click-check CONTROL INDEX (a mouse click on the row's check box)\n"
       "       kvxdriver scroll-right CONTROL (pixels a click on the right scroll arrow moves)\n"
-      "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | dismiss TITLE | no-dialog TITLE\n"
+      "       kvxdriver dialog TITLE [ms] | press TITLE 1|2 | no-dialog TITLE\n"
       "       kvxdriver dialog-rect TITLE (WxH+X+Y, as an image crop takes it)\n"
       "       kvxdriver key NAME... (tab enter space escape up down alt-X, to the focus)\n"
       "       kvxdriver focus (the focused control's name) | acc-name CONTROL\n"
@@ -423,11 +423,6 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
   if (command == "visible") return std::printf("%d\n", IsWindowVisible(control) ? 1 : 0) < 0;
   if (command == "enabled") return std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0) < 0;
   if (command == "list") return ListItems(control);
-  if (command == "size") {
-    RECT r{};
-    GetWindowRect(control, &r);
-    return std::printf("%s\n", SizeText(r).c_str()) < 0;
-  }
   if (command == "click-at" && argc >= 5) {
     return ClickAt(control, std::atoi(argv[3]), std::atoi(argv[4])) ? 0 : 1;
   }
@@ -440,10 +435,6 @@ int ControlCommand(const std::string& command, int argc, char** argv) {
         Wait(argc, argv, 4), [&] { return ShownText(control).find(argv[3]) != std::string::npos; });
     std::printf("%s\n", ShownText(control).c_str());
     return found ? 0 : 1;
-  }
-  if (command == "tick" && argc >= 5) {
-    const UINT state = INDEXTOSTATEIMAGEMASK(std::atoi(argv[4]) != 0 ? 2 : 1);
-    return SetItemState(control, std::atoi(argv[3]), LVIS_STATEIMAGEMASK, state) ? 0 : 1;
   }
   if (command == "click-check" && argc >= 4) {
     POINT at{};
@@ -474,13 +465,8 @@ int DialogCommand(const std::string& command, int argc, char** argv) {
   if (command == "dialog") {
     return std::printf("%s\n", TextOf(GetDlgItem(dialog, kDialogLabelId)).c_str()) < 0;
   }
-  if (command == "press" && argc >= 4) {
-    PostMessageA(GetDlgItem(dialog, kDialogFirstButtonId + std::atoi(argv[3]) - 1), BM_CLICK, 0, 0);
-  } else if (command == "dismiss") {
-    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-  } else {
-    return Usage();
-  }
+  if (command != "press" || argc < 4) return Usage();
+  PostMessageA(GetDlgItem(dialog, kDialogFirstButtonId + std::atoi(argv[3]) - 1), BM_CLICK, 0, 0);
   // Done when the dialog is gone.
   return WaitFor(5000, [&] { return !IsWindowVisible(dialog); }) ? 0 : 1;
 }
@@ -563,7 +549,7 @@ int main(int argc, char** argv) {
   }
   if (argc < 3) return Usage();
   if (command == "dialog" || command == "dialog-rect" || command == "press" ||
-      command == "dismiss" || command == "no-dialog") {
+      command == "no-dialog") {
     return DialogCommand(command, argc, argv);
   }
   return ControlCommand(command, argc, argv);
