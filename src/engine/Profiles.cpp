@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/OwnerContext.h"
+#include "platform/HeldFiles.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "platform/RegistryOps.h"
@@ -30,9 +31,19 @@ std::string WithBackslash(std::string folder) {
   return folder;
 }
 
-}  // namespace
-
-std::string RunHiveName(const std::string& sid) { return "Klarvex_" + sid; }
+// Loads a user's hive file at HKEY_USERS\name: "" when loaded, else why not. A file reached
+// through a link or junction is refused: any program of the user may place one in the profile,
+// to make an elevated run load another user's hive and change it as this user's.
+std::string LoadHiveFile(const std::string& name, const std::string& file) {
+  std::string link = LinkOnTheWay(file);
+  const uint32_t attributes = Files().Attributes(file);
+  if (link.empty() && attributes != fileattr::kInvalid && (attributes & fileattr::kReparsePoint)) {
+    link = file;
+  }
+  if (!link.empty()) return link + " is a link or junction, which Klarvex does not follow";
+  const long status = Registry().LoadHive(name, file);
+  return status == status::kSuccess ? std::string() : Process().ErrorText(status);
+}
 
 // The SIDs whose hives a script names under a run's own name.
 TextList RunHiveSids(const std::u16string& text) {
@@ -50,13 +61,18 @@ TextList RunHiveSids(const std::u16string& text) {
   return sids;
 }
 
+}  // namespace
+
+std::string RunHiveName(const std::string& sid) { return "Klarvex_" + sid; }
+
 MachineProfiles::MachineProfiles(const std::string& runningSid) {
   const OwnerContext machine = MachineContext();
   TextList sids;
   ListSubKeys(RootKey::LocalMachine, kProfileList, sids);
   for (const std::string& sid : sids) {
     if (!IsPersonProfile(sid)) continue;
-    const std::string folder = machine.Expand(ReadString(
+    // A folder the code page cannot name is nobody's here: the profile is skipped.
+    const std::string folder = machine.Expand(ReadSettingText(
         RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath"));
     Reach(sid, folder.size() > 3 && folder[1] == ':' ? WithBackslash(folder) : "", runningSid);
   }
@@ -84,16 +100,14 @@ void MachineProfiles::Reach(const std::string& sid, const std::string& profileDi
   }
   if (profileDir.empty()) return skip("the machine lists no profile folder for it");
   const std::string name = RunHiveName(sid);
-  const long status = Registry().LoadHive(name, profileDir + "NTUSER.DAT");
-  if (status != status::kSuccess) {
-    return skip("its hive " + profileDir +
-                "NTUSER.DAT could not be loaded: " + Process().ErrorText(status));
+  if (const std::string why = LoadHiveFile(name, profileDir + "NTUSER.DAT"); !why.empty()) {
+    return skip("its hive " + profileDir + "NTUSER.DAT could not be loaded: " + why);
   }
   loaded_.push_back(name);
   user.base = "\\" + name;
   user.loadedForRun = true;
   // Without its classes hive the user's other keys are still judged.
-  if (Registry().LoadHive(name + "_Classes", profileDir + kUserClassesFile) == status::kSuccess) {
+  if (LoadHiveFile(name + "_Classes", profileDir + kUserClassesFile).empty()) {
     loaded_.push_back(name + "_Classes");
     user.classesBase = user.base + "_Classes";
   }
@@ -123,13 +137,13 @@ UndoFileHives::UndoFileHives(Bytes& script) {
       }
       continue;
     }
-    std::string folder = machine.Expand(ReadString(
+    std::string folder = machine.Expand(ReadSettingText(
         RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath"));
     if (folder.size() <= 3 || folder[1] != ':') continue;
     folder = WithBackslash(folder);
-    if (Registry().LoadHive(name, folder + "NTUSER.DAT") != status::kSuccess) continue;
+    if (!LoadHiveFile(name, folder + "NTUSER.DAT").empty()) continue;
     loaded_.push_back(name);
-    if (Registry().LoadHive(name + "_Classes", folder + kUserClassesFile) == status::kSuccess) {
+    if (LoadHiveFile(name + "_Classes", folder + kUserClassesFile).empty()) {
       loaded_.push_back(name + "_Classes");
     }
   }

@@ -1,7 +1,7 @@
-// A run over every user of a machine with four profiles: the running user's (through
+// A run over every user of a machine with five profiles: the running user's (through
 // HKEY_CURRENT_USER), Anna's (logged on: her hive is loaded), Ben's (not logged on: his hives are
-// files) and Kim's (her hive is missing). Each is judged in its own hive by its own settings.
-#include <gtest/gtest.h>
+// files), Kim's (her hive is missing) and Lee's (his folder is a link to Ben's). Each is judged in
+// its own hive by its own settings.
 
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -32,6 +32,7 @@ class AllUsersTest : public EngineTest {
                                {kAnna, "%SystemDrive%\\Users\\Anna"},
                                {kBen, "%SystemDrive%\\Users\\Ben"},
                                {kKim, "%SystemDrive%\\Users\\Kim"},
+                               {"S-1-5-21-9-1004", "%SystemDrive%\\Users\\Lee"},
                                {"S-1-5-18", "%SystemRoot%\\system32\\config\\systemprofile"}}) {
       PutString(RootKey::LocalMachine, simkeys::kProfileList + std::string(sid), "ProfileImagePath",
                 folder, regtype::kExpandSz);
@@ -47,6 +48,8 @@ class AllUsersTest : public EngineTest {
     PutString(RootKey::Users, std::string(kAnna) + "_Classes\\.aaa", "", "Anna.Missing");
     PutString(RootKey::Users, "BenClasses\\.bbb", "", "Ben.Missing");
     sim.registry.SaveHiveFile("Ben", "C:\\Users\\Ben\\NTUSER.DAT");
+    // Lee's profile folder is a link to Ben's: a user's program may place one there.
+    sim.files.PutFolderLink("C:\\Users\\Lee", "C:\\Users\\Ben");
     sim.registry.SaveHiveFile("BenClasses",
                               "C:\\Users\\Ben\\AppData\\Local\\Microsoft\\Windows\\UsrClass.dat");
   }
@@ -100,9 +103,10 @@ TEST_F(AllUsersTest, EveryProfileIsJudgedInItsOwnHiveAndTheUndoFileGivesItBack) 
                          "HKEY_LOCAL_MACHINE" + kRunItem + "\"MachineGone\"",
                      }));
   EXPECT_FALSE(RunHivesLoaded());
-  ASSERT_EQ(engine.SkippedProfiles().size(), 1u);
-  EXPECT_EQ(engine.SkippedProfiles()[0].profileName, "Kim");
+  ASSERT_EQ(engine.SkippedProfiles().size(), 2u);
   EXPECT_NE(host.informations.back().find("Kim: its hive C:\\Users\\Kim\\NTUSER.DAT could not"),
+            std::string::npos);
+  EXPECT_NE(host.informations.back().find("C:\\Users\\Lee is a link or junction"),
             std::string::npos);
   // Another user's line names the profile; the report names each finding's owner.
   EXPECT_EQ(engine.CategoryLog(kStartup)[3],
@@ -121,7 +125,7 @@ TEST_F(AllUsersTest, EveryProfileIsJudgedInItsOwnHiveAndTheUndoFileGivesItBack) 
   }
   EXPECT_EQ(owners,
             (std::vector<std::string>{"Anna", "Ben", "user", "Anna", "Ben", "Ben", "machine"}));
-  EXPECT_EQ(report["profiles"].size(), 4u);
+  EXPECT_EQ(report["profiles"].size(), 5u);
 
   // The clean removes each; its undo file gives back exactly what was removed, into Ben's hive
   // files loaded again for the import, or through his hive once he has logged on.
