@@ -1,5 +1,6 @@
 #include "engine/RunReport.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -149,7 +150,10 @@ int ReportExitCode(const CleanEngine& engine, const ReportFacts& facts, std::str
           " left in place; the messages say why";
     return kExitNotCompleted;
   }
-  if (!engine.Findings().empty()) return kExitProblemsFound;
+  // A profile the run could not judge is something its fleet engine must see.
+  const bool skipped = std::any_of(facts.profiles.begin(), facts.profiles.end(),
+                                   [](const ReportProfile& p) { return !p.judged; });
+  if (!engine.Findings().empty() || skipped) return kExitProblemsFound;
   return kExitClean;
 }
 

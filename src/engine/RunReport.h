@@ -15,7 +15,7 @@ inline constexpr char kReportSchemaVersion[] = "1.1";
 inline constexpr size_t kSummaryLineLimit = 2048;
 
 // 0 nothing found, 1 problems found by a scan or all repaired by a clean (a fleet engine's
-// "changed"), 2 the run could not be completed.
+// "changed"), also when a profile could not be judged, 2 the run could not be completed.
 enum ExitCode : int { kExitClean = 0, kExitProblemsFound = 1, kExitNotCompleted = 2 };
 
 // A user's profile as the report names it: its SID and its folder's name ("Anna" for

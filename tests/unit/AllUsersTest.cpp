@@ -177,6 +177,15 @@ TEST_F(AllUsersTest, ARunAsTheSystemAccountJudgesTheMachineAloneAndSaysHowToJudg
   EXPECT_EQ(Items(),
             (std::vector<std::string>{"HKEY_LOCAL_MACHINE" + kRunItem + "\"MachineGone\""}));
   EXPECT_NE(host.informations.back().find("SCAN /allusers"), std::string::npos);
+  // With nothing found, a profile that could not be judged still ends a report run with 1.
+  const CleanEngine idle(host);
+  ReportFacts facts;
+  facts.ran = true;
+  facts.profiles = {{kAnna, "Anna"}};
+  std::string why;
+  EXPECT_EQ(ReportExitCode(idle, facts, why), kExitClean);
+  facts.profiles.push_back({kKim, "Kim", false, "its hive is missing"});
+  EXPECT_EQ(ReportExitCode(idle, facts, why), kExitProblemsFound);
 }
 
 }  // namespace
