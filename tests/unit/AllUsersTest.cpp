@@ -10,6 +10,7 @@
 #include "engine/Profiles.h"
 #include "engine/RunReport.h"
 #include "platform/RegistryOps.h"
+#include "ui/StartUp.h"
 #include "unit/EngineTest.h"
 
 namespace {
@@ -177,6 +178,14 @@ TEST_F(AllUsersTest, ARunAsTheSystemAccountJudgesTheMachineAloneAndSaysHowToJudg
   EXPECT_EQ(Items(),
             (std::vector<std::string>{"HKEY_LOCAL_MACHINE" + kRunItem + "\"MachineGone\""}));
   EXPECT_NE(host.informations.back().find("SCAN /allusers"), std::string::npos);
+  // Who is judged by whom: the system's own account judges nobody unless asked; only an
+  // elevated run may judge every user.
+  sim.process.userSid = kSystemAccountSid;
+  EXPECT_EQ(UsersOfTheRun(false), UsersJudged::None);
+  EXPECT_EQ(UsersOfTheRun(true), UsersJudged::Every);
+  EXPECT_NE(AllUsersRefusal(true), "");
+  sim.process.elevated = true;
+  EXPECT_EQ(AllUsersRefusal(true), "");
   // With nothing found, a profile that could not be judged still ends a report run with 1.
   const CleanEngine idle(host);
   ReportFacts facts;

@@ -34,6 +34,32 @@ TEST(StartUp, DecisionByArgumentAndRunningInstance) {
     SCOPED_TRACE(std::string(c.argument) + (c.instance ? " with instance" : " alone"));
     EXPECT_EQ(DecideStart(c.argument, c.instance), c.expected);
   }
+  // The open window judges its own users: a run over every user is never handed to it.
+  EXPECT_EQ(DecideStart("CLEAN", true, true), StartAction::Refuse);
+}
+
+TEST(StartUp, AllUsersStandsBeforeOrAfterTheReport) {
+  using Args = std::vector<std::string>;
+  struct Case {
+    Args arguments;
+    bool report;
+    std::string path;
+    bool allUsers;
+  };
+  const Case cases[] = {
+      {{"SCAN", "/allusers", "/report", "a.json"}, true, "a.json", true},
+      {{"clean", "/report", "a.json", "/ALLUSERS"}, true, "a.json", true},
+      {{"CLEAN", "/allusers"}, false, "", true},  // the window, over every user
+      {{"UNDO", "/allusers"}, false, "", false},
+      {{"SCAN", "/report", "/allusers"}, true, "/allusers", false},  // a file of that name
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    const ReportRequest request = ReportOf(c.arguments);
+    EXPECT_EQ(request.wanted, c.report);
+    EXPECT_EQ(request.path, c.path);
+    EXPECT_EQ(request.allUsers, c.allUsers);
+  }
 }
 
 TEST(StartUp, UsageIsAskedByItsThreeSwitchesAnywhereButAsTheReportFile) {

@@ -81,7 +81,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   switch (DecideStart(gStartUp.commandArgument, other != nullptr, gStartUp.allUsers)) {
     case StartAction::Refuse:
-      return RefuseStart(RefusedStartText(gStartUp.commandArgument));
+      return RefuseStart(
+          RefusedStartText(gStartUp.commandArgument + (gStartUp.allUsers ? " /allusers" : "")));
     case StartAction::PostClean:
       return HandOver(other, gStartUp.cleanMessage, kCleanRequest);
     case StartAction::PostUndo:
