@@ -1,5 +1,11 @@
-# The helpers of the offline scripts, sourced with program and work set: checks that count their
-# failures, a report's fields, small hives made with hivex's tools, and one run of the program.
+# The helpers of the offline scripts, sourced first with the script's arguments (PROGRAM HIVES):
+# a work folder removed at the end (kept with KEEP=1), checks that count their failures, a
+# report's fields, small hives made with hivex's tools, and one run of the program.
+program=$1
+hives=$2
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d)
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 failures=0
 expect() { if [ "$2" == "$3" ]; then echo "  ok   $1"; else echo "  FAIL $1: got '$2', expected '$3'"; failures=$((failures + 1)); fi; }
 # field REPORT EXPRESSION: a Python expression over the report r.

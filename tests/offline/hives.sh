@@ -10,12 +10,7 @@
 # preset with klarvex-offline under ASan and UBSan).
 # hives.sh PROGRAM HIVES: HIVES holds the compressed public hives.
 set -uo pipefail
-program=$1
-hives=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
-source "$here/common.sh"
+source "$(dirname "$0")/common.sh"
 
 for f in NTUSER_BAGMRU.DAT transactions_NTUSER.DAT corrupted_system_hive; do xz -dc "$hives/$f.xz" >"$work/$f"; done
 xz -dc "$hives/transactions_ntuser.dat.log1.xz" >"$work/transactions_NTUSER.DAT.LOG1"

@@ -8,12 +8,7 @@
 # them; the others are skipped with why; every report is valid.
 # profiles.sh PROGRAM HIVES: HIVES holds the compressed public hives.
 set -uo pipefail
-program=$1
-hives=$2
-here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
-source "$here/common.sh"
+source "$(dirname "$0")/common.sh"
 
 c=$work/c
 mkdir -p "$c/Windows/System32/config" "$c/Users/Anna" "$c/Users/Bert/AppData/Local/Microsoft/Windows" "$c/Users/Carl" "$c/Users/Dora" "$c/Users/Fay/AppData/Local/Microsoft/Windows"
