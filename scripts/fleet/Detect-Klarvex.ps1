@@ -16,7 +16,7 @@ try {
 $lines | ForEach-Object { "$_" }
 # A code Klarvex never gives (it could not start, or it crashed) has no summary line of its own.
 if ($code -notin 0, 1, 2) {
-    '{"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":' +
+    '{"schemaVersion":"1.1","program":"Klarvex","mode":"scan","exitCode":2,"error":' +
         (ConvertTo-Json "Klarvex did not run: $code" -Compress) +
         ',"counts":{},"profiles":{"judged":0,"skipped":0,"skippedListed":[]},"report":null}'
 }

@@ -15,7 +15,7 @@ try {
 }
 $lines | ForEach-Object { "$_" }
 if ($code -notin 0, 1, 2) {
-    '{"schemaVersion":"1.0","program":"Klarvex","mode":"clean","exitCode":2,"error":' +
+    '{"schemaVersion":"1.1","program":"Klarvex","mode":"clean","exitCode":2,"error":' +
         (ConvertTo-Json "Klarvex did not run: $code" -Compress) +
         ',"counts":{},"profiles":{"judged":0,"skipped":0,"skippedListed":[]},"report":null}'
 }

@@ -27,5 +27,5 @@ if "%code%"=="0" exit /b 0
 if "%code%"=="1" exit /b 1
 if "%code%"=="2" exit /b 1
 :failed
-echo {"schemaVersion":"1.0","program":"Klarvex","mode":"scan","exitCode":2,"error":"Klarvex did not run: %code%","counts":{},"profiles":{"judged":0,"skipped":0,"skippedListed":[]},"report":null}
+echo {"schemaVersion":"1.1","program":"Klarvex","mode":"scan","exitCode":2,"error":"Klarvex did not run: %code%","counts":{},"profiles":{"judged":0,"skipped":0,"skippedListed":[]},"report":null}
 exit /b 1
