@@ -105,7 +105,6 @@ void MachineProfiles::Reach(const std::string& sid, const std::string& profileDi
   }
   loaded_.push_back(name);
   user.base = "\\" + name;
-  user.loadedForRun = true;
   // Without its classes hive the user's other keys are still judged.
   if (LoadHiveFile(name + "_Classes", profileDir + kUserClassesFile).empty()) {
     loaded_.push_back(name + "_Classes");

@@ -16,8 +16,6 @@ struct UserHive {
   RootKey root = RootKey::CurrentUser;
   std::string base = {};         // "\\<SID>" (or the run's own name) below HKEY_USERS; "" for HKCU
   std::string classesBase = {};  // the user's classes hive below HKEY_USERS; "" when not reached
-  // The hive was loaded by this run, under a name of its own.
-  bool loadedForRun = false;
 };
 
 // A profile the run could not judge, and why.

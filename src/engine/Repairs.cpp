@@ -50,13 +50,16 @@ std::string FoundLine(const std::string& detail) {
   return detail;
 }
 
-// Another user's item is named with the user's profile: "[HKU]\S-1-5-21-...\Run\Tool (Anna) ...".
-std::string WithProfile(const Finding& finding, std::string detail) {
+// note inserted into a Details line before its closing " ... " and verb.
+std::string WithNote(std::string detail, std::string_view note) {
   const size_t ending = detail.rfind(" ... ");
-  if (!finding.profile.empty() && ending != std::string::npos) {
-    detail.insert(ending, " (" + finding.profile + ")");
-  }
+  if (ending != std::string::npos) detail.insert(ending, note);
   return detail;
+}
+
+// Another user's item is named with the user's profile: "[HKU]\S-1-5-21-...\Run\Tool (Anna) ...".
+std::string WithProfile(const Finding& finding, const std::string& detail) {
+  return finding.profile.empty() ? detail : WithNote(detail, " (" + finding.profile + ")");
 }
 
 }  // namespace
@@ -195,8 +198,6 @@ void CleanEngine::Record(Finding& finding, const std::string& detail) {
 void CleanEngine::NoteInDetail(Finding& finding, std::string_view note) {
   TextList& log = CategoryLog(finding.category);
   const auto line = std::find(log.rbegin(), log.rend(), finding.detail);
-  const size_t ending = finding.detail.rfind(" ... ");
-  if (ending == std::string::npos) return;
-  finding.detail.insert(ending, note);
+  finding.detail = WithNote(finding.detail, note);
   if (line != log.rend()) *line = finding.detail;
 }
