@@ -3,6 +3,8 @@
 // Prints one "key value" line per measurement, then the run's findings for the answer key:
 //   time NAME MILLISECONDS [CALLS]     count NAME N     memory NAME MB
 //   detail CATEGORY LINE               script LINE      information TEXT
+// "users" measures instead what each user adds to a scan over every user (UserParts below);
+// "users-scan" makes one scan over every user.
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <psapi.h>
@@ -156,6 +158,21 @@ void Bare(const std::string& exportFile) {
   }
 }
 
+// The run's findings, as the answer key lists them, and what it told the person.
+void PrintFindings(CleanEngine& engine, const RunProfile& profile, const BenchHost& host) {
+  for (int category = 1; category <= kCategoryCount; ++category) {
+    Count(("category-" + std::to_string(category)).c_str(),
+          static_cast<uint64_t>(engine.CategoryCount(category)));
+    for (const std::string& line : engine.CategoryLog(category)) {
+      std::printf("detail %d %s\n", category, line.c_str());
+    }
+  }
+  PrintLines("script", profile.importedScript);
+  for (const std::string& message : host.informations) {
+    std::printf("information %s\n", message.c_str());
+  }
+}
+
 // A clean run, or a scan (which changes nothing) of the same machine.
 void Run(bool scan) {
   TimedPlatform timed;
@@ -202,25 +219,101 @@ void Run(bool scan) {
     std::printf("memory peak-pagefile %.1f\n",
                 static_cast<double>(memory.PeakPagefileUsage) / (1024.0 * 1024.0));
   }
-  for (int category = 1; category <= kCategoryCount; ++category) {
-    Count(("category-" + std::to_string(category)).c_str(),
-          static_cast<uint64_t>(engine.CategoryCount(category)));
-    for (const std::string& line : engine.CategoryLog(category)) {
-      std::printf("detail %d %s\n", category, line.c_str());
+  PrintFindings(engine, profile, host);
+}
+
+// One scan over the users given; with print, its findings too.
+SeamTime TimedScan(UsersJudged users, bool print) {
+  TimedPlatform timed;
+  timed.Install();
+  RunProfile& profile = timed.Profile();
+  BenchHost host(profile);
+  CleanEngine engine(host);
+  engine.JudgeUsers(users);
+  const uint64_t start = Ticks();
+  engine.Run(RunMode::Scan);
+  const uint64_t end = Ticks();
+  timed.Finish();
+  timed.Uninstall();
+  if (print) PrintFindings(engine, profile, host);
+  return {profile.registry.calls, end - start};
+}
+
+constexpr char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+struct ListedProfile {
+  std::string sid;
+  DWORD type = REG_SZ;
+  std::string folder;
+};
+
+// The profiles the machine lists whose hive is loaded at HKEY_USERS, the running user's aside.
+std::vector<ListedProfile> LoadedProfiles() {
+  std::vector<ListedProfile> loaded;
+  HKEY list = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &list) != ERROR_SUCCESS) {
+    return loaded;
+  }
+  const std::string running = Process().UserSid();
+  char sid[256];
+  for (DWORD i = 0, size = sizeof sid;
+       RegEnumKeyExA(list, i, sid, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, size = sizeof sid) {
+    HKEY hive = nullptr;
+    if (running == sid || RegOpenKeyExA(HKEY_USERS, sid, 0, KEY_READ, &hive) != ERROR_SUCCESS) {
+      continue;
     }
+    RegCloseKey(hive);
+    ListedProfile profile{.sid = sid, .type = REG_SZ, .folder = {}};
+    char folder[MAX_PATH] = {};
+    DWORD bytes = sizeof folder - 1;
+    RegGetValueA(list, sid, "ProfileImagePath", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                 &profile.type, folder, &bytes);
+    profile.folder = folder;
+    loaded.push_back(profile);
   }
-  PrintLines("script", profile.importedScript);
-  for (const std::string& message : host.informations) {
-    std::printf("information %s\n", message.c_str());
+  RegCloseKey(list);
+  return loaded;
+}
+
+// Lists only the profile given of those (every one when only is null), so that a run over every
+// user judges the running user and that one.
+void ListOnly(const std::vector<ListedProfile>& profiles, const ListedProfile* only) {
+  for (const ListedProfile& profile : profiles) {
+    const std::string key = std::string(kProfileList) + "\\" + profile.sid;
+    if (only != nullptr && only != &profile) {
+      RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+      continue;
+    }
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), "ProfileImagePath", profile.type,
+                    profile.folder.c_str(), static_cast<DWORD>(profile.folder.size() + 1));
   }
+}
+
+// What each user adds to a scan: after a warm-up, scans of the machine alone, with the running
+// user, with the running user and each other loaded profile in turn, and over every user, whose
+// findings are printed. Scans change nothing, so they follow each other on the same registry.
+void UserParts() {
+  const std::vector<ListedProfile> profiles = LoadedProfiles();
+  Count("users-other-profiles", profiles.size());
+  TimedScan(UsersJudged::Every, false);
+  Time("users-machine", TimedScan(UsersJudged::None, false));
+  Time("users-running", TimedScan(UsersJudged::Running, false));
+  for (size_t i = 0; i < profiles.size(); ++i) {
+    ListOnly(profiles, &profiles[i]);
+    Time(("users-profile-" + std::to_string(i + 1)).c_str(), TimedScan(UsersJudged::Every, false));
+  }
+  ListOnly(profiles, nullptr);
+  Time("users-every", TimedScan(UsersJudged::Every, true));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "all";
-  if (mode != "all" && mode != "bare" && mode != "run" && mode != "scan") {
-    std::fprintf(stderr, "usage: KlarvexBench [all|bare|run|scan]\n");
+  if (mode != "all" && mode != "bare" && mode != "run" && mode != "scan" && mode != "users" &&
+      mode != "users-scan") {
+    std::fprintf(stderr, "usage: KlarvexBench [all|bare|run|scan|users|users-scan]\n");
     return 2;
   }
   UseWin32Platform();
@@ -232,7 +325,13 @@ int main(int argc, char** argv) {
               ProgramFilesDir().c_str(), UndoDir().c_str());
   // The bare export writes where the program's backups write, so the two compare like with like.
   if (mode == "all" || mode == "bare") Bare(UndoDir() + "bare-export.reg");
-  if (mode != "bare") Run(mode == "scan");
+  if (mode == "users") {
+    UserParts();
+  } else if (mode == "users-scan") {
+    Time("users-every", TimedScan(UsersJudged::Every, true));
+  } else if (mode != "bare") {
+    Run(mode == "scan");
+  }
   std::fflush(stdout);
   return 0;
 }

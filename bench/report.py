@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Checks KlarvexBench outputs against the answer key and prints the medians and the ratios.
 
-  report.py ANSWER_KEY OUTPUT... [--no-ratios] [--scan]
+  report.py ANSWER_KEY OUTPUT... [--no-ratios] [--scan] [--users]
 
 Each output is one run's stdout. The findings of every run must equal the answer key (the
 detail lines and the deletion-script lines, as multisets): any miss or false find fails.
 Ratios are taken within each run (side by side) and their median is printed, one per line:
   ratio NAME VALUE
+--users: outputs of KlarvexBench users; the parts a scan over every user is made of are printed
+(part NAME MILLISECONDS, medians) and the ratios of USER_RATIOS instead.
 """
 import argparse
 import collections
@@ -25,6 +27,40 @@ RATIOS = [
      / t["bare-regedit-export"], 1.2),
     ("pump-share", lambda t: 100.0 * t["pump"] / t["run"], 2.0),
     ("memory-mb", lambda t: t["peak-working-set"], 150.0),
+]
+
+
+
+
+def user_parts(t, suffix=""):
+    """A users run's parts: the machine's, the running user's and each other profile's, each
+    what it adds to a scan without it (suffix "#": in registry calls instead of milliseconds)."""
+    running = t["users-running" + suffix]
+    parts = {"machine": t["users-machine" + suffix],
+             "running-user": running - t["users-machine" + suffix]}
+    k = 1
+    while "users-profile-%d%s" % (k, suffix) in t:
+        parts["profile-%d" % k] = t["users-profile-%d%s" % (k, suffix)] - running
+        k += 1
+    return parts
+
+
+def every_to_parts(suffix):
+    return lambda t: t["users-every" + suffix] / sum(user_parts(t, suffix).values())
+
+
+def profile_to_running(t):
+    parts = user_parts(t)
+    profiles = [v for name, v in parts.items() if name.startswith("profile-")]
+    return statistics.mean(profiles) / parts["running-user"]
+
+
+# The scan over every user against the machine's part once plus each user's part; each other
+# profile's part against the running user's (the same keys, so about 1).
+USER_RATIOS = [
+    ("allusers", every_to_parts(""), 1.1),
+    ("allusers-calls", every_to_parts("#"), 1.0),
+    ("profile-part", profile_to_running, None),
 ]
 
 
@@ -87,6 +123,7 @@ def main():
     # deleted it by then, spelt as the walk spells the path), so a scan's lines count once each,
     # whatever their letter case.
     parser.add_argument("--scan", action="store_true")
+    parser.add_argument("--users", action="store_true")
     args = parser.parse_args()
     key_details, key_script = load_key(args.key)
     if args.scan:
@@ -117,13 +154,18 @@ def main():
         print("median %s %.3f%s" % (name, statistics.median(values), extra))
     for name, value in sorted(runs[0][1].items()):
         print("count %s %d" % (name, value))
-    for name, formula, target in RATIOS:
+    if args.users:
+        for name in user_parts(runs[0][0]):
+            print("part %s %.3f" % (name, statistics.median(user_parts(t)[name] for t, _ in runs)))
+    for name, formula, target in USER_RATIOS if args.users else RATIOS:
         try:
             value = statistics.median(formula(t) for t, _ in runs)
         except (KeyError, ZeroDivisionError):
             print("ratio %s n/a" % name)
             continue
         print("ratio %s %.3f" % (name, value))
+        if target is None:
+            continue
         print("  target %s at most %g: %s" % (name, target, "met" if value <= target
                                                 else "MISSED"))
     return 0 if ok else 1
