@@ -21,16 +21,6 @@ bool IsPersonProfile(const std::string& sid) {
          sid != "S-1-5-20" && sid.find('.') == std::string::npos;
 }
 
-std::string LastPart(std::string folder) {
-  while (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  return folder.substr(folder.find_last_of('\\') + 1);
-}
-
-std::string WithBackslash(std::string folder) {
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 // Loads a user's hive file at HKEY_USERS\name: "" when loaded, else why not. A file reached
 // through a link or junction is refused: any program of the user may place one in the profile,
 // to make an elevated run load another user's hive and change it as this user's.
@@ -82,7 +72,7 @@ MachineProfiles::~MachineProfiles() { Unload(); }
 
 void MachineProfiles::Reach(const std::string& sid, const std::string& profileDir,
                             const std::string& runningSid) {
-  UserHive user{.sid = sid, .profileDir = profileDir, .profileName = LastPart(profileDir)};
+  UserHive user{.sid = sid, .profileDir = profileDir, .profileName = FolderName(profileDir)};
   if (UpperAscii(sid) == UpperAscii(runningSid)) {
     judged_.push_back(user);
     return;
@@ -158,5 +148,5 @@ UndoFileHives::~UndoFileHives() {
 UserHive RunningUserHive() {
   return {.sid = Process().UserSid(),
           .profileDir = UserProfileDir(),
-          .profileName = LastPart(UserProfileDir())};
+          .profileName = FolderName(UserProfileDir())};
 }

@@ -44,11 +44,6 @@ std::string KeyPathText(const std::string& path) {
 
 constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
 
-std::string LastPathPart(std::string path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-  return path.substr(path.find_last_of('\\') + 1);
-}
-
 ordered_json ProfileJson(const ReportProfile& p) {
   ordered_json profile = {{"sid", Utf8(p.sid)},
                           {"profile", Utf8(p.profile)},
@@ -253,7 +248,7 @@ ReportProfile RunningUserProfile() {
     const RegKey key(RootKey::LocalMachine, kProfileList + user.sid, keyaccess::kRead);
     if (key.QueryText("ProfileImagePath", type, folder) != status::kSuccess) folder.clear();
   }
-  user.profile = LastPathPart(folder.empty() ? ProfileDir() : folder);
+  user.profile = FolderName(folder.empty() ? ProfileDir() : folder);
   return user;
 }
 

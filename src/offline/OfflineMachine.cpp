@@ -15,11 +15,6 @@ constexpr char kProfileList[] = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersi
 // The built-in accounts' profiles (S-1-5-18, -19, -20) are nobody's desktop.
 bool IsPersonAccount(const std::string& sid) { return sid.starts_with("S-1-5-21-"); }
 
-std::string LastPart(const std::string& path) {
-  const size_t last = path.find_last_of('\\');
-  return last == std::string::npos ? path : path.substr(last + 1);
-}
-
 struct ListedProfile {
   std::string sid;
   std::string folder;  // as the list keeps it ("%SystemDrive%\Users\Name")
@@ -41,7 +36,7 @@ std::vector<ListedProfile> ListedProfiles() {
 // The SID whose ProfileList entry names a profile folder of this name; "" for none.
 std::string SidOfProfile(const std::string& name) {
   for (const ListedProfile& listed : ListedProfiles()) {
-    if (UpperAscii(LastPart(listed.folder)) == UpperAscii(name)) return listed.sid;
+    if (UpperAscii(FolderName(listed.folder)) == UpperAscii(name)) return listed.sid;
   }
   return {};
 }
@@ -76,7 +71,7 @@ bool OfflineMachine::OpenUserHives(const OfflineOptions& options, OfflineFiles& 
     std::vector<std::string> people;
     for (const auto& [sid, folder] : ListedProfiles()) {
       if (!IsPersonAccount(sid)) continue;
-      const std::string name = LastPart(folder);
+      const std::string name = FolderName(folder);
       people.push_back(name);
       if (UpperAscii(name) == UpperAscii(options.user)) {
         profile_ = "C:" + folder.substr(folder.find(':') == 1 ? 2 : folder.find('%', 1) + 1);
@@ -142,5 +137,5 @@ void OfflineMachine::Describe(SimProcess& process) {
       profile_ = appData.substr(0, appData.size() - std::string(below).size());
     }
   }
-  if (!profile_.empty() && sid_.empty()) sid_ = SidOfProfile(LastPart(profile_));
+  if (!profile_.empty() && sid_.empty()) sid_ = SidOfProfile(FolderName(profile_));
 }

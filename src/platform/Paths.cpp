@@ -19,11 +19,6 @@ constexpr char kUndoSubFolder[] = "Ostrawin\\Klarvex\\Undo\\";
 constexpr char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
 constexpr char kRoamingBelowProfile[] = "APPDATA\\ROAMING";
 
-std::string WithBackslash(std::string path) {
-  if (path.empty() || path.back() != '\\') path += '\\';
-  return path;
-}
-
 // The folder part of a full path; a drive root keeps the backslash after its colon.
 std::string FolderPart(const std::string& path) {
   const size_t last = path.find_last_of("\\:");
@@ -276,6 +271,13 @@ std::string WithoutBackslash(std::string folder) {
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
   return folder;
 }
+
+std::string WithBackslash(std::string path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+std::string FolderName(const std::string& folder) { return FileNamePart(WithoutBackslash(folder)); }
 
 std::string FileNamePart(const std::string& path) {
   const size_t last = path.find_last_of("\\:");

@@ -66,6 +66,10 @@ std::string EscapeBackslashes(const std::string& text);
 
 // A folder's path without the backslashes it ends with; a drive's root (C:\) keeps its own.
 std::string WithoutBackslash(std::string folder);
+// path ending in a backslash (one added when it has none).
+std::string WithBackslash(std::string path);
+// The name of the last folder of a folder's path: "Anna" for C:\Users\Anna\.
+std::string FolderName(const std::string& folder);
 // The part of a path after its last backslash or colon (the whole text when it has neither).
 std::string FileNamePart(const std::string& path);
 // True when a find-first search on exactly this path yields an entry that is not a folder.
