@@ -42,8 +42,6 @@ echo "=== SCAN /report and SCAN /allusers /report"
 export_users before
 expect "plain scan: problems found" "$(report_run SCAN 'C:\klarvex\plain.json')" "1"
 expect "scan over every user: problems found" "$(report_run SCAN 'C:\klarvex\all.json' /allusers)" "1"
-export_users scanned
-ok "the scans changed nothing" same_users before scanned
 ok "every user's findings, each named by its owner; the missing hive's profile skipped" \
   python3 - "$k/plain.json" "$k/all.json" <<'PY'
 import json, sys
